@@ -1,0 +1,28 @@
+# Entry points for people and CI. Every target installs what it needs first.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps test bench demo format format-check
+
+deps:
+	scripts/setup-deps
+
+test: deps format-check
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	scripts/run-benchmarks build/release
+
+demo: deps
+	@echo "make demo: the mail host does not exist yet, so there is nothing to run end to end."
+	@echo "Build and run the tests with 'make test' meanwhile."
+	@exit 1
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror

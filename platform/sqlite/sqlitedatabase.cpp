@@ -1,0 +1,129 @@
+#include "sqlitedatabase.h"
+
+namespace sqlite {
+
+Database::Database(const std::filesystem::path& path, OpenMode mode) {
+    const int flags = mode == OpenMode::ReadOnly
+                          ? SQLITE_OPEN_READONLY
+                          : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(rc, message + ": " + path.string());
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 5000);
+}
+
+Database::~Database() { sqlite3_close(db_); }
+
+void Database::check(int code) const {
+    if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) {
+        throw Error(code, sqlite3_errmsg(db_));
+    }
+}
+
+void Database::exec(std::string_view sql) {
+    check(sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr));
+}
+
+std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+
+std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+
+Statement::Statement(Database& db, std::string_view sql) : db_(db.handle()) {
+    db.check(sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr));
+}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+    other.stmt_ = nullptr;
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+static void checkBind(sqlite3* db, int code) {
+    if (code != SQLITE_OK) {
+        throw Error(code, sqlite3_errmsg(db));
+    }
+}
+
+Statement& Statement::bind(int index, std::string_view text) {
+    checkBind(db_, sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8));
+    return *this;
+}
+
+Statement& Statement::bindBlob(int index, const void* data, std::size_t size) {
+    // A zero-length blob must stay a blob, not turn into NULL.
+    checkBind(db_, size == 0 ? sqlite3_bind_zeroblob(stmt_, index, 0)
+                             : sqlite3_bind_blob64(stmt_, index, data, size, SQLITE_TRANSIENT));
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    checkBind(db_, sqlite3_bind_int64(stmt_, index, value));
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    checkBind(db_, sqlite3_bind_null(stmt_, index));
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    sqlite3_reset(stmt_);
+    throw Error(rc, sqlite3_errmsg(db_));
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+    reset();
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+std::string Statement::text(int column) const {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return data ? std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+                : std::string();
+}
+
+std::vector<std::uint8_t> Statement::blob(int column) const {
+    const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, column));
+    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
+    return data ? std::vector<std::uint8_t>(data, data + size) : std::vector<std::uint8_t>();
+}
+
+std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN IMMEDIATE"); }
+
+Transaction::~Transaction() {
+    if (!done_) {
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+void Transaction::commit() {
+    db_.exec("COMMIT");
+    done_ = true;
+}
+
+} // namespace sqlite
