@@ -1,0 +1,33 @@
+#include "apierror.h"
+
+ApiError ApiError::serverError(std::int64_t statusCode) {
+    ApiError error(Kind::serverError);
+    error.statusCode_ = statusCode;
+    return error;
+}
+
+ApiError ApiError::networkError(URLError transportError) {
+    ApiError error(Kind::networkError);
+    error.transportError_ = std::move(transportError);
+    return error;
+}
+
+QString ApiError::text() const {
+    switch (kind_) {
+    case Kind::serverError:
+        return QStringLiteral("serverError(%1)").arg(statusCode_);
+    case Kind::networkError:
+        return QStringLiteral("networkError(%1)").arg(transportError_.description);
+    case Kind::invalidResponse:
+        return QStringLiteral("invalidResponse");
+    case Kind::invalidData:
+        return QStringLiteral("invalidData");
+    }
+    return {};
+}
+
+bool ApiError::operator==(const ApiError& other) const {
+    return kind_ == other.kind_ && statusCode_ == other.statusCode_ &&
+           transportError_.code == other.transportError_.code &&
+           transportError_.description == other.transportError_.description;
+}

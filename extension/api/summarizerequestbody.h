@@ -1,0 +1,15 @@
+#pragma once
+
+#include "json.h"
+
+#include <QString>
+
+/// Body of a summary request; members go on the wire in this order.
+struct SummarizeRequestBody {
+    QString content;
+    QString email;
+    QString plugin_source = PluginIdentity::source;
+    QString plugin_version = PluginIdentity::version;
+};
+
+[[nodiscard]] Json toJson(const SummarizeRequestBody& body);

@@ -1,0 +1,93 @@
+#include "composesessionhandler.h"
+
+#include "authmanager.h"
+#include "extractbody.h"
+#include "handleapirequests.h"
+#include "log.h"
+#include "replyemailmanager.h"
+
+namespace {
+
+const QString kArrivalTimeHeader = QStringLiteral("x-ms-exchange-crosstenant-originalarrivaltime");
+const QString kMessageIdHeader = QStringLiteral("message-id");
+
+std::optional<QString> firstValue(const MEHeaderMap& headers, const QString& name) {
+    const auto it = headers.find(name);
+    if (it == headers.end() || it->second.isEmpty()) {
+        return std::nullopt;
+    }
+    return it->second.first();
+}
+
+} // namespace
+
+void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& session) {
+    ReplyEmailManager& context = ReplyEmailManager::shared();
+    const bool signedOut = !AuthManager::shared().accessToken.has_value();
+    const std::shared_ptr<const MEMessage> original = session.composeContext().originalMessage();
+
+    QString body;
+    QString senderAddress;
+    QString messageId;
+
+    if (original) {
+        if (const std::optional<QByteArray> raw = original->rawData()) {
+            if (std::optional<QString> extracted = extractBody(*raw)) {
+                Log::line("SESSSION FROM CONTENT EMAIL", *extracted);
+                body = *extracted;
+                context.content = std::move(*extracted);
+            }
+        }
+    }
+
+    if (original) {
+        context.subject = original->subject();
+    } else {
+        Log::line("No subject found in the original message.");
+    }
+
+    if (const std::optional<MEEmailAddress> from = original ? original->fromAddress() : std::nullopt) {
+        Log::line("getting email address from apple", from->addressString);
+        context.email = from->addressString;
+        senderAddress = from->addressString;
+    } else {
+        Log::line("No email address found in the original message.");
+    }
+
+    if (const std::optional<MEHeaderMap> headers = original ? original->headers() : std::nullopt) {
+        const std::optional<QString> arrival = firstValue(*headers, kArrivalTimeHeader);
+        if (arrival) {
+            context.date = *arrival;
+        } else {
+            Log::line("Date header not found");
+        }
+        if (const std::optional<QString> id = firstValue(*headers, kMessageIdHeader)) {
+            context.messageId = *id;
+            messageId = *id;
+        } else {
+            Log::line("Message id not found in header");
+        }
+    } else {
+        Log::line("No headers found in the original message.");
+    }
+
+    if (senderAddress.isEmpty()) {
+        context.email.reset();
+        Log::line("Email address is empty.");
+    }
+    if (body.isEmpty()) {
+        context.content.reset();
+        Log::line("Message content is empty.");
+    }
+    if (messageId.isEmpty()) {
+        context.messageId.reset();
+        Log::line("Session message id is empty.");
+    }
+    if (signedOut) {
+        Log::line("Acess token is empty. User need to be logged in.");
+    }
+
+    HandleApiRequests::fetchUserDetailsAtSessionStart();
+}
+
+void ComposeSessionHandler::mailComposeSessionDidEnd(const MEComposeSession& /*session*/) {}

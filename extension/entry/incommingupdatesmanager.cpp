@@ -1,0 +1,14 @@
+#include "incommingupdatesmanager.h"
+
+IncommingUpdatesManager& IncommingUpdatesManager::shared() {
+    static IncommingUpdatesManager instance;
+    return instance;
+}
+
+void IncommingUpdatesManager::setIncommingUpdatesAvailable(bool available) {
+    if (available == available_) {
+        return;
+    }
+    available_ = available;
+    emit incommingUpdatesAvailableChanged();
+}

@@ -1,0 +1,6 @@
+#include "replyemailmanager.h"
+
+ReplyEmailManager& ReplyEmailManager::shared() {
+    static ReplyEmailManager instance;
+    return instance;
+}

@@ -1,0 +1,6 @@
+#include "startchatmanager.h"
+
+StartChatManager& StartChatManager::shared() {
+    static StartChatManager instance;
+    return instance;
+}

@@ -1,0 +1,6 @@
+#include "summarizemanager.h"
+
+SummarizeManager& SummarizeManager::shared() {
+    static SummarizeManager instance;
+    return instance;
+}

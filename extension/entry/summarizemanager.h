@@ -1,0 +1,20 @@
+#pragma once
+
+#include "summarizedresponse.h"
+
+#include <QString>
+
+#include <map>
+
+/// Summary state shared by the panel and the API client.
+class SummarizeManager {
+public:
+    [[nodiscard]] static SummarizeManager& shared();
+
+    std::map<QString, SummarizedResponse> responses;
+    bool requestFailed = false;
+    QString fallbackSummarizeContent;
+
+private:
+    SummarizeManager() = default;
+};

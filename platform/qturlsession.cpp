@@ -1,0 +1,137 @@
+#include "qturlsession.h"
+
+#include "log.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QNetworkReply>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Qt reports an HTTP error status as a reply error too; only these mean no usable answer.
+bool isTransportError(QNetworkReply::NetworkError error, bool hasStatus) {
+    if (error == QNetworkReply::NoError) {
+        return false;
+    }
+    const int code = static_cast<int>(error);
+    const bool fromStatus = (code >= 201 && code <= 299) || (code >= 401 && code <= 499) ||
+                            error == QNetworkReply::ProtocolInvalidOperationError;
+    return !(hasStatus && fromStatus);
+}
+
+} // namespace
+
+/// Owns the network access manager on the network thread.
+class NetworkWorker : public QObject {
+public:
+    explicit NetworkWorker(const QtURLSessionOptions& options) : options_(options) {}
+
+    void start(const URLRequest& request, const DataTaskCompletion& completion) {
+        ensureManager();
+        QNetworkRequest networkRequest(request.url);
+        for (const auto& [field, value] : request.headers) {
+            networkRequest.setRawHeader(field, value);
+        }
+        networkRequest.setTransferTimeout(
+            static_cast<int>(std::lround(request.timeoutInterval * 1000.0)));
+        networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                                    QNetworkRequest::PreferNetwork);
+        networkRequest.setSslConfiguration(sslConfiguration_);
+        QNetworkReply* reply =
+            manager_->sendCustomRequest(networkRequest, request.httpMethod,
+                                        request.httpBody.value_or(QByteArray()));
+        QObject::connect(reply, &QNetworkReply::finished, this, [reply, completion] {
+            reply->deleteLater();
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            if (isTransportError(reply->error(), status.isValid())) {
+                completion(std::nullopt, std::nullopt,
+                           URLError{static_cast<int>(reply->error()), reply->errorString()});
+                return;
+            }
+            std::optional<HTTPURLResponse> response;
+            if (status.isValid()) {
+                response = HTTPURLResponse{status.toLongLong()};
+            }
+            completion(reply->readAll(), response, std::nullopt);
+        });
+    }
+
+    void clearCache() {
+        if (manager_ && manager_->cache()) {
+            manager_->cache()->clear();
+        }
+    }
+
+private:
+    void ensureManager() {
+        if (manager_) {
+            return;
+        }
+        manager_ = new QNetworkAccessManager(this);
+        if (options_.cacheDirectory) {
+            auto* cache = new QNetworkDiskCache(manager_);
+            cache->setCacheDirectory(QString::fromStdString(options_.cacheDirectory->string()));
+            manager_->setCache(cache);
+        }
+        sslConfiguration_ = QSslConfiguration::defaultConfiguration();
+        if (options_.extraCertificateAuthorities) {
+            const QString path = QString::fromStdString(options_.extraCertificateAuthorities->string());
+            const QList<QSslCertificate> extra = QSslCertificate::fromPath(path);
+            if (extra.isEmpty()) {
+                Log::line(QStringLiteral("No certificate could be read from %1.").arg(path));
+            }
+            sslConfiguration_.addCaCertificates(extra);
+        }
+    }
+
+    QtURLSessionOptions options_;
+    QNetworkAccessManager* manager_ = nullptr;
+    QSslConfiguration sslConfiguration_;
+};
+
+QtURLSession::QtURLSession(const QtURLSessionOptions& options)
+    : worker_(new NetworkWorker(options)) {
+    thread_.setObjectName(QStringLiteral("network"));
+    worker_->moveToThread(&thread_);
+    QObject::connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.start();
+}
+
+QtURLSession::~QtURLSession() {
+    thread_.quit();
+    thread_.wait();
+}
+
+QtURLSessionOptions QtURLSession::standardOptions() {
+    QtURLSessionOptions options;
+    if (const char* authorities = std::getenv("QUORVANE_CA_CERTS"); authorities && *authorities) {
+        options.extraCertificateAuthorities = authorities;
+    }
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (cache && *cache) {
+        options.cacheDirectory = std::filesystem::path(cache) / "quorvane" / "http";
+    } else if (home && *home) {
+        options.cacheDirectory = std::filesystem::path(home) / ".cache" / "quorvane" / "http";
+    }
+    return options;
+}
+
+void QtURLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
+    QMetaObject::invokeMethod(
+        worker_,
+        [worker = worker_, request = std::move(request), completion = std::move(completion)] {
+            worker->start(request, completion);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtURLSession::removeAllCachedResponses() {
+    QMetaObject::invokeMethod(worker_, [worker = worker_] { worker->clearCache(); },
+                              Qt::BlockingQueuedConnection);
+}

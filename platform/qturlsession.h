@@ -1,0 +1,36 @@
+#pragma once
+
+#include "urlsession.h"
+
+#include <QThread>
+
+#include <filesystem>
+#include <optional>
+
+class NetworkWorker;
+
+struct QtURLSessionOptions {
+    /// A PEM file of certificate authorities trusted besides the system's.
+    std::optional<std::filesystem::path> extraCertificateAuthorities;
+    /// Where answers are cached; no cache when absent.
+    std::optional<std::filesystem::path> cacheDirectory;
+};
+
+/// URLSession over QNetworkAccessManager, which lives on a network thread of its own.
+class QtURLSession : public URLSession {
+public:
+    explicit QtURLSession(const QtURLSessionOptions& options);
+    ~QtURLSession() override;
+    QtURLSession(const QtURLSession&) = delete;
+    QtURLSession& operator=(const QtURLSession&) = delete;
+
+    /// Options from the environment: QUORVANE_CA_CERTS and the user's cache folder.
+    [[nodiscard]] static QtURLSessionOptions standardOptions();
+
+    void dataTask(URLRequest request, DataTaskCompletion completion) override;
+    void removeAllCachedResponses() override;
+
+private:
+    QThread thread_;
+    NetworkWorker* worker_;
+};

@@ -1,0 +1,182 @@
+#include "sqliteuserdefaults.h"
+
+#include "log.h"
+#include "sqlitedatabase.h"
+
+#include <QDateTime>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+enum class Kind : std::int64_t { Text = 0, Flag = 1, Bytes = 2 };
+
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS defaults ("
+                            " key TEXT PRIMARY KEY NOT NULL,"
+                            " kind INTEGER NOT NULL,"
+                            " value BLOB NOT NULL)";
+
+QString describe(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+} // namespace
+
+SqliteUserDefaults::SqliteUserDefaults(std::filesystem::path file) : file_(std::move(file)) {}
+
+SqliteUserDefaults::~SqliteUserDefaults() = default;
+
+std::filesystem::path SqliteUserDefaults::standardLocation() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::filesystem::path base = config && *config ? std::filesystem::path(config)
+                                       : home && *home   ? std::filesystem::path(home) / ".config"
+                                                         : std::filesystem::current_path();
+    return base / "quorvane" / "defaults.sqlite";
+}
+
+void SqliteUserDefaults::open() const {
+    std::error_code ignored;
+    std::filesystem::create_directories(file_.parent_path(), ignored);
+    const mode_t previous = ::umask(077);
+    auto db = std::make_unique<sqlite::Database>(file_);
+    ::umask(previous);
+    db->exec("PRAGMA journal_mode=WAL");
+    db->exec("PRAGMA synchronous=FULL");
+    {
+        sqlite::Statement check = db->prepare("PRAGMA quick_check");
+        if (!check.step() || check.text(0) != "ok") {
+            throw sqlite::Error(SQLITE_CORRUPT, "integrity check failed");
+        }
+    }
+    db->exec(kSchema);
+    db_ = std::move(db);
+}
+
+sqlite::Database& SqliteUserDefaults::database() const {
+    if (!db_) {
+        try {
+            open();
+        } catch (const sqlite::Error& error) {
+            setAside(error.what());
+        }
+    }
+    return *db_;
+}
+
+void SqliteUserDefaults::setAside(const std::string& reason) const {
+    db_.reset();
+    const std::string stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddThhmmss")).toStdString();
+    std::filesystem::path aside = file_;
+    aside += ".unreadable-" + stamp;
+    std::error_code error;
+    std::filesystem::rename(file_, aside, error);
+    if (error) {
+        aside.clear();
+    }
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::filesystem::path companion = file_;
+        companion += suffix;
+        std::filesystem::path companionAside = aside;
+        companionAside += suffix;
+        std::error_code ignored;
+        std::filesystem::rename(companion, companionAside, ignored);
+    }
+    if (!aside.empty()) {
+        Log::line(QStringLiteral("UserDefaults: %1 could not be read (%2); kept as %3, starting empty.")
+                      .arg(describe(file_), QString::fromStdString(reason), describe(aside)));
+    }
+    try {
+        open();
+    } catch (const sqlite::Error& second) {
+        // Nowhere to write: keep the values of this run in memory only.
+        Log::line(QStringLiteral("UserDefaults: %1 cannot be opened (%2); values will not be kept.")
+                      .arg(describe(file_), QString::fromUtf8(second.what())));
+        db_ = std::make_unique<sqlite::Database>(":memory:");
+        db_->exec(kSchema);
+    }
+}
+
+std::optional<DefaultsValue> SqliteUserDefaults::value(const QString& key) const {
+    const std::lock_guard lock(mutex_);
+    try {
+        sqlite::Statement select = database().prepare("SELECT kind, value FROM defaults WHERE key = ?");
+        select.bind(1, key.toStdString());
+        if (!select.step()) {
+            return std::nullopt;
+        }
+        const std::vector<std::uint8_t> bytes = select.blob(1);
+        const QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size()));
+        switch (static_cast<Kind>(select.integer(0))) {
+        case Kind::Text:
+            return QString::fromUtf8(raw);
+        case Kind::Flag:
+            return raw == "1";
+        case Kind::Bytes:
+            return raw;
+        }
+        return std::nullopt;
+    } catch (const sqlite::Error& error) {
+        Log::line(QStringLiteral("UserDefaults: could not read \"%1\": %2")
+                      .arg(key, QString::fromUtf8(error.what())));
+        return std::nullopt;
+    }
+}
+
+bool SqliteUserDefaults::set(const QString& key, const DefaultsValue& value) {
+    const auto [kind, bytes] = std::visit(
+        [](const auto& v) -> std::pair<Kind, QByteArray> {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, QString>) {
+                return {Kind::Text, v.toUtf8()};
+            } else if constexpr (std::is_same_v<T, bool>) {
+                return {Kind::Flag, v ? QByteArray("1") : QByteArray("0")};
+            } else {
+                return {Kind::Bytes, v};
+            }
+        },
+        value);
+    const std::lock_guard lock(mutex_);
+    try {
+        // One statement is one transaction: the old value stays whole until the new one is in.
+        sqlite::Statement upsert =
+            database().prepare("INSERT OR REPLACE INTO defaults (key, kind, value) VALUES (?, ?, ?)");
+        upsert.bind(1, key.toStdString())
+            .bind(2, static_cast<std::int64_t>(kind))
+            .bindBlob(3, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        upsert.run();
+        return true;
+    } catch (const sqlite::Error& error) {
+        Log::line(QStringLiteral("UserDefaults: could not write \"%1\": %2")
+                      .arg(key, QString::fromUtf8(error.what())));
+        return false;
+    }
+}
+
+void SqliteUserDefaults::remove(const QString& key) {
+    const std::lock_guard lock(mutex_);
+    try {
+        sqlite::Statement erase = database().prepare("DELETE FROM defaults WHERE key = ?");
+        erase.bind(1, key.toStdString());
+        erase.run();
+    } catch (const sqlite::Error& error) {
+        Log::line(QStringLiteral("UserDefaults: could not remove \"%1\": %2")
+                      .arg(key, QString::fromUtf8(error.what())));
+    }
+}
+
+QStringList SqliteUserDefaults::keys() const {
+    const std::lock_guard lock(mutex_);
+    QStringList result;
+    try {
+        sqlite::Statement select = database().prepare("SELECT key FROM defaults ORDER BY key");
+        while (select.step()) {
+            result.append(QString::fromStdString(select.text(0)));
+        }
+    } catch (const sqlite::Error& error) {
+        Log::line(QStringLiteral("UserDefaults: could not list keys: %1")
+                      .arg(QString::fromUtf8(error.what())));
+    }
+    return result;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "userdefaults.h"
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+namespace sqlite {
+class Database;
+}
+
+/// UserDefaults in one SQLite file (WAL, synchronous=FULL, mode 0600).
+class SqliteUserDefaults : public UserDefaults {
+public:
+    /// The file is opened on first use. A corrupt file is set aside (never deleted) and a new one
+    /// started; with nowhere to write, values live in memory for this run.
+    explicit SqliteUserDefaults(std::filesystem::path file);
+    ~SqliteUserDefaults() override;
+    SqliteUserDefaults(const SqliteUserDefaults&) = delete;
+    SqliteUserDefaults& operator=(const SqliteUserDefaults&) = delete;
+
+    /// $XDG_CONFIG_HOME/quorvane/defaults.sqlite, or ~/.config/quorvane/defaults.sqlite.
+    [[nodiscard]] static std::filesystem::path standardLocation();
+
+    [[nodiscard]] std::optional<DefaultsValue> value(const QString& key) const override;
+    [[nodiscard]] bool set(const QString& key, const DefaultsValue& value) override;
+    void remove(const QString& key) override;
+    [[nodiscard]] QStringList keys() const override;
+
+private:
+    // Callers hold mutex_.
+    sqlite::Database& database() const;
+    void open() const;
+    void setAside(const std::string& reason) const;
+
+    std::filesystem::path file_;
+    mutable std::mutex mutex_;
+    mutable std::unique_ptr<sqlite::Database> db_;
+};
