@@ -3,8 +3,8 @@
 #include <QFile>
 
 std::optional<QVariantMap> QtBundle::infoDictionary() const {
-    return QVariantMap{{QStringLiteral("CFBundleShortVersionString"),
-                        QStringLiteral(QUORVANE_VERSION)}};
+    return QVariantMap{
+        {QStringLiteral("CFBundleShortVersionString"), QStringLiteral(QUORVANE_VERSION)}};
 }
 
 std::optional<QByteArray> QtBundle::resource(const QString& name, const QString& extension) const {

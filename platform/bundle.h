@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariantMap>
-
 #include <optional>
 
 /// The extension's bundle: its information dictionary and its resources.

@@ -13,4 +13,6 @@ void StandardOutputLog::write(const QString& line) {
     std::fflush(stdout);
 }
 
-void Log::write(const QString& line) { Platform::current().log().write(line); }
+void Log::write(const QString& line) {
+    Platform::current().log().write(line);
+}

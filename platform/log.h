@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-
 #include <concepts>
 #include <string>
 #include <string_view>
@@ -24,15 +23,27 @@ public:
 
 namespace Log {
 
-inline QString text(const QString& item) { return item; }
-inline QString text(const char* item) { return QString::fromUtf8(item); }
+inline QString text(const QString& item) {
+    return item;
+}
+inline QString text(const char* item) {
+    return QString::fromUtf8(item);
+}
 inline QString text(std::string_view item) {
     return QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()));
 }
-inline QString text(const std::string& item) { return text(std::string_view(item)); }
-inline QString text(const QByteArray& item) { return QString::fromUtf8(item); }
-inline QString text(const QUrl& item) { return item.toString(); }
-template <std::integral T> QString text(T item) { return QString::number(item); }
+inline QString text(const std::string& item) {
+    return text(std::string_view(item));
+}
+inline QString text(const QByteArray& item) {
+    return QString::fromUtf8(item);
+}
+inline QString text(const QUrl& item) {
+    return item.toString();
+}
+template <std::integral T> QString text(T item) {
+    return QString::number(item);
+}
 
 void write(const QString& line);
 

@@ -3,16 +3,18 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
-
 #include <cmath>
 
 namespace {
 
-int milliseconds(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
+int milliseconds(double seconds) {
+    return static_cast<int>(std::lround(seconds * 1000.0));
+}
 
 class QtRepeatingTimer : public RepeatingTimer {
 public:
-    QtRepeatingTimer(double seconds, std::function<void()> work) : timer_(new QTimer) {
+    QtRepeatingTimer(double seconds, std::function<void()> work)
+        : timer_(new QTimer) {
         // The timer must live on the GUI thread, whichever thread asks for it.
         timer_->moveToThread(QCoreApplication::instance()->thread());
         QObject::connect(timer_, &QTimer::timeout, timer_, std::move(work));

@@ -19,7 +19,8 @@ namespace {
 class Registration : public NotificationCenter::Observation {
 public:
     Registration(std::weak_ptr<NotificationCenter::State> state, std::uint64_t id)
-        : state_(std::move(state)), id_(id) {}
+        : state_(std::move(state))
+        , id_(id) {}
     ~Registration() override {
         if (auto state = state_.lock()) {
             const std::lock_guard lock(state->mutex);
@@ -36,7 +37,8 @@ private:
 
 } // namespace
 
-NotificationCenter::NotificationCenter() : state_(std::make_shared<State>()) {}
+NotificationCenter::NotificationCenter()
+    : state_(std::make_shared<State>()) {}
 
 NotificationCenter::~NotificationCenter() = default;
 

@@ -15,9 +15,13 @@ std::unique_ptr<Platform>& slot() {
 
 } // namespace
 
-void Platform::install(std::unique_ptr<Platform> platform) { slot() = std::move(platform); }
+void Platform::install(std::unique_ptr<Platform> platform) {
+    slot() = std::move(platform);
+}
 
-void Platform::uninstall() { slot().reset(); }
+void Platform::uninstall() {
+    slot().reset();
+}
 
 Platform& Platform::current() {
     if (!slot()) {

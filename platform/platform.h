@@ -21,7 +21,8 @@ public:
         std::unique_ptr<Bundle> bundle;
     };
 
-    explicit Platform(Services services) : services_(std::move(services)) {}
+    explicit Platform(Services services)
+        : services_(std::move(services)) {}
 
     /// Makes `platform` the current one; the previous one, if any, is destroyed.
     static void install(std::unique_ptr<Platform> platform);
@@ -29,7 +30,8 @@ public:
     static void uninstall();
     [[nodiscard]] static Platform& current();
 
-    /// The services of a real desktop session: standard output, the Qt event loop, the user's files.
+    /// The services of a real desktop session: standard output, the Qt event loop, the user's
+    /// files.
     [[nodiscard]] static std::unique_ptr<Platform> makeStandard();
 
     [[nodiscard]] LogSink& log() const { return *services_.log; }

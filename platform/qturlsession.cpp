@@ -7,7 +7,6 @@
 #include <QNetworkReply>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-
 #include <cmath>
 #include <cstdlib>
 
@@ -29,7 +28,8 @@ bool isTransportError(QNetworkReply::NetworkError error, bool hasStatus) {
 /// Owns the network access manager on the network thread.
 class NetworkWorker : public QObject {
 public:
-    explicit NetworkWorker(const QtURLSessionOptions& options) : options_(options) {}
+    explicit NetworkWorker(const QtURLSessionOptions& options)
+        : options_(options) {}
 
     void start(const URLRequest& request, const DataTaskCompletion& completion) {
         ensureManager();
@@ -42,9 +42,8 @@ public:
         networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                                     QNetworkRequest::PreferNetwork);
         networkRequest.setSslConfiguration(sslConfiguration_);
-        QNetworkReply* reply =
-            manager_->sendCustomRequest(networkRequest, request.httpMethod,
-                                        request.httpBody.value_or(QByteArray()));
+        QNetworkReply* reply = manager_->sendCustomRequest(networkRequest, request.httpMethod,
+                                                           request.httpBody.value_or(QByteArray()));
         QObject::connect(reply, &QNetworkReply::finished, this, [reply, completion] {
             reply->deleteLater();
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -80,7 +79,8 @@ private:
         }
         sslConfiguration_ = QSslConfiguration::defaultConfiguration();
         if (options_.extraCertificateAuthorities) {
-            const QString path = QString::fromStdString(options_.extraCertificateAuthorities->string());
+            const QString path =
+                QString::fromStdString(options_.extraCertificateAuthorities->string());
             const QList<QSslCertificate> extra = QSslCertificate::fromPath(path);
             if (extra.isEmpty()) {
                 Log::line(QStringLiteral("No certificate could be read from %1.").arg(path));
@@ -132,6 +132,6 @@ void QtURLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
 }
 
 void QtURLSession::removeAllCachedResponses() {
-    QMetaObject::invokeMethod(worker_, [worker = worker_] { worker->clearCache(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_] { worker->clearCache(); }, Qt::BlockingQueuedConnection);
 }

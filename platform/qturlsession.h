@@ -3,7 +3,6 @@
 #include "urlsession.h"
 
 #include <QThread>
-
 #include <filesystem>
 #include <optional>
 

@@ -4,7 +4,6 @@
 #include "sqlitedatabase.h"
 
 #include <QDateTime>
-
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -17,11 +16,16 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS defaults ("
                             " kind INTEGER NOT NULL,"
                             " value BLOB NOT NULL)";
 
-QString describe(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+QString describe(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 } // namespace
 
-SqliteUserDefaults::SqliteUserDefaults(std::filesystem::path file) : file_(std::move(file)) {}
+SqliteUserDefaults::SqliteUserDefaults(std::filesystem::path file,
+                                       std::chrono::milliseconds busyTimeout)
+    : file_(std::move(file))
+    , busyTimeout_(busyTimeout) {}
 
 SqliteUserDefaults::~SqliteUserDefaults() = default;
 
@@ -38,7 +42,8 @@ void SqliteUserDefaults::open() const {
     std::error_code ignored;
     std::filesystem::create_directories(file_.parent_path(), ignored);
     const mode_t previous = ::umask(077);
-    auto db = std::make_unique<sqlite::Database>(file_);
+    auto db = std::make_unique<sqlite::Database>(
+        file_, sqlite::OpenOptions{sqlite::OpenMode::ReadWriteCreate, busyTimeout_});
     ::umask(previous);
     db->exec("PRAGMA journal_mode=WAL");
     db->exec("PRAGMA synchronous=FULL");
@@ -83,8 +88,9 @@ void SqliteUserDefaults::setAside(const std::string& reason) const {
         std::filesystem::rename(companion, companionAside, ignored);
     }
     if (!aside.empty()) {
-        Log::line(QStringLiteral("UserDefaults: %1 could not be read (%2); kept as %3, starting empty.")
-                      .arg(describe(file_), QString::fromStdString(reason), describe(aside)));
+        Log::line(
+            QStringLiteral("UserDefaults: %1 could not be read (%2); kept as %3, starting empty.")
+                .arg(describe(file_), QString::fromStdString(reason), describe(aside)));
     }
     try {
         open();
@@ -100,7 +106,8 @@ void SqliteUserDefaults::setAside(const std::string& reason) const {
 std::optional<DefaultsValue> SqliteUserDefaults::value(const QString& key) const {
     const std::lock_guard lock(mutex_);
     try {
-        sqlite::Statement select = database().prepare("SELECT kind, value FROM defaults WHERE key = ?");
+        sqlite::Statement select =
+            database().prepare("SELECT kind, value FROM defaults WHERE key = ?");
         select.bind(1, key.toStdString());
         if (!select.step()) {
             return std::nullopt;
@@ -140,8 +147,8 @@ bool SqliteUserDefaults::set(const QString& key, const DefaultsValue& value) {
     const std::lock_guard lock(mutex_);
     try {
         // One statement is one transaction: the old value stays whole until the new one is in.
-        sqlite::Statement upsert =
-            database().prepare("INSERT OR REPLACE INTO defaults (key, kind, value) VALUES (?, ?, ?)");
+        sqlite::Statement upsert = database().prepare(
+            "INSERT OR REPLACE INTO defaults (key, kind, value) VALUES (?, ?, ?)");
         upsert.bind(1, key.toStdString())
             .bind(2, static_cast<std::int64_t>(kind))
             .bindBlob(3, bytes.constData(), static_cast<std::size_t>(bytes.size()));

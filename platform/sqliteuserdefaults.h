@@ -2,6 +2,7 @@
 
 #include "userdefaults.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -15,7 +16,8 @@ class SqliteUserDefaults : public UserDefaults {
 public:
     /// The file is opened on first use. A corrupt file is set aside (never deleted) and a new one
     /// started; with nowhere to write, values live in memory for this run.
-    explicit SqliteUserDefaults(std::filesystem::path file);
+    explicit SqliteUserDefaults(std::filesystem::path file,
+                                std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
     ~SqliteUserDefaults() override;
     SqliteUserDefaults(const SqliteUserDefaults&) = delete;
     SqliteUserDefaults& operator=(const SqliteUserDefaults&) = delete;
@@ -35,6 +37,7 @@ private:
     void setAside(const std::string& reason) const;
 
     std::filesystem::path file_;
+    std::chrono::milliseconds busyTimeout_;
     mutable std::mutex mutex_;
     mutable std::unique_ptr<sqlite::Database> db_;
 };

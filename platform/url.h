@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <optional>
 
 /// Parses a URL text strictly; absent when the text is empty or not a valid URL.

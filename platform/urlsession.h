@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 #include <optional>
 #include <utility>
@@ -35,9 +34,8 @@ struct URLError {
 };
 
 /// Runs on the network thread with the body, the answer and the transport error, each optional.
-using DataTaskCompletion = std::function<void(std::optional<QByteArray>,
-                                              std::optional<HTTPURLResponse>,
-                                              std::optional<URLError>)>;
+using DataTaskCompletion = std::function<void(
+    std::optional<QByteArray>, std::optional<HTTPURLResponse>, std::optional<URLError>)>;
 
 /// Sends HTTP requests; completions run on the session's network thread.
 class URLSession {

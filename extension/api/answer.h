@@ -25,8 +25,8 @@ struct Object {
     Json value;
 };
 
-using Classified = std::variant<TransportError, NotHttp, BadStatus, NoBody, NotJson, NotObject,
-                                Object>;
+using Classified =
+    std::variant<TransportError, NotHttp, BadStatus, NoBody, NotJson, NotObject, Object>;
 
 /// The POST operations check the HTTP answer and accept a top-level scalar as JSON; the GET
 /// operations look only at the body and take only an array or object as JSON.

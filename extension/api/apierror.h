@@ -3,7 +3,6 @@
 #include "urlsession.h"
 
 #include <QString>
-
 #include <cstdint>
 
 /// Why a backend request failed, as the chat operations report it.
@@ -25,7 +24,8 @@ public:
     bool operator==(const ApiError& other) const;
 
 private:
-    explicit ApiError(Kind kind) : kind_(kind) {}
+    explicit ApiError(Kind kind)
+        : kind_(kind) {}
 
     Kind kind_;
     std::int64_t statusCode_ = 0;

@@ -17,10 +17,11 @@ void HandleApiRequests::fetchUserDetails(const QString& urlText, const QString& 
     }
     Log::line("URL:", *url);
     Log::line("ACCESS TOKEN:", redactedToken(accessToken));
-    URLRequest request = makeBackendRequest(*url, "GET", {RequestHeader::Authorization}, accessToken);
+    URLRequest request =
+        makeBackendRequest(*url, "GET", {RequestHeader::Authorization}, accessToken);
     Platform::current().urlSession().dataTask(
-        std::move(request), [completion = std::move(completion)](auto data, auto response,
-                                                                 auto error) {
+        std::move(request),
+        [completion = std::move(completion)](auto data, auto response, auto error) {
             const Answer::Classified answer =
                 Answer::classify(data, response, error, Answer::Checks::GetAnswer);
             if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {

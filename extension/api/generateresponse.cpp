@@ -35,8 +35,7 @@ std::variant<QString, QString> replyOrError(const Answer::Classified& answer) {
 } // namespace
 
 void HandleApiRequests::generateResponse(const QUrl& url, const QString& accessToken,
-                                         const GenerateResponseBody& body,
-                                         const QString& messageId,
+                                         const GenerateResponseBody& body, const QString& messageId,
                                          GenerateResponseCompletion completion) {
     URLRequest request = makeBackendRequest(
         url, "POST",
@@ -44,16 +43,16 @@ void HandleApiRequests::generateResponse(const QUrl& url, const QString& accessT
         accessToken);
     EncodedBody encoded = encodeBody(toJson(body));
     if (!encoded.bytes) {
-        completion(std::nullopt, std::nullopt, "Failed to encode JSON: " + encoded.errorDescription);
+        completion(std::nullopt, std::nullopt,
+                   "Failed to encode JSON: " + encoded.errorDescription);
         return;
     }
     request.httpBody = std::move(encoded.bytes);
     Platform::current().urlSession().dataTask(
-        std::move(request), [messageId, completion = std::move(completion)](auto data,
-                                                                            auto response,
-                                                                            auto error) {
-            auto result = replyOrError(
-                Answer::classify(data, response, error, Answer::Checks::PostAnswer));
+        std::move(request),
+        [messageId, completion = std::move(completion)](auto data, auto response, auto error) {
+            auto result =
+                replyOrError(Answer::classify(data, response, error, Answer::Checks::PostAnswer));
             if (result.index() == 0) {
                 completion(messageId, std::get<0>(std::move(result)), std::nullopt);
             } else {

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 #include <optional>
 
@@ -16,11 +15,10 @@ class UserDetailsManager;
 class HandleApiRequests {
 public:
     /// (message identifier, summary); both absent on failure.
-    using SummarizeCompletion =
-        std::function<void(std::optional<QString>, std::optional<QString>)>;
+    using SummarizeCompletion = std::function<void(std::optional<QString>, std::optional<QString>)>;
     /// (message identifier, reply, error text): the first two on success, the last on failure.
-    using GenerateResponseCompletion = std::function<void(
-        std::optional<QString>, std::optional<QString>, std::optional<QString>)>;
+    using GenerateResponseCompletion =
+        std::function<void(std::optional<QString>, std::optional<QString>, std::optional<QString>)>;
     /// Runs on the main thread after the store was updated, only on success.
     using UserDetailsCompletion = std::function<void(UserDetailsManager&)>;
 

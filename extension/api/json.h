@@ -2,9 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <nlohmann/json.hpp>
-
 #include <optional>
 
 /// JSON that keeps members in the order they were written or received.
@@ -16,7 +14,9 @@ inline constexpr const char* source = "plugin_apple";
 inline constexpr const char* version = "v1.0.0";
 } // namespace PluginIdentity
 
-[[nodiscard]] inline std::string utf8(const QString& text) { return text.toStdString(); }
+[[nodiscard]] inline std::string utf8(const QString& text) {
+    return text.toStdString();
+}
 
 [[nodiscard]] inline QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

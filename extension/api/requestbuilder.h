@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <initializer_list>
 
 enum class RequestHeader { ContentType, Accept, Authorization };

@@ -86,12 +86,12 @@ void send(const std::shared_ptr<SummarizeCall>& call, int attempt) {
 void HandleApiRequests::summarize(const QUrl& url, const QString& accessToken,
                                   SummarizeRequestBody body, const QString& messageId,
                                   SummarizeCompletion completion) {
-    auto call = std::make_shared<SummarizeCall>(SummarizeCall{
-        makeBackendRequest(
-            url, "POST",
-            {RequestHeader::ContentType, RequestHeader::Accept, RequestHeader::Authorization},
-            accessToken),
-        std::move(body), messageId, std::move(completion)});
+    auto call = std::make_shared<SummarizeCall>(
+        SummarizeCall{makeBackendRequest(url, "POST",
+                                         {RequestHeader::ContentType, RequestHeader::Accept,
+                                          RequestHeader::Authorization},
+                                         accessToken),
+                      std::move(body), messageId, std::move(completion)});
     fetchUserDetails(currentApiUrl() + QStringLiteral("/me"), accessToken,
                      [call](UserDetailsManager&) { send(call, 0); });
 }

@@ -3,7 +3,6 @@
 #include "notificationcenter.h"
 
 #include <QString>
-
 #include <memory>
 
 /// Answers which backend deployment is selected, reading the setting afresh on every call.

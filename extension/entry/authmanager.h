@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 /// The sign-in state. The token lives in memory only, so each process starts signed out.

@@ -46,7 +46,8 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
         Log::line("No subject found in the original message.");
     }
 
-    if (const std::optional<MEEmailAddress> from = original ? original->fromAddress() : std::nullopt) {
+    if (const std::optional<MEEmailAddress> from =
+            original ? original->fromAddress() : std::nullopt) {
         Log::line("getting email address from apple", from->addressString);
         context.email = from->addressString;
         senderAddress = from->addressString;

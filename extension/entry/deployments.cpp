@@ -32,8 +32,9 @@ QString chooseBaseUrl(const char* variable, const char* override, const QString&
 
 const std::map<QString, QString>& baseUrlTable() {
     static const std::map<QString, QString> table{
-        {QStringLiteral("live"), chooseBaseUrl("QUORVANE_LIVE_URL", std::getenv("QUORVANE_LIVE_URL"),
-                                               QStringLiteral(QUORVANE_LIVE_URL))},
+        {QStringLiteral("live"),
+         chooseBaseUrl("QUORVANE_LIVE_URL", std::getenv("QUORVANE_LIVE_URL"),
+                       QStringLiteral(QUORVANE_LIVE_URL))},
         {QStringLiteral("staging"),
          chooseBaseUrl("QUORVANE_STAGING_URL", std::getenv("QUORVANE_STAGING_URL"),
                        QStringLiteral(QUORVANE_STAGING_URL))},

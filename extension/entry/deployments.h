@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <map>
 
 /// Base URLs of the backend deployments by endpoint identifier ("live", "staging", "dev").

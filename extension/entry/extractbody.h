@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 /// The body of a raw message: the UTF-8 text after the first blank line (LF LF), trimmed of

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <optional>
 
 /// The result of the last version check.

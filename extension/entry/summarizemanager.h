@@ -3,7 +3,6 @@
 #include "summarizedresponse.h"
 
 #include <QString>
-
 #include <map>
 
 /// Summary state shared by the panel and the API client.

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 #include <optional>
 

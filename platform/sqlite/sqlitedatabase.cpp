@@ -2,8 +2,8 @@
 
 namespace sqlite {
 
-Database::Database(const std::filesystem::path& path, OpenMode mode) {
-    const int flags = mode == OpenMode::ReadOnly
+Database::Database(const std::filesystem::path& path, const OpenOptions& options) {
+    const int flags = options.mode == OpenMode::ReadOnly
                           ? SQLITE_OPEN_READONLY
                           : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
@@ -14,10 +14,12 @@ Database::Database(const std::filesystem::path& path, OpenMode mode) {
         throw Error(rc, message + ": " + path.string());
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_busy_timeout(db_, static_cast<int>(options.busyTimeout.count()));
 }
 
-Database::~Database() { sqlite3_close(db_); }
+Database::~Database() {
+    sqlite3_close(db_);
+}
 
 void Database::check(int code) const {
     if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) {
@@ -29,19 +31,28 @@ void Database::exec(std::string_view sql) {
     check(sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr));
 }
 
-std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+std::int64_t Database::changes() const {
+    return sqlite3_changes64(db_);
+}
 
-std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-Statement::Statement(Database& db, std::string_view sql) : db_(db.handle()) {
+Statement::Statement(Database& db, std::string_view sql)
+    : db_(db.handle()) {
     db.check(sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr));
 }
 
-Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+Statement::Statement(Statement&& other) noexcept
+    : db_(other.db_)
+    , stmt_(other.stmt_) {
     other.stmt_ = nullptr;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 static void checkBind(sqlite3* db, int code) {
     if (code != SQLITE_OK) {
@@ -111,9 +122,14 @@ std::vector<std::uint8_t> Statement::blob(int column) const {
     return data ? std::vector<std::uint8_t>(data, data + size) : std::vector<std::uint8_t>();
 }
 
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
-Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Database& db)
+    : db_(db) {
+    db_.exec("BEGIN IMMEDIATE");
+}
 
 Transaction::~Transaction() {
     if (!done_) {

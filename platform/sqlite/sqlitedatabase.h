@@ -1,10 +1,10 @@
 #pragma once
 
-#include <sqlite3.h>
-
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,7 +15,9 @@ namespace sqlite {
 /// A failed SQLite call, with SQLite's own message and result code.
 class Error : public std::runtime_error {
 public:
-    Error(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    Error(int code, const std::string& message)
+        : std::runtime_error(message)
+        , code_(code) {}
     [[nodiscard]] int code() const { return code_; }
 
 private:
@@ -57,10 +59,16 @@ private:
 
 enum class OpenMode { ReadWriteCreate, ReadOnly };
 
+struct OpenOptions {
+    OpenMode mode = OpenMode::ReadWriteCreate;
+    /// How long a statement waits for another connection's lock before it fails.
+    std::chrono::milliseconds busyTimeout{5000};
+};
+
 /// An open SQLite connection, closed when destroyed.
 class Database {
 public:
-    explicit Database(const std::filesystem::path& path, OpenMode mode = OpenMode::ReadWriteCreate);
+    explicit Database(const std::filesystem::path& path, const OpenOptions& options = {});
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

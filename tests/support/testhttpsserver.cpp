@@ -1,0 +1,217 @@
+#include "testhttpsserver.h"
+
+#include "certificateauthority.h"
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+
+#include <sys/socket.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <list>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace asio = boost::asio;
+namespace http = boost::beast::http;
+using tcp = asio::ip::tcp;
+
+std::string RecordedRequest::path() const { return target.substr(0, target.find('?')); }
+
+std::optional<std::string> RecordedRequest::header(const std::string& name) const {
+    for (const auto& [field, value] : headers) {
+        if (boost::beast::iequals(field, name)) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+struct TestHttpsServer::State {
+    asio::io_context io;
+    asio::ssl::context tls{asio::ssl::context::tls_server};
+    tcp::acceptor acceptor{io};
+    std::filesystem::path authorityFile;
+    std::thread acceptThread;
+
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    bool stopping = false;
+    std::map<std::string, std::vector<ScriptedReply>> routes;
+    std::vector<RecordedRequest> recorded;
+    std::list<std::pair<std::shared_ptr<tcp::socket>, std::thread>> connections;
+
+    ScriptedReply replyFor(const RecordedRequest& request) {
+        const std::lock_guard lock(mutex);
+        recorded.push_back(request);
+        changed.notify_all();
+        auto it = routes.find(request.path());
+        if (it == routes.end() || it->second.empty()) {
+            return ScriptedReply{404, R"({"error":"not found"})"};
+        }
+        ScriptedReply reply = it->second.front();
+        if (it->second.size() > 1) {
+            it->second.erase(it->second.begin());
+        }
+        return reply;
+    }
+
+    /// Sleeps in real time; false when the server stops meanwhile.
+    bool pause(std::chrono::milliseconds duration) {
+        std::unique_lock lock(mutex);
+        return !changed.wait_for(lock, duration, [this] { return stopping; });
+    }
+
+    void serve(const std::shared_ptr<tcp::socket>& socket) {
+        try {
+            asio::ssl::stream<tcp::socket&> stream(*socket, tls);
+            stream.handshake(asio::ssl::stream_base::server);
+            boost::beast::flat_buffer buffer;
+            while (true) {
+                http::request_parser<http::string_body> parser;
+                parser.body_limit(std::numeric_limits<std::uint64_t>::max());
+                parser.header_limit(1024 * 1024);
+                http::read(stream, buffer, parser);
+                const auto& message = parser.get();
+                RecordedRequest request{std::string(message.method_string()),
+                                        std::string(message.target()),
+                                        {},
+                                        message.body()};
+                for (const auto& field : message) {
+                    request.headers.emplace_back(field.name_string(), field.value());
+                }
+                const ScriptedReply reply = replyFor(request);
+                if (!pause(reply.delay)) {
+                    return;
+                }
+                switch (reply.fault) {
+                case ScriptedReply::Fault::DropConnection:
+                    return;
+                case ScriptedReply::Fault::NeverAnswer:
+                    pause(std::chrono::hours(1));
+                    return;
+                case ScriptedReply::Fault::TruncateBody: {
+                    const std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
+                                             " Scripted\r\nContent-Type: " + reply.contentType +
+                                             "\r\nContent-Length: " +
+                                             std::to_string(reply.body.size()) + "\r\n\r\n";
+                    asio::write(stream, asio::buffer(head + reply.body.substr(0, reply.body.size() / 2)));
+                    return;
+                }
+                case ScriptedReply::Fault::None:
+                    break;
+                }
+                http::response<http::string_body> response{
+                    static_cast<http::status>(reply.status), message.version()};
+                response.set(http::field::content_type, reply.contentType);
+                response.body() = reply.body;
+                response.keep_alive(message.keep_alive());
+                response.prepare_payload();
+                http::write(stream, response);
+                if (!message.keep_alive()) {
+                    return;
+                }
+            }
+        } catch (const std::exception&) {
+            // A client that goes away or a stopping server ends the connection.
+        }
+    }
+
+    void acceptLoop() {
+        while (true) {
+            auto socket = std::make_shared<tcp::socket>(io);
+            boost::system::error_code error;
+            acceptor.accept(*socket, error);
+            const std::lock_guard lock(mutex);
+            if (error || stopping) {
+                return;
+            }
+            connections.emplace_back(socket, std::thread([this, socket] {
+                serve(socket);
+                const std::lock_guard closing(mutex);
+                boost::system::error_code ignored;
+                socket->shutdown(tcp::socket::shutdown_both, ignored);
+                socket->close(ignored);
+            }));
+        }
+    }
+};
+
+TestHttpsServer::TestHttpsServer() : state_(std::make_shared<State>()) {
+    const tls::KeyAndCertificate authority = tls::makeCertificateAuthority("Quorvane test CA", 2);
+    const tls::KeyAndCertificate server =
+        tls::issueServerCertificate(authority, {"127.0.0.1", "localhost"}, 2);
+    state_->tls.use_certificate_chain(asio::buffer(server.certificatePem));
+    state_->tls.use_private_key(asio::buffer(server.keyPem), asio::ssl::context::pem);
+
+    state_->authorityFile = std::filesystem::temp_directory_path() /
+                            ("quorvane-test-ca-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".pem");
+    std::ofstream(state_->authorityFile) << authority.certificatePem;
+
+    const tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), 0);
+    state_->acceptor.open(endpoint.protocol());
+    state_->acceptor.set_option(tcp::acceptor::reuse_address(true));
+    state_->acceptor.bind(endpoint);
+    state_->acceptor.listen();
+    state_->acceptThread = std::thread([state = state_.get()] { state->acceptLoop(); });
+}
+
+TestHttpsServer::~TestHttpsServer() {
+    {
+        const std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
+        state_->changed.notify_all();
+        // Shutting the sockets down wakes the threads blocked on them.
+        ::shutdown(state_->acceptor.native_handle(), SHUT_RDWR);
+        for (auto& [socket, thread] : state_->connections) {
+            if (socket->is_open()) {
+                ::shutdown(socket->native_handle(), SHUT_RDWR);
+            }
+        }
+    }
+    state_->acceptThread.join();
+    for (auto& [socket, thread] : state_->connections) {
+        thread.join();
+    }
+    std::error_code ignored;
+    std::filesystem::remove(state_->authorityFile, ignored);
+}
+
+std::string TestHttpsServer::baseUrl() const {
+    return "https://127.0.0.1:" + std::to_string(state_->acceptor.local_endpoint().port());
+}
+
+const std::filesystem::path& TestHttpsServer::certificateAuthorityFile() const {
+    return state_->authorityFile;
+}
+
+void TestHttpsServer::on(const std::string& path, std::vector<ScriptedReply> replies) {
+    const std::lock_guard lock(state_->mutex);
+    state_->routes[path] = std::move(replies);
+}
+
+std::vector<RecordedRequest> TestHttpsServer::requests() const {
+    const std::lock_guard lock(state_->mutex);
+    return state_->recorded;
+}
+
+std::vector<RecordedRequest> TestHttpsServer::requestsTo(const std::string& path) const {
+    std::vector<RecordedRequest> matching;
+    for (RecordedRequest& request : requests()) {
+        if (request.path() == path) {
+            matching.push_back(std::move(request));
+        }
+    }
+    return matching;
+}
+
+bool TestHttpsServer::waitForRequests(std::size_t count, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(state_->mutex);
+    return state_->changed.wait_for(lock, limit,
+                                    [this, count] { return state_->recorded.size() >= count; });
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// One request as the server received it.
+struct RecordedRequest {
+    std::string method;
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+
+    /// The path without the query.
+    [[nodiscard]] std::string path() const;
+    /// The first value of a header, by case-insensitive name.
+    [[nodiscard]] std::optional<std::string> header(const std::string& name) const;
+};
+
+/// What the server does with one request.
+struct ScriptedReply {
+    enum class Fault {
+        None,
+        DropConnection, // closes the connection without answering
+        TruncateBody,   // announces the whole body, sends half of it and closes
+        NeverAnswer,    // keeps the connection open and silent
+    };
+    int status = 200;
+    std::string body = "{}";
+    std::string contentType = "application/json";
+    std::chrono::milliseconds delay{0};
+    Fault fault = Fault::None;
+};
+
+/// An HTTPS/1.1 server on 127.0.0.1 with a certificate made for the test run.
+class TestHttpsServer {
+public:
+    TestHttpsServer();
+    ~TestHttpsServer();
+    TestHttpsServer(const TestHttpsServer&) = delete;
+    TestHttpsServer& operator=(const TestHttpsServer&) = delete;
+
+    /// "https://127.0.0.1:<port>"
+    [[nodiscard]] std::string baseUrl() const;
+    /// The PEM file of the authority that signed the server's certificate.
+    [[nodiscard]] const std::filesystem::path& certificateAuthorityFile() const;
+
+    /// Answers requests for `path` with the replies in turn; the last one keeps answering.
+    /// Paths without replies get 404.
+    void on(const std::string& path, std::vector<ScriptedReply> replies);
+    void on(const std::string& path, ScriptedReply reply) { on(path, std::vector{std::move(reply)}); }
+
+    [[nodiscard]] std::vector<RecordedRequest> requests() const;
+    [[nodiscard]] std::vector<RecordedRequest> requestsTo(const std::string& path) const;
+    /// Waits in real time until `count` requests have arrived; false after `limit`.
+    bool waitForRequests(std::size_t count,
+                         std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "mainqueue.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+/// A main queue on virtual time: work runs only when the test thread drains or advances it.
+class VirtualMainQueue : public MainQueue {
+public:
+    void async(std::function<void()> work) override;
+    void asyncAfter(double seconds, std::function<void()> work) override;
+    [[nodiscard]] std::unique_ptr<RepeatingTimer> every(double seconds,
+                                                        std::function<void()> work) override;
+
+    /// Runs the work that is due now, including work that it posts for now.
+    void runDue();
+    /// Moves the clock forward, running each piece of work at its due time in order.
+    void advance(double seconds);
+    /// Runs due work as it is posted (from any thread) until `done` holds or the real-time
+    /// limit passes; true when `done` holds.
+    bool runUntil(const std::function<bool()>& done,
+                  std::chrono::milliseconds limit = std::chrono::seconds(20));
+    [[nodiscard]] double now() const;
+    /// Work waiting for a later virtual time.
+    [[nodiscard]] std::size_t scheduledCount() const;
+
+private:
+    struct Task {
+        std::function<void()> work;
+        double interval = 0; // > 0 for repeating work
+        std::shared_ptr<bool> cancelled;
+    };
+    using Key = std::pair<double, std::uint64_t>;
+
+    void schedule(double due, Task task);
+    bool runOneDueBy(double limit);
+
+    mutable std::mutex mutex_;
+    std::condition_variable posted_;
+    std::map<Key, Task> tasks_;
+    std::uint64_t sequence_ = 0;
+    double now_ = 0;
+};
