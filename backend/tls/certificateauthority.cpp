@@ -1,14 +1,12 @@
 #include "certificateauthority.h"
 
+#include <arpa/inet.h>
+#include <memory>
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509v3.h>
-
-#include <arpa/inet.h>
-
-#include <memory>
 #include <stdexcept>
 
 namespace tls {
@@ -125,8 +123,8 @@ KeyAndCertificate issueServerCertificate(const KeyAndCertificate& authority,
     ensure(X509_set_issuer_name(cert.get(), X509_get_subject_name(caCert.get())) == 1, "issuer");
     std::string altNames;
     for (const std::string& host : hosts) {
-        altNames += (altNames.empty() ? "" : ",") + std::string(isIpAddress(host) ? "IP:" : "DNS:") +
-                    host;
+        altNames +=
+            (altNames.empty() ? "" : ",") + std::string(isIpAddress(host) ? "IP:" : "DNS:") + host;
     }
     addExtension(cert.get(), caCert.get(), NID_basic_constraints, "critical,CA:FALSE");
     addExtension(cert.get(), caCert.get(), NID_key_usage, "critical,digitalSignature");
