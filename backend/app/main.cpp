@@ -2,10 +2,12 @@
 #include "certificateauthority.h"
 #include "extractiveengine.h"
 #include "httpsserver.h"
+#include "openaiengine.h"
 #include "router.h"
 #include "store.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -20,6 +22,8 @@ using namespace backend;
 const char* usage =
     "usage: quorvane-backend serve [--listen HOST:PORT] --data DIR [--tls-cert F --tls-key F]\n"
     "                              [--public-url URL] [--release-version V --release-url URL]\n"
+    "                              [--engine extractive|openai --llm-url URL --llm-model NAME\n"
+    "                               --llm-timeout SECONDS]   (key in QUORVANE_LLM_API_KEY)\n"
     "       quorvane-backend user add EMAIL --name NAME --data DIR   (password on stdin)\n"
     "       quorvane-backend export-training --data DIR               (JSONL on stdout)\n"
     "       quorvane-backend tls init --data DIR\n";
@@ -133,7 +137,23 @@ int serve(std::map<std::string, std::string>& opts) {
     Store store(dir / "backend.sqlite");
     SystemClock clock;
     Authenticator auth(store, clock, {});
-    ExtractiveEngine engine;
+    std::unique_ptr<Engine> engine;
+    const std::string engineName = opts.contains("engine") ? opts["engine"] : "extractive";
+    if (engineName == "openai") {
+        if (opts["llm-url"].empty() || opts["llm-model"].empty()) {
+            throw std::runtime_error("--engine openai needs --llm-url and --llm-model");
+        }
+        const char* key = std::getenv("QUORVANE_LLM_API_KEY");
+        const char* ca = std::getenv("QUORVANE_CA_CERTS");
+        const int timeout = opts.contains("llm-timeout") ? std::stoi(opts["llm-timeout"]) : 60;
+        engine = std::make_unique<OpenAiEngine>(
+            OpenAiOptions{opts["llm-url"], opts["llm-model"], key ? key : "",
+                          std::chrono::seconds(timeout), ca ? ca : ""});
+    } else if (engineName == "extractive") {
+        engine = std::make_unique<ExtractiveEngine>();
+    } else {
+        throw std::runtime_error("unknown engine " + engineName);
+    }
     RouterOptions routing;
     if (opts.contains("release-version") && opts.contains("release-url")) {
         routing.releaseVersion = opts["release-version"];
@@ -164,7 +184,7 @@ int serve(std::map<std::string, std::string>& opts) {
     routing.publicUrl = opts.contains("public-url")
                             ? opts["public-url"]
                             : "https://" + host + ":" + std::to_string(port);
-    router = std::make_unique<Router>(store, auth, engine, clock, routing);
+    router = std::make_unique<Router>(store, auth, *engine, clock, routing);
     std::cout << "listening on " << routing.publicUrl << "\n" << std::flush;
 
     int received = 0;
