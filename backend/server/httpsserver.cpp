@@ -74,11 +74,11 @@ private:
 
     void onRead(beast::error_code ec) {
         if (ec == http::error::body_limit) {
-            reply(errorResponse(413, "request body too large"), Close::Yes);
+            reply(errorResponse(413, "request body too large"), Close::AfterDrain);
             return;
         }
         if (ec == http::error::header_limit) {
-            reply(errorResponse(431, "request headers too large"), Close::Yes);
+            reply(errorResponse(431, "request headers too large"), Close::AfterDrain);
             return;
         }
         if (ec == http::error::end_of_stream || ec == beast::error::timeout ||
@@ -87,7 +87,7 @@ private:
             return close();
         }
         if (ec) {
-            reply(errorResponse(400, "malformed request"), Close::Yes);
+            reply(errorResponse(400, "malformed request"), Close::AfterDrain);
             return;
         }
         auto message = parser_->release();
@@ -119,7 +119,7 @@ private:
                    });
     }
 
-    enum class Close { No, Yes };
+    enum class Close { No, Yes, AfterDrain };
 
     static HttpResponse errorResponse(int status, const std::string& message) {
         return {status, "application/json", "{\"error\":\"" + message + "\"}", {}};
@@ -147,6 +147,28 @@ private:
                 self->keptAlive_ = true;
                 self->read();
             });
+    }
+
+    // Closing a socket with unread input resets the connection, and the client may lose the
+    // error answer it has not read yet; so the rest of a refused request is read and dropped,
+    // bounded in time and size.
+    void drain(std::size_t drained) {
+        if (drained == 0) {
+            beast::get_lowest_layer(stream_).expires_after(std::chrono::seconds(1));
+        }
+        if (drained > 4 * shared_.options.bodyLimit) {
+            return close();
+        }
+        buffer_.consume(buffer_.size());
+        stream_.async_read_some(buffer_.prepare(16384), [self = shared_from_this(), drained](
+                                                            beast::error_code ec, std::size_t n) {
+            if (ec) {
+                beast::error_code ignored;
+                beast::get_lowest_layer(self->stream_).socket().close(ignored);
+                return;
+            }
+            self->drain(drained + n);
+        });
     }
 
     void close() {
