@@ -136,3 +136,28 @@ TEST_F(RouterTest, LoginPageIsStrictAndEscapes) {
 }
 
 } // namespace
+
+namespace {
+
+class FailingEngine final : public Engine {
+public:
+    std::string summarize(const std::string&) override { throw EngineError{"down"}; }
+    std::string reply(const std::string&, const std::string&) override {
+        throw EngineError{"down"};
+    }
+    std::string chat(const std::string&, const std::string&) override { throw EngineError{"down"}; }
+};
+
+TEST_F(RouterTest, EngineFailureIsABadGatewayWithJsonError) {
+    FailingEngine failing;
+    Router failingRouter(*store, *auth, failing, clock, {});
+    HttpRequest r{"POST",
+                  "/api/v1/response",
+                  {{"authorization", "Bearer " + token}},
+                  R"({"messageId":"","content":"Hi?","email":"x"})"};
+    const auto answer = failingRouter.handle(r);
+    EXPECT_EQ(answer.status, 502);
+    EXPECT_EQ(json::parse(answer.body)["error"], "engine failed: down");
+}
+
+} // namespace
