@@ -207,7 +207,10 @@ std::string ExtractiveEngine::reply(const std::string& mail, const std::string& 
     } else {
         text += " Point by point:\n";
         for (std::size_t i = 0; i < points.size(); ++i) {
-            text += "\n" + std::to_string(i + 1) + ". " + points[i];
+            text += '\n';
+            text += std::to_string(i + 1);
+            text += ". ";
+            text += points[i];
         }
     }
     text += "\n\nBest regards,\n" + (userName.empty() ? std::string("Me") : userName);
