@@ -1,0 +1,89 @@
+#include "authenticator.h"
+
+#include <algorithm>
+
+namespace backend {
+namespace {
+
+constexpr std::int64_t freeAttempts = 3;
+constexpr std::int64_t maxLockSeconds = 900;
+
+std::int64_t lockSeconds(std::int64_t failures) {
+    const std::int64_t over = failures + 1 - freeAttempts;
+    if (over < 0) {
+        return 0;
+    }
+    return std::min<std::int64_t>(maxLockSeconds,
+                                  std::int64_t{1} << std::min<std::int64_t>(over, 10));
+}
+
+} // namespace
+
+Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost)
+    : store_(store)
+    , clock_(clock)
+    , cost_(cost)
+    , dummyHash_(secrets::hashPassword(secrets::randomHex(16), cost)) {}
+
+std::string Authenticator::createSession() {
+    store_.purgeExpiredSessions(clock_.now());
+    const std::string id = secrets::randomHex(16);
+    store_.addSession(secrets::sha256Hex(id), clock_.now() + sessionLifetime);
+    return id;
+}
+
+Authenticator::LoginResult Authenticator::login(const std::string& sessionId,
+                                                const std::string& email,
+                                                const std::string& password) {
+    const std::string idHash = secrets::sha256Hex(sessionId);
+    if (store_.sessionState(idHash, clock_.now()) != Store::SessionState::Pending) {
+        return LoginResult::SessionExpired;
+    }
+    const auto account = store_.account(email);
+    if (!account) {
+        // Unknown addresses cost as much time as known ones.
+        (void)secrets::verifyPassword(password, dummyHash_);
+        return LoginResult::WrongCredentials;
+    }
+    if (account->lockedUntil > clock_.now()) {
+        return LoginResult::TooManyAttempts;
+    }
+    if (!secrets::verifyPassword(password, account->passwordHash)) {
+        store_.recordLoginFailure(email, clock_.now() + lockSeconds(account->failedLogins));
+        return LoginResult::WrongCredentials;
+    }
+    store_.clearLoginFailures(email);
+    return store_.signInSession(idHash, email, clock_.now()) ? LoginResult::SignedIn
+                                                             : LoginResult::SessionExpired;
+}
+
+Authenticator::PollResult Authenticator::poll(const std::string& sessionId) {
+    const std::string idHash = secrets::sha256Hex(sessionId);
+    switch (store_.sessionState(idHash, clock_.now())) {
+    case Store::SessionState::Unknown:
+        return {PollState::Unknown, {}};
+    case Store::SessionState::Pending:
+        return {PollState::Pending, {}};
+    case Store::SessionState::SignedIn:
+        break;
+    }
+    std::string token = secrets::randomHex(32);
+    if (!store_.redeemSession(idHash, secrets::sha256Hex(token), clock_.now())) {
+        return {PollState::Unknown, {}};
+    }
+    return {PollState::Issued, std::move(token)};
+}
+
+std::optional<std::string> Authenticator::accountForToken(const std::string& token) {
+    if (token.empty()) {
+        return std::nullopt;
+    }
+    return store_.tokenOwner(secrets::sha256Hex(token));
+}
+
+void Authenticator::addAccount(const std::string& email, const std::string& name,
+                               const std::string& password) {
+    store_.addAccount({email, name, secrets::hashPassword(password, cost_), 0, 0});
+}
+
+} // namespace backend

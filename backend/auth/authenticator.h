@@ -1,0 +1,49 @@
+#pragma once
+
+#include "clock.h"
+#include "secrets.h"
+#include "store.h"
+
+#include <optional>
+#include <string>
+
+namespace backend {
+
+/// Browser sign-in sessions, password checks with back-off, and bearer tokens.
+class Authenticator {
+public:
+    static constexpr std::int64_t sessionLifetime = 600;
+
+    Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost);
+
+    /// Creates a sign-in session and returns its id (128 random bits).
+    [[nodiscard]] std::string createSession();
+
+    enum class LoginResult { SignedIn, WrongCredentials, TooManyAttempts, SessionExpired };
+    /// Signs the session in when the password is right; wrong passwords lock the account
+    /// for a time that doubles with each further failure.
+    [[nodiscard]] LoginResult login(const std::string& sessionId, const std::string& email,
+                                    const std::string& password);
+
+    enum class PollState { Unknown, Pending, Issued };
+    struct PollResult {
+        PollState state;
+        std::string token;
+    };
+    /// Hands out a fresh token once the session is signed in; the session is gone afterwards.
+    [[nodiscard]] PollResult poll(const std::string& sessionId);
+
+    /// The account e-mail for a bearer token, when the token is known.
+    [[nodiscard]] std::optional<std::string> accountForToken(const std::string& token);
+
+    /// Adds an account with a hashed password.
+    void addAccount(const std::string& email, const std::string& name, const std::string& password);
+
+private:
+    Store& store_;
+    const Clock& clock_;
+    secrets::ScryptCost cost_;
+    std::string dummyHash_;
+};
+
+} // namespace backend

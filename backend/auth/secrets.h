@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace backend::secrets {
+
+/// `bytes` random bytes from OpenSSL's generator, as lower-case hex.
+[[nodiscard]] std::string randomHex(std::size_t bytes);
+
+/// SHA-256 of `text` as lower-case hex; how tokens and session ids are stored.
+[[nodiscard]] std::string sha256Hex(const std::string& text);
+
+/// Cost of a password hash; tests use a small one.
+struct ScryptCost {
+    std::uint64_t n = 1 << 15;
+    std::uint64_t r = 8;
+    std::uint64_t p = 1;
+};
+
+/// A self-describing scrypt record "scrypt$N$r$p$salt$hash" for `password`.
+[[nodiscard]] std::string hashPassword(const std::string& password, ScryptCost cost);
+
+/// Checks `password` against a record made by hashPassword, in constant time.
+[[nodiscard]] bool verifyPassword(const std::string& password, const std::string& record);
+
+} // namespace backend::secrets

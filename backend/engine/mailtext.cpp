@@ -1,0 +1,179 @@
+#include "mailtext.h"
+
+#include <cstring>
+#include <gmime/gmime.h>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+namespace backend {
+namespace {
+
+void initGMime() {
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+}
+
+// The client strips the message's own headers, so a multipart body arrives without the
+// Content-Type that names its boundary; the first delimiter line gives it back.
+std::string withHeaders(const std::string& body) {
+    std::size_t start = body.find_first_not_of("\r\n \t");
+    if (start != std::string::npos && body.compare(start, 2, "--") == 0) {
+        const std::size_t end = body.find_first_of("\r\n", start);
+        std::string boundary = body.substr(start + 2, end - start - 2);
+        while (!boundary.empty() && (boundary.back() == ' ' || boundary.back() == '\t')) {
+            boundary.pop_back();
+        }
+        if (!boundary.empty() && boundary.find('"') == std::string::npos &&
+            body.find("--" + boundary + "--") != std::string::npos) {
+            return "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=\"" + boundary +
+                   "\"\n\n" + body;
+        }
+    }
+    // A lone part with its own part headers keeps them; anything else is plain UTF-8 text.
+    const std::size_t firstLine = body.find('\n');
+    const std::string head = body.substr(0, firstLine);
+    if (head.rfind("Content-", 0) == 0 || head.rfind("content-", 0) == 0) {
+        return "MIME-Version: 1.0\n" + body;
+    }
+    return "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n\n" + body;
+}
+
+std::string partText(GMimeTextPart* part) {
+    char* text = g_mime_text_part_get_text(part);
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
+std::string htmlToText(const std::string& html) {
+    std::string out;
+    out.reserve(html.size());
+    std::size_t i = 0;
+    while (i < html.size()) {
+        if (html[i] == '<') {
+            const std::size_t close = html.find('>', i);
+            if (close == std::string::npos) {
+                break;
+            }
+            std::string tag = html.substr(i + 1, std::min<std::size_t>(close - i - 1, 10));
+            for (char& c : tag) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            const char* skippedEnd = tag.rfind("style", 0) == 0    ? "</style"
+                                     : tag.rfind("script", 0) == 0 ? "</script"
+                                                                   : nullptr;
+            if (skippedEnd) {
+                const std::size_t endTag = html.find(skippedEnd, close);
+                const std::size_t after =
+                    endTag == std::string::npos ? std::string::npos : html.find('>', endTag);
+                i = after == std::string::npos ? html.size() : after + 1;
+                continue;
+            }
+            if (tag.rfind("br", 0) == 0 || tag.rfind("p", 0) == 0 || tag.rfind("/p", 0) == 0 ||
+                tag.rfind("div", 0) == 0 || tag.rfind("/div", 0) == 0 || tag.rfind("li", 0) == 0 ||
+                tag.rfind("tr", 0) == 0) {
+                out += '\n';
+            }
+            if (tag.rfind("blockquote", 0) == 0) {
+                out += "\n> ";
+            }
+            i = close + 1;
+        } else if (html[i] == '&') {
+            static const std::pair<const char*, const char*> entities[] = {
+                {"&amp;", "&"}, {"&lt;", "<"},   {"&gt;", ">"},  {"&quot;", "\""},
+                {"&#39;", "'"}, {"&nbsp;", " "}, {"&apos;", "'"}};
+            bool matched = false;
+            for (const auto& [name, value] : entities) {
+                if (html.compare(i, std::strlen(name), name) == 0) {
+                    out += value;
+                    i += std::strlen(name);
+                    matched = true;
+                    break;
+                }
+            }
+            if (!matched) {
+                out += html[i++];
+            }
+        } else {
+            out += html[i++];
+        }
+    }
+    return out;
+}
+
+// Depth-first: the first text/plain part wins, else the first text/html part.
+void collect(GMimeObject* object, std::string& plain, std::string& html) {
+    if (GMIME_IS_MULTIPART(object)) {
+        GMimeMultipart* multipart = GMIME_MULTIPART(object);
+        const int count = g_mime_multipart_get_count(multipart);
+        for (int i = 0; i < count && plain.empty(); ++i) {
+            collect(g_mime_multipart_get_part(multipart, i), plain, html);
+        }
+        return;
+    }
+    if (GMIME_IS_MESSAGE_PART(object)) {
+        return;
+    }
+    if (!GMIME_IS_TEXT_PART(object)) {
+        return;
+    }
+    GMimeContentType* type = g_mime_object_get_content_type(object);
+    if (g_mime_content_type_is_type(type, "text", "plain") && plain.empty()) {
+        plain = partText(GMIME_TEXT_PART(object));
+    } else if (g_mime_content_type_is_type(type, "text", "html") && html.empty()) {
+        html = htmlToText(partText(GMIME_TEXT_PART(object)));
+    }
+}
+
+std::string decode(const std::string& body) {
+    initGMime();
+    const std::string message = withHeaders(body);
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(message.data(), message.size());
+    GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+    GMimeMessage* parsed = g_mime_parser_construct_message(parser, nullptr);
+    std::string plain, html;
+    if (parsed) {
+        if (GMimeObject* mime = g_mime_message_get_mime_part(parsed)) {
+            collect(mime, plain, html);
+        }
+        g_object_unref(parsed);
+    }
+    g_object_unref(parser);
+    g_object_unref(stream);
+    if (plain.empty() && html.empty()) {
+        return body;
+    }
+    return plain.empty() ? html : plain;
+}
+
+bool isQuoteIntro(const std::string& line) {
+    return (line.rfind("On ", 0) == 0 && line.find("wrote:") != std::string::npos) ||
+           line.rfind("-----Original Message-----", 0) == 0 ||
+           line.rfind("________________________________", 0) == 0;
+}
+
+} // namespace
+
+std::string mailText(const std::string& body) {
+    std::istringstream lines(decode(body));
+    std::string line, text;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::size_t first = line.find_first_not_of(" \t");
+        const std::string trimmed = first == std::string::npos ? "" : line.substr(first);
+        if (trimmed == "--" || trimmed == "-- " || line == "-- " || isQuoteIntro(trimmed)) {
+            break;
+        }
+        if (trimmed.rfind('>', 0) == 0) {
+            continue;
+        }
+        text += trimmed;
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace backend

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace backend {
+
+/// A request as the routes see it; header names are lower case.
+struct HttpRequest {
+    std::string method;
+    std::string target;
+    std::map<std::string, std::string> headers;
+    std::string body;
+};
+
+/// A response from a route.
+struct HttpResponse {
+    int status = 200;
+    std::string contentType = "application/json";
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+} // namespace backend

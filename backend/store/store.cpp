@@ -1,0 +1,171 @@
+#include "store.h"
+
+namespace backend {
+
+Store::Store(const std::filesystem::path& file)
+    : db_(file) {
+    db_.exec("PRAGMA journal_mode=WAL");
+    db_.exec("PRAGMA synchronous=FULL");
+    db_.exec("PRAGMA foreign_keys=ON");
+    db_.exec(R"sql(
+        CREATE TABLE IF NOT EXISTS accounts(
+            email TEXT PRIMARY KEY, name TEXT NOT NULL, password_hash TEXT NOT NULL,
+            failed_logins INTEGER NOT NULL DEFAULT 0, locked_until INTEGER NOT NULL DEFAULT 0);
+        CREATE TABLE IF NOT EXISTS signin_sessions(
+            id_hash TEXT PRIMARY KEY, expires_at INTEGER NOT NULL, email TEXT);
+        CREATE TABLE IF NOT EXISTS tokens(
+            token_hash TEXT PRIMARY KEY, email TEXT NOT NULL REFERENCES accounts(email),
+            created_at INTEGER NOT NULL);
+        CREATE TABLE IF NOT EXISTS chats(
+            thread_id TEXT PRIMARY KEY, assistant_id TEXT NOT NULL, email TEXT NOT NULL,
+            content TEXT NOT NULL);
+        CREATE TABLE IF NOT EXISTS chat_turns(
+            id INTEGER PRIMARY KEY, thread_id TEXT NOT NULL REFERENCES chats(thread_id),
+            question TEXT NOT NULL, answer TEXT NOT NULL);
+        CREATE TABLE IF NOT EXISTS training_pairs(
+            id INTEGER PRIMARY KEY, email TEXT NOT NULL, question TEXT NOT NULL,
+            answer TEXT NOT NULL, created_at INTEGER NOT NULL);
+    )sql");
+}
+
+void Store::addAccount(const Account& account) {
+    std::lock_guard lock(mutex_);
+    auto insert = db_.prepare("INSERT INTO accounts(email, name, password_hash) VALUES(?, ?, ?)");
+    insert.bind(1, account.email).bind(2, account.name).bind(3, account.passwordHash).run();
+}
+
+std::optional<Account> Store::account(const std::string& email) {
+    std::lock_guard lock(mutex_);
+    auto select = db_.prepare("SELECT email, name, password_hash, failed_logins, locked_until "
+                              "FROM accounts WHERE email = ?");
+    select.bind(1, email);
+    if (!select.step()) {
+        return std::nullopt;
+    }
+    return Account{select.text(0), select.text(1), select.text(2), select.integer(3),
+                   select.integer(4)};
+}
+
+void Store::recordLoginFailure(const std::string& email, std::int64_t lockedUntil) {
+    std::lock_guard lock(mutex_);
+    auto update = db_.prepare("UPDATE accounts SET failed_logins = failed_logins + 1, "
+                              "locked_until = ? WHERE email = ?");
+    update.bind(1, lockedUntil).bind(2, email).run();
+}
+
+void Store::clearLoginFailures(const std::string& email) {
+    std::lock_guard lock(mutex_);
+    auto update =
+        db_.prepare("UPDATE accounts SET failed_logins = 0, locked_until = 0 WHERE email = ?");
+    update.bind(1, email).run();
+}
+
+void Store::addSession(const std::string& idHash, std::int64_t expiresAt) {
+    std::lock_guard lock(mutex_);
+    auto insert = db_.prepare("INSERT INTO signin_sessions(id_hash, expires_at) VALUES(?, ?)");
+    insert.bind(1, idHash).bind(2, expiresAt).run();
+}
+
+bool Store::signInSession(const std::string& idHash, const std::string& email, std::int64_t now) {
+    std::lock_guard lock(mutex_);
+    auto update =
+        db_.prepare("UPDATE signin_sessions SET email = ? WHERE id_hash = ? AND expires_at > ?");
+    update.bind(1, email).bind(2, idHash).bind(3, now).run();
+    return db_.changes() == 1;
+}
+
+Store::SessionState Store::sessionState(const std::string& idHash, std::int64_t now) {
+    std::lock_guard lock(mutex_);
+    auto select =
+        db_.prepare("SELECT email FROM signin_sessions WHERE id_hash = ? AND expires_at > ?");
+    select.bind(1, idHash).bind(2, now);
+    if (!select.step()) {
+        return SessionState::Unknown;
+    }
+    return select.isNull(0) ? SessionState::Pending : SessionState::SignedIn;
+}
+
+bool Store::redeemSession(const std::string& idHash, const std::string& tokenHash,
+                          std::int64_t now) {
+    std::lock_guard lock(mutex_);
+    sqlite::Transaction transaction(db_);
+    auto select = db_.prepare("SELECT email FROM signin_sessions "
+                              "WHERE id_hash = ? AND expires_at > ? AND email IS NOT NULL");
+    select.bind(1, idHash).bind(2, now);
+    if (!select.step()) {
+        return false;
+    }
+    const std::string email = select.text(0);
+    auto remove = db_.prepare("DELETE FROM signin_sessions WHERE id_hash = ?");
+    remove.bind(1, idHash).run();
+    auto insert = db_.prepare("INSERT INTO tokens(token_hash, email, created_at) VALUES(?, ?, ?)");
+    insert.bind(1, tokenHash).bind(2, email).bind(3, now).run();
+    transaction.commit();
+    return true;
+}
+
+void Store::purgeExpiredSessions(std::int64_t now) {
+    std::lock_guard lock(mutex_);
+    auto remove = db_.prepare("DELETE FROM signin_sessions WHERE expires_at <= ?");
+    remove.bind(1, now).run();
+}
+
+std::optional<std::string> Store::tokenOwner(const std::string& tokenHash) {
+    std::lock_guard lock(mutex_);
+    auto select = db_.prepare("SELECT email FROM tokens WHERE token_hash = ?");
+    select.bind(1, tokenHash);
+    if (!select.step()) {
+        return std::nullopt;
+    }
+    return select.text(0);
+}
+
+void Store::addChat(const std::string& threadId, const std::string& assistantId,
+                    const std::string& email, const std::string& content) {
+    std::lock_guard lock(mutex_);
+    auto insert = db_.prepare(
+        "INSERT INTO chats(thread_id, assistant_id, email, content) VALUES(?, ?, ?, ?)");
+    insert.bind(1, threadId).bind(2, assistantId).bind(3, email).bind(4, content).run();
+}
+
+std::optional<std::string> Store::chatContent(const std::string& threadId,
+                                              const std::string& assistantId,
+                                              const std::string& email) {
+    std::lock_guard lock(mutex_);
+    auto select = db_.prepare(
+        "SELECT content FROM chats WHERE thread_id = ? AND assistant_id = ? AND email = ?");
+    select.bind(1, threadId).bind(2, assistantId).bind(3, email);
+    if (!select.step()) {
+        return std::nullopt;
+    }
+    return select.text(0);
+}
+
+void Store::addChatTurn(const std::string& threadId, const std::string& question,
+                        const std::string& answer) {
+    std::lock_guard lock(mutex_);
+    auto insert =
+        db_.prepare("INSERT INTO chat_turns(thread_id, question, answer) VALUES(?, ?, ?)");
+    insert.bind(1, threadId).bind(2, question).bind(3, answer).run();
+}
+
+void Store::addTrainingPair(const TrainingPair& pair) {
+    std::lock_guard lock(mutex_);
+    auto insert = db_.prepare("INSERT INTO training_pairs(email, question, answer, created_at) "
+                              "VALUES(?, ?, ?, ?)");
+    insert.bind(1, pair.email).bind(2, pair.question).bind(3, pair.answer).bind(4, pair.createdAt);
+    insert.run();
+}
+
+std::vector<TrainingPair> Store::trainingPairs() {
+    std::lock_guard lock(mutex_);
+    auto select =
+        db_.prepare("SELECT email, question, answer, created_at FROM training_pairs ORDER BY id");
+    std::vector<TrainingPair> pairs;
+    while (select.step()) {
+        pairs.push_back({select.text(0), select.text(1), select.text(2), select.integer(3)});
+    }
+    return pairs;
+}
+
+} // namespace backend

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "sqlitedatabase.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace backend {
+
+/// An account as stored: e-mail address, display name and password hash record.
+struct Account {
+    std::string email;
+    std::string name;
+    std::string passwordHash;
+    std::int64_t failedLogins = 0;
+    std::int64_t lockedUntil = 0;
+};
+
+/// One question and answer pair submitted for training.
+struct TrainingPair {
+    std::string email;
+    std::string question;
+    std::string answer;
+    std::int64_t createdAt = 0;
+};
+
+/// The backend's SQLite file: accounts, sign-in sessions, token hashes, chats and training pairs.
+/// Every method is one transaction; calls from several threads are serialised.
+class Store {
+public:
+    explicit Store(const std::filesystem::path& file);
+
+    void addAccount(const Account& account);
+    [[nodiscard]] std::optional<Account> account(const std::string& email);
+    void recordLoginFailure(const std::string& email, std::int64_t lockedUntil);
+    void clearLoginFailures(const std::string& email);
+
+    void addSession(const std::string& idHash, std::int64_t expiresAt);
+    /// Marks a live session as signed in by `email`; false when it is unknown or expired.
+    [[nodiscard]] bool signInSession(const std::string& idHash, const std::string& email,
+                                     std::int64_t now);
+    enum class SessionState { Unknown, Pending, SignedIn };
+    [[nodiscard]] SessionState sessionState(const std::string& idHash, std::int64_t now);
+    /// Consumes a signed-in session and stores `tokenHash` for its account in one transaction.
+    [[nodiscard]] bool redeemSession(const std::string& idHash, const std::string& tokenHash,
+                                     std::int64_t now);
+    void purgeExpiredSessions(std::int64_t now);
+
+    /// The e-mail address that holds the token with this hash.
+    [[nodiscard]] std::optional<std::string> tokenOwner(const std::string& tokenHash);
+
+    void addChat(const std::string& threadId, const std::string& assistantId,
+                 const std::string& email, const std::string& content);
+    /// The message a chat thread is about, when the thread exists and belongs to `email`.
+    [[nodiscard]] std::optional<std::string> chatContent(const std::string& threadId,
+                                                         const std::string& assistantId,
+                                                         const std::string& email);
+    void addChatTurn(const std::string& threadId, const std::string& question,
+                     const std::string& answer);
+
+    void addTrainingPair(const TrainingPair& pair);
+    [[nodiscard]] std::vector<TrainingPair> trainingPairs();
+
+private:
+    std::mutex mutex_;
+    sqlite::Database db_;
+};
+
+} // namespace backend

@@ -1,0 +1,70 @@
+#include "loginpage.h"
+
+namespace backend::loginpage {
+namespace {
+
+std::string page(const std::string& body) {
+    return "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+           "<title>Sign in to Quorvane</title>"
+           "<link rel=\"stylesheet\" href=\"/plugin-auth/login.css\"></head><body><main>"
+           "<h1>Quorvane</h1>" +
+           body + "</main></body></html>";
+}
+
+} // namespace
+
+std::string escape(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string form(const std::string& sessionId, const std::string& notice) {
+    return page(
+        (notice.empty() ? "" : "<p class=\"notice\" id=\"notice\">" + escape(notice) + "</p>") +
+        "<form method=\"post\" action=\"/plugin-auth/login\">"
+        "<input type=\"hidden\" name=\"session\" value=\"" +
+        escape(sessionId) +
+        "\">"
+        "<label>E-mail <input id=\"email\" name=\"email\" type=\"email\" required "
+        "autocomplete=\"username\"></label>"
+        "<label>Password <input id=\"password\" name=\"password\" type=\"password\" "
+        "required autocomplete=\"current-password\"></label>"
+        "<button id=\"signin\" type=\"submit\">Sign in</button></form>");
+}
+
+std::string done() {
+    return page("<p id=\"done\">You are signed in. Return to the mail window to continue.</p>");
+}
+
+const std::string& stylesheet() {
+    static const std::string css =
+        "body{font-family:sans-serif;background:#f4f5f7;margin:0}"
+        "main{max-width:22rem;margin:4rem auto;background:#fff;padding:2rem;border-radius:8px}"
+        "label{display:block;margin:1rem 0}input{display:block;width:100%;padding:.5rem;"
+        "box-sizing:border-box}button{padding:.6rem 1.2rem}.notice{color:#a00}";
+    return css;
+}
+
+} // namespace backend::loginpage

@@ -1,0 +1,125 @@
+// 64 keep-alive clients on 127.0.0.1: throughput and latency of /api/v1/summarize with the
+// extractive engine on a 20 KB message, against the trivial health route of the same server.
+#include "authenticator.h"
+#include "certificateauthority.h"
+#include "extractiveengine.h"
+#include "httpsserver.h"
+#include "loopbackclient.h"
+#include "router.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <thread>
+#include <vector>
+
+using namespace backend;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int clients = 64;
+constexpr int requestsPerClient = 40;
+
+struct Result {
+    double perSecond = 0;
+    double p50 = 0;
+    double p99 = 0;
+    int failures = 0;
+};
+
+Result run(std::uint16_t port, const std::string& ca, const std::string& raw) {
+    std::vector<std::vector<double>> latencies(clients);
+    std::vector<int> failures(clients, 0);
+    const auto start = Steady::now();
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            LoopbackClient client(port, ca);
+            for (int i = 0; i < requestsPerClient; ++i) {
+                const auto begin = Steady::now();
+                if (client.send(raw).status != 200) {
+                    ++failures[c];
+                    return;
+                }
+                latencies[c].push_back(
+                    std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    const double seconds = std::chrono::duration<double>(Steady::now() - start).count();
+    std::vector<double> all;
+    Result result;
+    for (int c = 0; c < clients; ++c) {
+        all.insert(all.end(), latencies[c].begin(), latencies[c].end());
+        result.failures += failures[c];
+    }
+    std::sort(all.begin(), all.end());
+    result.perSecond = static_cast<double>(all.size()) / seconds;
+    if (!all.empty()) {
+        result.p50 = all[all.size() / 2];
+        result.p99 = all[std::min(all.size() - 1, all.size() * 99 / 100)];
+    }
+    return result;
+}
+
+std::string message() {
+    std::string text = "Hi Ann,\n\n";
+    for (int i = 0; text.size() < 20 * 1024; ++i) {
+        text += "The budget review for item " + std::to_string(i) +
+                " moved to Friday. Can you send the slides? Please book the room.\n";
+    }
+    return text + "\nThanks,\nBob\n";
+}
+
+} // namespace
+
+int main() {
+    const auto dir = std::filesystem::temp_directory_path() / "qv-bench-throughput";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    {
+        Store store(dir / "backend.sqlite");
+        SystemClock clock;
+        Authenticator auth(store, clock, {1024, 8, 1});
+        auth.addAccount("ann@example.org", "Ann Lee", "pw");
+        ExtractiveEngine engine;
+        Router router(store, auth, engine, clock, {});
+        const std::string id = auth.createSession();
+        (void)auth.login(id, "ann@example.org", "pw");
+        const std::string token = auth.poll(id).token;
+
+        const auto ca = tls::makeCertificateAuthority("bench CA", 1);
+        const auto cert = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
+        ServerOptions options;
+        options.port = 0;
+        options.certificatePem = cert.certificatePem;
+        options.keyPem = cert.keyPem;
+        HttpsServer server(
+            options, [&](const HttpRequest& r) { return router.handle(r); },
+            [](const std::string&) {});
+        const std::uint16_t port = server.start();
+
+        using C = LoopbackClient::Connection;
+        const std::string health = LoopbackClient::request("GET", "/health", "", "", C::KeepAlive);
+        const std::string summarize = LoopbackClient::request(
+            "POST", "/api/v1/summarize", nlohmann::json{{"content", message()}}.dump(), token,
+            C::KeepAlive);
+        const Result h = run(port, ca.certificatePem, health);
+        const Result s = run(port, ca.certificatePem, summarize);
+        server.stop();
+        std::printf("health    %.0f req/s p50 %.2f ms p99 %.2f ms failures %d\n", h.perSecond,
+                    h.p50, h.p99, h.failures);
+        std::printf("summarize %.0f req/s p50 %.2f ms p99 %.2f ms failures %d\n", s.perSecond,
+                    s.p50, s.p99, s.failures);
+        std::printf("ratio summarize_vs_health_throughput %.2f goal >= 0.5\n",
+                    h.perSecond > 0 ? s.perSecond / h.perSecond : 0.0);
+    }
+    std::filesystem::remove_all(dir);
+    return 0;
+}

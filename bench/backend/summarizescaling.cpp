@@ -1,0 +1,51 @@
+// Summarize time for a 20 KB message against a 200 KB one: the engine must scale close to
+// linearly in the text's length.
+#include "extractiveengine.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string message(std::size_t bytes) {
+    static const char* sentences[] = {"The quarterly budget review moved to Friday morning. ",
+                                      "Can you send the updated slides before Thursday? ",
+                                      "Finance still needs the travel figures from March. ",
+                                      "Please book the large meeting room for the whole team. ",
+                                      "The supplier confirmed delivery for the second week. "};
+    std::string text = "Hi Ann,\n\n";
+    for (std::size_t i = 0; text.size() < bytes; ++i) {
+        text += sentences[i % 5];
+        text += "Item " + std::to_string(i) + " is noted. ";
+        if (i % 7 == 6) {
+            text += "\n\n";
+        }
+    }
+    return text + "\n\nThanks,\nBob\n";
+}
+
+double secondsFor(const std::string& mail, int rounds) {
+    backend::ExtractiveEngine engine;
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t sink = 0;
+    for (int i = 0; i < rounds; ++i) {
+        sink += engine.summarize(mail).size();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("summary bytes %zu\n", sink / static_cast<std::size_t>(rounds));
+    return elapsed.count() / rounds;
+}
+
+} // namespace
+
+int main() {
+    const std::string small = message(20 * 1024);
+    const std::string large = message(200 * 1024);
+    secondsFor(small, 5); // warm-up
+    const double smallTime = secondsFor(small, 50);
+    const double largeTime = secondsFor(large, 5);
+    std::printf("summarize 20KB %.6f s, 200KB %.6f s\n", smallTime, largeTime);
+    std::printf("ratio summarize_10x_length %.2f goal <= 12\n", largeTime / smallTime);
+    return 0;
+}
