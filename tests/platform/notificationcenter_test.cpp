@@ -1,7 +1,6 @@
 #include "notificationcenter.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 TEST(NotificationCenter, DeliversSynchronouslyOnThePostingThreadToObserversOfThatName) {

@@ -1,9 +1,8 @@
 #include "qturlsession.h"
 #include "testhttpsserver.h"
 
-#include <gtest/gtest.h>
-
 #include <future>
+#include <gtest/gtest.h>
 
 namespace {
 

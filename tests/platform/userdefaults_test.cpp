@@ -4,10 +4,8 @@
 #include "sqliteuserdefaults.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {

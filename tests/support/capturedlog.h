@@ -3,7 +3,6 @@
 #include "log.h"
 
 #include <QStringList>
-
 #include <mutex>
 
 /// Keeps every log line for the test to read.

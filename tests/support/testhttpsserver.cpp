@@ -6,21 +6,21 @@
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-
-#include <sys/socket.h>
-
 #include <condition_variable>
 #include <fstream>
 #include <list>
 #include <map>
 #include <mutex>
+#include <sys/socket.h>
 #include <thread>
 
 namespace asio = boost::asio;
 namespace http = boost::beast::http;
 using tcp = asio::ip::tcp;
 
-std::string RecordedRequest::path() const { return target.substr(0, target.find('?')); }
+std::string RecordedRequest::path() const {
+    return target.substr(0, target.find('?'));
+}
 
 std::optional<std::string> RecordedRequest::header(const std::string& name) const {
     for (const auto& [field, value] : headers) {
@@ -95,18 +95,19 @@ struct TestHttpsServer::State {
                     pause(std::chrono::hours(1));
                     return;
                 case ScriptedReply::Fault::TruncateBody: {
-                    const std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
-                                             " Scripted\r\nContent-Type: " + reply.contentType +
-                                             "\r\nContent-Length: " +
-                                             std::to_string(reply.body.size()) + "\r\n\r\n";
-                    asio::write(stream, asio::buffer(head + reply.body.substr(0, reply.body.size() / 2)));
+                    const std::string head =
+                        "HTTP/1.1 " + std::to_string(reply.status) +
+                        " Scripted\r\nContent-Type: " + reply.contentType +
+                        "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
+                    asio::write(stream,
+                                asio::buffer(head + reply.body.substr(0, reply.body.size() / 2)));
                     return;
                 }
                 case ScriptedReply::Fault::None:
                     break;
                 }
-                http::response<http::string_body> response{
-                    static_cast<http::status>(reply.status), message.version()};
+                http::response<http::string_body> response{static_cast<http::status>(reply.status),
+                                                           message.version()};
                 response.set(http::field::content_type, reply.contentType);
                 response.body() = reply.body;
                 response.keep_alive(message.keep_alive());
@@ -131,17 +132,18 @@ struct TestHttpsServer::State {
                 return;
             }
             connections.emplace_back(socket, std::thread([this, socket] {
-                serve(socket);
-                const std::lock_guard closing(mutex);
-                boost::system::error_code ignored;
-                socket->shutdown(tcp::socket::shutdown_both, ignored);
-                socket->close(ignored);
-            }));
+                                         serve(socket);
+                                         const std::lock_guard closing(mutex);
+                                         boost::system::error_code ignored;
+                                         socket->shutdown(tcp::socket::shutdown_both, ignored);
+                                         socket->close(ignored);
+                                     }));
         }
     }
 };
 
-TestHttpsServer::TestHttpsServer() : state_(std::make_shared<State>()) {
+TestHttpsServer::TestHttpsServer()
+    : state_(std::make_shared<State>()) {
     const tls::KeyAndCertificate authority = tls::makeCertificateAuthority("Quorvane test CA", 2);
     const tls::KeyAndCertificate server =
         tls::issueServerCertificate(authority, {"127.0.0.1", "localhost"}, 2);

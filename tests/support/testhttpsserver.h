@@ -53,7 +53,9 @@ public:
     /// Answers requests for `path` with the replies in turn; the last one keeps answering.
     /// Paths without replies get 404.
     void on(const std::string& path, std::vector<ScriptedReply> replies);
-    void on(const std::string& path, ScriptedReply reply) { on(path, std::vector{std::move(reply)}); }
+    void on(const std::string& path, ScriptedReply reply) {
+        on(path, std::vector{std::move(reply)});
+    }
 
     [[nodiscard]] std::vector<RecordedRequest> requests() const;
     [[nodiscard]] std::vector<RecordedRequest> requestsTo(const std::string& path) const;

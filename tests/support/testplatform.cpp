@@ -3,7 +3,8 @@
 #include "qturlsession.h"
 #include "sqliteuserdefaults.h"
 
-std::optional<QByteArray> TestBundle::resource(const QString& name, const QString& extension) const {
+std::optional<QByteArray> TestBundle::resource(const QString& name,
+                                               const QString& extension) const {
     const auto it = resources.find(name + QLatin1Char('.') + extension);
     return it == resources.end() ? std::nullopt : std::optional(it->second);
 }
@@ -28,7 +29,9 @@ TestPlatform::TestPlatform(const std::optional<std::filesystem::path>& trustedAu
     Platform::install(std::make_unique<Platform>(std::move(services)));
 }
 
-TestPlatform::~TestPlatform() { Platform::uninstall(); }
+TestPlatform::~TestPlatform() {
+    Platform::uninstall();
+}
 
 std::filesystem::path TestPlatform::defaultsFile() const {
     return std::filesystem::path(folder_.path().toStdString()) / "quorvane" / "defaults.sqlite";

@@ -5,10 +5,8 @@
 #include "virtualmainqueue.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
 
 /// A bundle whose information dictionary and resources a test sets.
