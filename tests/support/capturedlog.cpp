@@ -1,8 +1,13 @@
 #include "capturedlog.h"
 
+#include <algorithm>
+
 void CapturedLog::write(const QString& line) {
-    const std::lock_guard lock(mutex_);
-    lines_.append(line);
+    {
+        const std::lock_guard lock(mutex_);
+        lines_.append(line);
+    }
+    written_.notify_all();
 }
 
 QStringList CapturedLog::lines() const {
@@ -29,4 +34,13 @@ bool CapturedLog::contains(const QString& line) const {
 void CapturedLog::clear() {
     const std::lock_guard lock(mutex_);
     lines_.clear();
+}
+
+bool CapturedLog::waitForLineStartingWith(const QString& prefix,
+                                          std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return written_.wait_for(lock, limit, [&] {
+        return std::any_of(lines_.begin(), lines_.end(),
+                           [&](const QString& line) { return line.startsWith(prefix); });
+    });
 }

@@ -89,15 +89,21 @@ bool VirtualMainQueue::runUntil(const std::function<bool()>& done,
                                 std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (true) {
+        std::uint64_t seen = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            seen = sequence_;
+        }
         runDue();
         if (done()) {
             return true;
         }
+        // Work posted for later can be what `done` waits for, so any post wakes the check.
         std::unique_lock lock(mutex_);
-        const bool anyDue = posted_.wait_until(lock, deadline, [this] {
-            return !tasks_.empty() && tasks_.begin()->first.first <= now_;
+        const bool woken = posted_.wait_until(lock, deadline, [this, seen] {
+            return sequence_ != seen || (!tasks_.empty() && tasks_.begin()->first.first <= now_);
         });
-        if (!anyDue) {
+        if (!woken) {
             lock.unlock();
             runDue();
             return done();
@@ -117,4 +123,14 @@ std::size_t VirtualMainQueue::scheduledCount() const {
         count += key.first > now_ && !*task.cancelled ? 1 : 0;
     }
     return count;
+}
+
+std::optional<double> VirtualMainQueue::nextDue() const {
+    const std::lock_guard lock(mutex_);
+    for (const auto& [key, task] : tasks_) {
+        if (!*task.cancelled) {
+            return key.first;
+        }
+    }
+    return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 /// A main queue on virtual time: work runs only when the test thread drains or advances it.
 class VirtualMainQueue : public MainQueue {
@@ -22,12 +23,15 @@ public:
     /// Moves the clock forward, running each piece of work at its due time in order.
     void advance(double seconds);
     /// Runs due work as it is posted (from any thread) until `done` holds or the real-time
-    /// limit passes; true when `done` holds.
+    /// limit passes; true when `done` holds. `done` is checked again after every post, also
+    /// of work for later.
     bool runUntil(const std::function<bool()>& done,
                   std::chrono::milliseconds limit = std::chrono::seconds(20));
     [[nodiscard]] double now() const;
     /// Work waiting for a later virtual time.
     [[nodiscard]] std::size_t scheduledCount() const;
+    /// The virtual time at which the earliest waiting work is due.
+    [[nodiscard]] std::optional<double> nextDue() const;
 
 private:
     struct Task {
