@@ -18,8 +18,8 @@ template <typename Step> bool is(const Answer::Classified& answer) {
 
 TEST(AnswerClassification, StopsAtTheFirstFailingCheckInOrder) {
     const URLError timedOut{5, "The request timed out."};
-    EXPECT_TRUE(is<Answer::TransportError>(Answer::classify(
-        QByteArray("{}"), HTTPURLResponse{200}, timedOut, Answer::Checks::PostAnswer)));
+    EXPECT_TRUE(is<Answer::TransportError>(Answer::classify(QByteArray("{}"), HTTPURLResponse{200},
+                                                            timedOut, Answer::Checks::PostAnswer)));
     EXPECT_TRUE(is<Answer::NotHttp>(Answer::classify(QByteArray("{}"), std::nullopt, std::nullopt,
                                                      Answer::Checks::PostAnswer)));
     EXPECT_TRUE(is<Answer::BadStatus>(classify(500, std::nullopt)));
@@ -46,12 +46,13 @@ TEST(AnswerClassification, OnlyTwoHundredsPass) {
 TEST(AnswerClassification, GetAnswersIgnoreStatusAndRejectTopLevelScalars) {
     EXPECT_TRUE(is<Answer::NotObject>(classify(200, QByteArray(R"("text")"))));
     EXPECT_TRUE(is<Answer::NotObject>(classify(200, QByteArray("5"))));
-    EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray(R"("text")"), Answer::Checks::GetAnswer)));
+    EXPECT_TRUE(
+        is<Answer::NotJson>(classify(200, QByteArray(R"("text")"), Answer::Checks::GetAnswer)));
     EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray("null"), Answer::Checks::GetAnswer)));
     EXPECT_TRUE(is<Answer::NotObject>(classify(200, QByteArray("[]"), Answer::Checks::GetAnswer)));
     EXPECT_TRUE(is<Answer::Object>(classify(500, QByteArray("{}"), Answer::Checks::GetAnswer)));
-    EXPECT_TRUE(is<Answer::Object>(Answer::classify(QByteArray("{}"), std::nullopt, std::nullopt,
-                                                    Answer::Checks::GetAnswer)));
+    EXPECT_TRUE(is<Answer::Object>(
+        Answer::classify(QByteArray("{}"), std::nullopt, std::nullopt, Answer::Checks::GetAnswer)));
 }
 
 TEST(AnswerClassification, InvalidUtf8InsideJsonIsNotJson) {
@@ -67,16 +68,16 @@ TEST(AnswerClassification, StringMemberWantsAString) {
 }
 
 TEST(BackendRequest, SixtySecondsAndHeadersInFixedOrder) {
-    const URLRequest request =
-        makeBackendRequest(QUrl("https://h.example/api/v1/response"), "POST",
-                           {RequestHeader::Authorization, RequestHeader::ContentType,
-                            RequestHeader::Accept},
-                           QString());
+    const URLRequest request = makeBackendRequest(
+        QUrl("https://h.example/api/v1/response"), "POST",
+        {RequestHeader::Authorization, RequestHeader::ContentType, RequestHeader::Accept},
+        QString());
     EXPECT_EQ(request.timeoutInterval, 60.0);
     EXPECT_EQ(request.httpMethod, "POST");
     ASSERT_EQ(request.headers.size(), 3U);
-    EXPECT_EQ(request.headers[0], (std::pair<QByteArray, QByteArray>("Content-Type",
-                                                                    "application/json")));
-    EXPECT_EQ(request.headers[1], (std::pair<QByteArray, QByteArray>("Accept", "application/json")));
+    EXPECT_EQ(request.headers[0],
+              (std::pair<QByteArray, QByteArray>("Content-Type", "application/json")));
+    EXPECT_EQ(request.headers[1],
+              (std::pair<QByteArray, QByteArray>("Accept", "application/json")));
     EXPECT_EQ(request.headers[2], (std::pair<QByteArray, QByteArray>("Authorization", "Bearer ")));
 }

@@ -62,9 +62,8 @@ TEST_F(APIManagerTest, CurrentUrlsStayFixedAfterAnEndpointChange) {
     store(QStringLiteral("dev"));
     Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
 
-    EXPECT_EQ(platform_.log().lines(),
-              (QStringList{"API Endpoint changed to: " + url("/api/v1"),
-                           "BASE API Endpoint changed to : " + url("")}));
+    EXPECT_EQ(platform_.log().lines(), (QStringList{"API Endpoint changed to: " + url("/api/v1"),
+                                                    "BASE API Endpoint changed to : " + url("")}));
     EXPECT_EQ(manager_.apiUrl(), url("/api/v1"));
     EXPECT_EQ(currentApiUrl(), live());
     EXPECT_EQ(currentBaseApiUrl(), baseUrlTable().at("live"));
@@ -77,9 +76,9 @@ TEST(ChooseBaseUrl, AcceptsOnlyAnHttpsOriginAndSaysWhyOtherwise) {
     EXPECT_EQ(chooseBaseUrl("V", "https://127.0.0.1:8443", fallback), "https://127.0.0.1:8443");
     EXPECT_TRUE(platform.log().lines().isEmpty());
 
-    for (const char* bad : {"http://plain.example", "https://host.example/", "https://h.example/api",
-                            "https://h.example?x=1", "https://user@h.example", "", "not a url",
-                            "https://"}) {
+    for (const char* bad :
+         {"http://plain.example", "https://host.example/", "https://h.example/api",
+          "https://h.example?x=1", "https://user@h.example", "", "not a url", "https://"}) {
         platform.log().clear();
         EXPECT_EQ(chooseBaseUrl("QUORVANE_DEV_URL", bad, fallback), fallback) << bad;
         EXPECT_EQ(platform.log().lines().size(), 1) << bad;

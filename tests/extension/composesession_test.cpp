@@ -32,8 +32,8 @@ protected:
     /// Lines written by the extraction itself, before the session-start fetch.
     [[nodiscard]] QStringList extractionLines() const {
         QStringList lines = platform_.log().lines();
-        const qsizetype fetch = lines.indexOf(QStringLiteral("CURRENT API URL IN API MANAGER ") +
-                                              url("/api/v1"));
+        const qsizetype fetch =
+            lines.indexOf(QStringLiteral("CURRENT API URL IN API MANAGER ") + url("/api/v1"));
         EXPECT_GE(fetch, 0) << "the session-start fetch did not run";
         return lines.mid(0, fetch);
     }
@@ -56,8 +56,9 @@ TEST_F(ComposeSessionTest, ReplyFillsEveryFieldAndFetchesTheUser) {
     EXPECT_EQ(context_.email, QString("alice@example.com"));
     EXPECT_EQ(context_.date, QString("Mon, 7 Dec 2026 09:00:00 +0000"));
     EXPECT_EQ(context_.messageId, QString("<first@example.com>"));
-    EXPECT_EQ(extractionLines(), (QStringList{"SESSSION FROM CONTENT EMAIL word",
-                                              "getting email address from apple alice@example.com"}));
+    EXPECT_EQ(extractionLines(),
+              (QStringList{"SESSSION FROM CONTENT EMAIL word",
+                           "getting email address from apple alice@example.com"}));
     const QStringList lines = platform_.log().lines();
     const qsizetype fetch = lines.indexOf("URL: " + url("/api/v1/me"));
     ASSERT_GE(fetch, 0);
@@ -150,11 +151,11 @@ TEST_F(ComposeSessionTest, EmptyHeaderMapLogsBothLookupsThenTheMissingId) {
     message->headerMap = MEHeaderMap{};
     AuthManager::shared().accessToken = QString();
     begin(message);
-    EXPECT_EQ(extractionLines(),
-              (QStringList{"SESSSION FROM CONTENT EMAIL hello",
-                           "getting email address from apple alice@example.com",
-                           "Date header not found", "Message id not found in header",
-                           "Session message id is empty."}));
+    EXPECT_EQ(
+        extractionLines(),
+        (QStringList{"SESSSION FROM CONTENT EMAIL hello",
+                     "getting email address from apple alice@example.com", "Date header not found",
+                     "Message id not found in header", "Session message id is empty."}));
     EXPECT_TRUE(platform_.log().linesStartingWith("URL:").isEmpty())
         << "an empty token must not be sent";
 }

@@ -86,7 +86,8 @@ TEST_F(GenerateResponseTest, EachFailureBecomesItsTextAndIsSentOnce) {
     EXPECT_EQ(errorFor({200, "<html><body>Bad gateway</body></html>", "text/html"}),
               "Server error! Please try again later.");
     EXPECT_EQ(errorFor({200, ""}), "Server error! Please try again later.");
-    const QString noMember = QStringLiteral("The 'response' key does not exist or is not a string.");
+    const QString noMember =
+        QStringLiteral("The 'response' key does not exist or is not a string.");
     EXPECT_EQ(errorFor({200, R"("a lone string")"}), noMember);
     EXPECT_EQ(errorFor({200, "[1,2]"}), noMember);
     EXPECT_EQ(errorFor({200, "{}"}), noMember);
@@ -107,10 +108,9 @@ TEST_F(GenerateResponseTest, BrokenConnectionsAreTransportErrors) {
 TEST_F(GenerateResponseTest, UnreachableServerIsATransportError) {
     auto promise = std::make_shared<std::promise<std::optional<QString>>>();
     // Port 1 on loopback: nothing listens there.
-    HandleApiRequests::generateResponse(QUrl("https://127.0.0.1:1/api/v1/response"), "tok", {},
-                                        QString(), [promise](auto, auto, auto error) {
-                                            promise->set_value(error);
-                                        });
+    HandleApiRequests::generateResponse(
+        QUrl("https://127.0.0.1:1/api/v1/response"), "tok", {}, QString(),
+        [promise](auto, auto, auto error) { promise->set_value(error); });
     auto future = promise->get_future();
     ASSERT_EQ(future.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const std::optional<QString> error = future.get();

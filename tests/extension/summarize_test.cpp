@@ -129,10 +129,10 @@ TEST_F(SummarizeTest, TransportAndParseFailuresAreRetriedUntilOneSucceeds) {
     const QStringList lines = summarizeLines();
     ASSERT_EQ(lines.size(), 6);
     EXPECT_TRUE(lines[0].startsWith("Error sending request: ")) << lines[0].toStdString();
-    EXPECT_EQ(lines.mid(1), (QStringList{"Retrying request, attempt 1...",
-                                         "Retrying request, attempt 2...", "Server error: 503",
-                                         "Retrying request, attempt 3...",
-                                         R"(Response from server: {"response":"Done."})"}));
+    EXPECT_EQ(lines.mid(1),
+              (QStringList{"Retrying request, attempt 1...", "Retrying request, attempt 2...",
+                           "Server error: 503", "Retrying request, attempt 3...",
+                           R"(Response from server: {"response":"Done."})"}));
 }
 
 TEST_F(SummarizeTest, AnswersWithoutATextResponseAreNotRetried) {

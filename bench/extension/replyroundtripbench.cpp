@@ -1,0 +1,111 @@
+// One reply request through the extension's request core against a bare
+// QNetworkAccessManager POST of the same bytes to the same loopback server.
+#include "handleapirequests.h"
+#include "json.h"
+#include "testhttpsserver.h"
+#include "testplatform.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWarmUp = 20;
+constexpr int kRounds = 300;
+const GenerateResponseBody kBody{"<m@x>", QString(2000, QLatin1Char('w')), "me@example.com"};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+class BareClient {
+public:
+    BareClient(const std::filesystem::path& authority, QUrl url)
+        : url_(std::move(url)) {
+        configuration_ = QSslConfiguration::defaultConfiguration();
+        QList<QSslCertificate> authorities = configuration_.caCertificates();
+        authorities.append(QSslCertificate::fromPath(QString::fromStdString(authority.string())));
+        configuration_.setCaCertificates(authorities);
+        body_ = *encodeBody(toJson(kBody)).bytes;
+    }
+
+    bool post() {
+        QNetworkRequest request(url_);
+        request.setRawHeader("Content-Type", "application/json");
+        request.setRawHeader("Accept", "application/json");
+        request.setRawHeader("Authorization", "Bearer tok");
+        request.setTransferTimeout(60000);
+        request.setSslConfiguration(configuration_);
+        QNetworkReply* reply = manager_.post(request, body_);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        const bool ok = reply->error() == QNetworkReply::NoError && !reply->readAll().isEmpty();
+        reply->deleteLater();
+        return ok;
+    }
+
+private:
+    QUrl url_;
+    QNetworkAccessManager manager_;
+    QSslConfiguration configuration_;
+    QByteArray body_;
+};
+
+bool generate(const QUrl& url) {
+    auto done = std::make_shared<std::promise<bool>>();
+    HandleApiRequests::generateResponse(url, "tok", kBody, "<m@x>",
+                                        [done](auto, auto reply, auto) {
+                                            done->set_value(reply.has_value());
+                                        });
+    auto future = done->get_future();
+    return future.wait_for(std::chrono::seconds(60)) == std::future_status::ready && future.get();
+}
+
+template <typename Work> double seconds(Work work, int& failures) {
+    const auto start = Clock::now();
+    failures += work() ? 0 : 1;
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    TestHttpsServer server;
+    server.on("/api/v1/response",
+              ScriptedReply{200, R"({"response":")" + std::string(2000, 'r') + R"("})"});
+    TestPlatform platform(server.certificateAuthorityFile());
+    const QUrl url(QString::fromStdString(server.baseUrl() + "/api/v1/response"));
+    BareClient bare(server.certificateAuthorityFile(), url);
+
+    int failures = 0;
+    for (int i = 0; i < kWarmUp; ++i) {
+        seconds([&] { return generate(url); }, failures);
+        seconds([&] { return bare.post(); }, failures);
+    }
+    std::vector<double> ours;
+    std::vector<double> baseline;
+    for (int i = 0; i < kRounds; ++i) {
+        ours.push_back(seconds([&] { return generate(url); }, failures));
+        baseline.push_back(seconds([&] { return bare.post(); }, failures));
+    }
+    const double oursMedian = median(ours);
+    const double baselineMedian = median(baseline);
+    std::printf("generateResponse round trip: median %.3f ms, bare POST %.3f ms, failures %d\n",
+                oursMedian * 1e3, baselineMedian * 1e3, failures);
+    std::printf("ratio reply_round_trip %.2f goal <= 1.15\n", oursMedian / baselineMedian);
+    return failures == 0 ? 0 : 1;
+}
