@@ -22,7 +22,7 @@ demo: deps
 	@exit 1
 
 format:
-	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+	git ls-files --cached --others --exclude-standard '*.h' '*.cpp' | xargs clang-format -i
 
 format-check:
-	git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror
+	git ls-files --cached --others --exclude-standard '*.h' '*.cpp' | xargs clang-format --dry-run --Werror

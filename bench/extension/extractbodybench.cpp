@@ -13,8 +13,9 @@ using Clock = std::chrono::steady_clock;
 
 /// Mail-like text: mostly ASCII with accented words and the odd emoji.
 QByteArray makeMessage(qsizetype bodyBytes) {
-    const QByteArray line = "Hi team, the caf\xc3\xa9 meeting moves to Tuesday \xe2\x80\x94 "
-                            "please confirm \xf0\x9f\x91\x8d and bring the r\xc3\xa9sum\xc3\xa9s.\n";
+    const QByteArray line =
+        "Hi team, the caf\xc3\xa9 meeting moves to Tuesday \xe2\x80\x94 "
+        "please confirm \xf0\x9f\x91\x8d and bring the r\xc3\xa9sum\xc3\xa9s.\n";
     QByteArray raw = "From: Alice <alice@example.com>\nSubject: Plans\nMessage-ID: <a@x>\n\n";
     raw.reserve(raw.size() + bodyBytes + line.size());
     while (raw.size() < bodyBytes) {
@@ -84,9 +85,11 @@ void compare(const char* name, qsizetype bytes, int rounds) {
     const QByteArray raw = makeMessage(bytes);
     std::size_t sink = 0;
     const double ours = best(
-        rounds, [&] { return static_cast<std::size_t>(extractBody(raw).value_or(QString()).size()); },
+        rounds,
+        [&] { return static_cast<std::size_t>(extractBody(raw).value_or(QString()).size()); },
         sink);
-    const double floor = best(rounds, [&] { return baseline(raw); }, sink);
+    const double floor = best(
+        rounds, [&] { return baseline(raw); }, sink);
     const double megabytes = static_cast<double>(raw.size()) / (1024.0 * 1024.0);
     std::printf("extractBody %s: %.0f MB/s, baseline %.0f MB/s (checksum %zu)\n", name,
                 megabytes / ours, megabytes / floor, sink);

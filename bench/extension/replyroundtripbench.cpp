@@ -66,10 +66,9 @@ private:
 
 bool generate(const QUrl& url) {
     auto done = std::make_shared<std::promise<bool>>();
-    HandleApiRequests::generateResponse(url, "tok", kBody, "<m@x>",
-                                        [done](auto, auto reply, auto) {
-                                            done->set_value(reply.has_value());
-                                        });
+    HandleApiRequests::generateResponse(url, "tok", kBody, "<m@x>", [done](auto, auto reply, auto) {
+        done->set_value(reply.has_value());
+    });
     auto future = done->get_future();
     return future.wait_for(std::chrono::seconds(60)) == std::future_status::ready && future.get();
 }
