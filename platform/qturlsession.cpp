@@ -23,6 +23,17 @@ bool isTransportError(QNetworkReply::NetworkError error, bool hasStatus) {
     return !(hasStatus && fromStatus);
 }
 
+/// The disk cache, minus the file lookup with which every POST invalidates its URL while
+/// nothing is cached, which is nearly always: backend answers carry no caching headers.
+class ResponseCache final : public QNetworkDiskCache {
+public:
+    using QNetworkDiskCache::QNetworkDiskCache;
+
+    bool remove(const QUrl& url) override {
+        return cacheSize() > 0 && QNetworkDiskCache::remove(url);
+    }
+};
+
 } // namespace
 
 /// Owns the network access manager on the network thread.
@@ -73,7 +84,7 @@ private:
         }
         manager_ = new QNetworkAccessManager(this);
         if (options_.cacheDirectory) {
-            auto* cache = new QNetworkDiskCache(manager_);
+            auto* cache = new ResponseCache(manager_);
             cache->setCacheDirectory(QString::fromStdString(options_.cacheDirectory->string()));
             manager_->setCache(cache);
         }
