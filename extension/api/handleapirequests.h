@@ -1,14 +1,21 @@
 #pragma once
 
+#include "apierror.h"
+#include "chatbodies.h"
 #include "generateresponsebody.h"
 #include "summarizerequestbody.h"
+#include "trainingdatabody.h"
 
 #include <QString>
 #include <QUrl>
 #include <functional>
 #include <optional>
+#include <variant>
 
 class UserDetailsManager;
+
+/// The answer of a chat operation, or why there is none.
+template <typename Response> using ApiResult = std::variant<Response, ApiError>;
 
 /// The backend client: every request but sign-in. Completions run on the network thread
 /// unless said otherwise; callers move their work to the main thread themselves.
@@ -21,6 +28,10 @@ public:
         std::function<void(std::optional<QString>, std::optional<QString>, std::optional<QString>)>;
     /// Runs on the main thread after the store was updated, only on success.
     using UserDetailsCompletion = std::function<void(UserDetailsManager&)>;
+    using ChatStartCompletion = std::function<void(ApiResult<ChatStartResponse>)>;
+    using ChatCompletion = std::function<void(ApiResult<ChatResponse>)>;
+    /// Gets the server's "success" text; runs only on success.
+    using TrainingDataCompletion = std::function<void(QString)>;
 
     HandleApiRequests() = delete;
 
@@ -40,4 +51,20 @@ public:
 
     /// The fetch that ends the start of every compose session; none while signed out.
     static void fetchUserDetailsAtSessionStart();
+
+    /// Opens a backend chat about a message. Completes once, except for a 2xx answer
+    /// without a body, which ends silently.
+    static void startChat(const QUrl& url, const QString& accessToken, const ChatStartBody& body,
+                          ChatStartCompletion completion);
+    /// Sends one message into a started chat; completes like `startChat`.
+    static void sendChatMessage(const QUrl& url, const QString& accessToken, const ChatBody& body,
+                                ChatCompletion completion);
+
+    /// Offers a question and answer pair as training data; failures are only logged.
+    static void submitTrainingData(const QUrl& url, const QString& accessToken,
+                                   const TrainingDataBody& body, TrainingDataCompletion completion);
+
+    /// Asks whether a newer release exists; the answer goes to IncommingUpdatesManager on the
+    /// main thread.
+    static void checkForNewVersion(const QString& urlText, const QString& currentVersion);
 };

@@ -1,0 +1,13 @@
+#include "recordtext.h"
+
+#include <QStringList>
+
+QString recordText(const char* type,
+                   std::initializer_list<std::pair<const char*, QString>> members) {
+    QStringList parts;
+    for (const auto& [name, value] : members) {
+        parts.append(QStringLiteral("%1: \"%2\"").arg(QString::fromUtf8(name), value));
+    }
+    return QString::fromUtf8(type) + QLatin1Char('(') + parts.join(QStringLiteral(", ")) +
+           QLatin1Char(')');
+}

@@ -1,0 +1,30 @@
+#include "chathistory.h"
+
+#include "platform.h"
+
+QString ChatHistory::keyFor(const std::optional<QString>& messageId) {
+    return QStringLiteral("reply ") + messageId.value_or(QStringLiteral("compose"));
+}
+
+void ChatHistory::loadMessages() {
+    const std::optional<QByteArray> stored = Platform::current().userDefaults().data(key_);
+    if (!stored) {
+        return;
+    }
+    std::variant<Conversation, QString> decoded = decodeConversation(*stored);
+    if (auto* conversation = std::get_if<Conversation>(&decoded)) {
+        messages_ = std::move(*conversation);
+    } else {
+        Log::write("Failed to load messages: " + std::get<QString>(decoded));
+    }
+}
+
+bool ChatHistory::append(Message message) {
+    messages_.push_back(std::move(message));
+    return saveMessages();
+}
+
+bool ChatHistory::saveMessages() const {
+    // The store logs a failed write itself and keeps the previous value whole.
+    return Platform::current().userDefaults().set(key_, encodeConversation(messages_));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "message.h"
+
+#include <QString>
+#include <optional>
+
+/// The conversation about one message, kept in the defaults store under its own key.
+class ChatHistory {
+public:
+    /// "reply " followed by the message identifier, or "reply compose" without one.
+    [[nodiscard]] static QString keyFor(const std::optional<QString>& messageId);
+
+    explicit ChatHistory(QString key)
+        : key_(std::move(key)) {}
+
+    [[nodiscard]] const QString& key() const { return key_; }
+    [[nodiscard]] const Conversation& messages() const { return messages_; }
+
+    /// Replaces the list with the stored conversation, if there is a readable one.
+    void loadMessages();
+    /// Adds an entry and writes the conversation at once. When the write fails the entry
+    /// stays in the list and the stored conversation stays as it was; false then.
+    bool append(Message message);
+    /// Writes the whole list under the key; false (and logged) when it could not be written.
+    bool saveMessages() const;
+
+private:
+    QString key_;
+    Conversation messages_;
+};

@@ -1,0 +1,79 @@
+#include "buttonstatemanager.h"
+
+#include "optionaltext.h"
+#include "panelkeys.h"
+#include "platform.h"
+
+#include <QPointer>
+
+ButtonStateManager::ButtonStateManager(QObject* parent)
+    : QObject(parent)
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey())
+    , generateResponseKey_(PanelKeys::generateResponseKey()) {}
+
+void ButtonStateManager::setGenerateResponseLoading(bool loading) {
+    if (loading == isGenerateResponseLoading_) {
+        return;
+    }
+    isGenerateResponseLoading_ = loading;
+    emit isGenerateResponseLoadingChanged();
+}
+
+void ButtonStateManager::setGenerateResponse(const std::optional<QString>& reply) {
+    if (reply == generateResponse_) {
+        return;
+    }
+    generateResponse_ = reply;
+    emit generateResponseChanged();
+}
+
+void ButtonStateManager::setSummarizeResponse(const std::optional<QString>& summary) {
+    if (summary == summarizeResponse_) {
+        return;
+    }
+    summarizeResponse_ = summary;
+    emit summarizeResponseChanged();
+}
+
+void ButtonStateManager::setShowToast(bool show) {
+    if (show == showToast_) {
+        return;
+    }
+    showToast_ = show;
+    emit showToastChanged();
+    if (show) {
+        // Never cancelled: a toast shown again before this runs still hides on time.
+        Platform::current().mainQueue().asyncAfter(toastSeconds, [self = QPointer(this)] {
+            if (self) {
+                self->setShowToast(false);
+            }
+        });
+    }
+}
+
+void ButtonStateManager::setToastMessage(const QString& message) {
+    if (message == toastMessage_) {
+        return;
+    }
+    toastMessage_ = message;
+    emit toastMessageChanged();
+}
+
+void ButtonStateManager::toast(const QString& message) {
+    setToastMessage(message);
+    setShowToast(true);
+}
+
+void ButtonStateManager::loadSavedResponses() {
+    const UserDefaults& defaults = Platform::current().userDefaults();
+    setSummarizeResponse(defaults.string(summarizeResponseKey_));
+    setGenerateResponse(defaults.string(generateResponseKey_));
+}
+
+QVariant ButtonStateManager::summarizeResponseValue() const {
+    return optionalTextValue(summarizeResponse_);
+}
+
+QVariant ButtonStateManager::generateResponseValue() const {
+    return optionalTextValue(generateResponse_);
+}

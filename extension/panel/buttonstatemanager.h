@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+/// The reply shown in the panel, its loading flag and the panel's toast.
+class ButtonStateManager : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    // Kept for the views' sake; nothing changes the summary flag or the alert here.
+    Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading CONSTANT)
+    Q_PROPERTY(bool isGenerateResponseLoading READ isGenerateResponseLoading NOTIFY
+                   isGenerateResponseLoadingChanged)
+    Q_PROPERTY(
+        QVariant summarizeResponse READ summarizeResponseValue NOTIFY summarizeResponseChanged)
+    Q_PROPERTY(QVariant generateResponse READ generateResponseValue NOTIFY generateResponseChanged)
+    Q_PROPERTY(bool showAlert READ showAlert CONSTANT)
+    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT)
+    Q_PROPERTY(bool showToast READ showToast WRITE setShowToast NOTIFY showToastChanged)
+    Q_PROPERTY(QString toastMessage READ toastMessage NOTIFY toastMessageChanged)
+    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT)
+    Q_PROPERTY(QString generateResponseKey READ generateResponseKey CONSTANT)
+
+public:
+    /// Seconds a toast stays visible.
+    static constexpr double toastSeconds = 5.0;
+
+    /// The keys come from the reply context as it is now.
+    explicit ButtonStateManager(QObject* parent = nullptr);
+
+    [[nodiscard]] bool isSummarizeLoading() const { return false; }
+    [[nodiscard]] bool isGenerateResponseLoading() const { return isGenerateResponseLoading_; }
+    void setGenerateResponseLoading(bool loading);
+    [[nodiscard]] const std::optional<QString>& summarizeResponse() const {
+        return summarizeResponse_;
+    }
+    [[nodiscard]] const std::optional<QString>& generateResponse() const {
+        return generateResponse_;
+    }
+    void setGenerateResponse(const std::optional<QString>& reply);
+    [[nodiscard]] bool showAlert() const { return false; }
+    [[nodiscard]] QString alertMessage() const { return {}; }
+    [[nodiscard]] bool showToast() const { return showToast_; }
+    /// A change to true hides the toast again after `toastSeconds`.
+    void setShowToast(bool show);
+    [[nodiscard]] const QString& toastMessage() const { return toastMessage_; }
+    void setToastMessage(const QString& message);
+    /// Shows `message` in the toast.
+    void toast(const QString& message);
+    [[nodiscard]] const QString& summarizeResponseKey() const { return summarizeResponseKey_; }
+    [[nodiscard]] const QString& generateResponseKey() const { return generateResponseKey_; }
+
+    /// Takes the stored summary and reply of this message, or absent where none is stored.
+    Q_INVOKABLE void loadSavedResponses();
+
+signals:
+    void isGenerateResponseLoadingChanged();
+    void summarizeResponseChanged();
+    void generateResponseChanged();
+    void showToastChanged();
+    void toastMessageChanged();
+
+private:
+    [[nodiscard]] QVariant summarizeResponseValue() const;
+    [[nodiscard]] QVariant generateResponseValue() const;
+    void setSummarizeResponse(const std::optional<QString>& summary);
+
+    bool isGenerateResponseLoading_ = false;
+    std::optional<QString> summarizeResponse_;
+    std::optional<QString> generateResponse_;
+    bool showToast_ = false;
+    QString toastMessage_;
+    const QString summarizeResponseKey_;
+    const QString generateResponseKey_;
+};

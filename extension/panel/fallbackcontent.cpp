@@ -1,0 +1,12 @@
+#include "fallbackcontent.h"
+
+#include "panelkeys.h"
+#include "platform.h"
+
+bool storeFallbackContent(const QString& text) {
+    return Platform::current().userDefaults().set(PanelKeys::fallbackContentKey(), text);
+}
+
+std::optional<QString> loadFallbackContent() {
+    return Platform::current().userDefaults().string(PanelKeys::fallbackContentKey());
+}

@@ -1,0 +1,96 @@
+#include "panelactions.h"
+
+#include "apimanager.h"
+#include "authmanager.h"
+#include "buttonstatemanager.h"
+#include "fallbackcontent.h"
+#include "handleapirequests.h"
+#include "panelkeys.h"
+#include "platform.h"
+#include "recordtext.h"
+#include "replyemailmanager.h"
+#include "summarizestatemanager.h"
+#include "summaryrequest.h"
+#include "url.h"
+#include "userdetailsmanager.h"
+
+#include <QPointer>
+
+namespace {
+
+void showReplyResult(ButtonStateManager& state, const std::optional<QString>& messageId,
+                     const std::optional<QString>& reply, const std::optional<QString>& error) {
+    if (messageId) {
+        state.setGenerateResponse(reply);
+        UserDefaults& defaults = Platform::current().userDefaults();
+        // Failed writes are logged by the store; the reply on screen stays.
+        (void)defaults.set(PanelKeys::replyDoneFlag(), true);
+        (void)defaults.set(state.generateResponseKey(), reply.value_or(QString()));
+        state.toast(QStringLiteral("Response generated successfully."));
+    } else if (error) {
+        state.toast(*error);
+    }
+    state.setGenerateResponseLoading(false);
+}
+
+} // namespace
+
+void summarizeFromPanel(SummarizeStateManager& state) {
+    state.setSummarizeLoading(true);
+    runSummaryRequest([self = QPointer(&state)](std::optional<SummarizedResponse> result) {
+        if (!self) {
+            return;
+        }
+        if (!result) {
+            Log::line("Failed to summarize.");
+        } else {
+            Log::line("Summarization successful: " +
+                      recordText("SummarizedResponse", {{"messageId", result->messageId},
+                                                        {"response", result->response}}));
+            self->setSummarizeResponse(result->response);
+        }
+        self->setSummarizeLoading(false);
+    });
+}
+
+void generateReply(ButtonStateManager& state) {
+    state.setGenerateResponseLoading(true);
+    const std::optional<QString> token = AuthManager::shared().accessToken;
+    const QString email = UserDetailsManager::shared().email();
+    const ReplyEmailManager& context = ReplyEmailManager::shared();
+    const std::optional<QString> content =
+        context.content ? context.content : loadFallbackContent();
+    const QString messageId = context.messageId.value_or(QString());
+    const auto fail = [self = QPointer(&state)](const QString& error) {
+        Platform::current().mainQueue().async([self, error] {
+            if (self) {
+                showReplyResult(*self, std::nullopt, std::nullopt, error);
+            }
+        });
+    };
+
+    const std::optional<QUrl> url = parseUrl(currentApiUrl() + QStringLiteral("/response"));
+    if (!url) {
+        Log::line("Invalid URL");
+        fail(QStringLiteral("Invalid URL"));
+        return;
+    }
+    if (!token) {
+        Log::line("Access token is null in generate response API call");
+        fail(QStringLiteral("Access token is null"));
+        return;
+    }
+    if (!content) {
+        fail(QStringLiteral("There is no message text to reply to."));
+        return;
+    }
+    HandleApiRequests::generateResponse(
+        *url, *token, GenerateResponseBody{messageId, *content, email}, messageId,
+        [self = QPointer(&state)](auto answeredId, auto reply, auto error) {
+            Platform::current().mainQueue().async([self, answeredId, reply, error] {
+                if (self) {
+                    showReplyResult(*self, answeredId, reply, error);
+                }
+            });
+        });
+}

@@ -1,0 +1,58 @@
+#include "summarizestatemanager.h"
+
+#include "optionaltext.h"
+#include "panelkeys.h"
+#include "platform.h"
+#include "summaryrequest.h"
+
+#include <QPointer>
+
+SummarizeStateManager::SummarizeStateManager(QObject* parent)
+    : QObject(parent)
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey()) {}
+
+void SummarizeStateManager::setSummarizeLoading(bool loading) {
+    if (loading == isSummarizeLoading_) {
+        return;
+    }
+    isSummarizeLoading_ = loading;
+    emit isSummarizeLoadingChanged();
+}
+
+void SummarizeStateManager::setSummarizeResponse(const std::optional<QString>& summary) {
+    if (summary == summarizeResponse_) {
+        return;
+    }
+    summarizeResponse_ = summary;
+    emit summarizeResponseChanged();
+}
+
+void SummarizeStateManager::loadSavedSummary() {
+    setSummarizeResponse(Platform::current().userDefaults().string(summarizeResponseKey_));
+}
+
+void SummarizeStateManager::requestSummary() {
+    if (summarizeResponse_ || isSummarizeLoading_) {
+        return;
+    }
+    setSummarizeLoading(true);
+    runSummaryRequest([self = QPointer(this)](std::optional<SummarizedResponse> result) {
+        if (!self) {
+            return;
+        }
+        if (result) {
+            self->setSummarizeResponse(result->response);
+            UserDefaults& defaults = Platform::current().userDefaults();
+            (void)defaults.set(PanelKeys::summaryDoneFlag(), true); // failures are logged
+            // Reloading after a failed write would replace the new summary on screen.
+            if (defaults.set(self->summarizeResponseKey_, result->response)) {
+                self->loadSavedSummary();
+            }
+        }
+        self->setSummarizeLoading(false);
+    });
+}
+
+QVariant SummarizeStateManager::summarizeResponseValue() const {
+    return optionalTextValue(summarizeResponse_);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+/// The automatic summary of the panel and its loading flag.
+class SummarizeStateManager : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading NOTIFY isSummarizeLoadingChanged)
+    Q_PROPERTY(
+        QVariant summarizeResponse READ summarizeResponseValue NOTIFY summarizeResponseChanged)
+    // Kept for the views' sake; nothing changes them.
+    Q_PROPERTY(bool showAlert READ showAlert CONSTANT)
+    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT)
+    Q_PROPERTY(bool showToast READ showToast CONSTANT)
+    Q_PROPERTY(QString toastMessage READ toastMessage CONSTANT)
+    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT)
+
+public:
+    /// The key comes from the reply context as it is now.
+    explicit SummarizeStateManager(QObject* parent = nullptr);
+
+    [[nodiscard]] bool isSummarizeLoading() const { return isSummarizeLoading_; }
+    void setSummarizeLoading(bool loading);
+    [[nodiscard]] const std::optional<QString>& summarizeResponse() const {
+        return summarizeResponse_;
+    }
+    void setSummarizeResponse(const std::optional<QString>& summary);
+    [[nodiscard]] bool showAlert() const { return false; }
+    [[nodiscard]] QString alertMessage() const { return {}; }
+    [[nodiscard]] bool showToast() const { return false; }
+    [[nodiscard]] QString toastMessage() const { return {}; }
+    [[nodiscard]] const QString& summarizeResponseKey() const { return summarizeResponseKey_; }
+
+    /// Takes the stored summary of this message, or absent when none is stored.
+    Q_INVOKABLE void loadSavedSummary();
+    /// Asks for a summary unless one is shown or being fetched; a result is stored.
+    Q_INVOKABLE void requestSummary();
+
+signals:
+    void isSummarizeLoadingChanged();
+    void summarizeResponseChanged();
+
+private:
+    [[nodiscard]] QVariant summarizeResponseValue() const;
+
+    bool isSummarizeLoading_ = false;
+    std::optional<QString> summarizeResponse_;
+    const QString summarizeResponseKey_;
+};

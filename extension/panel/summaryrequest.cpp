@@ -1,0 +1,50 @@
+#include "summaryrequest.h"
+
+#include "apimanager.h"
+#include "authmanager.h"
+#include "fallbackcontent.h"
+#include "handleapirequests.h"
+#include "platform.h"
+#include "replyemailmanager.h"
+#include "summarizemanager.h"
+#include "url.h"
+#include "userdetailsmanager.h"
+
+void runSummaryRequest(SummaryResultHandler handler) {
+    const std::optional<QString> token = AuthManager::shared().accessToken;
+    const QString email = UserDetailsManager::shared().email();
+    const ReplyEmailManager& context = ReplyEmailManager::shared();
+    const QString content =
+        context.content.value_or(SummarizeManager::shared().fallbackSummarizeContent);
+    const QString messageId = context.messageId.value_or(QString());
+    (void)storeFallbackContent(content); // a failed write is logged by the store
+    MainQueue& mainQueue = Platform::current().mainQueue();
+
+    const std::optional<QUrl> url = parseUrl(currentApiUrl() + QStringLiteral("/summarize"));
+    if (!url) {
+        mainQueue.async([handler] { handler(std::nullopt); });
+        return;
+    }
+    if (!token) {
+        Log::line("Access token is null in summarize API call");
+        mainQueue.async([handler] { handler(std::nullopt); });
+        return;
+    }
+    HandleApiRequests::summarize(
+        *url, *token, SummarizeRequestBody{content, email}, messageId,
+        [messageId, handler](std::optional<QString> answeredId, std::optional<QString> summary) {
+            // The cache is read on the main thread, so it is written there too.
+            Platform::current().mainQueue().async([messageId, handler, answeredId, summary] {
+                std::map<QString, SummarizedResponse>& responses =
+                    SummarizeManager::shared().responses;
+                std::optional<SummarizedResponse> result;
+                if (answeredId && summary) {
+                    result = SummarizedResponse{*answeredId, *summary};
+                    responses.insert_or_assign(messageId, *result);
+                } else {
+                    responses.erase(messageId);
+                }
+                handler(std::move(result));
+            });
+        });
+}
