@@ -38,8 +38,9 @@ inline QString text(const std::string& item) {
 inline QString text(const QByteArray& item) {
     return QString::fromUtf8(item);
 }
+/// As sent: percent-encoded, so a logged URL can be pasted back.
 inline QString text(const QUrl& item) {
-    return item.toString();
+    return item.toString(QUrl::FullyEncoded);
 }
 template <std::integral T> QString text(T item) {
     return QString::number(item);

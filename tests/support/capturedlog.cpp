@@ -36,11 +36,18 @@ void CapturedLog::clear() {
     lines_.clear();
 }
 
+bool CapturedLog::waitUntil(const std::function<bool(const QStringList&)>& done,
+                            std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return written_.wait_for(lock, limit, [&] { return done(lines_); });
+}
+
 bool CapturedLog::waitForLineStartingWith(const QString& prefix,
                                           std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return written_.wait_for(lock, limit, [&] {
-        return std::any_of(lines_.begin(), lines_.end(),
-                           [&](const QString& line) { return line.startsWith(prefix); });
-    });
+    return waitUntil(
+        [&](const QStringList& lines) {
+            return std::any_of(lines.begin(), lines.end(),
+                               [&](const QString& line) { return line.startsWith(prefix); });
+        },
+        limit);
 }
