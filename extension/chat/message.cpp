@@ -1,52 +1,62 @@
 #include "message.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+// Qt's JSON is used here rather than the wire library: a long history is written at every
+// change, and Qt encodes and parses it several times faster. Readers look members up by
+// name, so the order in which Qt writes them does not matter.
+
 namespace {
 
-Json toJson(const Message& message) {
-    Json object = Json::object();
-    object["id"] = message.id.toString(QUuid::WithoutBraces).toUpper().toStdString();
+QJsonObject toJson(const Message& message) {
+    QJsonObject object;
+    object.insert(QLatin1String("id"), message.id.toString(QUuid::WithoutBraces).toUpper());
     if (message.text) {
-        object["text"] = utf8(*message.text);
+        object.insert(QLatin1String("text"), *message.text);
     }
     if (message.response) {
-        object["response"] = utf8(*message.response);
+        object.insert(QLatin1String("response"), *message.response);
     }
-    object["isSentByCurrentUser"] = message.isSentByCurrentUser;
+    object.insert(QLatin1String("isSentByCurrentUser"), message.isSentByCurrentUser);
     return object;
 }
 
-std::optional<QString> optionalText(const Json& object, const char* key, std::size_t index) {
-    const auto it = object.find(key);
-    if (it == object.end() || it->is_null()) {
+/// Why entry `index` cannot be read.
+struct EntryError {
+    QString reason;
+};
+
+std::optional<QString> optionalText(const QJsonObject& object, QLatin1String key, qsizetype index) {
+    const QJsonValue value = object.value(key);
+    if (value.isUndefined() || value.isNull()) {
         return std::nullopt;
     }
-    if (!it->is_string()) {
-        throw std::invalid_argument("entry " + std::to_string(index) + ": \"" + key +
-                                    "\" is not a string");
+    if (!value.isString()) {
+        throw EntryError{QStringLiteral("entry %1: \"%2\" is not a string").arg(index).arg(key)};
     }
-    return fromUtf8(it->get_ref<const std::string&>());
+    return value.toString();
 }
 
-Message fromJson(const Json& object, std::size_t index) {
-    const std::string where = "entry " + std::to_string(index) + ": ";
-    if (!object.is_object()) {
-        throw std::invalid_argument(where + "not an object");
+Message fromJson(const QJsonValue& value, qsizetype index) {
+    if (!value.isObject()) {
+        throw EntryError{QStringLiteral("entry %1 is not an object").arg(index)};
     }
-    const auto id = object.find("id");
-    if (id == object.end() || !id->is_string()) {
-        throw std::invalid_argument(where + "\"id\" is missing or not a string");
+    const QJsonObject object = value.toObject();
+    const QJsonValue id = object.value(QLatin1String("id"));
+    const QUuid uuid = id.isString() && id.toString().size() == 36 ? QUuid(id.toString()) : QUuid();
+    if (uuid.isNull()) {
+        throw EntryError{QStringLiteral("entry %1: \"id\" is missing or not a UUID").arg(index)};
     }
-    const QString idText = fromUtf8(id->get_ref<const std::string&>());
-    const QUuid uuid(idText);
-    if (uuid.isNull() || idText.size() != 36) {
-        throw std::invalid_argument(where + "\"id\" is not a UUID");
+    const QJsonValue sent = object.value(QLatin1String("isSentByCurrentUser"));
+    if (!sent.isBool()) {
+        throw EntryError{
+            QStringLiteral("entry %1: \"isSentByCurrentUser\" is missing or not a flag")
+                .arg(index)};
     }
-    const auto sent = object.find("isSentByCurrentUser");
-    if (sent == object.end() || !sent->is_boolean()) {
-        throw std::invalid_argument(where + "\"isSentByCurrentUser\" is missing or not a flag");
-    }
-    return Message{uuid, optionalText(object, "text", index),
-                   optionalText(object, "response", index), sent->get<bool>()};
+    return Message{uuid, optionalText(object, QLatin1String("text"), index),
+                   optionalText(object, QLatin1String("response"), index), sent.toBool()};
 }
 
 } // namespace
@@ -60,29 +70,31 @@ Message Message::answer(const QString& response) {
 }
 
 QByteArray encodeConversation(const Conversation& conversation) {
-    Json array = Json::array();
+    QJsonArray array;
     for (const Message& message : conversation) {
-        array.push_back(toJson(message));
+        array.append(toJson(message));
     }
-    const std::string text = array.dump(-1, ' ', false, Json::error_handler_t::replace);
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
 std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes) {
-    try {
-        const Json array = Json::parse(bytes.constData(), bytes.constData() + bytes.size());
-        if (!array.is_array()) {
-            return QStringLiteral("the stored value is not an array");
-        }
-        Conversation conversation;
-        conversation.reserve(array.size());
-        for (std::size_t i = 0; i < array.size(); ++i) {
-            conversation.push_back(fromJson(array[i], i));
-        }
-        return conversation;
-    } catch (const Json::exception& error) {
-        return QString::fromUtf8(error.what());
-    } catch (const std::invalid_argument& error) {
-        return QString::fromUtf8(error.what());
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
     }
+    if (!document.isArray()) {
+        return QStringLiteral("the stored value is not an array");
+    }
+    const QJsonArray array = document.array();
+    Conversation conversation;
+    conversation.reserve(static_cast<std::size_t>(array.size()));
+    try {
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            conversation.push_back(fromJson(array.at(i), i));
+        }
+    } catch (const EntryError& entryError) {
+        return entryError.reason;
+    }
+    return conversation;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "json.h"
-
 #include <QString>
 #include <QUuid>
 #include <optional>
@@ -24,8 +22,8 @@ struct Message {
 
 using Conversation = std::vector<Message>;
 
-/// The stored form: a compact JSON array, "text" and "response" only when present, the id
-/// in upper case.
+/// The stored form: a compact JSON array of objects, "text" and "response" only when present,
+/// the id in upper case.
 [[nodiscard]] QByteArray encodeConversation(const Conversation& conversation);
 /// The conversation, or why the bytes are not one.
 [[nodiscard]] std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes);

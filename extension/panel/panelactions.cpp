@@ -18,18 +18,27 @@
 
 namespace {
 
+void showReply(ButtonStateManager& state, const QString& reply) {
+    state.setGenerateResponse(reply);
+    UserDefaults& defaults = Platform::current().userDefaults();
+    // Failed writes are logged by the store; the reply on screen stays.
+    (void)defaults.set(PanelKeys::replyDoneFlag(), true);
+    (void)defaults.set(state.generateResponseKey(), reply);
+    state.toast(QStringLiteral("Response generated successfully."));
+}
+
 void showReplyResult(ButtonStateManager& state, const std::optional<QString>& messageId,
                      const std::optional<QString>& reply, const std::optional<QString>& error) {
     if (messageId) {
-        state.setGenerateResponse(reply);
-        UserDefaults& defaults = Platform::current().userDefaults();
-        // Failed writes are logged by the store; the reply on screen stays.
-        (void)defaults.set(PanelKeys::replyDoneFlag(), true);
-        (void)defaults.set(state.generateResponseKey(), reply.value_or(QString()));
-        state.toast(QStringLiteral("Response generated successfully."));
+        showReply(state, reply.value_or(QString()));
     } else if (error) {
         state.toast(*error);
     }
+    state.setGenerateResponseLoading(false);
+}
+
+void showReplyError(ButtonStateManager& state, const QString& error) {
+    state.toast(error);
     state.setGenerateResponseLoading(false);
 }
 
@@ -64,7 +73,7 @@ void generateReply(ButtonStateManager& state) {
     const auto fail = [self = QPointer(&state)](const QString& error) {
         Platform::current().mainQueue().async([self, error] {
             if (self) {
-                showReplyResult(*self, std::nullopt, std::nullopt, error);
+                showReplyError(*self, error);
             }
         });
     };

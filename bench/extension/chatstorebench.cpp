@@ -1,0 +1,128 @@
+// Saving and loading a 1,000-entry chat history through the chat store, against raw SQLite
+// INSERT OR REPLACE / SELECT of the same bytes with the same durability settings.
+#include "chathistory.h"
+#include "platform.h"
+#include "sqliteuserdefaults.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kEntries = 1000;
+constexpr int kRounds = 40;
+const QString kKey = QStringLiteral("reply <bench@example.com>");
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+/// The same table, pragmas and statements as a hand-written store would use.
+class RawStore {
+public:
+    explicit RawStore(const std::string& file) {
+        sqlite3_open(file.c_str(), &db_);
+        sqlite3_exec(db_,
+                     "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+                     "CREATE TABLE IF NOT EXISTS kv (key TEXT PRIMARY KEY, value BLOB)",
+                     nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db_, "INSERT OR REPLACE INTO kv (key, value) VALUES (?, ?)", -1,
+                           &insert_, nullptr);
+        sqlite3_prepare_v2(db_, "SELECT value FROM kv WHERE key = ?", -1, &select_, nullptr);
+    }
+    ~RawStore() {
+        sqlite3_finalize(insert_);
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+    RawStore(const RawStore&) = delete;
+    RawStore& operator=(const RawStore&) = delete;
+
+    bool save(const QByteArray& key, const QByteArray& bytes) {
+        sqlite3_bind_text(insert_, 1, key.constData(), static_cast<int>(key.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(insert_, 2, bytes.constData(), static_cast<int>(bytes.size()),
+                          SQLITE_STATIC);
+        const bool done = sqlite3_step(insert_) == SQLITE_DONE;
+        sqlite3_reset(insert_);
+        return done;
+    }
+    QByteArray load(const QByteArray& key) {
+        sqlite3_bind_text(select_, 1, key.constData(), static_cast<int>(key.size()), SQLITE_STATIC);
+        QByteArray bytes;
+        if (sqlite3_step(select_) == SQLITE_ROW) {
+            bytes = QByteArray(static_cast<const char*>(sqlite3_column_blob(select_, 0)),
+                               sqlite3_column_bytes(select_, 0));
+        }
+        sqlite3_reset(select_);
+        return bytes;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+} // namespace
+
+int main() {
+    QTemporaryDir folder;
+    Platform::Services services;
+    services.log = std::make_unique<StandardOutputLog>();
+    services.userDefaults =
+        std::make_unique<SqliteUserDefaults>(folder.filePath("defaults.sqlite").toStdString());
+    Platform::install(std::make_unique<Platform>(std::move(services)));
+
+    ChatHistory history(kKey);
+    for (int i = 0; i < kEntries; ++i) {
+        const QString text = QStringLiteral("Entry %1: could we move the review to Thursday "
+                                            "afternoon, after the caf\u00e9 opens?")
+                                 .arg(i);
+        (void)history.append(i % 2 == 0 ? Message::question(text) : Message::answer(text));
+    }
+    const QByteArray bytes = encodeConversation(history.messages());
+    RawStore raw(folder.filePath("raw.sqlite").toStdString());
+
+    std::vector<double> ours;
+    std::vector<double> baseline;
+    std::size_t loaded = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        auto start = Clock::now();
+        if (!history.saveMessages()) {
+            std::fprintf(stderr, "chat store save failed\n");
+            return 1;
+        }
+        ChatHistory reader(kKey);
+        reader.loadMessages();
+        loaded += reader.messages().size();
+        ours.push_back(since(start));
+
+        start = Clock::now();
+        if (!raw.save(kKey.toUtf8(), bytes)) {
+            std::fprintf(stderr, "raw save failed\n");
+            return 1;
+        }
+        loaded += static_cast<std::size_t>(raw.load(kKey.toUtf8()).size() > 0 ? kEntries : 0);
+        baseline.push_back(since(start));
+    }
+    const double oursMedian = median(ours);
+    const double baselineMedian = median(baseline);
+    std::printf("chat store save+load of %d entries (%lld bytes): median %.3f ms, raw SQLite "
+                "%.3f ms (entries read %zu)\n",
+                kEntries, static_cast<long long>(bytes.size()), oursMedian * 1e3,
+                baselineMedian * 1e3, loaded);
+    std::printf("ratio chat_store_save_load %.2f goal <= 1.3\n", oursMedian / baselineMedian);
+    Platform::uninstall();
+    return 0;
+}
