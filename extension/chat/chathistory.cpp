@@ -14,17 +14,20 @@ void ChatHistory::loadMessages() {
     std::variant<Conversation, QString> decoded = decodeConversation(*stored);
     if (auto* conversation = std::get_if<Conversation>(&decoded)) {
         messages_ = std::move(*conversation);
+        encoded_ = *stored;
     } else {
         Log::write("Failed to load messages: " + std::get<QString>(decoded));
     }
 }
 
 bool ChatHistory::append(Message message) {
+    encoded_ = messages_.empty() ? encodeConversation({message})
+                                 : appendToEncoded(std::move(encoded_), message);
     messages_.push_back(std::move(message));
     return saveMessages();
 }
 
 bool ChatHistory::saveMessages() const {
     // The store logs a failed write itself and keeps the previous value whole.
-    return Platform::current().userDefaults().set(key_, encodeConversation(messages_));
+    return Platform::current().userDefaults().set(key_, encoded_);
 }

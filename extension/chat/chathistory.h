@@ -28,4 +28,7 @@ public:
 private:
     QString key_;
     Conversation messages_;
+    // The stored form of `messages_`, grown entry by entry: a long conversation is written at
+    // every change, and encoding it whole each time would cost time quadratic in its length.
+    QByteArray encoded_;
 };

@@ -77,6 +77,16 @@ QByteArray encodeConversation(const Conversation& conversation) {
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
+QByteArray appendToEncoded(QByteArray encoded, const Message& message) {
+    const QByteArray entry = QJsonDocument(toJson(message)).toJson(QJsonDocument::Compact);
+    encoded = encoded.trimmed();
+    encoded.chop(1); // the closing bracket
+    encoded += ',';
+    encoded += entry;
+    encoded += ']';
+    return encoded;
+}
+
 std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);

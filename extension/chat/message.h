@@ -25,5 +25,8 @@ using Conversation = std::vector<Message>;
 /// The stored form: a compact JSON array of objects, "text" and "response" only when present,
 /// the id in upper case.
 [[nodiscard]] QByteArray encodeConversation(const Conversation& conversation);
+/// `encoded`, the stored form of a conversation of at least one entry, with `message` added
+/// at its end.
+[[nodiscard]] QByteArray appendToEncoded(QByteArray encoded, const Message& message);
 /// The conversation, or why the bytes are not one.
 [[nodiscard]] std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes);

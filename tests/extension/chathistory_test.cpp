@@ -106,6 +106,24 @@ TEST_F(ChatHistoryTest, EveryAppendIsStoredAndSurvivesAReopen) {
     EXPECT_TRUE(platform_.log().lines().isEmpty());
 }
 
+TEST_F(ChatHistoryTest, AppendingToAConversationStoredInAnotherFormKeepsItWhole) {
+    const Message earlier = Message::question("earlier");
+    const QString id = earlier.id.toString(QUuid::WithoutBraces).toUpper();
+    for (const QString& stored :
+         {QStringLiteral(" [ ] \n"),
+          QStringLiteral(
+              "[\n  {\"isSentByCurrentUser\": true, \"text\": \"earlier\", \"id\": \"%1\"}\n]\n")
+              .arg(id)}) {
+        ASSERT_TRUE(store("reply <m@x>", stored.toUtf8()));
+        ChatHistory history(QStringLiteral("reply <m@x>"));
+        history.loadMessages();
+        ASSERT_TRUE(history.append(Message::answer("added")));
+        const Conversation back = reopened(history.key());
+        ASSERT_EQ(back.size(), history.messages().size()) << stored.toStdString();
+        EXPECT_EQ(back.back().response, QString("added"));
+    }
+}
+
 TEST_F(ChatHistoryTest, WindowsWithoutAMessageIdentifierShareOneConversation) {
     ChatHistory first(ChatHistory::keyFor(std::nullopt));
     ASSERT_TRUE(first.append(Message::question("hello")));
