@@ -1,10 +1,10 @@
 #include "extractiveengine.h"
 
 #include "mailsentences.h"
+#include "replypoints.h"
 #include "wordindex.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -28,26 +28,6 @@ std::vector<double> scores(const WordIndex& index, std::size_t count) {
         result.push_back(words.empty() ? 0 : sum / std::sqrt(static_cast<double>(words.size())));
     }
     return result;
-}
-
-bool isQuestion(const std::string& s) {
-    return !s.empty() && s.back() == '?';
-}
-
-bool isRequest(const std::string& s) {
-    static const char* starts[] = {"Please",    "Kindly",  "Let me know", "Send",
-                                   "Could you", "Can you", "Would you"};
-    return std::any_of(std::begin(starts), std::end(starts),
-                       [&](auto p) { return s.rfind(p, 0) == 0; }) ||
-           s.find(" please ") != std::string::npos;
-}
-
-std::string lowerFirst(std::string s) {
-    if (!s.empty() && std::isupper(static_cast<unsigned char>(s[0])) &&
-        (s.size() < 2 || !std::isupper(static_cast<unsigned char>(s[1])))) {
-        s[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[0])));
-    }
-    return s;
 }
 
 } // namespace
@@ -76,19 +56,10 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
 
 std::string ExtractiveEngine::reply(const std::string& mail, const std::string& userName) {
     const MailSentences parsed = splitSentences(mail);
+    const std::vector<ReplyPoint> points =
+        replyPoints(parsed.sentences, WordIndex(parsed.sentences));
     std::string text = parsed.sender.empty() ? "Hello,\n\n" : "Hi " + parsed.sender + ",\n\n";
     text += "Thank you for your message.";
-    std::vector<std::string> points;
-    for (const auto& sentence : parsed.sentences) {
-        if (isQuestion(sentence)) {
-            points.push_back("You asked: \"" + sentence +
-                             "\" I will check this and answer you "
-                             "shortly.");
-        } else if (isRequest(sentence)) {
-            points.push_back("You asked me to " + lowerFirst(sentence) +
-                             " I will take care of it.");
-        }
-    }
     if (points.empty()) {
         text += " I have read it and will come back to you if anything is needed.";
     } else {
@@ -96,8 +67,10 @@ std::string ExtractiveEngine::reply(const std::string& mail, const std::string& 
         for (std::size_t i = 0; i < points.size(); ++i) {
             text += '\n';
             text += std::to_string(i + 1);
-            text += ". ";
-            text += points[i];
+            text += ". You asked: \"";
+            text += points[i].asked;
+            text += "\"\n   ";
+            text += points[i].answer;
         }
     }
     text += "\n\nBest regards,\n" + (userName.empty() ? std::string("Me") : userName);

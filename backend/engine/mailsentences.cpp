@@ -66,8 +66,7 @@ MailSentences splitSentences(const std::string& mail) {
     }
     std::string paragraph;
     for (auto line = all.begin(); line != signOff; ++line) {
-        const bool atStart =
-            line == all.begin() || (parsed.sentences.empty() && paragraph.empty());
+        const bool atStart = line == all.begin() || (parsed.sentences.empty() && paragraph.empty());
         if (atStart && isGreeting(*line)) {
             continue;
         }

@@ -29,7 +29,7 @@ constexpr std::array<char, 256> foldTable() {
         const bool digit = c >= '0' && c <= '9';
         const bool lower = c >= 'a' && c <= 'z';
         const bool upper = c >= 'A' && c <= 'Z';
-        table[c] = upper ? static_cast<char>(c - 'A' + 'a')
+        table[c] = upper                           ? static_cast<char>(c - 'A' + 'a')
                    : (digit || lower || c >= 0x80) ? static_cast<char>(c)
                                                    : '\0';
     }

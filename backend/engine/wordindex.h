@@ -19,7 +19,8 @@ public:
 
     /// The ids of a sentence's content words, in text order, repeats kept.
     [[nodiscard]] std::span<const Id> words(std::size_t sentence) const {
-        return std::span(words_).subspan(starts_[sentence], starts_[sentence + 1] - starts_[sentence]);
+        return std::span(words_).subspan(starts_[sentence],
+                                         starts_[sentence + 1] - starts_[sentence]);
     }
     /// How often the word occurs in all sentences together.
     [[nodiscard]] int frequency(Id id) const { return frequency_[id]; }
