@@ -53,13 +53,14 @@ std::string_view core(std::string_view text) {
 // notes". A "you" after a conjunction is a subject ("whether you can" becomes "whether I can").
 std::string fromReplier(std::string_view text) {
     static const std::unordered_map<std::string, std::string> swaps = {
-        {"me", "you"},        {"my", "your"},     {"mine", "yours"},    {"myself", "yourself"},
-        {"us", "you"},        {"our", "your"},    {"ours", "yours"},    {"your", "my"},
-        {"yours", "mine"},    {"yourself", "myself"}, {"i", "you"},     {"am", "are"}};
+        {"me", "you"},     {"my", "your"},         {"mine", "yours"}, {"myself", "yourself"},
+        {"us", "you"},     {"our", "your"},        {"ours", "yours"}, {"your", "my"},
+        {"yours", "mine"}, {"yourself", "myself"}, {"i", "you"},      {"am", "are"}};
     static const std::unordered_map<std::string, std::string> afterI = {{"are", "am"},
                                                                         {"were", "was"}};
-    static const char* conjunctions[] = {"whether", "if",  "that", "when", "where", "how", "what",
-                                         "why",     "and", "or",   "because", "as", "so"};
+    static const char* conjunctions[] = {"whether", "if",   "that", "when", "where",
+                                         "how",     "what", "why",  "and",  "or",
+                                         "because", "as",   "so"};
     std::string result;
     std::string previous;
     bool subjectI = false;
@@ -75,9 +76,8 @@ std::string fromReplier(std::string_view text) {
         std::string replaced(token.substr(0, wordEnd));
         bool nowSubjectI = false;
         if (word == "you") {
-            const bool subject =
-                std::any_of(std::begin(conjunctions), std::end(conjunctions),
-                            [&](const char* c) { return previous == c; });
+            const bool subject = std::any_of(std::begin(conjunctions), std::end(conjunctions),
+                                             [&](const char* c) { return previous == c; });
             replaced = subject ? "I" : "me";
             nowSubjectI = subject;
         } else if (subjectI && afterI.contains(word)) {
@@ -133,12 +133,14 @@ std::optional<std::string> commitment(const std::string& sentence) {
     }
     for (const Form& form : forms) {
         if (opening.starts_with(form.opening)) {
-            const std::string_view rest = core(std::string_view(sentence).substr(form.opening.size()));
+            const std::string_view rest =
+                core(std::string_view(sentence).substr(form.opening.size()));
             if (rest.empty()) {
                 return std::nullopt;
             }
             const bool check = form.answer.starts_with("I will check");
-            return std::string(form.answer) + fromReplier(rest) + (check ? " and let you know." : ".");
+            return std::string(form.answer) + fromReplier(rest) +
+                   (check ? " and let you know." : ".");
         }
     }
     if (!isQuestion(sentence) && isRequest(sentence)) {
@@ -154,27 +156,21 @@ std::optional<std::string> commitment(const std::string& sentence) {
 
 // What the replier will do when the message itself says nothing on the question's subject.
 std::string nextStep(const std::string& question) {
+    static const std::pair<std::string_view, std::string_view> steps[] = {
+        {"when", "I will confirm the timing shortly."},
+        {"where", "I will confirm the place shortly."},
+        {"who", "I will find out who is responsible and tell you."},
+        {"how much", "I will send you the exact figures."},
+        {"how many", "I will send you the exact figures."},
+        {"why", "I will find out the reasons and explain them to you."},
+        {"how", "I will send you the steps."},
+        {"what", "I will look into it and send you the details."},
+        {"which", "I will look into it and send you the details."}};
     const std::string opening = lower(question.substr(0, 10));
-    if (opening.starts_with("when")) {
-        return "I will confirm the timing shortly.";
-    }
-    if (opening.starts_with("where")) {
-        return "I will confirm the place shortly.";
-    }
-    if (opening.starts_with("who")) {
-        return "I will find out who is responsible and tell you.";
-    }
-    if (opening.starts_with("how much") || opening.starts_with("how many")) {
-        return "I will send you the exact figures.";
-    }
-    if (opening.starts_with("why")) {
-        return "I will find out the reasons and explain them to you.";
-    }
-    if (opening.starts_with("how")) {
-        return "I will send you the steps.";
-    }
-    if (opening.starts_with("what") || opening.starts_with("which")) {
-        return "I will look into it and send you the details.";
+    for (const auto& [word, step] : steps) {
+        if (opening.starts_with(word)) {
+            return std::string(step);
+        }
     }
     return "I will check this and confirm it to you shortly.";
 }
@@ -190,7 +186,8 @@ std::vector<ReplyPoint> replyPoints(const std::vector<std::string>& sentences,
         if (!asked[i]) {
             for (const WordIndex::Id w : index.words(i)) {
                 auto& holders = statements[w];
-                if (holders.size() <= statementsPerWord && (holders.empty() || holders.back() != i)) {
+                if (holders.size() <= statementsPerWord &&
+                    (holders.empty() || holders.back() != i)) {
                     holders.push_back(i);
                 }
             }
