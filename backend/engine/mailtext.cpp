@@ -1,9 +1,11 @@
 #include "mailtext.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gmime/gmime.h>
 #include <mutex>
-#include <sstream>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace backend {
@@ -15,8 +17,9 @@ void initGMime() {
 }
 
 // The client strips the message's own headers, so a multipart body arrives without the
-// Content-Type that names its boundary; the first delimiter line gives it back.
-std::string withHeaders(const std::string& body) {
+// Content-Type that names its boundary; the first delimiter line gives it back. Plain UTF-8
+// text needs no MIME parsing: then there is no message, and the caller keeps the body.
+std::optional<std::string> withHeaders(const std::string& body) {
     std::size_t start = body.find_first_not_of("\r\n \t");
     if (start != std::string::npos && body.compare(start, 2, "--") == 0) {
         const std::size_t end = body.find_first_of("\r\n", start);
@@ -35,6 +38,10 @@ std::string withHeaders(const std::string& body) {
     const std::string head = body.substr(0, firstLine);
     if (head.rfind("Content-", 0) == 0 || head.rfind("content-", 0) == 0) {
         return "MIME-Version: 1.0\n" + body;
+    }
+    // Decoding would only convert UTF-8 to itself; with NUL or invalid bytes it still runs.
+    if (g_utf8_validate(body.data(), static_cast<gssize>(body.size()), nullptr)) {
+        return std::nullopt;
     }
     return "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n\n" + body;
 }
@@ -127,9 +134,12 @@ void collect(GMimeObject* object, std::string& plain, std::string& html) {
 }
 
 std::string decode(const std::string& body) {
+    const std::optional<std::string> message = withHeaders(body);
+    if (!message) {
+        return body;
+    }
     initGMime();
-    const std::string message = withHeaders(body);
-    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(message.data(), message.size());
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(message->data(), message->size());
     GMimeParser* parser = g_mime_parser_new_with_stream(stream);
     GMimeMessage* parsed = g_mime_parser_construct_message(parser, nullptr);
     std::string plain, html;
@@ -147,27 +157,33 @@ std::string decode(const std::string& body) {
     return plain.empty() ? html : plain;
 }
 
-bool isQuoteIntro(const std::string& line) {
-    return (line.rfind("On ", 0) == 0 && line.find("wrote:") != std::string::npos) ||
-           line.rfind("-----Original Message-----", 0) == 0 ||
-           line.rfind("________________________________", 0) == 0;
+bool isQuoteIntro(std::string_view line) {
+    return (line.starts_with("On ") && line.find("wrote:") != std::string_view::npos) ||
+           line.starts_with("-----Original Message-----") ||
+           line.starts_with("________________________________");
 }
 
 } // namespace
 
 std::string mailText(const std::string& body) {
-    std::istringstream lines(decode(body));
-    std::string line, text;
-    while (std::getline(lines, line)) {
+    const std::string decoded = decode(body);
+    std::string_view rest = decoded;
+    std::string text;
+    text.reserve(decoded.size());
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
         if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+            line.remove_suffix(1);
         }
         const std::size_t first = line.find_first_not_of(" \t");
-        const std::string trimmed = first == std::string::npos ? "" : line.substr(first);
+        const std::string_view trimmed =
+            first == std::string_view::npos ? std::string_view() : line.substr(first);
         if (trimmed == "--" || trimmed == "-- " || line == "-- " || isQuoteIntro(trimmed)) {
             break;
         }
-        if (trimmed.rfind('>', 0) == 0) {
+        if (trimmed.starts_with('>')) {
             continue;
         }
         text += trimmed;

@@ -59,9 +59,69 @@ TEST(ExtractiveEngine, ReplyGreetsAnswersEachPointAndSigns) {
     ExtractiveEngine engine;
     const std::string reply = engine.reply(plainMail, "Ann Lee");
     EXPECT_EQ(reply.rfind("Hi Bob,", 0), 0u);
-    EXPECT_NE(reply.find("Can you send the budget slides by Thursday?"), std::string::npos);
-    EXPECT_NE(reply.find("book the large meeting room"), std::string::npos);
+    EXPECT_NE(reply.find("1. You asked: \"Can you send the budget slides by Thursday?\"\n"
+                         "   Yes, I will send the budget slides by Thursday."),
+              std::string::npos);
+    EXPECT_NE(reply.find("2. You asked: \"Please book the large meeting room.\"\n"
+                         "   I will book the large meeting room."),
+              std::string::npos);
+    EXPECT_EQ(reply.find("3. "), std::string::npos);
     EXPECT_EQ(reply.substr(reply.size() - 7), "Ann Lee");
+    EXPECT_EQ(reply, engine.reply(plainMail, "Ann Lee"));
+}
+
+TEST(ExtractiveEngine, ReplyGivesEveryQuestionItsOwnConcreteAnswer) {
+    const std::string mail = "Hello Ann,\n\n"
+                             "The supplier confirmed delivery for the second week of May.\n"
+                             "When will the supplier deliver?\n"
+                             "Who signs the contract?\n"
+                             "Could you please send me your notes?\n"
+                             "Let me know whether you are free on Monday.\n"
+                             "Do you have the travel figures?\n"
+                             "Shall we meet at noon?\n"
+                             "Can I call you tomorrow?\n"
+                             "How many chairs do we need?\n"
+                             "Is it raining?\n\n"
+                             "Best,\nCarla\n";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"When will the supplier deliver?",
+         "As you mentioned, the supplier confirmed delivery for the second week of May."},
+        {"Who signs the contract?", "I will find out who is responsible and tell you."},
+        {"Could you please send me your notes?", "Yes, I will send you my notes."},
+        {"Let me know whether you are free on Monday.",
+         "I will let you know whether I am free on Monday."},
+        {"Do you have the travel figures?",
+         "I will check whether I have the travel figures and let you know."},
+        {"Shall we meet at noon?", "Yes, let's meet at noon."},
+        {"Can I call you tomorrow?", "Yes, you can call me tomorrow."},
+        {"How many chairs do we need?", "I will send you the exact figures."},
+        {"Is it raining?", "I will check this and confirm it to you shortly."}};
+    const std::string reply = ExtractiveEngine().reply(mail, "Ann");
+    EXPECT_EQ(reply.rfind("Hi Carla,", 0), 0u);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string point = std::to_string(i + 1) + ". You asked: \"" + expected[i].first +
+                                  "\"\n   " + expected[i].second;
+        const std::size_t found = reply.find(point, at);
+        ASSERT_NE(found, std::string::npos) << point << "\n---\n" << reply;
+        at = found + point.size();
+    }
+    EXPECT_EQ(reply.find(std::to_string(expected.size() + 1) + ". "), std::string::npos);
+}
+
+TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
+    ExtractiveEngine engine;
+    const std::string reply = engine.reply("Hi Ann,\n\nThe report is done.\n", "");
+    EXPECT_EQ(reply, "Hello,\n\nThank you for your message. I have read it and will come back "
+                     "to you if anything is needed.\n\nBest regards,\nMe");
+    std::string longMail;
+    for (int i = 0; i < 2000; ++i) {
+        longMail += "The budget item " + std::to_string(i) + " is open. When is item " +
+                    std::to_string(i) + " due?\n";
+    }
+    const std::string longReply = engine.reply(longMail, "Ann");
+    EXPECT_NE(longReply.find("2000. You asked: \"When is item 1999 due?\""), std::string::npos);
+    EXPECT_NE(longReply.find("As you mentioned, the budget item 1999 is open."), std::string::npos);
 }
 
 TEST(ExtractiveEngine, ChatAnswersFromTheMessage) {

@@ -6,10 +6,15 @@
 #include "manualclock.h"
 #include "router.h"
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace backend;
@@ -24,8 +29,9 @@ LoopbackClient::Answer request(std::uint16_t port, const std::string& caPem,
 }
 
 std::string http(const std::string& method, const std::string& target, const std::string& body,
-                 const std::string& token = "") {
-    return LoopbackClient::request(method, target, body, token);
+                 const std::string& token = "",
+                 LoopbackClient::Connection connection = LoopbackClient::Connection::Close) {
+    return LoopbackClient::request(method, target, body, token, connection);
 }
 
 class HttpsServerTest : public testing::Test {
@@ -48,6 +54,14 @@ protected:
         auth = std::make_unique<Authenticator>(*store, clock, secrets::ScryptCost{1024, 8, 1});
         auth->addAccount("ann@example.org", "Ann Lee", "pw");
         router = std::make_unique<Router>(*store, *auth, engine, clock, RouterOptions{});
+        startServer(std::chrono::seconds(2));
+    }
+
+    // Short deadlines keep the tests of slow and idle clients short.
+    void startServer(std::chrono::seconds deadline) {
+        if (server) {
+            server->stop();
+        }
         const auto ca = tls::makeCertificateAuthority("test CA", 1);
         const auto cert = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
         caPem = ca.certificatePem;
@@ -55,8 +69,8 @@ protected:
         options.port = 0;
         options.certificatePem = cert.certificatePem;
         options.keyPem = cert.keyPem;
-        options.readTimeout = std::chrono::seconds(2);
-        options.idleTimeout = std::chrono::seconds(2);
+        options.readTimeout = deadline;
+        options.idleTimeout = deadline;
         server = std::make_unique<HttpsServer>(
             options, [this](const HttpRequest& r) { return router->handle(r); },
             [](const std::string&) {});
@@ -106,20 +120,132 @@ TEST_F(HttpsServerTest, OversizedAndMalformedRequestsAreRefused) {
     EXPECT_EQ(request(port, caPem, http("POST", "/api/v1/summarize", "{", token)).status, 400);
 }
 
+TEST_F(HttpsServerTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
+    const std::string token = signIn();
+    LoopbackClient client(port, caPem);
+    const auto post = [&](const std::string& route, const std::string& body) {
+        return client.send(
+            http("POST", "/api/v1" + route, body, token, LoopbackClient::Connection::KeepAlive));
+    };
+    ASSERT_EQ(post("/create-training-data", R"({"question":"q1","answer":"a1"})").status, 200);
+    const json chat =
+        json::parse(post("/chat/start", R"({"email_content":"Lunch is at noon."})").body);
+    json send = {{"assistantId", chat["response"]["assistantId"]},
+                 {"threadId", chat["response"]["threadId"]},
+                 {"content", "When is lunch?"}};
+
+    const std::vector<std::pair<std::string, std::string>> hostile = {
+        {"/summarize", "{\"content\":\"caf\xE9\"}"},
+        {"/response", "{\"content\":\"\xC0\xAF\"}"},
+        {"/chat/start", R"({"email_content":"\ud800"})"},
+        {"/create-training-data", "{\"question\":\"q\",\"answer\":\"\xED\xA0\x80\"}"},
+        {"/summarize", R"({"content":["a"]})"},
+        {"/response", R"({"content":null})"},
+        {"/chat/start", R"({"email_content":{"a":1}})"},
+        {"/chat/send", R"({"assistantId":1,"threadId":"t","content":"x"})"},
+        {"/create-training-data", R"({"question":"q","answer":7})"},
+        {"/create-training-data", R"([{"question":"q","answer":"a"}])"}};
+    for (const auto& [route, body] : hostile) {
+        const LoopbackClient::Answer answer = post(route, body);
+        EXPECT_EQ(answer.status, 400) << route << " " << body;
+        EXPECT_TRUE(json::parse(answer.body).contains("error")) << route;
+    }
+    json unknown = send;
+    unknown["threadId"] = "thread_doesnotexist";
+    EXPECT_EQ(post("/chat/send", unknown.dump()).status, 404);
+    unknown = send;
+    unknown["assistantId"] = "asst_someoneelse";
+    EXPECT_EQ(post("/chat/send", unknown.dump()).status, 404);
+
+    const std::vector<TrainingPair> pairs = store->trainingPairs();
+    ASSERT_EQ(pairs.size(), 1u);
+    EXPECT_EQ(pairs[0].question, "q1");
+    EXPECT_EQ(pairs[0].answer, "a1");
+    const LoopbackClient::Answer answer = post("/chat/send", send.dump());
+    ASSERT_EQ(answer.status, 200);
+    EXPECT_NE(answer.body.find("noon"), std::string::npos);
+}
+
+// The server and the idle clients share this process, so it needs two descriptors a connection.
+bool enoughDescriptors(rlim_t wanted) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return false;
+    }
+    if (limit.rlim_cur >= wanted) {
+        return true;
+    }
+    limit.rlim_cur = std::min(wanted, limit.rlim_max);
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur >= wanted;
+}
+
+bool stillOpen(int fd) {
+    pollfd events{fd, POLLIN, 0};
+    return ::poll(&events, 1, 0) == 0;
+}
+
 TEST_F(HttpsServerTest, IdleAndBrokenClientsDoNotStopOthers) {
+    constexpr int idleCount = 1000;
+    if (!enoughDescriptors(2 * idleCount + 256)) {
+        GTEST_SKIP() << "the hard limit on open files is below " << 2 * idleCount + 256;
+    }
+    startServer(std::chrono::seconds(20));
     std::vector<int> idle;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < idleCount; ++i) {
         idle.push_back(connectLoopback(port));
+        ASSERT_GE(idle.back(), 0) << "connection " << i;
     }
     // A truncated handshake: a few bytes of a ClientHello, then silence.
     const int truncated = connectLoopback(port);
     ASSERT_EQ(::send(truncated, "\x16\x03\x01\x00", 4, 0), 4);
-    EXPECT_EQ(request(port, caPem, http("GET", "/health", "")).status, 200);
+    const std::string token = signIn();
+    LoopbackClient other(port, caPem);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(
+            other.send(http("GET", "/api/v1/me", "", token, LoopbackClient::Connection::KeepAlive))
+                .status,
+            200);
+    }
+    // The server accepted and still holds every idle connection while it served the other.
+    EXPECT_EQ(std::count_if(idle.begin(), idle.end(), stillOpen), idleCount);
     for (const int fd : idle) {
         ::close(fd);
     }
     ::close(truncated);
     EXPECT_EQ(request(port, caPem, http("GET", "/health", "")).status, 200);
+}
+
+TEST_F(HttpsServerTest, SlowClientIsDroppedAtItsDeadlineWhileOthersAreServed) {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = std::chrono::seconds(2);
+    LoopbackClient slow(port, caPem);
+    const std::string raw = http("GET", "/health", "");
+    std::atomic<bool> dropped = false;
+    const auto start = Steady::now();
+    Steady::time_point droppedAt;
+    // One byte a second, for at most ten seconds; the request never completes in that time.
+    std::thread trickle([&] {
+        for (std::size_t i = 0; i < 10 && i < raw.size(); ++i) {
+            if (slow.readable() || !slow.write(raw.substr(i, 1))) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+        droppedAt = Steady::now();
+        dropped = slow.receive().status == 0;
+    });
+    int served = 0;
+    for (int i = 0; i < 200 && Steady::now() - start < deadline - std::chrono::milliseconds(500);
+         ++i) {
+        EXPECT_EQ(request(port, caPem, http("GET", "/health", "")).status, 200);
+        ++served;
+    }
+    trickle.join();
+    EXPECT_GT(served, 0);
+    EXPECT_TRUE(dropped);
+    const auto lasted = droppedAt - start;
+    EXPECT_GE(lasted, deadline - std::chrono::milliseconds(100));
+    EXPECT_LT(lasted, deadline + std::chrono::seconds(3));
 }
 
 } // namespace

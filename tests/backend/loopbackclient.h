@@ -18,6 +18,12 @@ public:
 
     /// Sends raw request bytes and reads one answer; status 0 when the server closed or failed.
     [[nodiscard]] Answer send(const std::string& raw);
+    /// Writes bytes without waiting for an answer; false when the connection failed.
+    [[nodiscard]] bool write(const std::string& bytes);
+    /// Reads one answer; status 0 when the server closed or failed.
+    [[nodiscard]] Answer receive();
+    /// True when an answer or the server's close is waiting to be read.
+    [[nodiscard]] bool readable();
 
     /// A request text with the given pieces; `keepAlive` chooses the Connection header.
     enum class Connection { KeepAlive, Close };

@@ -1,0 +1,107 @@
+#include "wordindex.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_set>
+
+namespace backend {
+namespace {
+
+// Marks stop words in the id table, so each distinct word is checked against the list once.
+constexpr WordIndex::Id stopWord = UINT32_MAX;
+
+const std::unordered_set<std::string_view>& stopWords() {
+    static const std::unordered_set<std::string_view> words = {
+        "a",     "an",   "and",   "are",  "as",   "at",     "be",   "but",   "by",   "can",
+        "could", "do",   "for",   "from", "had",  "has",    "have", "he",    "her",  "his",
+        "i",     "if",   "in",    "is",   "it",   "its",    "me",   "my",    "not",  "of",
+        "on",    "or",   "our",   "she",  "so",   "that",   "the",  "their", "them", "there",
+        "they",  "this", "to",    "us",   "was",  "we",     "were", "what",  "when", "which",
+        "will",  "with", "would", "you",  "your", "please", "hi",   "hello", "dear", "thanks"};
+    return words;
+}
+
+// Word bytes are ASCII letters and digits and every byte of a multi-byte UTF-8 character;
+// only ASCII is folded, which keeps the result independent of the process's locale.
+constexpr std::array<char, 256> foldTable() {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool digit = c >= '0' && c <= '9';
+        const bool lower = c >= 'a' && c <= 'z';
+        const bool upper = c >= 'A' && c <= 'Z';
+        table[c] = upper                           ? static_cast<char>(c - 'A' + 'a')
+                   : (digit || lower || c >= 0x80) ? static_cast<char>(c)
+                                                   : '\0';
+    }
+    return table;
+}
+
+constexpr std::array<char, 256> fold = foldTable();
+
+// Appends `text` lower-cased to `out`, with every byte between words as NUL, and calls
+// `onWord` with each word as a view into `out`.
+template <typename OnWord> void foldWords(std::string_view text, std::string& out, OnWord onWord) {
+    const std::size_t begin = out.size();
+    out.resize(begin + text.size());
+    char* const folded = out.data() + begin;
+    std::transform(text.begin(), text.end(), folded,
+                   [](char c) { return fold[static_cast<unsigned char>(c)]; });
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && folded[i] == '\0') {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && folded[i] != '\0') {
+            ++i;
+        }
+        if (i > start) {
+            onWord(std::string_view(folded + start, i - start));
+        }
+    }
+}
+
+} // namespace
+
+WordIndex::WordIndex(const std::vector<std::string>& sentences) {
+    std::size_t length = 0;
+    for (const auto& sentence : sentences) {
+        length += sentence.size();
+    }
+    folded_.reserve(length);
+    starts_.reserve(sentences.size() + 1);
+    for (const auto& sentence : sentences) {
+        starts_.push_back(words_.size());
+        foldWords(sentence, folded_, [&](std::string_view w) {
+            auto [it, added] = ids_.try_emplace(w, 0);
+            if (added) {
+                if (stopWords().contains(w)) {
+                    it->second = stopWord;
+                } else {
+                    it->second = static_cast<Id>(frequency_.size());
+                    frequency_.push_back(0);
+                }
+            }
+            if (it->second != stopWord) {
+                words_.push_back(it->second);
+                ++frequency_[it->second];
+            }
+        });
+    }
+    starts_.push_back(words_.size());
+}
+
+std::vector<WordIndex::Id> WordIndex::known(std::string_view text) const {
+    std::vector<Id> result;
+    std::string folded;
+    folded.reserve(text.size());
+    foldWords(text, folded, [&](std::string_view w) {
+        const auto it = ids_.find(w);
+        if (it != ids_.end() && it->second != stopWord) {
+            result.push_back(it->second);
+        }
+    });
+    return result;
+}
+
+} // namespace backend
