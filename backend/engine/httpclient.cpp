@@ -1,21 +1,12 @@
 #include "httpclient.h"
 
+#include "beastnet.h"
+
 #include <boost/asio/connect.hpp>
-#include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/ssl.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-#include <boost/beast/ssl.hpp>
 #include <openssl/ssl.h>
 #include <stdexcept>
 
 namespace backend {
-
-namespace asio = boost::asio;
-namespace beast = boost::beast;
-namespace http = beast::http;
-using tcp = asio::ip::tcp;
-
 namespace {
 
 struct Url {

@@ -1,25 +1,16 @@
 #include "httpsserver.h"
 
+#include "beastnet.h"
+
 #include <atomic>
-#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
-#include <boost/asio/ssl.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-#include <boost/beast/ssl.hpp>
 #include <optional>
 #include <thread>
 #include <vector>
 
 namespace backend {
-
-namespace asio = boost::asio;
-namespace beast = boost::beast;
-namespace http = beast::http;
-using tcp = asio::ip::tcp;
-
 namespace {
 
 constexpr std::uint32_t headerLimit = 16 * 1024;
