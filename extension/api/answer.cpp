@@ -1,5 +1,7 @@
 #include "answer.h"
 
+#include "log.h"
+
 namespace Answer {
 
 Classified classify(const std::optional<QByteArray>& data,
@@ -32,6 +34,32 @@ Classified classify(const std::optional<QByteArray>& data,
         return NotObject{};
     }
     return Object{std::move(value)};
+}
+
+std::optional<QString> postFailureText(const Classified& answer) {
+    if (const auto* failure = std::get_if<TransportError>(&answer)) {
+        return "Error sending request: " + failure->error.description;
+    }
+    if (std::holds_alternative<NotHttp>(answer)) {
+        return QStringLiteral("Invalid response received from the server.");
+    }
+    if (const auto* status = std::get_if<BadStatus>(&answer)) {
+        return "Server error: " + QString::number(status->statusCode);
+    }
+    return std::nullopt;
+}
+
+bool logGetFailure(const Classified& answer, const QString& parseFailurePrefix) {
+    if (const auto* failure = std::get_if<TransportError>(&answer)) {
+        Log::line("Error: " + failure->error.description);
+    } else if (std::holds_alternative<NoBody>(answer)) {
+        Log::line("No data received");
+    } else if (const auto* notJson = std::get_if<NotJson>(&answer)) {
+        Log::line(parseFailurePrefix + notJson->description);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::optional<QString> stringMember(const Json& object, const char* name) {

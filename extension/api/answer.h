@@ -36,6 +36,14 @@ enum class Checks { PostAnswer, GetAnswer };
                                   const std::optional<HTTPURLResponse>& response,
                                   const std::optional<URLError>& error, Checks checks);
 
+/// The text of a failure at the first three checks of a POST answer (transport error, not
+/// HTTP, status), as the POST operations log or report it; absent past them.
+[[nodiscard]] std::optional<QString> postFailureText(const Classified& answer);
+
+/// Logs a failure at the checks the GET operations share (transport error, no body, not
+/// JSON); the parse line starts with `parseFailurePrefix`. True when the answer failed there.
+bool logGetFailure(const Classified& answer, const QString& parseFailurePrefix);
+
 /// The member `name` of `object` when it is a string.
 [[nodiscard]] std::optional<QString> stringMember(const Json& object, const char* name);
 

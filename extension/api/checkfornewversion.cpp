@@ -9,16 +9,8 @@ namespace {
 
 void handleAnswer(const Answer::Classified& answer) {
     MainQueue& mainQueue = Platform::current().mainQueue();
-    if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-        Log::line("Error: " + failure->error.description);
-        return;
-    }
-    if (std::holds_alternative<Answer::NoBody>(answer)) {
-        Log::line("No data received");
-        return;
-    }
-    if (const auto* notJson = std::get_if<Answer::NotJson>(&answer)) {
-        Log::line("Error parsing response data from server: " + notJson->description);
+    if (Answer::logGetFailure(answer,
+                              QStringLiteral("Error parsing response data from server: "))) {
         return;
     }
     const auto* object = std::get_if<Answer::Object>(&answer);

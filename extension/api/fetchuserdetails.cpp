@@ -24,13 +24,11 @@ void HandleApiRequests::fetchUserDetails(const QString& urlText, const QString& 
         [completion = std::move(completion)](auto data, auto response, auto error) {
             const Answer::Classified answer =
                 Answer::classify(data, response, error, Answer::Checks::GetAnswer);
-            if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-                Log::line("Error: " + failure->error.description);
-            } else if (std::holds_alternative<Answer::NoBody>(answer)) {
-                Log::line("No data received");
-            } else if (const auto* notJson = std::get_if<Answer::NotJson>(&answer)) {
-                Log::line("Error parsing response data from user details: " + notJson->description);
-            } else if (std::holds_alternative<Answer::NotObject>(answer)) {
+            if (Answer::logGetFailure(
+                    answer, QStringLiteral("Error parsing response data from user details: "))) {
+                return;
+            }
+            if (std::holds_alternative<Answer::NotObject>(answer)) {
                 Log::line("Server error. Please try again.");
             } else if (const auto* object = std::get_if<Answer::Object>(&answer)) {
                 const std::optional<QString> email = Answer::stringMember(object->value, "email");

@@ -9,14 +9,8 @@ namespace {
 std::variant<QString, QString> replyOrError(const Answer::Classified& answer) {
     using Result = std::variant<QString, QString>;
     const auto error = [](QString text) { return Result(std::in_place_index<1>, std::move(text)); };
-    if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-        return error("Error sending request: " + failure->error.description);
-    }
-    if (std::holds_alternative<Answer::NotHttp>(answer)) {
-        return error(QStringLiteral("Invalid response received from the server."));
-    }
-    if (const auto* status = std::get_if<Answer::BadStatus>(&answer)) {
-        return error("Server error: " + QString::number(status->statusCode));
+    if (std::optional<QString> failure = Answer::postFailureText(answer)) {
+        return error(std::move(*failure));
     }
     if (std::holds_alternative<Answer::NoBody>(answer)) {
         return error(QStringLiteral("No data received from server."));

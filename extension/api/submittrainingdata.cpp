@@ -12,12 +12,8 @@ std::optional<QString> successText(const Answer::Classified& answer) {
 
 void handleAnswer(const Answer::Classified& answer,
                   const HandleApiRequests::TrainingDataCompletion& completion) {
-    if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-        Log::line("Error sending request: " + failure->error.description);
-    } else if (std::holds_alternative<Answer::NotHttp>(answer)) {
-        Log::line("Invalid response received from the server.");
-    } else if (const auto* status = std::get_if<Answer::BadStatus>(&answer)) {
-        Log::line("Server error: " + QString::number(status->statusCode));
+    if (const std::optional<QString> failure = Answer::postFailureText(answer)) {
+        Log::line(*failure);
     } else if (std::holds_alternative<Answer::NotJson>(answer)) {
         Log::line("Server error. Please try again.");
     } else if (std::holds_alternative<Answer::NoBody>(answer)) {

@@ -38,14 +38,8 @@ void retryOrGiveUp(const std::shared_ptr<SummarizeCall>& call, int attempt) {
 
 void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
                   const Answer::Classified& answer) {
-    if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-        Log::line("Error sending request: " + failure->error.description);
-        retryOrGiveUp(call, attempt);
-    } else if (std::holds_alternative<Answer::NotHttp>(answer)) {
-        Log::line("Invalid response received from the server.");
-        retryOrGiveUp(call, attempt);
-    } else if (const auto* status = std::get_if<Answer::BadStatus>(&answer)) {
-        Log::line("Server error: " + QString::number(status->statusCode));
+    if (const std::optional<QString> failure = Answer::postFailureText(answer)) {
+        Log::line(*failure);
         retryOrGiveUp(call, attempt);
     } else if (std::holds_alternative<Answer::NoBody>(answer)) {
         Log::line("No data received from server.");
