@@ -2,8 +2,7 @@
 
 #include <QStringList>
 
-QString recordText(const char* type,
-                   std::initializer_list<std::pair<const char*, QString>> members) {
+QString recordText(const char* type, const RecordMembers& members) {
     QStringList parts;
     for (const auto& [name, value] : members) {
         parts.append(QStringLiteral("%1: \"%2\"").arg(QString::fromUtf8(name), value));

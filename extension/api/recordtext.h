@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <initializer_list>
 #include <utility>
+#include <vector>
 
-/// `Type(name: "value", name: "value")`: how a request body is shown in the log.
-[[nodiscard]] QString recordText(const char* type,
-                                 std::initializer_list<std::pair<const char*, QString>> members);
+/// A record's members by name, in their declared order.
+using RecordMembers = std::vector<std::pair<const char*, QString>>;
+
+/// `Type(name: "value", name: "value")`: how a record is shown in the log.
+[[nodiscard]] QString recordText(const char* type, const RecordMembers& members);

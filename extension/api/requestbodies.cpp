@@ -4,56 +4,83 @@
 #include "summarizerequestbody.h"
 #include "trainingdatabody.h"
 
+// Each body lists its members once; the wire form and the log form both follow that list.
+
+namespace {
+
+Json objectOf(const RecordMembers& members) {
+    Json object = Json::object();
+    for (const auto& [name, value] : members) {
+        object[name] = utf8(value);
+    }
+    return object;
+}
+
+RecordMembers members(const SummarizeRequestBody& body) {
+    return {{"content", body.content},
+            {"email", body.email},
+            {"plugin_source", body.plugin_source},
+            {"plugin_version", body.plugin_version}};
+}
+
+RecordMembers members(const GenerateResponseBody& body) {
+    return {{"messageId", body.messageId},
+            {"content", body.content},
+            {"email", body.email},
+            {"plugin_source", body.plugin_source},
+            {"plugin_version", body.plugin_version}};
+}
+
+RecordMembers members(const ChatStartBody& body) {
+    return {{"email", body.email},
+            {"plugin_source", body.plugin_source},
+            {"plugin_version", body.plugin_version},
+            {"email_content", body.email_content}};
+}
+
+RecordMembers members(const ChatBody& body) {
+    return {{"assistantId", body.assistantId},
+            {"threadId", body.threadId},
+            {"email", body.email},
+            {"content", body.content},
+            {"plugin_source", body.plugin_source},
+            {"plugin_version", body.plugin_version}};
+}
+
+RecordMembers members(const TrainingDataBody& body) {
+    return {{"email", body.email},
+            {"question", body.question},
+            {"answer", body.answer},
+            {"plugin_source", body.plugin_source},
+            {"plugin_version", body.plugin_version}};
+}
+
+} // namespace
+
 Json toJson(const SummarizeRequestBody& body) {
-    return Json{{"content", utf8(body.content)},
-                {"email", utf8(body.email)},
-                {"plugin_source", utf8(body.plugin_source)},
-                {"plugin_version", utf8(body.plugin_version)}};
+    return objectOf(members(body));
 }
 
 Json toJson(const GenerateResponseBody& body) {
-    return Json{{"messageId", utf8(body.messageId)},
-                {"content", utf8(body.content)},
-                {"email", utf8(body.email)},
-                {"plugin_source", utf8(body.plugin_source)},
-                {"plugin_version", utf8(body.plugin_version)}};
+    return objectOf(members(body));
 }
 
 Json toJson(const ChatStartBody& body) {
-    return Json{{"email", utf8(body.email)},
-                {"plugin_source", utf8(body.plugin_source)},
-                {"plugin_version", utf8(body.plugin_version)},
-                {"email_content", utf8(body.email_content)}};
+    return objectOf(members(body));
 }
 
 Json toJson(const ChatBody& body) {
-    return Json{{"assistantId", utf8(body.assistantId)},
-                {"threadId", utf8(body.threadId)},
-                {"email", utf8(body.email)},
-                {"content", utf8(body.content)},
-                {"plugin_source", utf8(body.plugin_source)},
-                {"plugin_version", utf8(body.plugin_version)}};
+    return objectOf(members(body));
 }
 
 Json toJson(const TrainingDataBody& body) {
-    return Json{{"email", utf8(body.email)},
-                {"question", utf8(body.question)},
-                {"answer", utf8(body.answer)},
-                {"plugin_source", utf8(body.plugin_source)},
-                {"plugin_version", utf8(body.plugin_version)}};
+    return objectOf(members(body));
 }
 
 QString textForm(const ChatStartBody& body) {
-    return recordText("ChatStartBody", {{"email", body.email},
-                                        {"plugin_source", body.plugin_source},
-                                        {"plugin_version", body.plugin_version},
-                                        {"email_content", body.email_content}});
+    return recordText("ChatStartBody", members(body));
 }
 
 QString textForm(const TrainingDataBody& body) {
-    return recordText("TrainingDataBody", {{"email", body.email},
-                                           {"question", body.question},
-                                           {"answer", body.answer},
-                                           {"plugin_source", body.plugin_source},
-                                           {"plugin_version", body.plugin_version}});
+    return recordText("TrainingDataBody", members(body));
 }
