@@ -1,5 +1,6 @@
 #include "buttonstatemanager.h"
 
+#include "assignchanged.h"
 #include "optionaltext.h"
 #include "panelkeys.h"
 #include "platform.h"
@@ -12,34 +13,27 @@ ButtonStateManager::ButtonStateManager(QObject* parent)
     , generateResponseKey_(PanelKeys::generateResponseKey()) {}
 
 void ButtonStateManager::setGenerateResponseLoading(bool loading) {
-    if (loading == isGenerateResponseLoading_) {
-        return;
+    if (assignChanged(isGenerateResponseLoading_, loading)) {
+        emit isGenerateResponseLoadingChanged();
     }
-    isGenerateResponseLoading_ = loading;
-    emit isGenerateResponseLoadingChanged();
 }
 
 void ButtonStateManager::setGenerateResponse(const std::optional<QString>& reply) {
-    if (reply == generateResponse_) {
-        return;
+    if (assignChanged(generateResponse_, reply)) {
+        emit generateResponseChanged();
     }
-    generateResponse_ = reply;
-    emit generateResponseChanged();
 }
 
 void ButtonStateManager::setSummarizeResponse(const std::optional<QString>& summary) {
-    if (summary == summarizeResponse_) {
-        return;
+    if (assignChanged(summarizeResponse_, summary)) {
+        emit summarizeResponseChanged();
     }
-    summarizeResponse_ = summary;
-    emit summarizeResponseChanged();
 }
 
 void ButtonStateManager::setShowToast(bool show) {
-    if (show == showToast_) {
+    if (!assignChanged(showToast_, show)) {
         return;
     }
-    showToast_ = show;
     emit showToastChanged();
     if (show) {
         // Never cancelled: a toast shown again before this runs still hides on time.
@@ -52,11 +46,9 @@ void ButtonStateManager::setShowToast(bool show) {
 }
 
 void ButtonStateManager::setToastMessage(const QString& message) {
-    if (message == toastMessage_) {
-        return;
+    if (assignChanged(toastMessage_, message)) {
+        emit toastMessageChanged();
     }
-    toastMessage_ = message;
-    emit toastMessageChanged();
 }
 
 void ButtonStateManager::toast(const QString& message) {

@@ -1,5 +1,6 @@
 #include "summarizestatemanager.h"
 
+#include "assignchanged.h"
 #include "optionaltext.h"
 #include "panelkeys.h"
 #include "platform.h"
@@ -12,19 +13,15 @@ SummarizeStateManager::SummarizeStateManager(QObject* parent)
     , summarizeResponseKey_(PanelKeys::summarizeResponseKey()) {}
 
 void SummarizeStateManager::setSummarizeLoading(bool loading) {
-    if (loading == isSummarizeLoading_) {
-        return;
+    if (assignChanged(isSummarizeLoading_, loading)) {
+        emit isSummarizeLoadingChanged();
     }
-    isSummarizeLoading_ = loading;
-    emit isSummarizeLoadingChanged();
 }
 
 void SummarizeStateManager::setSummarizeResponse(const std::optional<QString>& summary) {
-    if (summary == summarizeResponse_) {
-        return;
+    if (assignChanged(summarizeResponse_, summary)) {
+        emit summarizeResponseChanged();
     }
-    summarizeResponse_ = summary;
-    emit summarizeResponseChanged();
 }
 
 void SummarizeStateManager::loadSavedSummary() {
