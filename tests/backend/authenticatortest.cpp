@@ -1,42 +1,22 @@
-#include "authenticator.h"
+#include "backendworld.h"
 
-#include "manualclock.h"
-
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace backend;
 
 namespace {
 
-class AuthenticatorTest : public testing::Test {
+class AuthenticatorTest : public testing::Test, protected BackendWorld {
 protected:
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("qv-auth-" + std::to_string(::getpid()));
-    ManualClock clock;
-    std::unique_ptr<Store> store;
-    std::unique_ptr<Authenticator> auth;
-
-    void SetUp() override {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        store = std::make_unique<Store>(dir / "backend.sqlite");
-        auth = std::make_unique<Authenticator>(*store, clock, secrets::ScryptCost{1024, 8, 1});
-        auth->addAccount("ann@example.org", "Ann Lee", "right horse");
-    }
-    void TearDown() override {
-        auth.reset();
-        store.reset();
-        std::filesystem::remove_all(dir);
-    }
+    AuthenticatorTest()
+        : BackendWorld("qv-auth-") {}
 };
 
 TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignIn) {
     const std::string id = auth->createSession();
     EXPECT_EQ(id.size(), 32u);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
-    ASSERT_EQ(auth->login(id, "ann@example.org", "right horse"),
-              Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
     const auto issued = auth->poll(id);
     ASSERT_EQ(issued.state, Authenticator::PollState::Issued);
     EXPECT_EQ(issued.token.size(), 64u);
@@ -48,8 +28,7 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignIn) {
 
 TEST_F(AuthenticatorTest, TokensSurviveReopeningAndAreStoredOnlyAsHashes) {
     const std::string id = auth->createSession();
-    ASSERT_EQ(auth->login(id, "ann@example.org", "right horse"),
-              Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
     const std::string token = auth->poll(id).token;
     auth.reset();
     store.reset();
@@ -66,14 +45,12 @@ TEST_F(AuthenticatorTest, SessionsExpireAfterTenMinutes) {
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
     clock.advance(1);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Unknown);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "right horse"),
-              Authenticator::LoginResult::SessionExpired);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SessionExpired);
 }
 
 TEST_F(AuthenticatorTest, SignedInSessionExpiresUnredeemed) {
     const std::string id = auth->createSession();
-    ASSERT_EQ(auth->login(id, "ann@example.org", "right horse"),
-              Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
     clock.advance(Authenticator::sessionLifetime);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Unknown);
 }
@@ -85,20 +62,20 @@ TEST_F(AuthenticatorTest, RepeatedWrongPasswordsLockTheAccountForGrowingTimes) {
     EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
     EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
     // Locked for one second now: even the right password waits.
-    EXPECT_EQ(auth->login(id, "ann@example.org", "right horse"), R::TooManyAttempts);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::TooManyAttempts);
     clock.advance(1);
     EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
     // The next lock lasts two seconds.
     clock.advance(1);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "right horse"), R::TooManyAttempts);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::TooManyAttempts);
     clock.advance(1);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "right horse"), R::SignedIn);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::SignedIn);
     EXPECT_EQ(store->account("ann@example.org")->failedLogins, 0);
 }
 
 TEST_F(AuthenticatorTest, UnknownAccountIsWrongCredentials) {
     const std::string id = auth->createSession();
-    EXPECT_EQ(auth->login(id, "bob@example.org", "right horse"),
+    EXPECT_EQ(auth->login(id, "bob@example.org", "pw"),
               Authenticator::LoginResult::WrongCredentials);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
 }

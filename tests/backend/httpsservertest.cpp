@@ -1,10 +1,8 @@
 #include "httpsserver.h"
 
+#include "backendworld.h"
 #include "certificateauthority.h"
-#include "extractiveengine.h"
 #include "loopbackclient.h"
-#include "manualclock.h"
-#include "router.h"
 
 #include <algorithm>
 #include <atomic>
@@ -34,28 +32,16 @@ std::string http(const std::string& method, const std::string& target, const std
     return LoopbackClient::request(method, target, body, token, connection);
 }
 
-class HttpsServerTest : public testing::Test {
+class HttpsServerTest : public testing::Test, protected BackendWorld {
 protected:
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("qv-https-" + std::to_string(::getpid()));
-    ManualClock clock;
-    ExtractiveEngine engine;
-    std::unique_ptr<Store> store;
-    std::unique_ptr<Authenticator> auth;
-    std::unique_ptr<Router> router;
+    HttpsServerTest()
+        : BackendWorld("qv-https-") {}
+
     std::unique_ptr<HttpsServer> server;
     std::string caPem;
     std::uint16_t port = 0;
 
-    void SetUp() override {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        store = std::make_unique<Store>(dir / "backend.sqlite");
-        auth = std::make_unique<Authenticator>(*store, clock, secrets::ScryptCost{1024, 8, 1});
-        auth->addAccount("ann@example.org", "Ann Lee", "pw");
-        router = std::make_unique<Router>(*store, *auth, engine, clock, RouterOptions{});
-        startServer(std::chrono::seconds(2));
-    }
+    void SetUp() override { startServer(std::chrono::seconds(2)); }
 
     // Short deadlines keep the tests of slow and idle clients short.
     void startServer(std::chrono::seconds deadline) {
@@ -76,10 +62,7 @@ protected:
             [](const std::string&) {});
         port = server->start();
     }
-    void TearDown() override {
-        server->stop();
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { server->stop(); }
 
     std::string signIn() {
         const LoopbackClient::Answer session =

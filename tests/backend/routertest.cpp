@@ -1,7 +1,4 @@
-#include "router.h"
-
-#include "extractiveengine.h"
-#include "manualclock.h"
+#include "backendworld.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,26 +9,15 @@ using nlohmann::json;
 
 namespace {
 
-class RouterTest : public testing::Test {
+class RouterTest : public testing::Test, protected BackendWorld {
 protected:
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("qv-router-" + std::to_string(::getpid()));
-    ManualClock clock;
-    ExtractiveEngine engine;
-    std::unique_ptr<Store> store;
-    std::unique_ptr<Authenticator> auth;
-    std::unique_ptr<Router> router;
+    RouterTest()
+        : BackendWorld("qv-router-",
+                       RouterOptions{"https://127.0.0.1:1", "1.2.0", "https://example.org/dl"}) {}
+
     std::string token;
 
     void SetUp() override {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        store = std::make_unique<Store>(dir / "backend.sqlite");
-        auth = std::make_unique<Authenticator>(*store, clock, secrets::ScryptCost{1024, 8, 1});
-        auth->addAccount("ann@example.org", "Ann Lee", "pw");
-        router = std::make_unique<Router>(
-            *store, *auth, engine, clock,
-            RouterOptions{"https://127.0.0.1:1", "1.2.0", "https://example.org/dl"});
         const std::string id = json::parse(get("/plugin-auth/session-request/").body)["id"];
         EXPECT_EQ(
             post("/plugin-auth/login", "session=" + id + "&email=ann%40example.org&password=pw", "")
@@ -39,7 +25,6 @@ protected:
             200);
         token = json::parse(get("/plugin-auth/session-request/" + id).body)["access_token"];
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     HttpResponse get(const std::string& target, const std::string& bearer = "") {
         HttpRequest r{"GET", target, {}, ""};
