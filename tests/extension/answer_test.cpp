@@ -55,18 +55,6 @@ TEST(AnswerClassification, GetAnswersIgnoreStatusAndRejectTopLevelScalars) {
         Answer::classify(QByteArray("{}"), std::nullopt, std::nullopt, Answer::Checks::GetAnswer)));
 }
 
-TEST(AnswerClassification, InvalidUtf8InsideJsonIsNotJson) {
-    EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray("{\"response\":\"\xff\"}"))));
-}
-
-TEST(AnswerClassification, StringMemberWantsAString) {
-    const Json object = Json::parse(R"({"response":5,"name":"Zoë","empty":""})");
-    EXPECT_EQ(Answer::stringMember(object, "response"), std::nullopt);
-    EXPECT_EQ(Answer::stringMember(object, "missing"), std::nullopt);
-    EXPECT_EQ(Answer::stringMember(object, "name"), QString::fromUtf8("Zoë"));
-    EXPECT_EQ(Answer::stringMember(object, "empty"), QString(""));
-}
-
 TEST(BackendRequest, SixtySecondsAndHeadersInFixedOrder) {
     const URLRequest request = makeBackendRequest(
         QUrl("https://h.example/api/v1/response"), "POST",

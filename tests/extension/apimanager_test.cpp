@@ -19,16 +19,6 @@ protected:
     APIManager& manager_ = APIManager::shared();
 };
 
-TEST_F(APIManagerTest, TablesHoldThreeDeploymentsWithTheApiSuffix) {
-    ASSERT_EQ(baseUrlTable().size(), 3U);
-    for (const auto& [identifier, base] : baseUrlTable()) {
-        EXPECT_TRUE(base.startsWith("https://")) << identifier.toStdString();
-        EXPECT_FALSE(base.endsWith('/')) << identifier.toStdString();
-        EXPECT_EQ(apiUrlTable().at(identifier), base + "/api/v1");
-    }
-    EXPECT_EQ(baseUrlTable().at("dev"), url(""));
-}
-
 TEST_F(APIManagerTest, MissingOrUnknownSettingFallsBackToLiveOnEveryCall) {
     EXPECT_EQ(manager_.apiUrl(), live());
     EXPECT_EQ(manager_.apiUrl(), live());

@@ -54,14 +54,6 @@ TEST(ChatMessage, EachShapeOmitsTheFieldItLacksAndDecodesBackTheSame) {
     EXPECT_EQ(back[1].response, QString("Tuesday."));
 }
 
-TEST(ChatMessage, EntriesAreEqualByIdAlone) {
-    Message a = Message::question("one");
-    Message b = a;
-    b.text = QStringLiteral("two");
-    EXPECT_EQ(a, b);
-    EXPECT_FALSE(a == Message::question("one"));
-}
-
 TEST(ChatMessage, MalformedStoredValuesSayWhy) {
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     for (const QByteArray& bad :
@@ -122,14 +114,6 @@ TEST_F(ChatHistoryTest, AppendingToAConversationStoredInAnotherFormKeepsItWhole)
         ASSERT_EQ(back.size(), history.messages().size()) << stored.toStdString();
         EXPECT_EQ(back.back().response, QString("added"));
     }
-}
-
-TEST_F(ChatHistoryTest, WindowsWithoutAMessageIdentifierShareOneConversation) {
-    ChatHistory first(ChatHistory::keyFor(std::nullopt));
-    ASSERT_TRUE(first.append(Message::question("hello")));
-    ChatHistory second(ChatHistory::keyFor(std::nullopt));
-    second.loadMessages();
-    EXPECT_EQ(second.messages(), first.messages());
 }
 
 TEST_F(ChatHistoryTest, NothingStoredLeavesTheListEmptyAndSilent) {

@@ -75,15 +75,4 @@ TEST_F(UserDetailsTest, InvalidUrlIsLoggedAndNothingIsSent) {
     EXPECT_TRUE(server_.requests().empty());
 }
 
-TEST_F(UserDetailsTest, TheTokenNeverReachesTheLogInFull) {
-    server_.on("/api/v1/me", ScriptedReply{200, R"({"email":"me@example.com","name":"Me"})"});
-    const QString token = QStringLiteral("abcd1234secretpart5678");
-    fetch(token);
-    ASSERT_TRUE(platform_.mainQueue().runUntil([this] { return completedOn_.has_value(); }));
-    for (const QString& line : platform_.log().lines()) {
-        EXPECT_FALSE(line.contains("secretpart")) << line.toStdString();
-    }
-    EXPECT_TRUE(platform_.log().contains("ACCESS TOKEN: abcd… (22 characters)"));
-}
-
 } // namespace

@@ -67,15 +67,6 @@ TEST_F(VersionCheckTest, MissingMembersClearTheirFieldsIndependently) {
     EXPECT_FALSE(updates_.incommingUpdatesAvailable());
 }
 
-TEST_F(VersionCheckTest, TheSameAnswerTwiceLeavesTheSameState) {
-    const ScriptedReply newer{200, R"({"current_version":"1.1","download_url":"https://d/x"})"};
-    check(newer);
-    check(newer);
-    EXPECT_EQ(updates_.newVersion, QString("1.1"));
-    EXPECT_EQ(updates_.updateUrl, QString("https://d/x"));
-    EXPECT_TRUE(updates_.incommingUpdatesAvailable());
-}
-
 TEST_F(VersionCheckTest, ANonObjectClearsOnlyTheFlag) {
     check({200, R"(["1.1"])"});
     EXPECT_TRUE(platform_.log().contains("Server error. Please try again."));
@@ -100,14 +91,6 @@ TEST_F(VersionCheckTest, InvalidUrlSendsNothing) {
     HandleApiRequests::checkForNewVersion("::not a url", "1.0");
     EXPECT_EQ(platform_.log().lines(), QStringList{"Invalid URL"});
     EXPECT_TRUE(server_.requests().empty());
-}
-
-TEST(AppVersion, OnlyATextInTheBundleIsAVersion) {
-    TestPlatform platform;
-    platform.bundle().info = QVariantMap{{"CFBundleShortVersionString", 5}};
-    EXPECT_EQ(appVersion(), std::nullopt);
-    platform.bundle().info = QVariantMap{{"CFBundleShortVersionString", "9.9"}};
-    EXPECT_EQ(appVersion(), std::nullopt) << "read once, at first use";
 }
 
 TEST(AppVersion, ComesFromTheBundlesShortVersion) {
