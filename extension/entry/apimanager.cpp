@@ -47,20 +47,26 @@ void APIManager::apiEndpointChanged() const {
     Log::line("BASE API Endpoint changed to : " + baseApiUrl());
 }
 
+namespace {
+
+/// Logs the selected URL under `label`, then resolves it again for keeps: the second
+/// resolution logs its own fallback line, as the first did.
+QString resolveForKeeps(const char* label, QString (APIManager::*resolve)() const) {
+    const APIManager& manager = APIManager::shared();
+    Log::line(label, (manager.*resolve)());
+    return (manager.*resolve)();
+}
+
+} // namespace
+
 const QString& currentApiUrl() {
-    static const QString url = [] {
-        const APIManager& manager = APIManager::shared();
-        Log::line("CURRENT API URL IN API MANAGER", manager.apiUrl());
-        return manager.apiUrl();
-    }();
+    static const QString url =
+        resolveForKeeps("CURRENT API URL IN API MANAGER", &APIManager::apiUrl);
     return url;
 }
 
 const QString& currentBaseApiUrl() {
-    static const QString url = [] {
-        const APIManager& manager = APIManager::shared();
-        Log::line("CURRENT BASE API URL IN API MANAGER", manager.baseApiUrl());
-        return manager.baseApiUrl();
-    }();
+    static const QString url =
+        resolveForKeeps("CURRENT BASE API URL IN API MANAGER", &APIManager::baseApiUrl);
     return url;
 }
