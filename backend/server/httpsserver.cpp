@@ -14,6 +14,9 @@ namespace backend {
 namespace {
 
 constexpr std::uint32_t headerLimit = 16 * 1024;
+// Beast reads as much as the buffer has room for, and at least 512 bytes. Room for one whole
+// TLS record lets a 20 KB body arrive in two reads instead of forty.
+constexpr std::size_t tlsRecordSize = 16 * 1024;
 
 struct Shared {
     ServerOptions options;
@@ -35,6 +38,7 @@ public:
         : stream_(std::move(socket), tls)
         , shared_(shared) {
         ++shared_.connections;
+        buffer_.reserve(tlsRecordSize);
     }
     ~Connection() { --shared_.connections; }
 
@@ -151,15 +155,16 @@ private:
             return close();
         }
         buffer_.consume(buffer_.size());
-        stream_.async_read_some(buffer_.prepare(16384), [self = shared_from_this(), drained](
-                                                            beast::error_code ec, std::size_t n) {
-            if (ec) {
-                beast::error_code ignored;
-                beast::get_lowest_layer(self->stream_).socket().close(ignored);
-                return;
-            }
-            self->drain(drained + n);
-        });
+        stream_.async_read_some(
+            buffer_.prepare(tlsRecordSize),
+            [self = shared_from_this(), drained](beast::error_code ec, std::size_t n) {
+                if (ec) {
+                    beast::error_code ignored;
+                    beast::get_lowest_layer(self->stream_).socket().close(ignored);
+                    return;
+                }
+                self->drain(drained + n);
+            });
     }
 
     void close() {
