@@ -1,6 +1,7 @@
 #include "router.h"
 
 #include "loginpage.h"
+#include "requestbody.h"
 #include "secrets.h"
 
 #include <map>
@@ -72,15 +73,6 @@ std::map<std::string, std::string> formFields(const std::string& encoded) {
         }
     }
     return fields;
-}
-
-// Members the client sends as texts must be texts; anything else is a client error.
-std::optional<std::string> text(const json& body, const char* member) {
-    const auto it = body.find(member);
-    if (it == body.end() || !it->is_string()) {
-        return std::nullopt;
-    }
-    return it->get<std::string>();
 }
 
 // Compares dotted version texts numerically, part by part.
@@ -238,25 +230,25 @@ HttpResponse Router::api(const std::string& route, const HttpRequest& request) {
                          : 404,
                      "method not allowed or unknown route");
     }
-    json body = json::parse(request.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object()) {
+    const std::optional<RequestBody> body = RequestBody::parse(request.body);
+    if (!body) {
         return error(400, "the body must be a JSON object");
     }
     try {
         if (route == "/summarize") {
-            const auto content = text(body, "content");
+            const auto content = body->text("content");
             if (!content)
                 return error(400, "member 'content' must be a string");
             return jsonResponse(200, {{"response", engine_.summarize(*content)}});
         }
         if (route == "/response") {
-            const auto content = text(body, "content");
+            const auto content = body->text("content");
             if (!content)
                 return error(400, "member 'content' must be a string");
             return jsonResponse(200, {{"response", engine_.reply(*content, account->name)}});
         }
         if (route == "/chat/start") {
-            const auto content = text(body, "email_content");
+            const auto content = body->text("email_content");
             if (!content)
                 return error(400, "member 'email_content' must be a string");
             const std::string assistant = "asst_" + secrets::randomHex(12);
@@ -266,9 +258,9 @@ HttpResponse Router::api(const std::string& route, const HttpRequest& request) {
                                 {{"response", {{"assistantId", assistant}, {"threadId", thread}}}});
         }
         if (route == "/chat/send") {
-            const auto assistant = text(body, "assistantId");
-            const auto thread = text(body, "threadId");
-            const auto content = text(body, "content");
+            const auto assistant = body->text("assistantId");
+            const auto thread = body->text("threadId");
+            const auto content = body->text("content");
             if (!assistant || !thread || !content) {
                 return error(400,
                              "members 'assistantId', 'threadId' and 'content' must be strings");
@@ -281,8 +273,8 @@ HttpResponse Router::api(const std::string& route, const HttpRequest& request) {
             return jsonResponse(200, {{"response", answer}});
         }
         if (route == "/create-training-data") {
-            const auto question = text(body, "question");
-            const auto answer = text(body, "answer");
+            const auto question = body->text("question");
+            const auto answer = body->text("answer");
             if (!question || !answer) {
                 return error(400, "members 'question' and 'answer' must be strings");
             }
