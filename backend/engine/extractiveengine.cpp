@@ -33,12 +33,12 @@ std::vector<double> scores(const WordIndex& index, std::size_t count) {
 } // namespace
 
 std::string ExtractiveEngine::summarize(const std::string& mail) {
-    const MailSentences parsed = splitSentences(mail);
-    if (parsed.sentences.empty()) {
+    const MailSentences sentences(mail);
+    if (sentences.empty()) {
         return "The message has no text to summarize.";
     }
-    const std::vector<double> score = scores(WordIndex(parsed.sentences), parsed.sentences.size());
-    std::vector<std::size_t> order(parsed.sentences.size());
+    const std::vector<double> score = scores(WordIndex(sentences), sentences.size());
+    std::vector<std::size_t> order(sentences.size());
     std::iota(order.begin(), order.end(), 0);
     const std::size_t keep = std::min(summarySentences, order.size());
     std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep), order.end(),
@@ -49,16 +49,19 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
     std::sort(order.begin(), order.end());
     std::string summary;
     for (const std::size_t i : order) {
-        summary += (summary.empty() ? "" : " ") + parsed.sentences[i];
+        if (!summary.empty()) {
+            summary += ' ';
+        }
+        summary += sentences[i];
     }
     return summary;
 }
 
 std::string ExtractiveEngine::reply(const std::string& mail, const std::string& userName) {
-    const MailSentences parsed = splitSentences(mail);
-    const std::vector<ReplyPoint> points =
-        replyPoints(parsed.sentences, WordIndex(parsed.sentences));
-    std::string text = parsed.sender.empty() ? "Hello,\n\n" : "Hi " + parsed.sender + ",\n\n";
+    const MailSentences sentences(mail);
+    const std::vector<ReplyPoint> points = replyPoints(sentences, WordIndex(sentences));
+    std::string text =
+        sentences.sender().empty() ? "Hello,\n\n" : "Hi " + sentences.sender() + ",\n\n";
     text += "Thank you for your message.";
     if (points.empty()) {
         text += " I have read it and will come back to you if anything is needed.";
@@ -78,17 +81,17 @@ std::string ExtractiveEngine::reply(const std::string& mail, const std::string& 
 }
 
 std::string ExtractiveEngine::chat(const std::string& mail, const std::string& question) {
-    const MailSentences parsed = splitSentences(mail);
-    const WordIndex index(parsed.sentences);
+    const MailSentences sentences(mail);
+    const WordIndex index(sentences);
     std::vector<bool> wanted(index.size(), false);
     for (const WordIndex::Id w : index.known(question)) {
         wanted[w] = true;
     }
     // The sentence that shares the most distinct words with the question; the first on a tie.
-    std::vector<std::size_t> seenIn(index.size(), parsed.sentences.size());
-    std::size_t best = parsed.sentences.size();
+    std::vector<std::size_t> seenIn(index.size(), sentences.size());
+    std::size_t best = sentences.size();
     std::size_t bestOverlap = 0;
-    for (std::size_t i = 0; i < parsed.sentences.size(); ++i) {
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
         std::size_t overlap = 0;
         for (const WordIndex::Id w : index.words(i)) {
             if (wanted[w] && seenIn[w] != i) {
@@ -101,10 +104,10 @@ std::string ExtractiveEngine::chat(const std::string& mail, const std::string& q
             best = i;
         }
     }
-    if (best == parsed.sentences.size()) {
+    if (best == sentences.size()) {
         return "The message does not say anything about that.";
     }
-    return "The message says: \"" + parsed.sentences[best] + "\"";
+    return "The message says: \"" + std::string(sentences[best]) + "\"";
 }
 
 } // namespace backend

@@ -3,7 +3,6 @@
 #include "mailtext.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace backend {
 namespace {
@@ -24,64 +23,86 @@ bool isSignOff(std::string_view line) {
                                 "Sincerely", "Many thanks", "All the best"});
 }
 
-std::vector<std::string_view> lines(std::string_view text) {
-    std::vector<std::string_view> result;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        result.push_back(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
+struct Line {
+    std::size_t start;
+    std::size_t end;
+};
+
+std::vector<Line> lines(std::string_view text) {
+    std::vector<Line> result;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        result.push_back({start, end});
+        start = end + 1;
     }
     return result;
 }
 
-// A sentence ends at '.', '?' or '!' before a space or at the paragraph's end.
-void addSentences(std::string_view paragraph, std::vector<std::string>& sentences) {
-    std::size_t start = 0;
-    for (std::size_t k = 0; k < paragraph.size(); ++k) {
-        const char c = paragraph[k];
-        const bool last = k + 1 == paragraph.size();
-        if (last || ((c == '.' || c == '?' || c == '!') && paragraph[k + 1] == ' ')) {
-            const std::string_view sentence = paragraph.substr(start, k + 1 - start);
-            const std::size_t first = sentence.find_first_not_of(' ');
-            if (first != std::string_view::npos) {
-                sentences.emplace_back(sentence.substr(first));
-            }
-            start = k + 1;
+} // namespace
+
+MailSentences::MailSentences(const std::string& mail)
+    : text_(mailText(mail)) {
+    const std::string_view text = text_;
+    const std::vector<Line> all = lines(text);
+    const auto line = [&](const Line& l) { return text.substr(l.start, l.end - l.start); };
+    const auto signOff =
+        std::find_if(all.begin(), all.end(), [&](const Line& l) { return isSignOff(line(l)); });
+    if (signOff != all.end()) {
+        const auto name =
+            std::find_if(signOff + 1, all.end(), [](const Line& l) { return l.end > l.start; });
+        if (name != all.end()) {
+            sender_ = line(*name);
         }
+    }
+    // The paragraph being gathered runs from its first line's start to `paragraphEnd`.
+    std::size_t paragraphStart = 0;
+    std::size_t paragraphEnd = 0;
+    bool inParagraph = false;
+    for (auto l = all.begin(); l != signOff; ++l) {
+        const bool atStart = l == all.begin() || (spans_.empty() && !inParagraph);
+        if (atStart && isGreeting(line(*l))) {
+            continue;
+        }
+        if (l->start == l->end) {
+            if (inParagraph) {
+                addSentences(paragraphStart, paragraphEnd);
+                inParagraph = false;
+            }
+            continue;
+        }
+        if (inParagraph) {
+            text_[paragraphEnd] = ' ';
+        } else {
+            paragraphStart = l->start;
+            inParagraph = true;
+        }
+        paragraphEnd = l->end;
+    }
+    if (inParagraph) {
+        addSentences(paragraphStart, paragraphEnd);
     }
 }
 
-} // namespace
-
-MailSentences splitSentences(const std::string& mail) {
-    const std::string text = mailText(mail);
-    const std::vector<std::string_view> all = lines(text);
-    MailSentences parsed;
-    const auto signOff = std::find_if(all.begin(), all.end(), isSignOff);
-    if (signOff != all.end()) {
-        const auto name = std::find_if(signOff + 1, all.end(), [](auto l) { return !l.empty(); });
-        if (name != all.end()) {
-            parsed.sender = *name;
+// A sentence ends at '.', '?' or '!' before a space or at the paragraph's end.
+void MailSentences::addSentences(std::size_t begin, std::size_t end) {
+    const char* const text = text_.data();
+    const auto add = [&](std::size_t start, std::size_t stop) {
+        while (start < stop && text[start] == ' ') {
+            ++start;
+        }
+        if (start < stop) {
+            spans_.push_back({start, stop - start});
+        }
+    };
+    std::size_t start = begin;
+    for (std::size_t k = begin; k + 1 < end; ++k) {
+        const char c = text[k];
+        if ((c == '.' || c == '?' || c == '!') && text[k + 1] == ' ') {
+            add(start, k + 1);
+            start = k + 1;
         }
     }
-    std::string paragraph;
-    for (auto line = all.begin(); line != signOff; ++line) {
-        const bool atStart = line == all.begin() || (parsed.sentences.empty() && paragraph.empty());
-        if (atStart && isGreeting(*line)) {
-            continue;
-        }
-        if (line->empty()) {
-            addSentences(paragraph, parsed.sentences);
-            paragraph.clear();
-        } else {
-            if (!paragraph.empty()) {
-                paragraph += ' ';
-            }
-            paragraph += *line;
-        }
-    }
-    addSentences(paragraph, parsed.sentences);
-    return parsed;
+    add(start, end);
 }
 
 } // namespace backend

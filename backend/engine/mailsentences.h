@@ -1,18 +1,39 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace backend {
 
 /// The sentences of a mail's own text, without its greeting and sign-off, and the sender's
 /// name as it stands below the sign-off (empty when there is none).
-struct MailSentences {
-    std::vector<std::string> sentences;
-    std::string sender;
-};
+class MailSentences {
+public:
+    /// Decodes `mail` (see mailText) and splits it into sentences.
+    explicit MailSentences(const std::string& mail);
 
-/// Decodes `mail` (see mailText) and splits it into sentences.
-[[nodiscard]] MailSentences splitSentences(const std::string& mail);
+    [[nodiscard]] std::size_t size() const { return spans_.size(); }
+    [[nodiscard]] bool empty() const { return spans_.empty(); }
+    [[nodiscard]] std::string_view operator[](std::size_t i) const {
+        return std::string_view(text_).substr(spans_[i].start, spans_[i].length);
+    }
+    [[nodiscard]] const std::string& sender() const { return sender_; }
+
+private:
+    struct Span {
+        std::size_t start;
+        std::size_t length;
+    };
+
+    void addSentences(std::size_t begin, std::size_t end);
+
+    // The mail's text, with the line breaks inside each paragraph turned into spaces so that
+    // every sentence is one piece of it. Offsets stay valid when the object moves.
+    std::string text_;
+    std::vector<Span> spans_;
+    std::string sender_;
+};
 
 } // namespace backend

@@ -5,6 +5,7 @@
 #include <gmime/gmime.h>
 #include <mutex>
 #include <optional>
+#include <simdjson.h>
 #include <string_view>
 #include <vector>
 
@@ -40,7 +41,8 @@ std::optional<std::string> withHeaders(const std::string& body) {
         return "MIME-Version: 1.0\n" + body;
     }
     // Decoding would only convert UTF-8 to itself; with NUL or invalid bytes it still runs.
-    if (g_utf8_validate(body.data(), static_cast<gssize>(body.size()), nullptr)) {
+    if (std::memchr(body.data(), '\0', body.size()) == nullptr &&
+        simdjson::validate_utf8(body.data(), body.size())) {
         return std::nullopt;
     }
     return "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n\n" + body;

@@ -21,16 +21,16 @@ std::string lower(std::string_view text) {
     return result;
 }
 
-bool isQuestion(const std::string& s) {
+bool isQuestion(std::string_view s) {
     return !s.empty() && s.back() == '?';
 }
 
-bool isRequest(const std::string& s) {
+bool isRequest(std::string_view s) {
     static const char* starts[] = {"Please",    "Kindly",  "Let me know", "Send",
                                    "Could you", "Can you", "Would you"};
     return std::any_of(std::begin(starts), std::end(starts),
                        [&](auto p) { return s.rfind(p, 0) == 0; }) ||
-           s.find(" please ") != std::string::npos;
+           s.find(" please ") != std::string_view::npos;
 }
 
 // Drops a leading "please", a trailing ", please" and the closing punctuation.
@@ -102,7 +102,7 @@ std::string lowerFirst(std::string s) {
 
 // A question or request whose form allows a plain commitment, such as "Can you send the
 // slides?" answered with "Yes, I will send the slides."
-std::optional<std::string> commitment(const std::string& sentence) {
+std::optional<std::string> commitment(std::string_view sentence) {
     struct Form {
         std::string_view opening;
         std::string_view answer;
@@ -133,8 +133,7 @@ std::optional<std::string> commitment(const std::string& sentence) {
     }
     for (const Form& form : forms) {
         if (opening.starts_with(form.opening)) {
-            const std::string_view rest =
-                core(std::string_view(sentence).substr(form.opening.size()));
+            const std::string_view rest = core(sentence.substr(form.opening.size()));
             if (rest.empty()) {
                 return std::nullopt;
             }
@@ -155,7 +154,7 @@ std::optional<std::string> commitment(const std::string& sentence) {
 }
 
 // What the replier will do when the message itself says nothing on the question's subject.
-std::string nextStep(const std::string& question) {
+std::string nextStep(std::string_view question) {
     static const std::pair<std::string_view, std::string_view> steps[] = {
         {"when", "I will confirm the timing shortly."},
         {"where", "I will confirm the place shortly."},
@@ -177,8 +176,7 @@ std::string nextStep(const std::string& question) {
 
 } // namespace
 
-std::vector<ReplyPoint> replyPoints(const std::vector<std::string>& sentences,
-                                    const WordIndex& index) {
+std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIndex& index) {
     std::vector<bool> asked(sentences.size());
     std::vector<std::vector<std::size_t>> statements(index.size());
     for (std::size_t i = 0; i < sentences.size(); ++i) {
@@ -201,7 +199,7 @@ std::vector<ReplyPoint> replyPoints(const std::vector<std::string>& sentences,
             continue;
         }
         if (auto promise = commitment(sentences[i])) {
-            points.push_back({sentences[i], std::move(*promise)});
+            points.push_back({std::string(sentences[i]), std::move(*promise)});
             continue;
         }
         // The statement that shares the most distinct words with the question; the first on
@@ -229,8 +227,9 @@ std::vector<ReplyPoint> replyPoints(const std::vector<std::string>& sentences,
         for (const std::size_t s : touched) {
             shared[s] = 0;
         }
-        points.push_back({sentences[i], best ? "As you mentioned, " + lowerFirst(sentences[*best])
-                                             : nextStep(sentences[i])});
+        points.push_back({std::string(sentences[i]),
+                          best ? "As you mentioned, " + lowerFirst(std::string(sentences[*best]))
+                               : nextStep(sentences[i])});
     }
     return points;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailsentences.h"
 #include "wordindex.h"
 
 #include <string>
@@ -16,7 +17,7 @@ struct ReplyPoint {
 /// Every question and request among `sentences`, in text order, each with its own answer:
 /// a commitment where the form of the question allows one, else the message's own statement
 /// on the subject, else the next step the writer of the reply will take.
-[[nodiscard]] std::vector<ReplyPoint> replyPoints(const std::vector<std::string>& sentences,
+[[nodiscard]] std::vector<ReplyPoint> replyPoints(const MailSentences& sentences,
                                                   const WordIndex& index);
 
 } // namespace backend

@@ -1,8 +1,7 @@
 #include "wordindex.h"
 
-#include <algorithm>
+#include <absl/container/flat_hash_set.h>
 #include <array>
-#include <unordered_set>
 
 namespace backend {
 namespace {
@@ -10,8 +9,8 @@ namespace {
 // Marks stop words in the id table, so each distinct word is checked against the list once.
 constexpr WordIndex::Id stopWord = UINT32_MAX;
 
-const std::unordered_set<std::string_view>& stopWords() {
-    static const std::unordered_set<std::string_view> words = {
+const absl::flat_hash_set<std::string_view>& stopWords() {
+    static const absl::flat_hash_set<std::string_view> words = {
         "a",     "an",   "and",   "are",  "as",   "at",     "be",   "but",   "by",   "can",
         "could", "do",   "for",   "from", "had",  "has",    "have", "he",    "her",  "his",
         "i",     "if",   "in",    "is",   "it",   "its",    "me",   "my",    "not",  "of",
@@ -38,41 +37,37 @@ constexpr std::array<char, 256> foldTable() {
 
 constexpr std::array<char, 256> fold = foldTable();
 
-// Appends `text` lower-cased to `out`, with every byte between words as NUL, and calls
+// Writes `text` lower-cased to `out`, with every byte between words as NUL, and calls
 // `onWord` with each word as a view into `out`.
-template <typename OnWord> void foldWords(std::string_view text, std::string& out, OnWord onWord) {
-    const std::size_t begin = out.size();
-    out.resize(begin + text.size());
-    char* const folded = out.data() + begin;
-    std::transform(text.begin(), text.end(), folded,
-                   [](char c) { return fold[static_cast<unsigned char>(c)]; });
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && folded[i] == '\0') {
-            ++i;
+template <typename OnWord> void foldWords(std::string_view text, char* out, OnWord onWord) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[i] = fold[static_cast<unsigned char>(text[i])];
+        if (out[i] == '\0') {
+            if (i > start) {
+                onWord(std::string_view(out + start, i - start));
+            }
+            start = i + 1;
         }
-        const std::size_t start = i;
-        while (i < text.size() && folded[i] != '\0') {
-            ++i;
-        }
-        if (i > start) {
-            onWord(std::string_view(folded + start, i - start));
-        }
+    }
+    if (text.size() > start) {
+        onWord(std::string_view(out + start, text.size() - start));
     }
 }
 
 } // namespace
 
-WordIndex::WordIndex(const std::vector<std::string>& sentences) {
+WordIndex::WordIndex(const MailSentences& sentences) {
     std::size_t length = 0;
-    for (const auto& sentence : sentences) {
-        length += sentence.size();
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        length += sentences[i].size();
     }
-    folded_.reserve(length);
+    folded_.resize(length);
     starts_.reserve(sentences.size() + 1);
-    for (const auto& sentence : sentences) {
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
         starts_.push_back(words_.size());
-        foldWords(sentence, folded_, [&](std::string_view w) {
+        foldWords(sentences[i], folded_.data() + offset, [&](std::string_view w) {
             auto [it, added] = ids_.try_emplace(w, 0);
             if (added) {
                 if (stopWords().contains(w)) {
@@ -87,15 +82,15 @@ WordIndex::WordIndex(const std::vector<std::string>& sentences) {
                 ++frequency_[it->second];
             }
         });
+        offset += sentences[i].size();
     }
     starts_.push_back(words_.size());
 }
 
 std::vector<WordIndex::Id> WordIndex::known(std::string_view text) const {
     std::vector<Id> result;
-    std::string folded;
-    folded.reserve(text.size());
-    foldWords(text, folded, [&](std::string_view w) {
+    std::string folded(text.size(), '\0');
+    foldWords(text, folded.data(), [&](std::string_view w) {
         const auto it = ids_.find(w);
         if (it != ids_.end() && it->second != stopWord) {
             result.push_back(it->second);
