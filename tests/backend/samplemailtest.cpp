@@ -84,6 +84,7 @@ TEST(SampleMail, RepliesGreetTheSenderAndAnswerEachQuestionInTurn) {
         EXPECT_EQ(reply.find(std::to_string(sample.questions.size() + 1) + ". You asked"),
                   std::string::npos)
             << reply;
+        EXPECT_TRUE(reply.ends_with("\n\nBest regards,\nAnn Lee")) << reply;
     }
 }
 
