@@ -23,19 +23,8 @@ bool isSignOff(std::string_view line) {
                                 "Sincerely", "Many thanks", "All the best"});
 }
 
-struct Line {
-    std::size_t start;
-    std::size_t end;
-};
-
-std::vector<Line> lines(std::string_view text) {
-    std::vector<Line> result;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        result.push_back({start, end});
-        start = end + 1;
-    }
-    return result;
+std::size_t lineEnd(std::string_view text, std::size_t start) {
+    return std::min(text.find('\n', start), text.size());
 }
 
 } // namespace
@@ -43,27 +32,35 @@ std::vector<Line> lines(std::string_view text) {
 MailSentences::MailSentences(const std::string& mail)
     : text_(mailText(mail)) {
     const std::string_view text = text_;
-    const std::vector<Line> all = lines(text);
-    const auto line = [&](const Line& l) { return text.substr(l.start, l.end - l.start); };
-    const auto signOff =
-        std::find_if(all.begin(), all.end(), [&](const Line& l) { return isSignOff(line(l)); });
-    if (signOff != all.end()) {
-        const auto name =
-            std::find_if(signOff + 1, all.end(), [](const Line& l) { return l.end > l.start; });
-        if (name != all.end()) {
-            sender_ = line(*name);
+    const auto line = [&](std::size_t start) {
+        return text.substr(start, lineEnd(text, start) - start);
+    };
+    std::size_t signOff = 0;
+    while (signOff < text.size() && !isSignOff(line(signOff))) {
+        signOff = lineEnd(text, signOff) + 1;
+    }
+    // The sender's name is the first line below the sign-off that is not empty.
+    if (signOff < text.size()) {
+        std::size_t name = lineEnd(text, signOff) + 1;
+        while (name < text.size() && line(name).empty()) {
+            name = lineEnd(text, name) + 1;
+        }
+        if (name < text.size()) {
+            sender_ = line(name);
         }
     }
     // The paragraph being gathered runs from its first line's start to `paragraphEnd`.
     std::size_t paragraphStart = 0;
     std::size_t paragraphEnd = 0;
     bool inParagraph = false;
-    for (auto l = all.begin(); l != signOff; ++l) {
-        const bool atStart = l == all.begin() || (spans_.empty() && !inParagraph);
-        if (atStart && isGreeting(line(*l))) {
+    const std::size_t bodyEnd = std::min(signOff, text.size());
+    for (std::size_t start = 0, end = 0; start < bodyEnd; start = end + 1) {
+        end = lineEnd(text, start);
+        const bool atStart = start == 0 || (spans_.empty() && !inParagraph);
+        if (atStart && isGreeting(text.substr(start, end - start))) {
             continue;
         }
-        if (l->start == l->end) {
+        if (start == end) {
             if (inParagraph) {
                 addSentences(paragraphStart, paragraphEnd);
                 inParagraph = false;
@@ -73,10 +70,10 @@ MailSentences::MailSentences(const std::string& mail)
         if (inParagraph) {
             text_[paragraphEnd] = ' ';
         } else {
-            paragraphStart = l->start;
+            paragraphStart = start;
             inParagraph = true;
         }
-        paragraphEnd = l->end;
+        paragraphEnd = end;
     }
     if (inParagraph) {
         addSentences(paragraphStart, paragraphEnd);

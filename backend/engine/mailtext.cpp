@@ -135,10 +135,11 @@ void collect(GMimeObject* object, std::string& plain, std::string& html) {
     }
 }
 
-std::string decode(const std::string& body) {
+// The decoded text, or nothing when the body is its own text.
+std::optional<std::string> decode(const std::string& body) {
     const std::optional<std::string> message = withHeaders(body);
     if (!message) {
-        return body;
+        return std::nullopt;
     }
     initGMime();
     GMimeStream* stream = g_mime_stream_mem_new_with_buffer(message->data(), message->size());
@@ -154,7 +155,7 @@ std::string decode(const std::string& body) {
     g_object_unref(parser);
     g_object_unref(stream);
     if (plain.empty() && html.empty()) {
-        return body;
+        return std::nullopt;
     }
     return plain.empty() ? html : plain;
 }
@@ -168,10 +169,10 @@ bool isQuoteIntro(std::string_view line) {
 } // namespace
 
 std::string mailText(const std::string& body) {
-    const std::string decoded = decode(body);
-    std::string_view rest = decoded;
+    const std::optional<std::string> decoded = decode(body);
+    std::string_view rest = decoded ? *decoded : body;
     std::string text;
-    text.reserve(decoded.size());
+    text.reserve(rest.size());
     while (!rest.empty()) {
         const std::size_t end = std::min(rest.find('\n'), rest.size());
         std::string_view line = rest.substr(0, end);

@@ -5,7 +5,6 @@
 #include <absl/container/flat_hash_map.h>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,20 +30,10 @@ public:
     [[nodiscard]] std::vector<Id> known(std::string_view text) const;
 
 private:
-    // The lower-cased text of all sentences; the keys of ids_ point into it, so it is sized
-    // once and never grows.
-    std::string folded_;
-    // Words are short: FNV-1a, inlined, costs less than either library's general hash.
-    struct WordHash {
-        std::size_t operator()(std::string_view word) const {
-            std::uint64_t hash = 14695981039346656037u;
-            for (const char c : word) {
-                hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
-            }
-            return hash;
-        }
-    };
-    absl::flat_hash_map<std::string_view, Id, WordHash> ids_;
+    // Words are told apart by the 64-bit FNV-1a hash of their lower-cased bytes, so the index
+    // keeps no text and takes one pass over the mail. Two words of one mail share a hash with
+    // a chance of about one in 10^11 even at 10^4 distinct words, and would only blur a rank.
+    absl::flat_hash_map<std::uint64_t, Id> ids_;
     std::vector<Id> words_;
     std::vector<std::size_t> starts_;
     std::vector<int> frequency_;
