@@ -1,5 +1,8 @@
 #include "mailtext.h"
 
+#include "headerlessbody.h"
+#include "textlines.h"
+
 #include <algorithm>
 #include <cstring>
 #include <gmime/gmime.h>
@@ -34,11 +37,12 @@ std::optional<std::string> withHeaders(const std::string& body) {
                    "\"\n\n" + body;
         }
     }
-    // A lone part with its own part headers keeps them; anything else is plain UTF-8 text.
-    const std::size_t firstLine = body.find('\n');
-    const std::string head = body.substr(0, firstLine);
-    if (head.rfind("Content-", 0) == 0 || head.rfind("content-", 0) == 0) {
+    // A lone part with its own part headers keeps them.
+    if (body.rfind("Content-", 0) == 0 || body.rfind("content-", 0) == 0) {
         return "MIME-Version: 1.0\n" + body;
+    }
+    if (const std::optional<std::string> headers = guessedPartHeaders(body)) {
+        return "MIME-Version: 1.0\n" + *headers + "\n" + body;
     }
     // Decoding would only convert UTF-8 to itself; with NUL or invalid bytes it still runs.
     if (std::memchr(body.data(), '\0', body.size()) == nullptr &&
@@ -170,28 +174,22 @@ bool isQuoteIntro(std::string_view line) {
 
 std::string mailText(const std::string& body) {
     const std::optional<std::string> decoded = decode(body);
-    std::string_view rest = decoded ? *decoded : body;
+    const std::string_view source = decoded ? *decoded : body;
     std::string text;
-    text.reserve(rest.size());
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+    text.reserve(source.size());
+    forEachLine(source, [&](std::string_view line) {
         const std::size_t first = line.find_first_not_of(" \t");
         const std::string_view trimmed =
             first == std::string_view::npos ? std::string_view() : line.substr(first);
         if (trimmed == "--" || trimmed == "-- " || line == "-- " || isQuoteIntro(trimmed)) {
-            break;
+            return false;
         }
-        if (trimmed.starts_with('>')) {
-            continue;
+        if (!trimmed.starts_with('>')) {
+            text += trimmed;
+            text += '\n';
         }
-        text += trimmed;
-        text += '\n';
-    }
+        return true;
+    });
     return text;
 }
 

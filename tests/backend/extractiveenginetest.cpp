@@ -24,6 +24,13 @@ TEST(MailText, DecodesBase64Parts) {
     EXPECT_EQ(mailText(base64), "Hello there.\n");
 }
 
+TEST(MailText, PlainTextIsNotTakenForAnEncoding) {
+    for (const std::string text : {"Ok\nThanks\n", "Set x=A1 in the sheet, not E=MC2.\n",
+                                   "<ann@example.org> wrote the list.\n"}) {
+        EXPECT_EQ(mailText(text), text);
+    }
+}
+
 TEST(MailText, DropsQuotesAndSignature) {
     const std::string text = mailText("Real line.\n> quoted\nMore.\n-- \nBob\nPhone 123\n");
     EXPECT_EQ(text, "Real line.\nMore.\n");

@@ -50,6 +50,17 @@ const std::vector<Sample> samples = {
       "The amount of 1,240 euros was due on 20 November."},
      "font-family",
      {"Could you please check whether the payment has been sent?"}},
+    {"expense-tool.eml",
+     "Dana",
+     {"The new expense tool goes live on 1 February for every team.",
+      "receipts are photographed in the app and no longer sent by post."},
+     "budget stays",
+     {"Could you tell your team about the training session on 28 January?"}},
+    {"lyon-trip.eml",
+     "\xC3\x89lodie",
+     {"Your train to Lyon leaves Paris Gare de Lyon on Thursday at 07:58 from platform 11."},
+     "Thanks",
+     {"Can you forward the tickets to Marc?", "Please keep the receipts for the expense report."}},
     {"printer-notice.eml",
      "Facilities",
      {"The printers on the second floor will be replaced on Monday morning."},
@@ -98,6 +109,13 @@ TEST(SampleMail, MimePartsAreDecodedToTheirText) {
     EXPECT_NE(invoice.find("office in M\xC3\xBCnchen on 12 November."), std::string::npos);
     EXPECT_EQ(invoice.find("font-family"), std::string::npos);
     EXPECT_EQ(invoice.find("JVBERi0"), std::string::npos);
+    // Single parts arrive without the headers that named their type and encoding.
+    const std::string expense = mailText(sampleBody("expense-tool.eml"));
+    EXPECT_NE(expense.find("Our caf\xC3\xA9 budget stays the same."), std::string::npos);
+    EXPECT_NE(expense.find("no longer sent by post."), std::string::npos);
+    EXPECT_EQ(expense.find('<'), std::string::npos);
+    EXPECT_NE(mailText(sampleBody("lyon-trip.eml")).find("Seats 41 and 42 in coach 7"),
+              std::string::npos);
 }
 
 } // namespace
