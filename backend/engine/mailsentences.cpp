@@ -88,7 +88,8 @@ void MailSentences::addSentences(std::size_t begin, std::size_t end) {
             ++start;
         }
         if (start < stop) {
-            spans_.push_back({start, stop - start});
+            spans_.push_back(
+                {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(stop - start)});
         }
     };
     std::size_t start = begin;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +23,10 @@ public:
     [[nodiscard]] const std::string& sender() const { return sender_; }
 
 private:
+    // 32-bit offsets halve the spans of long mails; request bodies are capped far below 4 GiB.
     struct Span {
-        std::size_t start;
-        std::size_t length;
+        std::uint32_t start;
+        std::uint32_t length;
     };
 
     void addSentences(std::size_t begin, std::size_t end);

@@ -80,7 +80,7 @@ WordIndex::WordIndex(const MailSentences& sentences) {
     words_.reserve(length / 2 + 1);
     starts_.reserve(sentences.size() + 1);
     for (std::size_t i = 0; i < sentences.size(); ++i) {
-        starts_.push_back(words_.size());
+        starts_.push_back(static_cast<std::uint32_t>(words_.size()));
         hashWords(sentences[i], [&](std::uint64_t hash) {
             auto [it, added] = ids_.try_emplace(hash, 0);
             if (added) {
@@ -97,7 +97,7 @@ WordIndex::WordIndex(const MailSentences& sentences) {
             }
         });
     }
-    starts_.push_back(words_.size());
+    starts_.push_back(static_cast<std::uint32_t>(words_.size()));
 }
 
 std::vector<WordIndex::Id> WordIndex::known(std::string_view text) const {

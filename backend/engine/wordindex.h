@@ -35,7 +35,7 @@ private:
     // a chance of about one in 10^11 even at 10^4 distinct words, and would only blur a rank.
     absl::flat_hash_map<std::uint64_t, Id> ids_;
     std::vector<Id> words_;
-    std::vector<std::size_t> starts_;
+    std::vector<std::uint32_t> starts_;
     std::vector<int> frequency_;
 };
 
