@@ -10,7 +10,6 @@
 #include <optional>
 #include <simdjson.h>
 #include <string_view>
-#include <vector>
 
 namespace backend {
 namespace {
@@ -38,7 +37,7 @@ std::optional<std::string> withHeaders(const std::string& body) {
         }
     }
     // A lone part with its own part headers keeps them.
-    if (body.rfind("Content-", 0) == 0 || body.rfind("content-", 0) == 0) {
+    if (body.starts_with("Content-") || body.starts_with("content-")) {
         return "MIME-Version: 1.0\n" + body;
     }
     if (const std::optional<std::string> headers = guessedPartHeaders(body)) {
