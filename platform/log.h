@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 #include <concepts>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -47,6 +49,16 @@ template <std::integral T> QString text(T item) {
 }
 
 void write(const QString& line);
+
+/// Keeps an observer of the log registered for as long as it lives.
+class Observation {
+public:
+    virtual ~Observation() = default;
+};
+
+/// Calls `observer` with every line written after the sink has it, on the writing thread.
+/// Lines reach it one at a time; it must not write log lines itself.
+[[nodiscard]] std::unique_ptr<Observation> observe(std::function<void(const QString&)> observer);
 
 /// Writes one line: the items joined by one space.
 template <typename... Items> void line(const Items&... items) {

@@ -40,5 +40,8 @@ std::unique_ptr<Platform> Platform::makeStandard() {
     services.userDefaults =
         std::make_unique<SqliteUserDefaults>(SqliteUserDefaults::standardLocation());
     services.bundle = std::make_unique<QtBundle>();
+    services.workspace = std::make_unique<DesktopWorkspace>();
+    services.pasteboard = std::make_unique<QtPasteboard>();
+    services.keyMonitor = std::make_unique<QtKeyMonitor>();
     return std::make_unique<Platform>(std::move(services));
 }

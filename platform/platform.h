@@ -1,11 +1,14 @@
 #pragma once
 
 #include "bundle.h"
+#include "keymonitor.h"
 #include "log.h"
 #include "mainqueue.h"
 #include "notificationcenter.h"
+#include "pasteboard.h"
 #include "urlsession.h"
 #include "userdefaults.h"
+#include "workspace.h"
 
 #include <memory>
 
@@ -19,6 +22,9 @@ public:
         std::unique_ptr<NotificationCenter> notificationCenter;
         std::unique_ptr<URLSession> urlSession;
         std::unique_ptr<Bundle> bundle;
+        std::unique_ptr<Workspace> workspace;
+        std::unique_ptr<Pasteboard> pasteboard;
+        std::unique_ptr<KeyMonitor> keyMonitor;
     };
 
     explicit Platform(Services services)
@@ -42,6 +48,9 @@ public:
     }
     [[nodiscard]] URLSession& urlSession() const { return *services_.urlSession; }
     [[nodiscard]] Bundle& bundle() const { return *services_.bundle; }
+    [[nodiscard]] Workspace& workspace() const { return *services_.workspace; }
+    [[nodiscard]] Pasteboard& pasteboard() const { return *services_.pasteboard; }
+    [[nodiscard]] KeyMonitor& keyMonitor() const { return *services_.keyMonitor; }
 
 private:
     Services services_;

@@ -53,7 +53,7 @@ void HandleApiRequests::fetchUserDetailsAtSessionStart() {
     const APIManager& manager = APIManager::shared();
     Log::line("CURRENT API URL IN API MANAGER", manager.apiUrl());
     const QString urlText = manager.apiUrl() + QStringLiteral("/me");
-    const QString token = AuthManager::shared().accessToken.value_or(QString());
+    const QString token = AuthManager::shared().accessToken().value_or(QString());
     if (!token.isEmpty()) {
         fetchUserDetails(urlText, token, {});
     }

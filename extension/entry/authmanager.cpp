@@ -3,13 +3,27 @@
 #include "notificationnames.h"
 #include "platform.h"
 
+#include <QThread>
+
 AuthManager& AuthManager::shared() {
     static AuthManager instance;
     return instance;
 }
 
+void AuthManager::setAccessToken(const std::optional<QString>& token) {
+    if (token == accessToken_) {
+        return;
+    }
+    accessToken_ = token;
+    if (QThread::currentThread() == thread()) {
+        emit accessTokenChanged();
+    } else {
+        QMetaObject::invokeMethod(this, &AuthManager::accessTokenChanged, Qt::QueuedConnection);
+    }
+}
+
 void AuthManager::logout() {
-    accessToken.reset();
+    setAccessToken(std::nullopt);
     Platform& platform = Platform::current();
     UserDefaults& defaults = platform.userDefaults();
     for (const QString& key : defaults.keys()) {

@@ -23,7 +23,7 @@ std::optional<QString> firstValue(const MEHeaderMap& headers, const QString& nam
 
 void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& session) {
     ReplyEmailManager& context = ReplyEmailManager::shared();
-    const bool signedOut = !AuthManager::shared().accessToken.has_value();
+    const bool signedOut = !AuthManager::shared().accessToken().has_value();
     const std::shared_ptr<const MEMessage> original = session.composeContext().originalMessage();
 
     QString body;

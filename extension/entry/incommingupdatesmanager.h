@@ -1,17 +1,27 @@
 #pragma once
 
+#include "qmlsingleton.h"
+
 #include <QObject>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 #include <optional>
+
+class QQmlEngine;
 
 /// The result of the last version check.
 class IncommingUpdatesManager : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(bool incommingUpdatesAvailable READ incommingUpdatesAvailable WRITE
                    setIncommingUpdatesAvailable NOTIFY incommingUpdatesAvailableChanged)
 
 public:
     [[nodiscard]] static IncommingUpdatesManager& shared();
+    static IncommingUpdatesManager* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
+        return sharedForQml<IncommingUpdatesManager>();
+    }
 
     std::optional<QString> newVersion;
     std::optional<QString> updateUrl;

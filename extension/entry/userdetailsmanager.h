@@ -1,19 +1,29 @@
 #pragma once
 
+#include "qmlsingleton.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <QtQml/qqmlregistration.h>
 #include <functional>
 #include <optional>
+
+class QQmlEngine;
 
 /// The signed-in user as the backend describes them.
 class UserDetailsManager : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(QString email READ email WRITE setEmail NOTIFY emailChanged)
     Q_PROPERTY(QVariant accessToken READ accessTokenValue NOTIFY accessTokenChanged)
 
 public:
     [[nodiscard]] static UserDetailsManager& shared();
+    static UserDetailsManager* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
+        return sharedForQml<UserDetailsManager>();
+    }
 
     std::optional<QString> id;
     std::optional<QString> code;

@@ -64,7 +64,7 @@ void summarizeFromPanel(SummarizeStateManager& state) {
 
 void generateReply(ButtonStateManager& state) {
     state.setGenerateResponseLoading(true);
-    const std::optional<QString> token = AuthManager::shared().accessToken;
+    const std::optional<QString> token = AuthManager::shared().accessToken();
     const QString email = UserDetailsManager::shared().email();
     const ReplyEmailManager& context = ReplyEmailManager::shared();
     const std::optional<QString> content =

@@ -11,7 +11,7 @@
 #include "userdetailsmanager.h"
 
 void runSummaryRequest(SummaryResultHandler handler) {
-    const std::optional<QString> token = AuthManager::shared().accessToken;
+    const std::optional<QString> token = AuthManager::shared().accessToken();
     const QString email = UserDetailsManager::shared().email();
     const ReplyEmailManager& context = ReplyEmailManager::shared();
     const QString content =

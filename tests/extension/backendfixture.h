@@ -15,7 +15,7 @@ class BackendFixture : public testing::Test {
 protected:
     BackendFixture() {
         ::setenv("QUORVANE_DEV_URL", server_.baseUrl().c_str(), 1);
-        AuthManager::shared().accessToken.reset();
+        AuthManager::shared().setAccessToken(std::nullopt);
         UserDetailsManager::shared().setEmail(QString());
         UserDetailsManager::shared().name.reset();
     }

@@ -17,7 +17,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-/// Runs the writer, kills it after `lifetime`, and gives the highest entry it reported saved.
+/// Runs the writer, kills it `lifetime` after it is ready (a process that loads the whole
+/// extension takes longer to start than to write), and gives the highest entry it reported
+/// saved.
 std::optional<long> runAndKill(const std::string& file, std::chrono::milliseconds lifetime) {
     int out[2];
     if (pipe(out) != 0) {
@@ -38,7 +40,8 @@ std::optional<long> runAndKill(const std::string& file, std::chrono::millisecond
         return std::nullopt;
     }
     std::string output;
-    const auto killAt = Clock::now() + lifetime;
+    auto killAt = Clock::now() + std::chrono::seconds(10); // to start at all
+    bool started = false;
     char buffer[4096];
     for (auto now = Clock::now(); now < killAt; now = Clock::now()) {
         pollfd ready{out[0], POLLIN, 0};
@@ -49,6 +52,10 @@ std::optional<long> runAndKill(const std::string& file, std::chrono::millisecond
                 break;
             }
             output.append(buffer, static_cast<std::size_t>(got));
+            if (!started && output.find("ready\n") != std::string::npos) {
+                started = true;
+                killAt = Clock::now() + lifetime;
+            }
         }
     }
     kill(child, SIGKILL);

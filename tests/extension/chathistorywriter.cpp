@@ -1,5 +1,6 @@
-// Appends chat entries to the history in a defaults file until killed; after each append
-// that returned true it prints "saved <n>" so that the parent knows what must survive.
+// Appends chat entries to the history in a defaults file until killed. It prints "ready" once
+// it has started, then "saved <n>" after each append that returned true, so that the parent
+// knows what must survive.
 #include "chathistory.h"
 #include "platform.h"
 #include "sqliteuserdefaults.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
 
     ChatHistory history(ChatHistory::keyFor(std::nullopt));
     history.loadMessages();
+    std::puts("ready");
+    std::fflush(stdout);
     for (std::size_t n = history.messages().size();; ++n) {
         if (!history.append(Message::question(QString::number(n)))) {
             return 1;

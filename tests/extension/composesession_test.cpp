@@ -47,7 +47,7 @@ protected:
 
 TEST_F(ComposeSessionTest, ReplyFillsEveryFieldAndFetchesTheUser) {
     server_.on("/api/v1/me", ScriptedReply{200, R"({"email":"me@example.com","name":"Me"})"});
-    AuthManager::shared().accessToken = QStringLiteral("token-of-the-user-123");
+    AuthManager::shared().setAccessToken(QStringLiteral("token-of-the-user-123"));
 
     begin(reply("Subject: plans\n\n  word  \n"));
 
@@ -90,7 +90,7 @@ TEST_F(ComposeSessionTest, NewMessageLogsEachMissingPartAndKeepsSubjectAndDate) 
 }
 
 TEST_F(ComposeSessionTest, BodyWithoutLineFeedBlankLineOrUtf8IsAbsent) {
-    AuthManager::shared().accessToken = QString();
+    AuthManager::shared().setAccessToken(QString());
     begin(reply("Subject: plans\r\nFrom: a\r\n\r\nbody\r\n"));
     EXPECT_EQ(context_.content, std::nullopt);
     EXPECT_TRUE(extractionLines().contains("Message content is empty."));
@@ -149,7 +149,7 @@ TEST_F(ComposeSessionTest, DateComesOnlyFromTheArrivalHeader) {
 TEST_F(ComposeSessionTest, EmptyHeaderMapLogsBothLookupsThenTheMissingId) {
     auto message = reply("A: 1\n\nhello");
     message->headerMap = MEHeaderMap{};
-    AuthManager::shared().accessToken = QString();
+    AuthManager::shared().setAccessToken(QString());
     begin(message);
     EXPECT_EQ(
         extractionLines(),

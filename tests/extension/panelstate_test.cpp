@@ -18,7 +18,7 @@ protected:
         ReplyEmailManager& context = ReplyEmailManager::shared();
         context.messageId = QStringLiteral("abc");
         context.content = QStringLiteral("Can we meet on Tuesday?");
-        AuthManager::shared().accessToken = QStringLiteral("tok");
+        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
         UserDetailsManager::shared().setEmail("me@example.com");
         SummarizeManager::shared().responses.clear();
         server_.on("/api/v1/me", ScriptedReply{200, kMe});
@@ -96,7 +96,7 @@ TEST_F(PanelStateTest, AFailedReplyToastsItsErrorAndKeepsTheStoredOne) {
     EXPECT_EQ(buttons.generateResponse(), std::nullopt);
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("earlier reply"));
 
-    AuthManager::shared().accessToken.reset();
+    AuthManager::shared().setAccessToken(std::nullopt);
     generateReply(buttons);
     EXPECT_TRUE(buttons.isGenerateResponseLoading()) << "the result arrives through the main queue";
     queue().runDue();
@@ -191,7 +191,7 @@ TEST_F(PanelStateTest, ASummaryWithoutResultDropsTheCachedEntry) {
 }
 
 TEST_F(PanelStateTest, ASummaryWithoutTokenEndsAtOnce) {
-    AuthManager::shared().accessToken.reset();
+    AuthManager::shared().setAccessToken(std::nullopt);
     SummarizeStateManager summary;
     summary.requestSummary();
     queue().runDue();

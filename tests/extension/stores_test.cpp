@@ -9,14 +9,14 @@ TEST(AuthManagerLogout, ForgetsTokenAndEveryKeyThenTellsTheWindows) {
     ASSERT_TRUE(defaults.set("selectedApiEndpoint", QStringLiteral("dev")));
     ASSERT_TRUE(defaults.set("reply <m@x>", QByteArray(R"([{"text":"hi"}])")));
     ASSERT_TRUE(defaults.set("flag", true));
-    AuthManager::shared().accessToken = QStringLiteral("secret");
+    AuthManager::shared().setAccessToken(QStringLiteral("secret"));
     std::optional<QStringList> keysWhenTold;
     auto observation = Platform::current().notificationCenter().addObserver(
         NotificationNames::userDidLogout, [&] { keysWhenTold = defaults.keys(); });
 
     AuthManager::shared().logout();
 
-    EXPECT_EQ(AuthManager::shared().accessToken, std::nullopt);
+    EXPECT_EQ(AuthManager::shared().accessToken(), std::nullopt);
     EXPECT_TRUE(defaults.keys().isEmpty());
     ASSERT_TRUE(keysWhenTold.has_value()) << "UserDidLogout was not posted";
     EXPECT_TRUE(keysWhenTold->isEmpty()) << "windows were told before the store was wiped";

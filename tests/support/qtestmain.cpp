@@ -1,10 +1,14 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
-// Qt's network and timer classes need an application object; the tests drive the main
-// queue themselves, so its event loop never runs here.
+// Views, the clipboard and Qt's network and timer classes need an application object; the
+// tests drive the main queue themselves, so its event loop never runs here. Without a display
+// (test discovery runs outside ctest's environment) the offscreen platform stands in.
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -9,6 +9,31 @@ std::optional<QByteArray> TestBundle::resource(const QString& name,
     return it == resources.end() ? std::nullopt : std::optional(it->second);
 }
 
+std::unique_ptr<KeyMonitor::Monitor> CountingKeyMonitor::addLocalMonitor(QWindow* window,
+                                                                         Handler handler) {
+    class Counted : public Monitor {
+    public:
+        Counted(std::unique_ptr<Monitor> real, std::shared_ptr<int> active)
+            : real_(std::move(real))
+            , active_(std::move(active)) {
+            ++*active_;
+        }
+        ~Counted() override { --*active_; }
+        Counted(const Counted&) = delete;
+        Counted& operator=(const Counted&) = delete;
+
+    private:
+        std::unique_ptr<Monitor> real_;
+        std::shared_ptr<int> active_;
+    };
+    std::unique_ptr<Monitor> real = real_.addLocalMonitor(window, std::move(handler));
+    if (!real) {
+        return nullptr;
+    }
+    ++installed;
+    return std::make_unique<Counted>(std::move(real), active);
+}
+
 TestPlatform::TestPlatform(const std::optional<std::filesystem::path>& trustedAuthority) {
     auto log = std::make_unique<CapturedLog>();
     auto mainQueue = std::make_unique<VirtualMainQueue>();
@@ -16,10 +41,19 @@ TestPlatform::TestPlatform(const std::optional<std::filesystem::path>& trustedAu
     log_ = log.get();
     mainQueue_ = mainQueue.get();
     bundle_ = bundle.get();
+    auto workspace = std::make_unique<RecordingWorkspace>();
+    auto pasteboard = std::make_unique<MemoryPasteboard>();
+    auto keyMonitor = std::make_unique<CountingKeyMonitor>();
+    workspace_ = workspace.get();
+    pasteboard_ = pasteboard.get();
+    keyMonitor_ = keyMonitor.get();
     Platform::Services services;
     services.log = std::move(log);
     services.mainQueue = std::move(mainQueue);
     services.bundle = std::move(bundle);
+    services.workspace = std::move(workspace);
+    services.pasteboard = std::move(pasteboard);
+    services.keyMonitor = std::move(keyMonitor);
     services.notificationCenter = std::make_unique<NotificationCenter>();
     services.userDefaults = std::make_unique<SqliteUserDefaults>(defaultsFile());
     QtURLSessionOptions options;

@@ -20,6 +20,45 @@ public:
                                                      const QString& extension) const override;
 };
 
+/// Records the pages it is asked to open instead of opening them.
+class RecordingWorkspace : public Workspace {
+public:
+    std::vector<QUrl> opened;
+
+protected:
+    bool openWebUrl(const QUrl& url) override {
+        opened.push_back(url);
+        return true;
+    }
+};
+
+/// A clipboard in memory; one that refuses keeps what it held.
+class MemoryPasteboard : public Pasteboard {
+public:
+    std::optional<QString> contents;
+    bool refuses = false;
+
+    void setString(const QString& text) override {
+        if (!refuses) {
+            contents = text;
+        }
+    }
+    [[nodiscard]] std::optional<QString> string() const override { return contents; }
+};
+
+/// The real window monitors, counted, so that a test sees how many a view installs and keeps.
+class CountingKeyMonitor : public KeyMonitor {
+public:
+    int installed = 0;
+    std::shared_ptr<int> active = std::make_shared<int>(0);
+
+    [[nodiscard]] std::unique_ptr<Monitor> addLocalMonitor(QWindow* window,
+                                                           Handler handler) override;
+
+private:
+    QtKeyMonitor real_;
+};
+
 /// Installs a platform of test services: captured log, virtual main queue, a defaults file in
 /// a fresh folder, the real Qt network session trusting `trustedAuthority`.
 class TestPlatform {
@@ -32,6 +71,9 @@ public:
     [[nodiscard]] CapturedLog& log() const { return *log_; }
     [[nodiscard]] VirtualMainQueue& mainQueue() const { return *mainQueue_; }
     [[nodiscard]] TestBundle& bundle() const { return *bundle_; }
+    [[nodiscard]] RecordingWorkspace& workspace() const { return *workspace_; }
+    [[nodiscard]] MemoryPasteboard& pasteboard() const { return *pasteboard_; }
+    [[nodiscard]] CountingKeyMonitor& keyMonitor() const { return *keyMonitor_; }
     [[nodiscard]] std::filesystem::path defaultsFile() const;
 
 private:
@@ -39,4 +81,7 @@ private:
     CapturedLog* log_;
     VirtualMainQueue* mainQueue_;
     TestBundle* bundle_;
+    RecordingWorkspace* workspace_;
+    MemoryPasteboard* pasteboard_;
+    CountingKeyMonitor* keyMonitor_;
 };

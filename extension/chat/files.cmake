@@ -1,0 +1,2 @@
+set(CHAT_SOURCES)
+set(CHAT_QML)

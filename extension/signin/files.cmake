@@ -1,0 +1,2 @@
+set(SIGNIN_SOURCES)
+set(SIGNIN_QML)

@@ -1,0 +1,74 @@
+#include "colorscheme.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPalette>
+
+ColorScheme& ColorScheme::shared() {
+    static ColorScheme instance;
+    return instance;
+}
+
+ColorScheme::ColorScheme() {
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->installEventFilter(this);
+    }
+    update();
+}
+
+bool ColorScheme::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QCoreApplication::instance() &&
+        event->type() == QEvent::ApplicationPaletteChange) {
+        update();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ColorScheme::update() {
+    // Qt has no colour-scheme setting here; a dark window colour is what a dark desktop gives.
+    dark_ = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+    emit changed(); // the palette's other colours may have changed too
+}
+
+QColor ColorScheme::controlBackground() const {
+    return QGuiApplication::palette().color(QPalette::Base);
+}
+
+QColor ColorScheme::separator() const {
+    return dark_ ? QColor(255, 255, 255, 60) : QColor(0, 0, 0, 40);
+}
+
+QColor ColorScheme::primary() const {
+    return QGuiApplication::palette().color(QPalette::WindowText);
+}
+
+QColor ColorScheme::secondary() const {
+    QColor color = primary();
+    color.setAlphaF(0.6F);
+    return color;
+}
+
+// Each named colour is a little lighter in dark mode, so that it keeps its contrast there.
+QColor ColorScheme::indigo() const {
+    return dark_ ? QColor(0x6A, 0x67, 0xF0) : QColor(0x4F, 0x4C, 0xD6);
+}
+
+QColor ColorScheme::purple() const {
+    return dark_ ? QColor(0xC0, 0x62, 0xF0) : QColor(0xA8, 0x4B, 0xDB);
+}
+
+QColor ColorScheme::blue() const {
+    return dark_ ? QColor(0x2A, 0x8C, 0xFF) : QColor(0x0A, 0x6E, 0xE8);
+}
+
+QColor ColorScheme::red() const {
+    return dark_ ? QColor(0xFF, 0x5A, 0x50) : QColor(0xE0, 0x2A, 0x22);
+}
+
+QColor ColorScheme::accentPurple() {
+    return QColor::fromRgbF(147.0F / 255, 51.0F / 255, 234.0F / 255);
+}
+
+QColor ColorScheme::questionBubble() {
+    return QColor::fromRgbF(0.145F, 0.388F, 0.922F);
+}

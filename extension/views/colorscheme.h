@@ -1,0 +1,58 @@
+#pragma once
+
+#include "qmlsingleton.h"
+
+#include <QColor>
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class QQmlEngine;
+
+/// Light or dark, decided from the application palette's window colour, and the few named
+/// colours the views use in each.
+class ColorScheme : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    Q_PROPERTY(bool dark READ dark NOTIFY changed)
+    Q_PROPERTY(QColor controlBackground READ controlBackground NOTIFY changed)
+    Q_PROPERTY(QColor separator READ separator NOTIFY changed)
+    Q_PROPERTY(QColor primary READ primary NOTIFY changed)
+    Q_PROPERTY(QColor secondary READ secondary NOTIFY changed)
+    Q_PROPERTY(QColor indigo READ indigo NOTIFY changed)
+    Q_PROPERTY(QColor purple READ purple NOTIFY changed)
+    Q_PROPERTY(QColor blue READ blue NOTIFY changed)
+    Q_PROPERTY(QColor red READ red NOTIFY changed)
+    Q_PROPERTY(QColor accentPurple READ accentPurple CONSTANT)
+    Q_PROPERTY(QColor questionBubble READ questionBubble CONSTANT)
+
+public:
+    [[nodiscard]] static ColorScheme& shared();
+    static ColorScheme* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
+        return sharedForQml<ColorScheme>();
+    }
+
+    [[nodiscard]] bool dark() const { return dark_; }
+    [[nodiscard]] QColor controlBackground() const;
+    [[nodiscard]] QColor separator() const;
+    [[nodiscard]] QColor primary() const;
+    [[nodiscard]] QColor secondary() const;
+    [[nodiscard]] QColor indigo() const;
+    [[nodiscard]] QColor purple() const;
+    [[nodiscard]] QColor blue() const;
+    [[nodiscard]] QColor red() const;
+    [[nodiscard]] static QColor accentPurple();
+    [[nodiscard]] static QColor questionBubble();
+
+signals:
+    void changed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ColorScheme();
+    void update();
+
+    bool dark_ = false;
+};

@@ -1,0 +1,31 @@
+#include "screenitem.h"
+
+ScreenItem::ScreenItem(QQuickItem* parent)
+    : QQuickItem(parent) {}
+
+void ScreenItem::itemChange(ItemChange change, const ItemChangeData& value) {
+    QQuickItem::itemChange(change, value);
+    if (change == ItemSceneChange || change == ItemVisibleHasChanged) {
+        follow();
+    }
+}
+
+void ScreenItem::componentComplete() {
+    QQuickItem::componentComplete();
+    completed_ = true; // the view's handlers are connected only now
+    follow();
+}
+
+void ScreenItem::follow() {
+    const bool now = completed_ && window() != nullptr && isVisible();
+    if (now == onScreen_) {
+        return;
+    }
+    onScreen_ = now;
+    emit onScreenChanged();
+    if (now) {
+        emit appeared();
+    } else {
+        emit disappeared();
+    }
+}
