@@ -4,5 +4,15 @@ set(VIEWS_SOURCES
     views/screenitem.cpp views/screenitem.h
     views/viewengine.cpp views/viewengine.h
 )
-set(VIEWS_QML)
-set(VIEWS_RESOURCES)
+set(VIEWS_QML views/Typography.qml)
+set(VIEWS_RESOURCES
+    views/icons/captions.svg
+    views/icons/chatbubbles.svg
+    views/icons/copy.svg
+    views/icons/info.svg
+    views/icons/logout.svg
+    views/icons/paperplane.svg
+    views/icons/quorvaneLogo.svg
+    views/icons/repeat.svg
+    views/icons/wand.svg
+)

@@ -1,0 +1,34 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import Quorvane.Extension
+
+// A message strip centred at the bottom of the area it covers.
+Item {
+    id: toast
+
+    property string message
+
+    Rectangle {
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 40
+        width: Math.min(parent.width - 2 * Typography.padding, label.implicitWidth + 2 * Typography.padding)
+        height: label.implicitHeight + 2 * Typography.padding
+        radius: 8
+        color: "black"
+
+        Label {
+            id: label
+            anchors.fill: parent
+            anchors.margins: Typography.padding
+            text: toast.message
+            textFormat: Text.PlainText
+            color: "white"
+            font.pixelSize: Typography.body
+            wrapMode: Text.Wrap
+            maximumLineCount: 4
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+        }
+    }
+}

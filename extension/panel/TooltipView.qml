@@ -1,0 +1,24 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import Quorvane.Extension
+
+// A dark rounded message, faded in and out.
+Rectangle {
+    property string message
+
+    implicitWidth: label.implicitWidth + 20
+    implicitHeight: label.implicitHeight + 20
+    radius: 8
+    color: Qt.rgba(0, 0, 0, 0.7)
+
+    Behavior on opacity { NumberAnimation { duration: 200 } }
+
+    Label {
+        id: label
+        anchors.centerIn: parent
+        text: parent.message
+        textFormat: Text.PlainText
+        color: "white"
+        font.pixelSize: Typography.body
+    }
+}

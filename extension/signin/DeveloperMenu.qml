@@ -1,0 +1,98 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+import Quorvane.Extension
+
+// The hidden developer menu: which backend deployment to use, and the version.
+Rectangle {
+    id: menu
+
+    required property EndpointSelection selection
+
+    component Segment: AbstractButton {
+        id: segment
+
+        required property string value
+        readonly property bool selected: menu.selection.selectedApiEndpoint === value
+
+        implicitWidth: segmentLabel.implicitWidth + 20
+        implicitHeight: 24
+        Accessible.role: Accessible.RadioButton
+        Accessible.checked: selected
+        onClicked: menu.selection.select(value)
+
+        background: Rectangle {
+            radius: 5
+            color: segment.selected ? ColorScheme.accentPurple : "transparent"
+        }
+        contentItem: Label {
+            id: segmentLabel
+            text: segment.text
+            color: segment.selected ? "white" : ColorScheme.primary
+            font.pixelSize: Typography.subheadline
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+        }
+    }
+
+    objectName: "developerMenu"
+    implicitHeight: rows.implicitHeight + 10
+    color: ColorScheme.controlBackground
+    radius: 10
+    border.color: ColorScheme.separator
+    border.width: 1
+
+    ColumnLayout {
+        id: rows
+        anchors.fill: parent
+        anchors.margins: 5
+        spacing: 0
+
+        RowLayout {
+            Layout.margins: 5
+            Layout.topMargin: 10
+            spacing: 8
+
+            Label {
+                text: qsTr("Select API endpoint")
+                font.pixelSize: Typography.caption
+                color: ColorScheme.primary
+            }
+            Rectangle {
+                objectName: "endpointPicker"
+                implicitWidth: segments.implicitWidth + 4
+                implicitHeight: segments.implicitHeight + 4
+                radius: 6
+                color: "transparent"
+                border.color: ColorScheme.separator
+
+                Row {
+                    id: segments
+                    anchors.centerIn: parent
+                    spacing: 2
+
+                    Segment { objectName: "endpointDev"; text: qsTr("Dev"); value: "dev" }
+                    Segment { objectName: "endpointStaging"; text: qsTr("Staging"); value: "staging" }
+                    Segment { objectName: "endpointLive"; text: qsTr("Live"); value: "live" }
+                }
+            }
+        }
+        RowLayout {
+            Layout.margins: 5
+            Layout.topMargin: 10
+            spacing: 8
+
+            Label {
+                text: qsTr("Version")
+                font.pixelSize: Typography.caption
+                color: ColorScheme.primary
+            }
+            Label {
+                text: menu.selection.appVersion
+                textFormat: Text.PlainText
+                font.pixelSize: Typography.caption
+                color: ColorScheme.primary
+            }
+        }
+    }
+}

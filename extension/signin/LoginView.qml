@@ -1,0 +1,71 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Layouts
+import Quorvane.Extension
+
+// Shown while nobody is signed in: the logo, what signing in is for, and the login button.
+ScreenItem {
+    id: root
+
+    required property LoginViewState viewState
+
+    EndpointSelection { id: endpoints }
+
+    implicitWidth: 400
+    implicitHeight: viewState.customHeight
+    onAppeared: viewState.appear(root)
+    onDisappeared: viewState.disappear()
+
+    Rectangle {
+        anchors.fill: parent
+        color: ColorScheme.controlBackground
+    }
+
+    ColumnLayout {
+        anchors.horizontalCenter: parent.horizontalCenter
+        width: Math.min(parent.width, 500)
+        height: parent.height
+        spacing: 20
+
+        DeveloperMenu {
+            visible: root.viewState.showDeveloperMenu
+            selection: endpoints
+            Layout.fillWidth: true
+            Layout.margins: 5
+        }
+        Item { Layout.fillHeight: true }
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.margins: Typography.padding
+            spacing: 20
+
+            ImageView { Layout.alignment: Qt.AlignHCenter }
+            Label {
+                Layout.fillWidth: true
+                text: qsTr("Quorvane")
+                font.pixelSize: Typography.largeTitle
+                font.bold: true
+                color: ColorScheme.primary
+                horizontalAlignment: Text.AlignHCenter
+            }
+            Label {
+                Layout.fillWidth: true
+                Layout.leftMargin: 20
+                Layout.rightMargin: 20
+                text: qsTr("To use this plugin, you need to authenticate your account. Please log in to verify your subscription and access all the Quorvane features.")
+                font.pixelSize: 14
+                color: ColorScheme.primary
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+            CustomButton {
+                objectName: "loginButton"
+                Layout.alignment: Qt.AlignHCenter
+                title: "Login"
+                backgroundColor: ColorScheme.accentPurple
+                onClicked: root.viewState.loginButtonTapped()
+            }
+        }
+        Item { Layout.fillHeight: true }
+    }
+}

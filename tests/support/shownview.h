@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QString>
+#include <QVariantMap>
+#include <memory>
+
+/// A view of the extension's module in an offscreen window, driven as a person would: by
+/// the objectNames of its controls, with real mouse and key events.
+class ShownView {
+public:
+    /// Creates `typeName` with `properties`, fills a window of `width` by `height` with it and
+    /// shows it; fails the test when the view cannot be made.
+    ShownView(const QString& typeName, const QVariantMap& properties, int width = 400,
+              int height = 700);
+    ~ShownView();
+    ShownView(const ShownView&) = delete;
+    ShownView& operator=(const ShownView&) = delete;
+
+    [[nodiscard]] QQuickItem& root() const { return *root_; }
+    [[nodiscard]] QQuickWindow& window() const { return *window_; }
+
+    /// The topmost visible item with that objectName, or null.
+    [[nodiscard]] QQuickItem* find(const QString& objectName) const;
+    /// Like `find`, failing the test when there is none.
+    QQuickItem& get(const QString& objectName) const;
+    [[nodiscard]] bool shows(const QString& objectName) const { return find(objectName); }
+    [[nodiscard]] QString text(const QString& objectName) const;
+
+    /// A mouse click at the centre of the control.
+    void click(const QString& objectName);
+    /// Focuses the control and types `text` as key events.
+    void type(const QString& objectName, const QString& text);
+    /// One key press with modifiers in the window.
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    /// Lets bindings, layout and rendering catch up.
+    void settle();
+    /// Saves the window as build/screenshots/<name>.png and gives the image.
+    QImage screenshot(const QString& name);
+
+private:
+    std::unique_ptr<QQuickWindow> window_;
+    std::unique_ptr<QQuickItem> root_;
+};
+
+/// Switches the application to a dark or the default light palette for the rest of the test.
+void useDarkPalette(bool dark);
