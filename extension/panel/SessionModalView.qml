@@ -23,6 +23,49 @@ Item {
     }
     EndpointSelection { id: endpoints }
 
+    component PanelTab: TabButton {
+        id: tab
+
+        property string iconName
+
+        padding: 6
+        contentItem: Row {
+            spacing: 5
+
+            IconImage {
+                anchors.verticalCenter: parent.verticalCenter
+                source: "icons/" + tab.iconName + ".svg"
+                sourceSize: Qt.size(14, 14)
+                color: ColorScheme.primary
+            }
+            Label {
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, tab.availableWidth - 19)
+                text: tab.text
+                elide: Text.ElideRight
+                font.pixelSize: Typography.subheadline
+                font.bold: tab.checked
+                color: ColorScheme.primary
+            }
+        }
+        background: Rectangle {
+            color: tab.checked ? ColorScheme.controlBackground : "transparent"
+            border.color: tab.checked ? ColorScheme.separator : "transparent"
+            radius: 6
+
+            Rectangle {
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                anchors.margins: 6
+                height: 2
+                radius: 1
+                color: ColorScheme.accentPurple
+                visible: tab.checked
+            }
+        }
+    }
+
     component Outline: Rectangle {
         color: "transparent"
         radius: 10
@@ -39,10 +82,13 @@ Item {
             onLogoutClicked: panel.logout()
         }
 
-        DeveloperMenu {
-            visible: root.showDeveloperMenu
-            selection: endpoints
+        // Parts a person may never open are made when first needed, so the panel opens fast.
+        Loader {
+            active: root.showDeveloperMenu
+            visible: active
             Layout.fillWidth: true
+
+            sourceComponent: DeveloperMenu { selection: endpoints }
         }
 
         // The summary area: a card, the paste box when the message could not be read, or
@@ -164,23 +210,27 @@ Item {
 
         TabBar {
             id: tabs
-            Layout.fillWidth: true
 
-            TabButton {
+            property bool chatOpened: false
+
+            Layout.fillWidth: true
+            onCurrentIndexChanged: if (currentIndex === 1) chatOpened = true
+            spacing: 4
+            background: Rectangle {
+                color: "transparent"
+                radius: 8
+                border.color: ColorScheme.separator
+            }
+
+            PanelTab {
                 objectName: "quickResponseTab"
                 text: qsTr("Quick response")
-                icon.source: "icons/wand.svg"
-                icon.width: 14
-                icon.height: 14
-                font.pixelSize: Typography.subheadline
+                iconName: "wand"
             }
-            TabButton {
+            PanelTab {
                 objectName: "customResponseTab"
                 text: qsTr("Custom interactive response")
-                icon.source: "icons/chatbubbles.svg"
-                icon.width: 14
-                icon.height: 14
-                font.pixelSize: Typography.subheadline
+                iconName: "chatbubbles"
             }
         }
 
@@ -194,94 +244,100 @@ Item {
 
                 // Quick response: one press drafts a reply.
                 Item {
-                    ColumnLayout {
+                    Loader {
                         anchors.centerIn: parent
                         width: parent.width - 10
                         height: Math.max(Math.min(implicitHeight, 500), Math.min(200, parent.height - 10))
-                        spacing: 10
-                        visible: !panel.showsRegenerateLayout
+                        active: !panel.showsRegenerateLayout
 
-                        Item { Layout.fillHeight: true }
-                        Label {
-                            Layout.fillWidth: true
-                            text: qsTr("Generate instant responses based on the selected email.")
-                            font.pixelSize: Typography.body
-                            font.weight: Font.Light
-                            color: ColorScheme.primary
-                            wrapMode: Text.Wrap
+                        sourceComponent: ColumnLayout {
+                            spacing: 10
+
+                            Item { Layout.fillHeight: true }
+                            Label {
+                                Layout.fillWidth: true
+                                text: qsTr("Generate instant responses based on the selected email.")
+                                font.pixelSize: Typography.body
+                                font.weight: Font.Light
+                                color: ColorScheme.primary
+                                wrapMode: Text.Wrap
+                            }
+                            SessionButton {
+                                objectName: "generateResponseButton"
+                                label: qsTr("Generate response")
+                                iconName: "captions"
+                                backgroundColor: ColorScheme.indigo
+                                onClicked: panel.generateReply()
+                            }
+                            Item { Layout.fillHeight: true }
                         }
-                        SessionButton {
-                            objectName: "generateResponseButton"
-                            label: qsTr("Generate response")
-                            iconName: "captions"
-                            backgroundColor: ColorScheme.indigo
-                            onClicked: panel.generateReply()
-                        }
-                        Item { Layout.fillHeight: true }
                     }
 
-                    ColumnLayout {
+                    Loader {
                         anchors.fill: parent
                         anchors.margins: 5
-                        spacing: 10
-                        visible: panel.showsRegenerateLayout
+                        active: panel.showsRegenerateLayout
 
-                        SessionButton {
-                            objectName: "regenerateResponseButton"
-                            label: qsTr("Regenerate response")
-                            iconName: "repeat"
-                            borderColor: ColorScheme.purple
-                            onClicked: panel.generateReply()
-                        }
-                        Label {
-                            Layout.fillWidth: true
-                            text: qsTr("Regenerating a response will use additional tokens")
-                            font.pixelSize: Typography.body
-                            font.italic: true
-                            font.weight: Font.Light
-                            color: ColorScheme.primary
-                            wrapMode: Text.Wrap
-                        }
-                        ScrollView {
-                            Layout.fillWidth: true
-                            Layout.fillHeight: true
-                            contentWidth: availableWidth
-                            ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+                        sourceComponent: ColumnLayout {
+                            spacing: 10
 
-                            TextEdit {
-                                objectName: "replyText"
-                                width: parent.width
-                                padding: 5
-                                text: root.buttonStateManager.generateResponse ?? ""
-                                textFormat: TextEdit.PlainText
-                                readOnly: true
-                                selectByMouse: true
-                                wrapMode: TextEdit.Wrap
-                                color: ColorScheme.primary
-                                selectionColor: ColorScheme.blue
+                            SessionButton {
+                                objectName: "regenerateResponseButton"
+                                label: qsTr("Regenerate response")
+                                iconName: "repeat"
+                                borderColor: ColorScheme.purple
+                                onClicked: panel.generateReply()
+                            }
+                            Label {
+                                Layout.fillWidth: true
+                                text: qsTr("Regenerating a response will use additional tokens")
                                 font.pixelSize: Typography.body
+                                font.italic: true
+                                font.weight: Font.Light
+                                color: ColorScheme.primary
+                                wrapMode: Text.Wrap
                             }
-                        }
-                        RowLayout {
-                            Layout.fillWidth: true
-                            spacing: 6
+                            ScrollView {
+                                Layout.fillWidth: true
+                                Layout.fillHeight: true
+                                contentWidth: availableWidth
+                                ScrollBar.vertical.policy: ScrollBar.AlwaysOn
 
-                            SessionButton {
-                                objectName: "submitTrainingButton"
-                                Layout.preferredWidth: 1
-                                label: qsTr("Submit to train AI")
-                                iconName: "info"
-                                borderColor: ColorScheme.blue
-                                onClicked: panel.sendTrainingExample()
+                                TextEdit {
+                                    objectName: "replyText"
+                                    width: parent.width
+                                    padding: 5
+                                    text: root.buttonStateManager.generateResponse ?? ""
+                                    textFormat: TextEdit.PlainText
+                                    readOnly: true
+                                    selectByMouse: true
+                                    wrapMode: TextEdit.Wrap
+                                    color: ColorScheme.primary
+                                    selectionColor: ColorScheme.blue
+                                    font.pixelSize: Typography.body
+                                }
                             }
-                            SessionButton {
-                                objectName: "copyButton"
-                                Layout.preferredWidth: 1
-                                label: qsTr("Copy to clipboard")
-                                iconName: "copy"
-                                backgroundColor: ColorScheme.blue
-                                borderColor: ColorScheme.blue
-                                onClicked: panel.copyReply()
+                            RowLayout {
+                                Layout.fillWidth: true
+                                spacing: 6
+
+                                SessionButton {
+                                    objectName: "submitTrainingButton"
+                                    Layout.preferredWidth: 1
+                                    label: qsTr("Submit to train AI")
+                                    iconName: "info"
+                                    borderColor: ColorScheme.blue
+                                    onClicked: panel.sendTrainingExample()
+                                }
+                                SessionButton {
+                                    objectName: "copyButton"
+                                    Layout.preferredWidth: 1
+                                    label: qsTr("Copy to clipboard")
+                                    iconName: "copy"
+                                    backgroundColor: ColorScheme.blue
+                                    borderColor: ColorScheme.blue
+                                    onClicked: panel.copyReply()
+                                }
                             }
                         }
                     }
@@ -300,10 +356,14 @@ Item {
                         color: ColorScheme.primary
                         wrapMode: Text.Wrap
                     }
-                    ChatView {
+                    // Kept once made: the chat lives as long as the panel.
+                    Loader {
+                        active: tabs.chatOpened
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         Layout.margins: 5
+
+                        sourceComponent: ChatView {}
                     }
                 }
             }
@@ -327,7 +387,7 @@ Item {
 
                 ActivityIndicator {
                     anchors.fill: parent
-                    anchors.margins: 4
+                    anchors.margins: 9
                     running: parent.visible
                 }
             }
