@@ -97,14 +97,18 @@ int main() {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     {
+        EventLoop loop(2);
         Store store(dir / "backend.sqlite");
         SystemClock clock;
         Authenticator auth(store, clock, {1024, 8, 1});
         auth.addAccount("ann@example.org", "Ann Lee", "pw");
         ExtractiveEngine engine;
-        Router router(store, auth, engine, clock, {});
+        WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
+        WorkPool hashing(1, 64);
+        Router router(store, auth, engine, clock, {workers, hashing}, {},
+                      [](const std::string&) {});
         const std::string id = auth.createSession();
-        (void)auth.login(id, "ann@example.org", "pw");
+        (void)auth.login(id, "ann@example.org", "pw", "");
         const std::string token = auth.poll(id).token;
 
         const auto ca = tls::makeCertificateAuthority("bench CA", 1);
@@ -113,10 +117,11 @@ int main() {
         options.port = 0;
         options.certificatePem = cert.certificatePem;
         options.keyPem = cert.keyPem;
-        HttpsServer server(
-            options, [&](const HttpRequest& r) { return router.handle(r); },
-            [](const std::string&) {});
-        const std::uint16_t port = server.start();
+        HttpsServer server(loop, options, [](const std::string&) {});
+        const std::uint16_t port = server.bind();
+        server.start([&](HttpRequest r, Respond respond) {
+            router.handle(std::move(r), std::move(respond));
+        });
 
         using C = LoopbackClient::Connection;
         const std::string health = LoopbackClient::request("GET", "/health", "", "", C::KeepAlive);
