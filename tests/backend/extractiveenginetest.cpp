@@ -67,13 +67,15 @@ TEST(ExtractiveEngine, ReplyGivesEveryQuestionItsOwnConcreteAnswer) {
     EXPECT_EQ(reply.rfind("Hi Carla,", 0), 0u);
     std::size_t at = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        const std::string point = std::to_string(i + 1) + ". You asked: \"" + expected[i].first +
-                                  "\"\n   " + expected[i].second;
+        const std::string point = "\n" + std::to_string(i + 1) + ". " + expected[i].second;
         const std::size_t found = reply.find(point, at);
         ASSERT_NE(found, std::string::npos) << point << "\n---\n" << reply;
         at = found + point.size();
     }
     EXPECT_EQ(reply.find(std::to_string(expected.size() + 1) + ". "), std::string::npos);
+    for (const auto& [question, answer] : expected) {
+        EXPECT_EQ(reply.find(question), std::string::npos) << "quoted back: " << question;
+    }
 }
 
 TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
@@ -87,8 +89,8 @@ TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
                     std::to_string(i) + " due?\n";
     }
     const std::string longReply = engine.reply(longMail, "Ann");
-    EXPECT_NE(longReply.find("2000. You asked: \"When is item 1999 due?\""), std::string::npos);
-    EXPECT_NE(longReply.find("As you mentioned, the budget item 1999 is open."), std::string::npos);
+    EXPECT_NE(longReply.find("\n2000. As you mentioned, the budget item 1999 is open."),
+              std::string::npos);
 }
 
 TEST(ExtractiveEngine, ChatAnswersFromTheMessage) {
