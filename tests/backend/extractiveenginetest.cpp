@@ -24,6 +24,23 @@ TEST(MailText, DecodesBase64Parts) {
     EXPECT_EQ(mailText(base64), "Hello there.\n");
 }
 
+// Sent with its own headers, a message is decoded as one whose headers the client stripped.
+TEST(MailText, WholeMessagesAreDecodedWithTheirHeaders) {
+    const std::string body =
+        "--alt\nContent-Type: text/plain; charset=utf-8\n"
+        "Content-Transfer-Encoding: base64\n\nSGVsbG8gdGhlcmUu\n"
+        "--alt\nContent-Type: text/html; charset=utf-8\n\n<p>Hello there.</p>\n"
+        "--alt--\n";
+    const std::string head = "MIME-Version: 1.0\nContent-Type: multipart/alternative;\n"
+                             " boundary=\"alt\"\n\n";
+    EXPECT_EQ(mailText(head + body), "Hello there.\n");
+    EXPECT_EQ(mailText("From: Bob <bob@example.org>\nSubject: Lunch\n\nAt noon.\n"), "At noon.\n");
+    EXPECT_EQ(mailText(body), "Hello there.\n");
+    // Prose with a colon in its first line is not a head.
+    EXPECT_EQ(mailText("Note: the room moved.\nSubject: lunch\n\nSee you.\n"),
+              "Note: the room moved.\nSubject: lunch\n\nSee you.\n");
+}
+
 TEST(MailText, PlainTextIsNotTakenForAnEncoding) {
     for (const std::string text : {"Ok\nThanks\n", "Set x=A1 in the sheet, not E=MC2.\n",
                                    "<ann@example.org> wrote the list.\n"}) {
