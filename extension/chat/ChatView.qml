@@ -71,8 +71,12 @@ ScreenItem {
                         height: body.implicitHeight
                         radius: 10
                         color: row.question ? ColorScheme.questionBubble : "transparent"
-                        border.color: row.question ? "transparent" : ColorScheme.primary
-                        border.width: row.question ? 0 : 0.5
+                        // A hairline: a whole pixel at half strength, which the software
+                        // renderer draws evenly where a half pixel may vanish.
+                        border.color: row.question ? "transparent"
+                                                   : Qt.rgba(ColorScheme.primary.r, ColorScheme.primary.g,
+                                                             ColorScheme.primary.b, 0.5)
+                        border.width: row.question ? 0 : 1
 
                         TextEdit {
                             id: body

@@ -11,7 +11,7 @@ namespace {
 
 void appendEscaped(QByteArray& out, const QString& text) {
     static constexpr std::array<char, 17> hex{"0123456789abcdef"};
-    // toUtf8 turns a lone surrogate into U+FFFD, so what is stored is always valid UTF-8.
+    // toUtf8 turns a lone surrogate into "?", so what is stored is always valid UTF-8.
     const QByteArray utf8 = text.toUtf8();
     out += '"';
     for (const char c : utf8) {

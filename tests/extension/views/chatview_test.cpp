@@ -1,12 +1,15 @@
-#include "backendfixture.h"
+#include "../backendfixture.h"
 #include "chaterrortext.h"
 #include "chatviewstate.h"
 #include "replyemailmanager.h"
 #include "shownview.h"
 #include "startchatmanager.h"
 
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPalette>
+#include <QTest>
 
 namespace {
 
@@ -42,6 +45,9 @@ protected:
         return *view.root().property("viewState").value<ChatViewState*>();
     }
     static void ask(ShownView& view, const QString& question) {
+        // Keys go to the active window, and a test may show more than one.
+        view.window().requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
         view.type("chatInput", question);
         view.key(Qt::Key_Return);
     }
@@ -224,6 +230,8 @@ TEST_F(ChatViewTest, Screenshots) {
         useDarkPalette(dark);
         for (const int width : {400, 500}) {
             auto view = show(width);
+            // In dark appearance the chat is clear, so the panel's own colour shows through.
+            view->window().setColor(QGuiApplication::palette().color(QPalette::Window));
             ASSERT_TRUE(view->shows("chatError"));
             view->screenshot(QStringLiteral("chat-%1-%2").arg(width).arg(dark ? "dark" : "light"));
         }
