@@ -67,7 +67,10 @@ ScreenItem {
                     Rectangle {
                         id: bubble
                         anchors.right: row.question ? parent.right : undefined
-                        width: Math.min(body.implicitWidth, root.bubbleWidth, row.room)
+                        // A long text fills the bubble anyway; not asking for its natural
+                        // width spares a second layout of all of it.
+                        width: Math.min(body.length > 1000 ? root.bubbleWidth : body.implicitWidth,
+                                        root.bubbleWidth, row.room)
                         height: body.implicitHeight
                         radius: 10
                         color: row.question ? ColorScheme.questionBubble : "transparent"
