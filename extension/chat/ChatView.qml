@@ -1,2 +1,167 @@
 import QtQuick
-Item {}
+import QtQuick.Controls.Fusion
+import QtQuick.Controls.impl
+import QtQuick.Layouts
+import Quorvane.Extension
+
+// The chat about the message being answered: questions and answers as bubbles, and the field
+// in which the next question is typed.
+ScreenItem {
+    id: root
+
+    readonly property ChatViewState viewState: ChatViewState {}
+    readonly property int bubbleWidth: 300
+
+    implicitWidth: 400
+    implicitHeight: 400
+    onAppeared: viewState.loadMessages()
+    onDisappeared: viewState.saveMessages()
+
+    BackgroundView { anchors.fill: parent }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: Typography.padding
+        spacing: 8
+
+        Item { Layout.fillHeight: true }
+
+        ListView {
+            id: list
+            objectName: "chatList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.preferredHeight: 300
+            Layout.maximumHeight: 300
+            clip: true
+            model: root.viewState.messages
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+            // Rows are laid out after the change that adds them, so the scroll waits for that.
+            function showLast() { Qt.callLater(list.positionViewAtEnd) }
+            onCountChanged: showLast()
+            onHeightChanged: showLast()
+            Connections {
+                target: ChatErrorText
+                function onTextChanged() { list.showLast() }
+            }
+
+            delegate: Item {
+                id: row
+
+                required property int index
+                required property var model
+                readonly property bool question: model.isSentByCurrentUser
+                readonly property real room: ListView.view.width - 10
+
+                width: ListView.view.width
+                height: column.implicitHeight + 10
+
+                Column {
+                    id: column
+                    x: 5
+                    y: 5
+                    width: row.room
+
+                    Rectangle {
+                        id: bubble
+                        anchors.right: row.question ? parent.right : undefined
+                        // A long text fills the bubble anyway; not asking for its natural
+                        // width spares a second layout of all of it.
+                        width: Math.min(body.length > 1000 ? root.bubbleWidth : body.implicitWidth,
+                                        root.bubbleWidth, row.room)
+                        height: body.implicitHeight
+                        radius: 10
+                        color: row.question ? ColorScheme.questionBubble : "transparent"
+                        // A hairline: a whole pixel at half strength, which the software
+                        // renderer draws evenly where a half pixel may vanish.
+                        border.color: row.question ? "transparent"
+                                                   : Qt.rgba(ColorScheme.primary.r, ColorScheme.primary.g,
+                                                             ColorScheme.primary.b, 0.5)
+                        border.width: row.question ? 0 : 1
+
+                        TextEdit {
+                            id: body
+                            width: parent.width
+                            padding: Typography.padding
+                            text: (row.question ? row.model.text : row.model.response) ?? ""
+                            textFormat: TextEdit.PlainText
+                            wrapMode: TextEdit.Wrap
+                            readOnly: true
+                            selectByMouse: true
+                            persistentSelection: false
+                            color: row.question ? "white" : ColorScheme.primary
+                            selectionColor: row.question ? Qt.darker(ColorScheme.questionBubble, 1.6)
+                                                         : palette.highlight
+                            font.pixelSize: Typography.body
+                        }
+                    }
+                    Label {
+                        objectName: "chatError"
+                        anchors.right: parent.right
+                        width: Math.min(implicitWidth, row.room)
+                        visible: row.question && row.index === list.count - 1
+                                 && ChatErrorText.text !== null
+                        topPadding: 2
+                        text: ChatErrorText.text ?? ""
+                        font.italic: true
+                        font.pixelSize: Typography.body
+                        color: ColorScheme.red
+                        wrapMode: Text.Wrap
+                        horizontalAlignment: Text.AlignRight
+                    }
+                }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 8
+
+            TextField {
+                objectName: "chatInput"
+                Layout.fillWidth: true
+                Layout.preferredHeight: 40
+                leftPadding: Typography.padding
+                rightPadding: Typography.padding
+                placeholderText: qsTr("Ask questions here")
+                placeholderTextColor: ColorScheme.secondary
+                color: ColorScheme.secondary
+                font.pixelSize: Typography.body
+                text: root.viewState.newMessageText
+                onTextChanged: root.viewState.newMessageText = text
+                onAccepted: root.viewState.submitMessage()
+                background: Rectangle {
+                    color: "transparent"
+                    radius: 10
+                    border.color: ColorScheme.secondary
+                    border.width: 1
+                }
+            }
+            ActivityIndicator {
+                objectName: "chatProgress"
+                running: root.viewState.isLoading
+                Layout.preferredWidth: 28
+                Layout.preferredHeight: 28
+                Layout.rightMargin: 4
+            }
+            AbstractButton {
+                objectName: "chatSendButton"
+                visible: !root.viewState.isLoading
+                implicitWidth: 32
+                implicitHeight: 32
+                opacity: pressed ? 0.6 : 1
+                Accessible.name: qsTr("Send")
+                onClicked: root.viewState.submitMessage()
+                contentItem: IconImage {
+                    source: "icons/paperplane.svg"
+                    sourceSize: Qt.size(18, 18)
+                    color: ColorScheme.primary
+                }
+            }
+        }
+
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -6,18 +6,19 @@ QString ChatHistory::keyFor(const std::optional<QString>& messageId) {
     return QStringLiteral("reply ") + messageId.value_or(QStringLiteral("compose"));
 }
 
-void ChatHistory::loadMessages() {
+bool ChatHistory::loadMessages() {
     const std::optional<QByteArray> stored = Platform::current().userDefaults().data(key_);
     if (!stored) {
-        return;
+        return false;
     }
     std::variant<Conversation, QString> decoded = decodeConversation(*stored);
     if (auto* conversation = std::get_if<Conversation>(&decoded)) {
         messages_ = std::move(*conversation);
         encoded_ = *stored;
-    } else {
-        Log::write("Failed to load messages: " + std::get<QString>(decoded));
+        return true;
     }
+    Log::write("Failed to load messages: " + std::get<QString>(decoded));
+    return false;
 }
 
 bool ChatHistory::append(Message message) {

@@ -17,8 +17,8 @@ public:
     [[nodiscard]] const QString& key() const { return key_; }
     [[nodiscard]] const Conversation& messages() const { return messages_; }
 
-    /// Replaces the list with the stored conversation, if there is a readable one.
-    void loadMessages();
+    /// Replaces the list with the stored conversation, if there is a readable one; true then.
+    bool loadMessages();
     /// Adds an entry and writes the conversation at once. When the write fails the entry
     /// stays in the list and the stored conversation stays as it was; false then.
     bool append(Message message);
@@ -30,5 +30,5 @@ private:
     Conversation messages_;
     // The stored form of `messages_`, grown entry by entry: a long conversation is written at
     // every change, and encoding it whole each time would cost time quadratic in its length.
-    QByteArray encoded_;
+    QByteArray encoded_ = QByteArrayLiteral("[]");
 };

@@ -1,62 +1,126 @@
 #include "message.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <array>
+#include <simdjson.h>
+#include <string_view>
 
-// Qt's JSON is used here rather than the wire library: a long history is written at every
-// change, and Qt encodes and parses it several times faster. Readers look members up by
-// name, so the order in which Qt writes them does not matter.
+// The stored form is written by hand so that members keep their declared order, and read with
+// simdjson: a long history is written at every change and read each time a chat opens.
 
 namespace {
 
-QJsonObject toJson(const Message& message) {
-    QJsonObject object;
-    object.insert(QLatin1String("id"), message.id.toString(QUuid::WithoutBraces).toUpper());
+void appendEscaped(QByteArray& out, const QString& text) {
+    static constexpr std::array<char, 17> hex{"0123456789abcdef"};
+    // toUtf8 turns a lone surrogate into "?", so what is stored is always valid UTF-8.
+    const QByteArray utf8 = text.toUtf8();
+    out += '"';
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20) {
+                out += "\\u00";
+                out += hex[byte >> 4];
+                out += hex[byte & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+void appendEntry(QByteArray& out, const Message& message) {
+    out += R"({"id":")";
+    out += message.id.toByteArray(QUuid::WithoutBraces).toUpper();
+    out += '"';
     if (message.text) {
-        object.insert(QLatin1String("text"), *message.text);
+        out += R"(,"text":)";
+        appendEscaped(out, *message.text);
     }
     if (message.response) {
-        object.insert(QLatin1String("response"), *message.response);
+        out += R"(,"response":)";
+        appendEscaped(out, *message.response);
     }
-    object.insert(QLatin1String("isSentByCurrentUser"), message.isSentByCurrentUser);
-    return object;
+    out += message.isSentByCurrentUser ? R"(,"isSentByCurrentUser":true})"
+                                       : R"(,"isSentByCurrentUser":false})";
 }
 
-/// Why entry `index` cannot be read.
-struct EntryError {
-    QString reason;
-};
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::optional<QString> optionalText(const QJsonObject& object, QLatin1String key, qsizetype index) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() || value.isNull()) {
+/// 8-4-4-4-12 hexadecimal digits, either case. The all-zero id is as good as any other.
+std::optional<QUuid> parseUuid(std::string_view text) {
+    if (text.size() != 36) {
         return std::nullopt;
     }
-    if (!value.isString()) {
-        throw EntryError{QStringLiteral("entry %1: \"%2\" is not a string").arg(index).arg(key)};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const char c = text[i];
+        const bool hexDigit =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (dash ? c != '-' : !hexDigit) {
+            return std::nullopt;
+        }
     }
-    return value.toString();
+    return QUuid::fromString(QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-Message fromJson(const QJsonValue& value, qsizetype index) {
-    if (!value.isObject()) {
-        throw EntryError{QStringLiteral("entry %1 is not an object").arg(index)};
+/// Reads the optional text `key` into `out`; why it cannot, if so.
+std::optional<QString> optionalText(simdjson::dom::object entry, const char* key,
+                                    std::optional<QString>& out) {
+    simdjson::dom::element value;
+    if (entry[key].get(value) != simdjson::SUCCESS || value.is_null()) {
+        return std::nullopt;
     }
-    const QJsonObject object = value.toObject();
-    const QJsonValue id = object.value(QLatin1String("id"));
-    const QUuid uuid = id.isString() && id.toString().size() == 36 ? QUuid(id.toString()) : QUuid();
-    if (uuid.isNull()) {
-        throw EntryError{QStringLiteral("entry %1: \"id\" is missing or not a UUID").arg(index)};
+    std::string_view text;
+    if (value.get(text) != simdjson::SUCCESS) {
+        return QStringLiteral("\"%1\" is not a string").arg(QLatin1StringView(key));
     }
-    const QJsonValue sent = object.value(QLatin1String("isSentByCurrentUser"));
-    if (!sent.isBool()) {
-        throw EntryError{
-            QStringLiteral("entry %1: \"isSentByCurrentUser\" is missing or not a flag")
-                .arg(index)};
+    out = fromUtf8(text);
+    return std::nullopt;
+}
+
+std::variant<Message, QString> decodeEntry(simdjson::dom::element element) {
+    simdjson::dom::object entry;
+    if (element.get(entry) != simdjson::SUCCESS) {
+        return QStringLiteral("not an object");
     }
-    return Message{uuid, optionalText(object, QLatin1String("text"), index),
-                   optionalText(object, QLatin1String("response"), index), sent.toBool()};
+    std::string_view idText;
+    std::optional<QUuid> id;
+    if (entry["id"].get(idText) == simdjson::SUCCESS) {
+        id = parseUuid(idText);
+    }
+    if (!id) {
+        return QStringLiteral("\"id\" is missing or not a UUID");
+    }
+    Message message{*id, std::nullopt, std::nullopt, false};
+    if (entry["isSentByCurrentUser"].get(message.isSentByCurrentUser) != simdjson::SUCCESS) {
+        return QStringLiteral("\"isSentByCurrentUser\" is missing or not a flag");
+    }
+    for (const auto& [key, field] :
+         {std::pair{"text", &message.text}, std::pair{"response", &message.response}}) {
+        if (std::optional<QString> why = optionalText(entry, key, *field)) {
+            return *why;
+        }
+    }
+    return message;
 }
 
 } // namespace
@@ -70,41 +134,46 @@ Message Message::answer(const QString& response) {
 }
 
 QByteArray encodeConversation(const Conversation& conversation) {
-    QJsonArray array;
+    QByteArray out("[");
     for (const Message& message : conversation) {
-        array.append(toJson(message));
+        if (out.size() > 1) {
+            out += ',';
+        }
+        appendEntry(out, message);
     }
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+    out += ']';
+    return out;
 }
 
 QByteArray appendToEncoded(QByteArray encoded, const Message& message) {
-    const QByteArray entry = QJsonDocument(toJson(message)).toJson(QJsonDocument::Compact);
     encoded = encoded.trimmed();
     encoded.chop(1); // the closing bracket
     encoded += ',';
-    encoded += entry;
+    appendEntry(encoded, message);
     encoded += ']';
     return encoded;
 }
 
 std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
+    simdjson::dom::parser parser;
+    simdjson::dom::element document;
+    if (const auto error =
+            parser.parse(bytes.constData(), static_cast<std::size_t>(bytes.size())).get(document);
+        error != simdjson::SUCCESS) {
+        return QString::fromUtf8(simdjson::error_message(error));
     }
-    if (!document.isArray()) {
+    simdjson::dom::array array;
+    if (document.get(array) != simdjson::SUCCESS) {
         return QStringLiteral("the stored value is not an array");
     }
-    const QJsonArray array = document.array();
     Conversation conversation;
-    conversation.reserve(static_cast<std::size_t>(array.size()));
-    try {
-        for (qsizetype i = 0; i < array.size(); ++i) {
-            conversation.push_back(fromJson(array.at(i), i));
+    conversation.reserve(array.size());
+    for (const simdjson::dom::element element : array) {
+        std::variant<Message, QString> entry = decodeEntry(element);
+        if (auto* why = std::get_if<QString>(&entry)) {
+            return QStringLiteral("entry %1: %2").arg(conversation.size()).arg(*why);
         }
-    } catch (const EntryError& entryError) {
-        return entryError.reason;
+        conversation.push_back(std::move(std::get<Message>(entry)));
     }
     return conversation;
 }

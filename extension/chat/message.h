@@ -22,8 +22,8 @@ struct Message {
 
 using Conversation = std::vector<Message>;
 
-/// The stored form: a compact JSON array of objects, "text" and "response" only when present,
-/// the id in upper case.
+/// The stored form: a compact JSON array of objects with their members in declared order,
+/// "text" and "response" only when present, the id in upper case.
 [[nodiscard]] QByteArray encodeConversation(const Conversation& conversation);
 /// `encoded`, the stored form of a conversation of at least one entry, with `message` added
 /// at its end.

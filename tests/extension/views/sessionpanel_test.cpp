@@ -188,17 +188,20 @@ TEST_F(SessionPanelTest, LogOutSignsOutAndWipesTheStore) {
     EXPECT_TRUE(defaults().keys().isEmpty());
 }
 
-TEST_F(SessionPanelTest, HugeAndEmptyRepliesStayReadable) {
+TEST_F(SessionPanelTest, HugeAndEmptyRepliesAndSummariesStayReadable) {
     QString huge;
     while (huge.size() < (1 << 20)) {
         huge += QStringLiteral("Thank you for the note, we will meet on Tuesday at noon.\n");
     }
-    for (const QString& reply : {QString(), huge}) {
-        ASSERT_TRUE(defaults().set("generateResponse abc", reply));
+    for (const QString& text : {QString(), huge}) {
+        ASSERT_TRUE(defaults().set("generateResponse abc", text));
         ASSERT_TRUE(defaults().set("abc_generateResponse", true));
+        ASSERT_TRUE(defaults().set("summarizeResponse abc", text));
         ShownView& view = show();
         EXPECT_TRUE(view.shows("regenerateResponseButton"));
-        EXPECT_EQ(view.text("replyText").size(), reply.size());
+        EXPECT_EQ(view.text("replyText").size(), text.size());
+        EXPECT_TRUE(view.shows("summaryCard"));
+        EXPECT_EQ(view.text("summaryText").size(), text.size());
     }
 }
 

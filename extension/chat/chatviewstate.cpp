@@ -1,0 +1,149 @@
+#include "chatviewstate.h"
+
+#include "apimanager.h"
+#include "assignchanged.h"
+#include "authmanager.h"
+#include "chaterrortext.h"
+#include "handleapirequests.h"
+#include "optionaltext.h"
+#include "platform.h"
+#include "replyemailmanager.h"
+#include "startchatmanager.h"
+#include "userdetailsmanager.h"
+
+#include <QPointer>
+#include <algorithm>
+
+namespace {
+
+QString accessToken() {
+    return AuthManager::shared().accessToken().value_or(QString());
+}
+
+/// Runs `work` with the state on the main thread, unless the view is gone by then.
+template <typename Result>
+auto onMainThread(ChatViewState* state, void (*work)(ChatViewState&, Result)) {
+    return [self = QPointer(state), work](Result result) {
+        Platform::current().mainQueue().async([self, work, result = std::move(result)]() mutable {
+            if (self) {
+                work(*self, std::move(result));
+            }
+        });
+    };
+}
+
+} // namespace
+
+ChatViewState::ChatViewState(QObject* parent)
+    : QObject(parent)
+    , messages_(ChatHistory::keyFor(ReplyEmailManager::shared().messageId), this) {}
+
+void ChatViewState::setNewMessageText(const QString& text) {
+    if (assignChanged(newMessageText_, text)) {
+        emit newMessageTextChanged();
+    }
+}
+
+void ChatViewState::setLoading(bool loading) {
+    if (assignChanged(isLoading_, loading)) {
+        emit isLoadingChanged();
+    }
+}
+
+void ChatViewState::loadMessages() {
+    messages_.load();
+}
+
+void ChatViewState::saveMessages() {
+    messages_.save();
+}
+
+void ChatViewState::submitMessage() {
+    if (newMessageText_.isEmpty()) {
+        return;
+    }
+    messages_.append(Message::question(newMessageText_));
+    setNewMessageText(QString());
+    if (assistantId_ && threadId_) {
+        sendLatestQuestion();
+    } else {
+        openChat();
+    }
+}
+
+void ChatViewState::openChat() {
+    setLoading(true);
+    const ChatStartBody body{
+        .email = UserDetailsManager::shared().email(),
+        .email_content =
+            ReplyEmailManager::shared().content.value_or(QStringLiteral("Compose session")),
+    };
+    HandleApiRequests::startChat(
+        QUrl(currentApiUrl() + QStringLiteral("/chat/start")), accessToken(), body,
+        onMainThread<ApiResult<ChatStartResponse>>(this, [](ChatViewState& self, auto result) {
+            self.setLoading(false);
+            if (const auto* error = std::get_if<ApiError>(&result)) {
+                Log::line("Error from start chat is:", error->text());
+                self.showChatError();
+                return;
+            }
+            const auto& started = std::get<ChatStartResponse>(result);
+            self.assistantId_ = started.assistantId;
+            self.threadId_ = started.threadId;
+            emit self.chatChanged();
+            StartChatManager::shared().assistantId = started.assistantId;
+            StartChatManager::shared().threadId = started.threadId;
+            self.sendLatestQuestion();
+        }));
+}
+
+void ChatViewState::sendLatestQuestion() {
+    if (!assistantId_ || !threadId_) {
+        return;
+    }
+    const Conversation& entries = messages_.entries();
+    const auto latest = std::find_if(entries.rbegin(), entries.rend(),
+                                     [](const Message& m) { return m.isSentByCurrentUser; });
+    if (latest == entries.rend() || !latest->text) {
+        return;
+    }
+    const ChatBody body{
+        .assistantId = *assistantId_,
+        .threadId = *threadId_,
+        .email = UserDetailsManager::shared().email(),
+        .content = *latest->text,
+    };
+    setLoading(true);
+    HandleApiRequests::sendChatMessage(
+        QUrl(currentApiUrl() + QStringLiteral("/chat/send")), accessToken(), body,
+        onMainThread<ApiResult<ChatResponse>>(this, [](ChatViewState& self, auto result) {
+            self.setLoading(false);
+            if (const auto* error = std::get_if<ApiError>(&result)) {
+                Log::line("Error from chat message is:", error->text());
+                self.showChatError();
+                return;
+            }
+            self.messages_.append(Message::answer(std::get<ChatResponse>(result).response));
+            ChatErrorText::shared().setText(std::nullopt);
+        }));
+}
+
+void ChatViewState::showChatError() {
+    const Conversation& entries = messages_.entries();
+    if (std::any_of(entries.begin(), entries.end(),
+                    [](const Message& m) { return m.isSentByCurrentUser; })) {
+        // The rows follow the shared text, so nothing needs rebuilding here.
+        ChatErrorText::shared().setText(errorText);
+    } else {
+        Log::line("No message sent by the current user was found.");
+    }
+    saveMessages();
+}
+
+QVariant ChatViewState::assistantIdValue() const {
+    return optionalTextValue(assistantId_);
+}
+
+QVariant ChatViewState::threadIdValue() const {
+    return optionalTextValue(threadId_);
+}

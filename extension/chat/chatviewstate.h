@@ -1,0 +1,65 @@
+#pragma once
+
+#include "chatmessages.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+/// What a chat view keeps and does: its conversation, the text being typed, the open backend
+/// chat and the requests that ask it. Lives on the main thread.
+class ChatViewState : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(ChatMessages* messages READ messages CONSTANT)
+    Q_PROPERTY(QString newMessageText READ newMessageText WRITE setNewMessageText NOTIFY
+                   newMessageTextChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QVariant assistantId READ assistantIdValue NOTIFY chatChanged)
+    Q_PROPERTY(QVariant threadId READ threadIdValue NOTIFY chatChanged)
+    Q_PROPERTY(QString userDefaultsKey READ userDefaultsKey CONSTANT)
+
+public:
+    static inline const QString errorText =
+        QStringLiteral("Something went wrong, please try again");
+
+    /// The key comes from the reply context as it is now.
+    explicit ChatViewState(QObject* parent = nullptr);
+
+    [[nodiscard]] ChatMessages* messages() { return &messages_; }
+    [[nodiscard]] const Conversation& entries() const { return messages_.entries(); }
+    [[nodiscard]] const QString& newMessageText() const { return newMessageText_; }
+    void setNewMessageText(const QString& text);
+    [[nodiscard]] bool isLoading() const { return isLoading_; }
+    [[nodiscard]] const std::optional<QString>& assistantId() const { return assistantId_; }
+    [[nodiscard]] const std::optional<QString>& threadId() const { return threadId_; }
+    [[nodiscard]] QString userDefaultsKey() const { return messages_.history().key(); }
+
+    Q_INVOKABLE void loadMessages();
+    Q_INVOKABLE void saveMessages();
+    /// Adds the typed question and sends it, opening a backend chat first when none is open.
+    Q_INVOKABLE void submitMessage();
+    Q_INVOKABLE void openChat();
+    /// Sends the newest question into the open chat.
+    Q_INVOKABLE void sendLatestQuestion();
+    /// Shows the error under the newest question.
+    Q_INVOKABLE void showChatError();
+
+signals:
+    void newMessageTextChanged();
+    void isLoadingChanged();
+    void chatChanged();
+
+private:
+    void setLoading(bool loading);
+    [[nodiscard]] QVariant assistantIdValue() const;
+    [[nodiscard]] QVariant threadIdValue() const;
+
+    ChatMessages messages_;
+    QString newMessageText_;
+    bool isLoading_ = false;
+    std::optional<QString> assistantId_;
+    std::optional<QString> threadId_;
+};
