@@ -1,0 +1,25 @@
+#include "quorvaneextensionplugin.h"
+
+#include "composesessionviewcontrollerfactory.h"
+#include "messagesecurityviewcontroller.h"
+#include "platform.h"
+
+#include <QCoreApplication>
+
+QuorvaneExtensionPlugin::QuorvaneExtensionPlugin() {
+    Platform::install(Platform::makeStandard());
+    // The services hold Qt objects (the network thread, timers) that must go while the
+    // application object still exists.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+        logObservation_.reset();
+        Platform::uninstall();
+    });
+    extension_ = std::make_unique<MailExtension>(
+        ViewControllerFactories{makeComposeSessionViewController, makeMessageSecurityViewController});
+}
+
+QuorvaneExtensionPlugin::~QuorvaneExtensionPlugin() = default;
+
+void QuorvaneExtensionPlugin::setLogObserver(std::function<void(const QString&)> observer) {
+    logObservation_ = observer ? Log::observe(std::move(observer)) : nullptr;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "mailfolder.h"
+#include "meextension.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QQmlEngine>
+#include <vector>
+
+class ComposeWindow;
+class QTextBrowser;
+class QTreeWidget;
+
+/// The message list and the message shown, with the commands to answer or write.
+class MailWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MailWindow(MEExtension& extension, QStringList folders);
+
+    /// Reads the folders again and asks the extension how to mark each message, as a mail
+    /// client does when messages arrive.
+    void refresh();
+    /// Opens a reply to the listed message with that file name; null when there is none.
+    ComposeWindow* reply(const QString& fileName);
+    ComposeWindow* compose();
+    /// The compose window opened last and still open.
+    [[nodiscard]] ComposeWindow* currentCompose() const { return current_; }
+    /// The folders' errors, one line each, from the last refresh.
+    [[nodiscard]] const QStringList& folderErrors() const { return folderErrors_; }
+
+private:
+    ComposeWindow* open(std::shared_ptr<const MailMessage> original);
+    void showSelected();
+
+    MEExtension& extension_;
+    QQmlEngine engine_; // the host's own, for its compose windows
+    QStringList folders_;
+    std::vector<ListedMessage> messages_;
+    QStringList folderErrors_;
+    QTreeWidget* list_;
+    QTextBrowser* viewer_;
+    QPointer<ComposeWindow> current_;
+};

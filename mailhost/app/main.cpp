@@ -1,0 +1,98 @@
+// quorvane-mail: a small mail client that lists messages, opens reply and compose windows, and
+// hosts the extension beside the compose area as a mail client does.
+#include "extensionloader.h"
+#include "mailwindow.h"
+#include "scriptrunner.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "quorvane-mail: %s\n", text.toLocal8Bit().constData());
+}
+
+bool wantsOffscreen(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--offscreen") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The platform is chosen before the application object exists.
+    if (wantsOffscreen(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvane-mail"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Lists mail and hosts the Quorvane extension "
+                                                    "in its compose windows."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("PATH"),
+                                 QStringLiteral("A folder of .eml files or a Maildir."),
+                                 QStringLiteral("PATH..."));
+    const QCommandLineOption extensions(
+        QStringLiteral("extensions"), QStringLiteral("Where to find the extension plugin."),
+        QStringLiteral("DIR"), QStringLiteral(QUORVANE_BUNDLE_EXTENSIONS_DIR));
+    const QCommandLineOption offscreen(QStringLiteral("offscreen"),
+                                       QStringLiteral("Run without a display."));
+    const QCommandLineOption script(QStringLiteral("script"),
+                                    QStringLiteral("Run the steps of FILE, then exit."),
+                                    QStringLiteral("FILE"));
+    parser.addOptions({extensions, offscreen, script});
+    parser.process(application);
+    const QStringList folders = parser.positionalArguments();
+    if (folders.isEmpty()) {
+        printError(QStringLiteral("name at least one folder of messages"));
+        return 2;
+    }
+    for (const QString& folder : folders) {
+        const QFileInfo info(folder);
+        if (!info.isDir() || !info.isReadable()) {
+            printError(QStringLiteral("%1 is not a readable folder").arg(folder));
+            return 2;
+        }
+    }
+
+    std::vector<ScriptStep> steps;
+    if (parser.isSet(script)) {
+        auto parsed = parseScript(parser.value(script));
+        if (auto* error = std::get_if<ScriptError>(&parsed)) {
+            printError(error->message);
+            return 2;
+        }
+        steps = std::move(std::get<std::vector<ScriptStep>>(parsed));
+    }
+
+    auto loaded = loadExtension(parser.value(extensions));
+    if (auto* error = std::get_if<LoadError>(&loaded)) {
+        printError(error->message);
+        return 1;
+    }
+    MEExtensionPlugin& plugin = *std::get<MEExtensionPlugin*>(loaded);
+
+    MailWindow window(plugin.principalObject(), folders);
+    for (const QString& error : window.folderErrors()) {
+        printError(error);
+    }
+    std::unique_ptr<ScriptRunner> runner;
+    if (parser.isSet(script)) {
+        runner = std::make_unique<ScriptRunner>(parser.value(script), std::move(steps), window);
+        plugin.setLogObserver([&runner = *runner](const QString& line) { runner.logLine(line); });
+        runner->start();
+    }
+    window.show();
+    const int status = QApplication::exec();
+    plugin.setLogObserver({});
+    return status;
+}

@@ -1,0 +1,251 @@
+#include "scriptrunner.h"
+
+#include "composewindow.h"
+#include "mailwindow.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QKeySequence>
+#include <QQuickItem>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+/// The last match in painting order: later siblings and children are drawn on top.
+void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
+    if (!item->isVisible() || item->opacity() <= 0) {
+        return;
+    }
+    if (item->objectName() == name && item->isEnabled() && item->width() > 0 &&
+        item->height() > 0) {
+        found = item;
+    }
+    QList<QQuickItem*> children = item->childItems();
+    std::stable_sort(children.begin(), children.end(),
+                     [](QQuickItem* a, QQuickItem* b) { return a->z() < b->z(); });
+    for (QQuickItem* child : children) {
+        findTopmost(child, name, found);
+    }
+}
+
+const QStringList kCommands = {"reply", "compose", "close", "quit",  "press", "type",
+                               "key",   "expect-log", "sleep", "screenshot"};
+
+} // namespace
+
+std::variant<std::vector<ScriptStep>, ScriptError> parseScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return ScriptError{QStringLiteral("cannot read the script %1: %2").arg(path, file.errorString())};
+    }
+    std::vector<ScriptStep> steps;
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
+            continue;
+        }
+        ScriptStep step;
+        step.line = number;
+        step.command = line.section(QLatin1Char(' '), 0, 0);
+        step.text = line.section(QLatin1Char(' '), 1).trimmed();
+        step.arguments = step.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!kCommands.contains(step.command)) {
+            return ScriptError{QStringLiteral("%1:%2: unknown step \"%3\"").arg(path).arg(number).arg(step.command)};
+        }
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
+
+ScriptRunner::ScriptRunner(QString path, std::vector<ScriptStep> steps, MailWindow& mail)
+    : path_(std::move(path))
+    , steps_(std::move(steps))
+    , mail_(mail) {
+    poll_.setInterval(20);
+}
+
+void ScriptRunner::start() {
+    QTimer::singleShot(0, this, [this] { next(); });
+}
+
+void ScriptRunner::logLine(const QString& line) {
+    const std::lock_guard lock(mutex_);
+    lines_ << line;
+}
+
+void ScriptRunner::next() {
+    if (current_ >= steps_.size()) {
+        succeed();
+        return;
+    }
+    const ScriptStep& step = steps_[current_];
+    QString reason;
+    if (!run(step, reason)) {
+        fail(reason);
+    }
+}
+
+void ScriptRunner::fail(const QString& reason) {
+    poll_.stop();
+    const ScriptStep& step = steps_[current_];
+    printError(QStringLiteral("%1:%2: step \"%3 %4\" failed: %5")
+                   .arg(path_)
+                   .arg(step.line)
+                   .arg(step.command, step.text, reason));
+    QCoreApplication::exit(1);
+}
+
+void ScriptRunner::succeed() {
+    QCoreApplication::exit(0);
+}
+
+QQuickItem* ScriptRunner::control(const QString& objectName, QString& reason) const {
+    ComposeWindow* window = mail_.currentCompose();
+    QQuickItem* root = window ? window->extensionRoot() : nullptr;
+    if (root == nullptr) {
+        reason = QStringLiteral("no compose window with the extension is open");
+        return nullptr;
+    }
+    QQuickItem* found = nullptr;
+    findTopmost(root, objectName, found);
+    if (found == nullptr) {
+        reason = QStringLiteral("no visible, enabled control named %1").arg(objectName);
+    }
+    return found;
+}
+
+bool ScriptRunner::run(const ScriptStep& step, QString& reason) {
+    const auto done = [this] {
+        ++current_;
+        QTimer::singleShot(0, this, [this] { next(); });
+        return true;
+    };
+    const QString& command = step.command;
+    if (command == QLatin1String("reply")) {
+        if (mail_.reply(step.text) == nullptr) {
+            reason = QStringLiteral("no readable message named %1").arg(step.text);
+            return false;
+        }
+        return done();
+    }
+    if (command == QLatin1String("compose")) {
+        mail_.compose();
+        return done();
+    }
+    if (command == QLatin1String("close")) {
+        ComposeWindow* window = mail_.currentCompose();
+        if (window == nullptr) {
+            reason = QStringLiteral("no compose window is open");
+            return false;
+        }
+        window->close();
+        return done();
+    }
+    if (command == QLatin1String("quit")) {
+        succeed();
+        return true;
+    }
+    if (command == QLatin1String("sleep")) {
+        bool ok = false;
+        const double seconds = step.text.toDouble(&ok);
+        if (!ok || seconds < 0) {
+            reason = QStringLiteral("not a number of seconds");
+            return false;
+        }
+        ++current_;
+        QTimer::singleShot(static_cast<int>(seconds * 1000), this, [this] { next(); });
+        return true;
+    }
+    if (command == QLatin1String("expect-log")) {
+        double seconds = 10;
+        QString text = step.text;
+        bool ok = false;
+        if (step.arguments.size() > 1) {
+            const double given = step.arguments.last().toDouble(&ok);
+            if (ok) {
+                seconds = given;
+                text = text.section(QLatin1Char(' '), 0, -2);
+            }
+        }
+        waitForLog(text, seconds);
+        return true;
+    }
+    if (command == QLatin1String("screenshot")) {
+        ComposeWindow* window = mail_.currentCompose();
+        if (window == nullptr) {
+            reason = QStringLiteral("no compose window is open");
+            return false;
+        }
+        const QImage image = window->grabWindow();
+        if (image.isNull() || !image.save(step.text, "PNG")) {
+            reason = QStringLiteral("cannot save %1").arg(step.text);
+            return false;
+        }
+        return done();
+    }
+    // The rest act on a control of the extension.
+    if (step.arguments.isEmpty()) {
+        reason = QStringLiteral("names no control");
+        return false;
+    }
+    QQuickItem* item = control(step.arguments.first(), reason);
+    if (item == nullptr) {
+        return false;
+    }
+    QQuickWindow* window = item->window();
+    const QString rest = step.text.section(QLatin1Char(' '), 1);
+    if (command == QLatin1String("press")) {
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+        return done();
+    }
+    item->forceActiveFocus();
+    if (command == QLatin1String("type")) {
+        for (const QChar c : rest) {
+            QTest::sendKeyEvent(QTest::Press, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, window, Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        }
+        return done();
+    }
+    const QKeySequence sequence = QKeySequence::fromString(rest);
+    if (sequence.isEmpty()) {
+        reason = QStringLiteral("not a key sequence: %1").arg(rest);
+        return false;
+    }
+    const QKeyCombination combination = sequence[0];
+    QTest::keyClick(window, combination.key(), combination.keyboardModifiers());
+    return done();
+}
+
+void ScriptRunner::waitForLog(const QString& text, double seconds) {
+    const QDeadlineTimer deadline(static_cast<qint64>(seconds * 1000));
+    poll_.disconnect();
+    connect(&poll_, &QTimer::timeout, this, [this, text, deadline] {
+        {
+            const std::lock_guard lock(mutex_);
+            for (qsizetype i = unseen_; i < lines_.size(); ++i) {
+                if (lines_[i].contains(text)) {
+                    unseen_ = i + 1;
+                    poll_.stop();
+                    ++current_;
+                    QTimer::singleShot(0, this, [this] { next(); });
+                    return;
+                }
+            }
+        }
+        if (deadline.hasExpired()) {
+            fail(QStringLiteral("no log line containing \"%1\" in time").arg(text));
+        }
+    });
+    poll_.start();
+}
