@@ -108,7 +108,7 @@ Item {
                 objectName: "summaryCard"
                 visible: summaryArea.section === SessionPanel.Card
                 Layout.fillWidth: true
-                implicitHeight: summaryTitle.implicitHeight + summaryScroll.implicitHeight + 30
+                implicitHeight: summaryTitle.implicitHeight + summaryScroll.height + 30
 
                 Label {
                     id: summaryTitle
@@ -121,28 +121,16 @@ Item {
                     font.bold: true
                     color: ColorScheme.primary
                 }
-                ScrollView {
+                LongText {
                     id: summaryScroll
+                    objectName: "summaryText"
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.top: summaryTitle.bottom
                     anchors.margins: 10
-                    implicitHeight: Math.min(summaryText.implicitHeight, 160)
-                    contentWidth: availableWidth
-
-                    TextEdit {
-                        id: summaryText
-                        objectName: "summaryText"
-                        width: summaryScroll.availableWidth
-                        text: root.summarizeStateManager.summarizeResponse ?? ""
-                        textFormat: TextEdit.PlainText
-                        readOnly: true
-                        selectByMouse: true
-                        wrapMode: TextEdit.Wrap
-                        color: ColorScheme.primary
-                        selectionColor: ColorScheme.blue
-                        font.pixelSize: Typography.body
-                    }
+                    padding: 0
+                    height: Math.min(contentHeight, 160)
+                    text: root.summarizeStateManager.summarizeResponse ?? ""
                 }
             }
 
@@ -297,25 +285,11 @@ Item {
                                 color: ColorScheme.primary
                                 wrapMode: Text.Wrap
                             }
-                            ScrollView {
+                            LongText {
+                                objectName: "replyText"
                                 Layout.fillWidth: true
                                 Layout.fillHeight: true
-                                contentWidth: availableWidth
-                                ScrollBar.vertical.policy: ScrollBar.AlwaysOn
-
-                                TextEdit {
-                                    objectName: "replyText"
-                                    width: parent.width
-                                    padding: 5
-                                    text: root.buttonStateManager.generateResponse ?? ""
-                                    textFormat: TextEdit.PlainText
-                                    readOnly: true
-                                    selectByMouse: true
-                                    wrapMode: TextEdit.Wrap
-                                    color: ColorScheme.primary
-                                    selectionColor: ColorScheme.blue
-                                    font.pixelSize: Typography.body
-                                }
+                                text: root.buttonStateManager.generateResponse ?? ""
                             }
                             RowLayout {
                                 Layout.fillWidth: true

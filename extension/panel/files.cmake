@@ -8,6 +8,7 @@ set(PANEL_SOURCES
 )
 set(PANEL_QML
     panel/ActivityIndicator.qml
+    panel/LongText.qml
     panel/PanelHeader.qml
     panel/SessionButton.qml
     panel/SessionModalView.qml
