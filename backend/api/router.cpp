@@ -1,10 +1,11 @@
 #include "router.h"
 
+#include "formfields.h"
 #include "loginpage.h"
 #include "requestbody.h"
 #include "secrets.h"
 
-#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -14,7 +15,6 @@ namespace {
 using json = nlohmann::json;
 
 const std::string sessionPrefix = "/plugin-auth/session-request/";
-const std::string apiPrefix = "/api/v1";
 
 HttpResponse jsonResponse(int status, const json& body) {
     return {
@@ -23,6 +23,12 @@ HttpResponse jsonResponse(int status, const json& body) {
 
 HttpResponse error(int status, const std::string& message) {
     return jsonResponse(status, {{"error", message}});
+}
+
+HttpResponse busy(const std::string& message) {
+    HttpResponse response = error(503, message);
+    response.headers.emplace_back("Retry-After", "1");
+    return response;
 }
 
 HttpResponse html(int status, const std::string& body) {
@@ -35,44 +41,6 @@ HttpResponse html(int status, const std::string& body) {
              {"X-Frame-Options", "DENY"},
              {"Referrer-Policy", "no-referrer"},
              {"Cache-Control", "no-store"}}};
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecode(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '+') {
-            out += ' ';
-        } else if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-                   hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::map<std::string, std::string> formFields(const std::string& encoded) {
-    std::map<std::string, std::string> fields;
-    std::istringstream in(encoded);
-    for (std::string pair; std::getline(in, pair, '&');) {
-        const std::size_t eq = pair.find('=');
-        if (eq != std::string::npos) {
-            fields[percentDecode(pair.substr(0, eq))] = percentDecode(pair.substr(eq + 1));
-        }
-    }
-    return fields;
 }
 
 // Compares dotted version texts numerically, part by part.
@@ -93,198 +61,300 @@ bool isNewer(const std::string& candidate, const std::string& current) {
     }
 }
 
+// The members of a JSON body that a route needs as texts; nothing when one is missing.
+template <std::size_t N>
+std::optional<std::array<std::string, N>> texts(const std::string& body,
+                                                const std::array<const char*, N>& names) {
+    const std::optional<RequestBody> parsed = RequestBody::parse(body);
+    if (!parsed) {
+        return std::nullopt;
+    }
+    std::array<std::string, N> values;
+    for (std::size_t i = 0; i < N; ++i) {
+        auto value = parsed->text(names[i]);
+        if (!value) {
+            return std::nullopt;
+        }
+        values[i] = std::move(*value);
+    }
+    return values;
+}
+
+std::string membersError(std::initializer_list<const char*> names) {
+    std::string list;
+    for (const char* name : names) {
+        list += (list.empty() ? "" : ", ") + std::string("'") + name + "'";
+    }
+    return "the body must be a JSON object with the text members " + list;
+}
+
 } // namespace
 
 Router::Router(Store& store, Authenticator& auth, Engine& engine, const Clock& clock,
-               RouterOptions options)
+               RouterThreads threads, RouterOptions options, Log log)
     : store_(store)
     , auth_(auth)
     , engine_(engine)
     , clock_(clock)
-    , options_(std::move(options)) {}
+    , threads_(threads)
+    , options_(std::move(options))
+    , log_(std::move(log)) {}
+
+const std::vector<Router::Route>& Router::routes() {
+    using M = Route::Match;
+    using A = Route::Access;
+    using R = Route::Runs;
+    constexpr Surface all = Surface::All;
+    constexpr Surface login = Surface::LoginPage;
+    static const std::vector<Route> table = {
+        {"GET", "/health", M::Exact, A::Public, R::Workers, all, &Router::health},
+        {"GET", sessionPrefix, M::Prefix, A::Public, R::Workers, all, &Router::sessionRequest},
+        {"GET", "/plugin-auth/login", M::Exact, A::Public, R::Workers, login, &Router::loginPage},
+        {"POST", "/plugin-auth/login", M::Exact, A::Public, R::Hashing, login,
+         &Router::loginSubmit},
+        {"GET", "/plugin-auth/login.css", M::Exact, A::Public, R::Workers, login,
+         &Router::stylesheet},
+        // The update check carries no token.
+        {"GET", "/apple-version", M::Exact, A::Public, R::Workers, all, &Router::appleVersion},
+        {"GET", "/api/v1/apple-version", M::Exact, A::Public, R::Workers, all,
+         &Router::appleVersion},
+        {"GET", "/api/v1/me", M::Exact, A::Token, R::Workers, all, &Router::me},
+        {"POST", "/api/v1/summarize", M::Exact, A::Token, R::Workers, all, &Router::summarize},
+        {"POST", "/api/v1/response", M::Exact, A::Token, R::Workers, all, &Router::response},
+        {"POST", "/api/v1/chat/start", M::Exact, A::Token, R::Workers, all, &Router::chatStart},
+        {"POST", "/api/v1/chat/send", M::Exact, A::Token, R::Workers, all, &Router::chatSend},
+        {"POST", "/api/v1/create-training-data", M::Exact, A::Token, R::Workers, all,
+         &Router::trainingData},
+    };
+    return table;
+}
 
 std::string Router::logPath(const std::string& target) {
     std::string path = target.substr(0, target.find('?'));
-    if (path.rfind(sessionPrefix, 0) == 0 && path.size() > sessionPrefix.size()) {
+    if (path.starts_with(sessionPrefix) && path.size() > sessionPrefix.size()) {
         return sessionPrefix + ":id";
     }
     return path;
 }
 
-HttpResponse Router::handle(const HttpRequest& request) {
+void Router::handle(HttpRequest request, Respond respond, Surface surface) {
     const std::size_t q = request.target.find('?');
-    const std::string path = request.target.substr(0, q);
-    const std::string query = q == std::string::npos ? "" : request.target.substr(q + 1);
-    if (request.method == "GET" && path == "/health") {
-        return jsonResponse(200, {{"status", "ok"}});
-    }
-    if (request.method == "GET" && path.rfind(sessionPrefix, 0) == 0) {
-        return sessionRequest(path.substr(sessionPrefix.size()));
-    }
-    if (path == "/plugin-auth/login") {
-        if (request.method == "GET") {
-            return loginPage(query);
+    auto call = std::make_shared<Call>();
+    call->path = request.target.substr(0, q);
+    call->query = q == std::string::npos ? "" : request.target.substr(q + 1);
+    const Route* found = nullptr;
+    std::string allowed;
+    for (const Route& route : routes()) {
+        const bool matches = route.match == Route::Match::Exact
+                                 ? call->path == route.path
+                                 : call->path.starts_with(route.path);
+        if (!matches || (surface == Surface::LoginPage && route.surface != Surface::LoginPage)) {
+            continue;
         }
-        if (request.method == "POST") {
-            return loginSubmit(request.body);
+        if (route.method == request.method) {
+            found = &route;
+            break;
         }
+        allowed += (allowed.empty() ? "" : ", ") + std::string(route.method);
     }
-    if (request.method == "GET" && path == "/plugin-auth/login.css") {
-        return {200, "text/css; charset=utf-8", loginpage::stylesheet(), {}};
+    if (!found) {
+        if (allowed.empty()) {
+            return respond(error(404, "not found"));
+        }
+        HttpResponse refused = error(405, "method not allowed");
+        refused.headers.emplace_back("Allow", allowed);
+        return respond(refused);
     }
-    // The update check carries no token, so it stays outside the token check.
-    if (request.method == "GET" &&
-        (path == "/apple-version" || path == apiPrefix + "/apple-version")) {
-        return appleVersion(query);
+    call->request = std::move(request);
+    call->respond = std::move(respond);
+    WorkPool& pool = found->runs == Route::Runs::Hashing ? threads_.hashing : threads_.workers;
+    const bool queued =
+        pool.tryPost([this, found, call] { guarded(call->respond, [&] { run(*found, *call); }); });
+    if (!queued) {
+        call->respond(busy("the server is busy; try again shortly"));
     }
-    if (path.rfind(apiPrefix + "/", 0) == 0) {
-        return api(path.substr(apiPrefix.size()), request);
-    }
-    return error(404, "not found");
 }
 
-HttpResponse Router::sessionRequest(const std::string& id) {
+void Router::run(const Route& route, Call& call) {
+    if (route.access == Route::Access::Token) {
+        const auto authorization = call.request.headers.find("authorization");
+        const std::string bearer = "Bearer ";
+        std::optional<std::string> email;
+        if (authorization != call.request.headers.end() &&
+            authorization->second.starts_with(bearer)) {
+            email = auth_.accountForToken(authorization->second.substr(bearer.size()));
+        }
+        if (!email) {
+            return call.respond(error(401, "missing or invalid access token"));
+        }
+        call.account = store_.account(*email);
+        if (!call.account) {
+            return call.respond(error(401, "account no longer exists"));
+        }
+    }
+    (this->*route.handler)(call);
+}
+
+void Router::guarded(const Respond& respond, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        log_(std::string("internal error: ") + e.what());
+        respond(error(500, "internal error"));
+    } catch (...) {
+        log_("internal error: an exception of unknown type");
+        respond(error(500, "internal error"));
+    }
+}
+
+Engine::Done Router::onEngine(Respond respond, std::function<HttpResponse(std::string)> done) {
+    return [this, respond = std::move(respond), done = std::move(done)](EngineResult result) {
+        // A remote engine completes on an I/O thread, which must not wait on the store.
+        threads_.workers.post([this, respond, done, result = std::move(result)]() mutable {
+            guarded(respond, [&] {
+                if (auto* text = std::get_if<std::string>(&result)) {
+                    return respond(done(std::move(*text)));
+                }
+                const auto& failure = std::get<EngineError>(result);
+                respond(failure.kind() == EngineError::Kind::Busy
+                            ? busy(failure.what())
+                            : error(502, std::string("engine failed: ") + failure.what()));
+            });
+        });
+    };
+}
+
+void Router::health(Call& call) {
+    call.respond(jsonResponse(200, {{"status", "ok"}}));
+}
+
+void Router::sessionRequest(Call& call) {
+    const std::string id = call.path.substr(sessionPrefix.size());
     if (id.empty()) {
         const std::string created = auth_.createSession();
-        return jsonResponse(
-            200, {{"id", created},
-                  {"access_token", nullptr},
-                  {"refresh_token", nullptr},
-                  {"login_url", options_.publicUrl + "/plugin-auth/login?session=" + created}});
+        const std::string login = options_.loginUrl.value_or(options_.publicUrl);
+        return call.respond(
+            jsonResponse(200, {{"id", created},
+                               {"access_token", nullptr},
+                               {"refresh_token", nullptr},
+                               {"login_url", login + "/plugin-auth/login?session=" + created}}));
     }
     const auto result = auth_.poll(id);
     switch (result.state) {
     case Authenticator::PollState::Unknown:
         // Not a session answer, so that the client stops polling a dead session.
-        return error(404, "unknown or expired session");
+        return call.respond(error(404, "unknown or expired session"));
     case Authenticator::PollState::Pending:
-        return jsonResponse(200, {{"id", id}, {"access_token", nullptr}});
+        return call.respond(jsonResponse(200, {{"id", id}, {"access_token", nullptr}}));
     case Authenticator::PollState::Issued:
         break;
     }
-    return jsonResponse(200, {{"id", id}, {"access_token", result.token}});
+    call.respond(jsonResponse(200, {{"id", id}, {"access_token", result.token}}));
 }
 
-HttpResponse Router::loginPage(const std::string& query) {
-    const auto fields = formFields(query);
+void Router::loginPage(Call& call) {
+    const auto fields = formFields(call.query);
     const auto it = fields.find("session");
     if (it == fields.end() || it->second.empty()) {
-        return html(400, loginpage::form("", "This sign-in link is incomplete."));
+        return call.respond(html(400, loginpage::form("", "This sign-in link is incomplete.")));
     }
-    return html(200, loginpage::form(it->second, ""));
+    call.respond(html(200, loginpage::form(it->second, "")));
 }
 
-HttpResponse Router::loginSubmit(const std::string& body) {
-    auto fields = formFields(body);
+void Router::loginSubmit(Call& call) {
+    auto fields = formFields(call.request.body);
     const std::string session = fields["session"];
-    switch (auth_.login(session, fields["email"], fields["password"])) {
+    switch (auth_.login(session, fields["email"], fields["password"], call.request.clientAddress)) {
     case Authenticator::LoginResult::SignedIn:
-        return html(200, loginpage::done());
+        return call.respond(html(200, loginpage::done()));
     case Authenticator::LoginResult::WrongCredentials:
-        return html(401, loginpage::form(session, "Wrong e-mail address or password."));
+        return call.respond(
+            html(401, loginpage::form(session, "Wrong e-mail address or password.")));
     case Authenticator::LoginResult::TooManyAttempts:
-        return html(429,
-                    loginpage::form(session, "Too many attempts. Wait a moment and try again."));
+        return call.respond(
+            html(429, loginpage::form(session, "Too many attempts. Wait a moment and try again.")));
     case Authenticator::LoginResult::SessionExpired:
         break;
     }
-    return html(410, loginpage::form(
-                         "", "This sign-in link has expired. Start again from the mail window."));
+    call.respond(html(410, loginpage::form("", "This sign-in link has expired. Start again "
+                                               "from the mail window.")));
 }
 
-HttpResponse Router::appleVersion(const std::string& query) {
-    const auto fields = formFields(query);
+void Router::stylesheet(Call& call) {
+    call.respond({200, "text/css; charset=utf-8", loginpage::stylesheet(), {}});
+}
+
+void Router::appleVersion(Call& call) {
+    const auto fields = formFields(call.query);
     const auto current = fields.find("currentVersion");
     if (options_.releaseVersion && options_.releaseUrl &&
         (current == fields.end() || isNewer(*options_.releaseVersion, current->second))) {
-        return jsonResponse(200, {{"current_version", *options_.releaseVersion},
-                                  {"download_url", *options_.releaseUrl}});
+        return call.respond(jsonResponse(200, {{"current_version", *options_.releaseVersion},
+                                               {"download_url", *options_.releaseUrl}}));
     }
-    return jsonResponse(200, json::object());
+    call.respond(jsonResponse(200, json::object()));
 }
 
-HttpResponse Router::api(const std::string& route, const HttpRequest& request) {
-    const auto authorization = request.headers.find("authorization");
-    const std::string bearer = "Bearer ";
-    std::optional<std::string> email;
-    if (authorization != request.headers.end() && authorization->second.rfind(bearer, 0) == 0) {
-        email = auth_.accountForToken(authorization->second.substr(bearer.size()));
-    }
-    if (!email) {
-        return error(401, "missing or invalid access token");
-    }
-    const auto account = store_.account(*email);
-    if (!account) {
-        return error(401, "account no longer exists");
-    }
-    if (route == "/me") {
-        if (request.method != "GET") {
-            return error(405, "method not allowed");
-        }
-        return jsonResponse(200, {{"email", account->email}, {"name", account->name}});
-    }
-    if (request.method != "POST") {
-        return error(route == "/summarize" || route == "/response" || route == "/chat/start" ||
-                             route == "/chat/send" || route == "/create-training-data"
-                         ? 405
-                         : 404,
-                     "method not allowed or unknown route");
-    }
-    const std::optional<RequestBody> body = RequestBody::parse(request.body);
+void Router::me(Call& call) {
+    call.respond(jsonResponse(200, {{"email", call.account->email}, {"name", call.account->name}}));
+}
+
+void Router::summarize(Call& call) {
+    const auto body = texts<1>(call.request.body, {"content"});
     if (!body) {
-        return error(400, "the body must be a JSON object");
+        return call.respond(error(400, membersError({"content"})));
     }
-    try {
-        if (route == "/summarize") {
-            const auto content = body->text("content");
-            if (!content)
-                return error(400, "member 'content' must be a string");
-            return jsonResponse(200, {{"response", engine_.summarize(*content)}});
-        }
-        if (route == "/response") {
-            const auto content = body->text("content");
-            if (!content)
-                return error(400, "member 'content' must be a string");
-            return jsonResponse(200, {{"response", engine_.reply(*content, account->name)}});
-        }
-        if (route == "/chat/start") {
-            const auto content = body->text("email_content");
-            if (!content)
-                return error(400, "member 'email_content' must be a string");
-            const std::string assistant = "asst_" + secrets::randomHex(12);
-            const std::string thread = "thread_" + secrets::randomHex(16);
-            store_.addChat(thread, assistant, account->email, *content);
-            return jsonResponse(200,
-                                {{"response", {{"assistantId", assistant}, {"threadId", thread}}}});
-        }
-        if (route == "/chat/send") {
-            const auto assistant = body->text("assistantId");
-            const auto thread = body->text("threadId");
-            const auto content = body->text("content");
-            if (!assistant || !thread || !content) {
-                return error(400,
-                             "members 'assistantId', 'threadId' and 'content' must be strings");
-            }
-            const auto mail = store_.chatContent(*thread, *assistant, account->email);
-            if (!mail)
-                return error(404, "unknown chat");
-            std::string answer = engine_.chat(*mail, *content);
-            store_.addChatTurn(*thread, *content, answer);
-            return jsonResponse(200, {{"response", answer}});
-        }
-        if (route == "/create-training-data") {
-            const auto question = body->text("question");
-            const auto answer = body->text("answer");
-            if (!question || !answer) {
-                return error(400, "members 'question' and 'answer' must be strings");
-            }
-            store_.addTrainingPair({account->email, *question, *answer, clock_.now()});
-            return jsonResponse(200, {{"success", "Training data saved."}});
-        }
-    } catch (const EngineError& e) {
-        return error(502, "engine failed: " + e.message);
+    engine_.summarize((*body)[0], onEngine(call.respond, [](std::string text) {
+                          return jsonResponse(200, {{"response", std::move(text)}});
+                      }));
+}
+
+void Router::response(Call& call) {
+    const auto body = texts<1>(call.request.body, {"content"});
+    if (!body) {
+        return call.respond(error(400, membersError({"content"})));
     }
-    return error(404, "not found");
+    engine_.reply((*body)[0], call.account->name, onEngine(call.respond, [](std::string text) {
+                      return jsonResponse(200, {{"response", std::move(text)}});
+                  }));
+}
+
+void Router::chatStart(Call& call) {
+    const auto body = texts<1>(call.request.body, {"email_content"});
+    if (!body) {
+        return call.respond(error(400, membersError({"email_content"})));
+    }
+    const std::string assistant = "asst_" + secrets::randomHex(12);
+    const std::string thread = "thread_" + secrets::randomHex(16);
+    store_.addChat(thread, assistant, call.account->email, (*body)[0]);
+    call.respond(
+        jsonResponse(200, {{"response", {{"assistantId", assistant}, {"threadId", thread}}}}));
+}
+
+void Router::chatSend(Call& call) {
+    const auto body = texts<3>(call.request.body, {"assistantId", "threadId", "content"});
+    if (!body) {
+        return call.respond(error(400, membersError({"assistantId", "threadId", "content"})));
+    }
+    const auto& [assistant, thread, question] = *body;
+    const auto mail = store_.chatContent(thread, assistant, call.account->email);
+    if (!mail) {
+        return call.respond(error(404, "unknown chat"));
+    }
+    engine_.chat(*mail, question,
+                 onEngine(call.respond, [this, thread, question](std::string answer) {
+                     store_.addChatTurn(thread, question, answer);
+                     return jsonResponse(200, {{"response", std::move(answer)}});
+                 }));
+}
+
+void Router::trainingData(Call& call) {
+    const auto body = texts<2>(call.request.body, {"question", "answer"});
+    if (!body) {
+        return call.respond(error(400, membersError({"question", "answer"})));
+    }
+    store_.addTrainingPair({call.account->email, (*body)[0], (*body)[1], clock_.now()});
+    call.respond(jsonResponse(200, {{"success", "Training data saved."}}));
 }
 
 } // namespace backend

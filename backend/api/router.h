@@ -4,42 +4,91 @@
 #include "engine.h"
 #include "httpmessage.h"
 #include "store.h"
+#include "workpool.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace backend {
 
-/// What the router offers besides its services: the public URL and the newest release.
+/// What the router offers besides its services: where it is reached and the newest release.
 struct RouterOptions {
     std::string publicUrl;
+    /// Where the browser opens the sign-in page, when a loopback listener serves it apart.
+    std::optional<std::string> loginUrl;
     std::optional<std::string> releaseVersion;
     std::optional<std::string> releaseUrl;
+};
+
+/// Where the router's work runs: CPU work on `workers`; password checks, slow by design, on
+/// `hashing`, so that a burst of sign-ins cannot hold up the API.
+struct RouterThreads {
+    WorkPool& workers;
+    WorkPool& hashing;
 };
 
 /// Maps requests to the sign-in pages and the API routes.
 class Router {
 public:
-    Router(Store& store, Authenticator& auth, Engine& engine, const Clock& clock,
-           RouterOptions options);
+    using Log = std::function<void(const std::string&)>;
 
-    [[nodiscard]] HttpResponse handle(const HttpRequest& request);
+    Router(Store& store, Authenticator& auth, Engine& engine, const Clock& clock,
+           RouterThreads threads, RouterOptions options, Log log);
+
+    /// Which routes a listener offers: all of them, or only the sign-in page.
+    enum class Surface { All, LoginPage };
+    /// Answers through `respond`, from a worker thread; never blocks the caller.
+    void handle(HttpRequest request, Respond respond, Surface surface = Surface::All);
     /// The request's path for the access log, with session ids and queries left out.
     [[nodiscard]] static std::string logPath(const std::string& target);
 
 private:
-    HttpResponse api(const std::string& path, const HttpRequest& request);
-    HttpResponse sessionRequest(const std::string& id);
-    HttpResponse loginPage(const std::string& query);
-    HttpResponse loginSubmit(const std::string& body);
-    HttpResponse appleVersion(const std::string& query);
+    struct Call {
+        HttpRequest request;
+        std::string path;
+        std::string query;
+        std::optional<Account> account;
+        Respond respond;
+    };
+    struct Route {
+        std::string_view method;
+        std::string_view path;
+        enum class Match { Exact, Prefix } match;
+        enum class Access { Public, Token } access;
+        enum class Runs { Workers, Hashing } runs;
+        Surface surface;
+        void (Router::*handler)(Call&);
+    };
+    static const std::vector<Route>& routes();
+
+    void run(const Route& route, Call& call);
+    /// Calls `done` with the engine's text on a worker thread, or answers the engine's failure.
+    Engine::Done onEngine(Respond respond, std::function<HttpResponse(std::string)> done);
+    void guarded(const Respond& respond, const std::function<void()>& work);
+
+    void health(Call& call);
+    void sessionRequest(Call& call);
+    void loginPage(Call& call);
+    void loginSubmit(Call& call);
+    void stylesheet(Call& call);
+    void appleVersion(Call& call);
+    void me(Call& call);
+    void summarize(Call& call);
+    void response(Call& call);
+    void chatStart(Call& call);
+    void chatSend(Call& call);
+    void trainingData(Call& call);
 
     Store& store_;
     Authenticator& auth_;
     Engine& engine_;
     const Clock& clock_;
+    RouterThreads threads_;
     RouterOptions options_;
+    Log log_;
 };
 
 } // namespace backend

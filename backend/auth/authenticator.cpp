@@ -1,21 +1,11 @@
 #include "authenticator.h"
 
-#include <algorithm>
+#include "backoff.h"
 
 namespace backend {
 namespace {
 
 constexpr std::int64_t freeAttempts = 3;
-constexpr std::int64_t maxLockSeconds = 900;
-
-std::int64_t lockSeconds(std::int64_t failures) {
-    const std::int64_t over = failures + 1 - freeAttempts;
-    if (over < 0) {
-        return 0;
-    }
-    return std::min<std::int64_t>(maxLockSeconds,
-                                  std::int64_t{1} << std::min<std::int64_t>(over, 10));
-}
 
 } // namespace
 
@@ -34,22 +24,29 @@ std::string Authenticator::createSession() {
 
 Authenticator::LoginResult Authenticator::login(const std::string& sessionId,
                                                 const std::string& email,
-                                                const std::string& password) {
+                                                const std::string& password,
+                                                const std::string& clientAddress) {
     const std::string idHash = secrets::sha256Hex(sessionId);
     if (store_.sessionState(idHash, clock_.now()) != Store::SessionState::Pending) {
         return LoginResult::SessionExpired;
+    }
+    if (addresses_.locked(clientAddress, clock_.now())) {
+        return LoginResult::TooManyAttempts;
     }
     const auto account = store_.account(email);
     if (!account) {
         // Unknown addresses cost as much time as known ones.
         (void)secrets::verifyPassword(password, dummyHash_);
+        addresses_.recordFailure(clientAddress, clock_.now());
         return LoginResult::WrongCredentials;
     }
     if (account->lockedUntil > clock_.now()) {
         return LoginResult::TooManyAttempts;
     }
     if (!secrets::verifyPassword(password, account->passwordHash)) {
-        store_.recordLoginFailure(email, clock_.now() + lockSeconds(account->failedLogins));
+        store_.recordLoginFailure(email,
+                                  clock_.now() + lockSeconds(account->failedLogins, freeAttempts));
+        addresses_.recordFailure(clientAddress, clock_.now());
         return LoginResult::WrongCredentials;
     }
     store_.clearLoginFailures(email);

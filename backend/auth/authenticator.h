@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressthrottle.h"
 #include "clock.h"
 #include "secrets.h"
 #include "store.h"
@@ -20,10 +21,10 @@ public:
     [[nodiscard]] std::string createSession();
 
     enum class LoginResult { SignedIn, WrongCredentials, TooManyAttempts, SessionExpired };
-    /// Signs the session in when the password is right; wrong passwords lock the account
-    /// for a time that doubles with each further failure.
+    /// Signs the session in when the password is right; wrong passwords lock the account,
+    /// and the client's address, for a time that doubles with each further failure.
     [[nodiscard]] LoginResult login(const std::string& sessionId, const std::string& email,
-                                    const std::string& password);
+                                    const std::string& password, const std::string& clientAddress);
 
     enum class PollState { Unknown, Pending, Issued };
     struct PollResult {
@@ -44,6 +45,7 @@ private:
     const Clock& clock_;
     secrets::ScryptCost cost_;
     std::string dummyHash_;
+    AddressThrottle addresses_;
 };
 
 } // namespace backend

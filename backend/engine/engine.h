@@ -1,24 +1,41 @@
 #pragma once
 
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <variant>
 
 namespace backend {
 
-/// A failure of an engine that the caller reports to the client as a bad gateway.
-struct EngineError {
-    std::string message;
+/// A failure of an engine: the caller reports `Failed` as a bad gateway and `Busy` as a
+/// temporary refusal.
+class EngineError : public std::runtime_error {
+public:
+    enum class Kind { Failed, Busy };
+    explicit EngineError(const std::string& message, Kind kind = Kind::Failed)
+        : std::runtime_error(message)
+        , kind_(kind) {}
+    [[nodiscard]] Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
 };
 
-/// Produces summaries, replies and chat answers for a mail message.
+/// The text an engine produced, or why it produced none.
+using EngineResult = std::variant<std::string, EngineError>;
+
+/// Produces summaries, replies and chat answers for a mail message. Each call completes by
+/// calling `done` once, on the calling thread or later on an I/O thread; it never blocks on
+/// a remote server.
 class Engine {
 public:
+    using Done = std::function<void(EngineResult)>;
+
     virtual ~Engine() = default;
-    [[nodiscard]] virtual std::string summarize(const std::string& mail) = 0;
+    virtual void summarize(const std::string& mail, Done done) = 0;
     /// A reply to `mail` signed with `userName`.
-    [[nodiscard]] virtual std::string reply(const std::string& mail,
-                                            const std::string& userName) = 0;
-    [[nodiscard]] virtual std::string chat(const std::string& mail,
-                                           const std::string& question) = 0;
+    virtual void reply(const std::string& mail, const std::string& userName, Done done) = 0;
+    virtual void chat(const std::string& mail, const std::string& question, Done done) = 0;
 };
 
 } // namespace backend

@@ -1,6 +1,7 @@
 #include "extractiveengine.h"
 
 #include "mailsentences.h"
+#include "phrases.h"
 #include "replypoints.h"
 #include "wordindex.h"
 
@@ -35,7 +36,7 @@ std::vector<double> scores(const WordIndex& index, std::size_t count) {
 std::string ExtractiveEngine::summarize(const std::string& mail) {
     const MailSentences sentences(mail);
     if (sentences.empty()) {
-        return "The message has no text to summarize.";
+        return std::string(phrasesFor(sentences.language()).noText);
     }
     const std::vector<double> score = scores(WordIndex(sentences), sentences.size());
     std::vector<std::size_t> order(sentences.size());
@@ -60,23 +61,29 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
 std::string ExtractiveEngine::reply(const std::string& mail, const std::string& userName) {
     const MailSentences sentences(mail);
     const std::vector<ReplyPoint> points = replyPoints(sentences, WordIndex(sentences));
+    const Phrases& say = phrasesFor(sentences.language());
     std::string text =
-        sentences.sender().empty() ? "Hello,\n\n" : "Hi " + sentences.sender() + ",\n\n";
-    text += "Thank you for your message.";
+        sentences.sender().empty()
+            ? std::string(say.greetAnyone)
+            : std::string(say.greetNamed) + std::string(sentences.senderFirstName()) + ",";
+    text += "\n\n";
+    text += say.thanks;
     if (points.empty()) {
-        text += " I have read it and will come back to you if anything is needed.";
+        text += ' ';
+        text += say.nothingAsked;
     } else {
-        text += " Point by point:\n";
+        // One answer for each question and request, in the message's order.
+        text += '\n';
         for (std::size_t i = 0; i < points.size(); ++i) {
             text += '\n';
             text += std::to_string(i + 1);
-            text += ". You asked: \"";
-            text += points[i].asked;
-            text += "\"\n   ";
+            text += ". ";
             text += points[i].answer;
         }
     }
-    text += "\n\nBest regards,\n" + (userName.empty() ? std::string("Me") : userName);
+    text += "\n\n";
+    text += say.closing;
+    text += '\n' + (userName.empty() ? std::string("Me") : userName);
     return text;
 }
 
@@ -104,10 +111,11 @@ std::string ExtractiveEngine::chat(const std::string& mail, const std::string& q
             best = i;
         }
     }
+    const Phrases& say = phrasesFor(sentences.language());
     if (best == sentences.size()) {
-        return "The message does not say anything about that.";
+        return std::string(say.notMentioned);
     }
-    return "The message says: \"" + std::string(sentences[best]) + "\"";
+    return std::string(say.messageSays) + "\"" + std::string(sentences[best]) + "\"";
 }
 
 } // namespace backend

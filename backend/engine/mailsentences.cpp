@@ -1,26 +1,24 @@
 #include "mailsentences.h"
 
 #include "mailtext.h"
+#include "phrases.h"
 
 #include <algorithm>
 
 namespace backend {
 namespace {
 
-bool startsWithAny(std::string_view line, std::initializer_list<std::string_view> prefixes) {
+bool startsWithAny(std::string_view line, const std::vector<std::string_view>& prefixes) {
     return std::any_of(prefixes.begin(), prefixes.end(),
                        [&](std::string_view p) { return line.starts_with(p); });
 }
 
 bool isGreeting(std::string_view line) {
-    return line.size() < 60 &&
-           startsWithAny(line, {"Hi", "Hello", "Dear", "Hey", "Good morning", "Good afternoon"});
+    return line.size() < 60 && startsWithAny(line, greetingOpenings());
 }
 
 bool isSignOff(std::string_view line) {
-    return line.size() < 40 &&
-           startsWithAny(line, {"Thanks", "Thank you", "Best", "Regards", "Kind regards", "Cheers",
-                                "Sincerely", "Many thanks", "All the best"});
+    return line.size() < 40 && startsWithAny(line, signOffOpenings());
 }
 
 std::size_t lineEnd(std::string_view text, std::size_t start) {
@@ -30,7 +28,8 @@ std::size_t lineEnd(std::string_view text, std::size_t start) {
 } // namespace
 
 MailSentences::MailSentences(const std::string& mail)
-    : text_(mailText(mail)) {
+    : text_(mailText(mail))
+    , language_(detectLanguage(text_)) {
     const std::string_view text = text_;
     const auto line = [&](std::size_t start) {
         return text.substr(start, lineEnd(text, start) - start);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "language.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +23,12 @@ public:
         return std::string_view(text_).substr(spans_[i].start, spans_[i].length);
     }
     [[nodiscard]] const std::string& sender() const { return sender_; }
+    /// The first word of the sender's name, as a reply greets them.
+    [[nodiscard]] std::string_view senderFirstName() const {
+        return std::string_view(sender_).substr(0, sender_.find(' '));
+    }
+    /// The language of the mail's own text.
+    [[nodiscard]] Language language() const { return language_; }
 
 private:
     // 32-bit offsets halve the spans of long mails; request bodies are capped far below 4 GiB.
@@ -34,6 +42,7 @@ private:
     // The mail's text, with the line breaks inside each paragraph turned into spaces so that
     // every sentence is one piece of it. Offsets stay valid when the object moves.
     std::string text_;
+    Language language_;
     std::vector<Span> spans_;
     std::string sender_;
 };

@@ -19,10 +19,45 @@ void initGMime() {
     std::call_once(once, [] { g_mime_init(); });
 }
 
+// A whole message, headers included: every line up to the first blank one is a header field
+// or its continuation, and among them are two fields that a message's head carries.
+bool isWholeMessage(std::string_view text) {
+    static constexpr std::string_view known[] = {
+        "mime-version:", "content-type:", "from:", "subject:", "date:", "message-id:"};
+    int fields = 0;
+    int knownFields = 0;
+    bool complete = false;
+    forEachLine(text, [&](std::string_view line) {
+        if (line.empty()) {
+            complete = true;
+            return false;
+        }
+        if (line.front() == ' ' || line.front() == '\t') {
+            return fields > 0;
+        }
+        const std::size_t colon = line.find(':');
+        if (colon == 0 || colon == std::string_view::npos ||
+            line.substr(0, colon).find_first_of(" \t") != std::string_view::npos) {
+            fields = 0;
+            return false;
+        }
+        std::string name(line.substr(0, colon + 1));
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        knownFields += std::find(std::begin(known), std::end(known), name) != std::end(known);
+        ++fields;
+        return true;
+    });
+    return complete && knownFields >= 2;
+}
+
 // The client strips the message's own headers, so a multipart body arrives without the
 // Content-Type that names its boundary; the first delimiter line gives it back. Plain UTF-8
 // text needs no MIME parsing: then there is no message, and the caller keeps the body.
 std::optional<std::string> withHeaders(const std::string& body) {
+    if (isWholeMessage(body)) {
+        return body;
+    }
     std::size_t start = body.find_first_not_of("\r\n \t");
     if (start != std::string::npos && body.compare(start, 2, "--") == 0) {
         const std::size_t end = body.find_first_of("\r\n", start);

@@ -1,5 +1,7 @@
 #include "replypoints.h"
 
+#include "phrases.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -26,11 +28,13 @@ bool isQuestion(std::string_view s) {
 }
 
 bool isRequest(std::string_view s) {
-    static const char* starts[] = {"Please",    "Kindly",  "Let me know", "Send",
-                                   "Could you", "Can you", "Would you"};
-    return std::any_of(std::begin(starts), std::end(starts),
-                       [&](auto p) { return s.rfind(p, 0) == 0; }) ||
-           s.find(" please ") != std::string_view::npos;
+    static const std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
+                                              " por favor", " per favore",      " alsjeblieft"};
+    const auto& starts = requestOpenings();
+    return std::any_of(starts.begin(), starts.end(),
+                       [&](std::string_view p) { return s.starts_with(p); }) ||
+           std::any_of(std::begin(inside), std::end(inside),
+                       [&](std::string_view p) { return s.find(p) != std::string_view::npos; });
 }
 
 // Drops a leading "please", a trailing ", please" and the closing punctuation.
@@ -192,6 +196,18 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
         }
     }
     std::vector<ReplyPoint> points;
+    if (sentences.language() != Language::English) {
+        // The commitments and the matching of statements know English words only.
+        const Phrases& say = phrasesFor(sentences.language());
+        for (std::size_t i = 0; i < sentences.size(); ++i) {
+            if (asked[i]) {
+                points.push_back(
+                    {std::string(sentences[i]),
+                     std::string(isQuestion(sentences[i]) ? say.willCheck : say.willDo)});
+            }
+        }
+        return points;
+    }
     std::vector<std::size_t> shared(sentences.size(), 0);
     std::vector<std::size_t> seenIn(index.size(), sentences.size());
     for (std::size_t i = 0; i < sentences.size(); ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -13,6 +14,8 @@ struct HttpRequest {
     std::string target;
     std::map<std::string, std::string> headers;
     std::string body;
+    /// The peer's IP address as text.
+    std::string clientAddress;
 };
 
 /// A response from a route.
@@ -22,5 +25,8 @@ struct HttpResponse {
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
 };
+
+/// Sends the answer to a request; called once, from any thread.
+using Respond = std::function<void(HttpResponse)>;
 
 } // namespace backend

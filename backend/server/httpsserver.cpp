@@ -5,10 +5,10 @@
 #include <atomic>
 #include <boost/asio/post.hpp>
 #include <boost/asio/strand.hpp>
-#include <boost/asio/thread_pool.hpp>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
 namespace backend {
 namespace {
@@ -17,73 +17,127 @@ constexpr std::uint32_t headerLimit = 16 * 1024;
 // Beast reads as much as the buffer has room for, and at least 512 bytes. Room for one whole
 // TLS record lets a 20 KB body arrive in two reads instead of forty.
 constexpr std::size_t tlsRecordSize = 16 * 1024;
+// How long the rest of a refused request is read and dropped before the connection closes.
+constexpr std::chrono::milliseconds drainTime{1000};
 
-struct Shared {
-    ServerOptions options;
-    HttpsServer::Handler handler;
-    HttpsServer::Log log;
-    asio::thread_pool workers;
-    std::atomic<std::size_t> connections{0};
+HttpResponse errorResponse(int status, const std::string& message) {
+    return {status, "application/json", "{\"error\":\"" + message + "\"}", {}};
+}
 
-    Shared(ServerOptions o, HttpsServer::Handler h, HttpsServer::Log l)
-        : options(std::move(o))
-        , handler(std::move(h))
-        , log(std::move(l))
-        , workers(options.workerThreads) {}
+class ConnectionBase {
+public:
+    virtual ~ConnectionBase() = default;
+    virtual void closeNow() = 0;
 };
 
-class Connection : public std::enable_shared_from_this<Connection> {
+} // namespace
+
+struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
+    EventLoop& loop;
+    ServerOptions options;
+    Log log;
+    Handler handler;
+    asio::ssl::context tls{asio::ssl::context::tls_server};
+    tcp::acceptor acceptor;
+    std::atomic<bool> stopping = false;
+    std::atomic<std::size_t> connections = 0;
+    std::atomic<std::size_t> inFlight = 0;
+    std::mutex mutex;
+    std::map<ConnectionBase*, std::weak_ptr<ConnectionBase>> open;
+
+    Impl(EventLoop& l, ServerOptions o, Log lg)
+        : loop(l)
+        , options(std::move(o))
+        , log(std::move(lg))
+        , acceptor(asio::make_strand(loop.context())) {}
+
+    void accept();
+};
+
+namespace {
+
+using Shared = HttpsServer::Impl;
+
+template <typename Stream>
+class Connection : public ConnectionBase, public std::enable_shared_from_this<Connection<Stream>> {
 public:
-    Connection(tcp::socket socket, asio::ssl::context& tls, Shared& shared)
-        : stream_(std::move(socket), tls)
-        , shared_(shared) {
-        ++shared_.connections;
+    Connection(Stream stream, std::shared_ptr<Shared> shared, std::string clientAddress)
+        : stream_(std::move(stream))
+        , shared_(std::move(shared))
+        , clientAddress_(std::move(clientAddress)) {
+        ++shared_->connections;
         buffer_.reserve(tlsRecordSize);
     }
-    ~Connection() { --shared_.connections; }
+    ~Connection() override {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->open.erase(this);
+        --shared_->connections;
+    }
 
     void start() {
-        beast::get_lowest_layer(stream_).expires_after(shared_.options.readTimeout);
-        stream_.async_handshake(asio::ssl::stream_base::server,
-                                [self = shared_from_this()](beast::error_code ec) {
-                                    if (!ec) {
-                                        self->read();
-                                    }
-                                });
+        {
+            const std::lock_guard lock(shared_->mutex);
+            shared_->open.emplace(this, this->shared_from_this());
+        }
+        lowest().expires_after(shared_->options.readTimeout);
+        if constexpr (std::is_same_v<Stream, beast::tcp_stream>) {
+            read();
+        } else {
+            stream_.async_handshake(asio::ssl::stream_base::server,
+                                    [self = this->shared_from_this()](beast::error_code ec) {
+                                        if (!ec) {
+                                            self->read();
+                                        }
+                                    });
+        }
+    }
+
+    void closeNow() override {
+        asio::post(stream_.get_executor(), [self = this->shared_from_this()] {
+            beast::error_code ignored;
+            self->lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+            self->lowest().close();
+        });
     }
 
 private:
+    enum class Close { No, Yes, AfterDrain };
+
+    beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
+
     void read() {
         parser_.emplace();
         parser_->header_limit(headerLimit);
-        parser_->body_limit(shared_.options.bodyLimit);
+        parser_->body_limit(shared_->options.bodyLimit);
         buffer_.consume(buffer_.size());
         // The idle deadline covers the wait for a request's first byte; after that the read
         // deadline would be tighter, but one deadline per request keeps this simple and safe.
-        beast::get_lowest_layer(stream_).expires_after(keptAlive_ ? shared_.options.idleTimeout
-                                                                  : shared_.options.readTimeout);
-        http::async_read(
-            stream_, buffer_, *parser_,
-            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onRead(ec); });
+        lowest().expires_after(keptAlive_ ? shared_->options.idleTimeout
+                                          : shared_->options.readTimeout);
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                             self->onRead(ec);
+                         });
     }
 
     void onRead(beast::error_code ec) {
         if (ec == http::error::body_limit) {
-            reply(errorResponse(413, "request body too large"), Close::AfterDrain);
-            return;
+            return reply(errorResponse(413, "request body too large"), Close::AfterDrain);
         }
         if (ec == http::error::header_limit) {
-            reply(errorResponse(431, "request headers too large"), Close::AfterDrain);
-            return;
+            return reply(errorResponse(431, "request headers too large"), Close::AfterDrain);
         }
         if (ec == http::error::end_of_stream || ec == beast::error::timeout ||
             ec == asio::ssl::error::stream_truncated || ec == asio::error::eof ||
-            ec == asio::error::connection_reset || ec == asio::error::operation_aborted) {
+            ec == asio::error::connection_reset || ec == asio::error::operation_aborted ||
+            ec == asio::error::bad_descriptor) {
             return close();
         }
         if (ec) {
-            reply(errorResponse(400, "malformed request"), Close::AfterDrain);
-            return;
+            return reply(errorResponse(400, "malformed request"), Close::AfterDrain);
+        }
+        if (shared_->stopping) {
+            return close();
         }
         auto message = parser_->release();
         HttpRequest request;
@@ -97,30 +151,36 @@ private:
             request.headers[name] = std::string(field.value());
         }
         request.body = std::move(message.body());
-        const Close close = message.keep_alive() ? Close::No : Close::Yes;
-        asio::post(shared_.workers,
-                   [self = shared_from_this(), request = std::move(request), close]() mutable {
-                       HttpResponse response;
-                       try {
-                           response = self->shared_.handler(request);
-                       } catch (const std::exception& e) {
-                           self->shared_.log(std::string("internal error: ") + e.what());
-                           response = errorResponse(500, "internal error");
-                       }
-                       asio::post(self->stream_.get_executor(),
-                                  [self, response = std::move(response), close]() mutable {
-                                      self->reply(std::move(response), close);
-                                  });
-                   });
+        request.clientAddress = clientAddress_;
+        dispatch(std::move(request), message.keep_alive() ? Close::No : Close::Yes);
     }
 
-    enum class Close { No, Yes, AfterDrain };
-
-    static HttpResponse errorResponse(int status, const std::string& message) {
-        return {status, "application/json", "{\"error\":\"" + message + "\"}", {}};
+    void dispatch(HttpRequest request, Close close) {
+        ++shared_->inFlight;
+        auto answered = std::make_shared<std::atomic<bool>>(false);
+        Respond respond = [self = this->shared_from_this(), close,
+                           answered](HttpResponse response) {
+            if (answered->exchange(true)) {
+                return;
+            }
+            asio::post(self->stream_.get_executor(),
+                       [self, response = std::move(response), close]() mutable {
+                           self->reply(std::move(response), close, true);
+                       });
+        };
+        // Nothing a handler throws may end the process or leave the client without an answer.
+        try {
+            shared_->handler(std::move(request), respond);
+        } catch (const std::exception& e) {
+            shared_->log(std::string("internal error: ") + e.what());
+            respond(errorResponse(500, "internal error"));
+        } catch (...) {
+            shared_->log("internal error: an exception of unknown type");
+            respond(errorResponse(500, "internal error"));
+        }
     }
 
-    void reply(HttpResponse response, Close close) {
+    void reply(HttpResponse response, Close close, bool counted = false) {
         auto message = std::make_shared<http::response<http::string_body>>();
         message->version(11);
         message->result(static_cast<unsigned>(response.status));
@@ -130,53 +190,65 @@ private:
             message->set(name, value);
         }
         message->body() = std::move(response.body);
+        if (shared_->stopping && close == Close::No) {
+            close = Close::Yes;
+        }
         message->keep_alive(close == Close::No);
         message->prepare_payload();
-        beast::get_lowest_layer(stream_).expires_after(shared_.options.readTimeout);
-        http::async_write(
-            stream_, *message,
-            [self = shared_from_this(), message, close](beast::error_code ec, std::size_t) {
-                if (ec || close == Close::Yes) {
-                    return self->close();
-                }
-                self->keptAlive_ = true;
-                self->read();
-            });
+        lowest().expires_after(shared_->options.readTimeout);
+        http::async_write(stream_, *message,
+                          [self = this->shared_from_this(), message, close,
+                           counted](beast::error_code ec, std::size_t) {
+                              if (counted) {
+                                  --self->shared_->inFlight;
+                              }
+                              if (ec || close == Close::Yes) {
+                                  return self->close();
+                              }
+                              if (close == Close::AfterDrain) {
+                                  return self->drain(0);
+                              }
+                              self->keptAlive_ = true;
+                              self->read();
+                          });
     }
 
     // Closing a socket with unread input resets the connection, and the client may lose the
-    // error answer it has not read yet; so the rest of a refused request is read and dropped,
-    // bounded in time and size.
+    // answer it has not read yet; so the rest of a refused request is read and dropped,
+    // bounded in time and size, and never taken for further requests.
     void drain(std::size_t drained) {
         if (drained == 0) {
-            beast::get_lowest_layer(stream_).expires_after(std::chrono::seconds(1));
+            lowest().expires_after(std::min(drainTime, shared_->options.readTimeout));
         }
-        if (drained > 4 * shared_.options.bodyLimit) {
+        if (drained > 4 * shared_->options.bodyLimit) {
             return close();
         }
         buffer_.consume(buffer_.size());
         stream_.async_read_some(
             buffer_.prepare(tlsRecordSize),
-            [self = shared_from_this(), drained](beast::error_code ec, std::size_t n) {
+            [self = this->shared_from_this(), drained](beast::error_code ec, std::size_t n) {
                 if (ec) {
-                    beast::error_code ignored;
-                    beast::get_lowest_layer(self->stream_).socket().close(ignored);
-                    return;
+                    return self->close();
                 }
                 self->drain(drained + n);
             });
     }
 
     void close() {
-        beast::get_lowest_layer(stream_).expires_after(std::chrono::seconds(2));
-        stream_.async_shutdown([self = shared_from_this()](beast::error_code) {
+        if constexpr (std::is_same_v<Stream, beast::tcp_stream>) {
             beast::error_code ignored;
-            beast::get_lowest_layer(self->stream_).socket().close(ignored);
-        });
+            lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+            lowest().close();
+        } else {
+            lowest().expires_after(std::chrono::seconds(2));
+            stream_.async_shutdown(
+                [self = this->shared_from_this()](beast::error_code) { self->lowest().close(); });
+        }
     }
 
-    beast::ssl_stream<beast::tcp_stream> stream_;
-    Shared& shared_;
+    Stream stream_;
+    std::shared_ptr<Shared> shared_;
+    std::string clientAddress_;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     bool keptAlive_ = false;
@@ -184,78 +256,94 @@ private:
 
 } // namespace
 
-struct HttpsServer::Impl {
-    Shared shared;
-    asio::io_context io;
-    asio::ssl::context tls{asio::ssl::context::tls_server};
-    tcp::acceptor acceptor{asio::make_strand(io)};
-    std::vector<std::thread> threads;
-
-    Impl(ServerOptions options, Handler handler, Log log)
-        : shared(std::move(options), std::move(handler), std::move(log)) {}
-
-    void accept() {
-        acceptor.async_accept(
-            asio::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
-                if (ec == asio::error::operation_aborted) {
-                    return;
-                }
-                if (!ec) {
-                    if (shared.connections.load() >= shared.options.maxConnections) {
-                        beast::error_code ignored;
-                        socket.close(ignored);
+void HttpsServer::Impl::accept() {
+    acceptor.async_accept(
+        asio::make_strand(loop.context()),
+        [self = shared_from_this()](beast::error_code ec, tcp::socket socket) {
+            if (ec == asio::error::operation_aborted || self->stopping) {
+                return;
+            }
+            if (!ec) {
+                if (self->connections.load() >= self->options.maxConnections) {
+                    beast::error_code ignored;
+                    socket.close(ignored);
+                } else {
+                    socket.set_option(tcp::no_delay(true), ec);
+                    const auto peer = socket.remote_endpoint(ec);
+                    std::string address = ec ? "" : peer.address().to_string();
+                    if (self->options.transport == ServerOptions::Transport::Plain) {
+                        std::make_shared<Connection<beast::tcp_stream>>(
+                            beast::tcp_stream(std::move(socket)), self, std::move(address))
+                            ->start();
                     } else {
-                        socket.set_option(tcp::no_delay(true), ec);
-                        std::make_shared<Connection>(std::move(socket), tls, shared)->start();
+                        using TlsStream = beast::ssl_stream<beast::tcp_stream>;
+                        std::make_shared<Connection<TlsStream>>(
+                            TlsStream(std::move(socket), self->tls), self, std::move(address))
+                            ->start();
                     }
                 }
-                accept();
-            });
-    }
-};
+            }
+            self->accept();
+        });
+}
 
-HttpsServer::HttpsServer(ServerOptions options, Handler handler, Log log)
-    : impl_(std::make_unique<Impl>(std::move(options), std::move(handler), std::move(log))) {}
+HttpsServer::HttpsServer(EventLoop& loop, ServerOptions options, Log log)
+    : impl_(std::make_shared<Impl>(loop, std::move(options), std::move(log))) {}
 
 HttpsServer::~HttpsServer() {
     stop();
 }
 
-std::uint16_t HttpsServer::start() {
-    auto& tls = impl_->tls;
-    tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
-                    asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
-                    asio::ssl::context::no_tlsv1_1);
-    tls.use_certificate_chain(asio::buffer(impl_->shared.options.certificatePem));
-    tls.use_private_key(asio::buffer(impl_->shared.options.keyPem), asio::ssl::context::pem);
-    const tcp::endpoint endpoint(asio::ip::make_address(impl_->shared.options.address),
-                                 impl_->shared.options.port);
+std::uint16_t HttpsServer::bind() {
+    if (impl_->options.transport == ServerOptions::Transport::Tls) {
+        auto& tls = impl_->tls;
+        tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                        asio::ssl::context::no_tlsv1_1);
+        tls.use_certificate_chain(asio::buffer(impl_->options.certificatePem));
+        tls.use_private_key(asio::buffer(impl_->options.keyPem), asio::ssl::context::pem);
+    }
+    const tcp::endpoint endpoint(asio::ip::make_address(impl_->options.address),
+                                 impl_->options.port);
     auto& acceptor = impl_->acceptor;
     acceptor.open(endpoint.protocol());
     acceptor.set_option(asio::socket_base::reuse_address(true));
     acceptor.bind(endpoint);
     acceptor.listen(asio::socket_base::max_listen_connections);
-    impl_->accept();
-    for (int i = 0; i < 2; ++i) {
-        impl_->threads.emplace_back([this] { impl_->io.run(); });
-    }
     return acceptor.local_endpoint().port();
 }
 
-void HttpsServer::stop() {
-    if (impl_->threads.empty()) {
+void HttpsServer::start(Handler handler) {
+    impl_->handler = std::move(handler);
+    asio::post(impl_->acceptor.get_executor(), [impl = impl_] { impl->accept(); });
+}
+
+void HttpsServer::stop(std::chrono::milliseconds grace) {
+    if (impl_->stopping.exchange(true)) {
         return;
     }
-    asio::post(impl_->acceptor.get_executor(), [this] {
+    asio::post(impl_->acceptor.get_executor(), [impl = impl_] {
         beast::error_code ignored;
-        impl_->acceptor.close(ignored);
+        impl->acceptor.close(ignored);
     });
-    impl_->io.stop();
-    for (auto& thread : impl_->threads) {
-        thread.join();
+    // Answers in flight are written before their connections close; the wait is in real time
+    // because it waits on real clients and engines.
+    const auto until = std::chrono::steady_clock::now() + grace;
+    while (impl_->inFlight.load() > 0 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    impl_->threads.clear();
-    impl_->shared.workers.join();
+    std::vector<std::shared_ptr<ConnectionBase>> open;
+    {
+        const std::lock_guard lock(impl_->mutex);
+        for (const auto& [raw, weak] : impl_->open) {
+            if (auto connection = weak.lock()) {
+                open.push_back(std::move(connection));
+            }
+        }
+    }
+    for (const auto& connection : open) {
+        connection->closeNow();
+    }
 }
 
 } // namespace backend

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "eventloop.h"
 #include "httpmessage.h"
 
 #include <chrono>
@@ -10,38 +11,46 @@
 
 namespace backend {
 
-/// Limits and TLS material of the HTTPS server.
+/// Limits and TLS material of the server.
 struct ServerOptions {
     std::string address = "127.0.0.1";
     std::uint16_t port = 8443;
+    /// Plain HTTP serves only the browser's sign-in on loopback; everything else is TLS.
+    enum class Transport { Tls, Plain } transport = Transport::Tls;
     std::string certificatePem;
     std::string keyPem;
-    std::chrono::seconds readTimeout{15};
-    std::chrono::seconds idleTimeout{60};
+    std::chrono::milliseconds readTimeout{15000};
+    std::chrono::milliseconds idleTimeout{60000};
     std::size_t maxConnections = 2048;
     std::size_t bodyLimit = 1 << 20;
-    std::size_t workerThreads = 4;
 };
 
-/// An HTTPS/1.1 server that hands each request to `handler` on a worker thread.
+/// An HTTP/1.1 server, over TLS unless told otherwise, on a shared event loop. The handler
+/// runs on an I/O thread and must not block: it answers through `Respond`, at once or later
+/// from any thread.
 class HttpsServer {
 public:
-    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+    using Handler = std::function<void(HttpRequest, Respond)>;
     using Log = std::function<void(const std::string&)>;
 
-    HttpsServer(ServerOptions options, Handler handler, Log log);
+    HttpsServer(EventLoop& loop, ServerOptions options, Log log);
+    /// Stops with no grace.
     ~HttpsServer();
     HttpsServer(const HttpsServer&) = delete;
     HttpsServer& operator=(const HttpsServer&) = delete;
 
-    /// Binds and starts serving; returns the bound port (useful with port 0).
-    std::uint16_t start();
-    /// Stops accepting, closes connections and joins the threads.
-    void stop();
+    /// Binds and listens, but accepts nothing yet; returns the bound port (useful with port 0).
+    std::uint16_t bind();
+    /// Accepts connections and hands each request to `handler`.
+    void start(Handler handler);
+    /// Stops accepting and reading new requests, waits up to `grace` for the answers in
+    /// flight, then closes every connection.
+    void stop(std::chrono::milliseconds grace = std::chrono::milliseconds(0));
+
+    struct Impl;
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<Impl> impl_;
 };
 
 } // namespace backend

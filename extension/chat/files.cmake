@@ -1,2 +1,2 @@
 set(CHAT_SOURCES)
-set(CHAT_QML)
+set(CHAT_QML chat/ChatView.qml)

@@ -15,9 +15,11 @@ AbstractButton {
 
     readonly property bool filled: backgroundColor.a > 0
     readonly property color contentColor: filled ? "white" : ColorScheme.primary
+    readonly property real horizontalInset: borderColor.a > 0 ? 27.5 : 8
+    readonly property real pillWidth: 16 + row.spacing + title.implicitWidth + 2 * horizontalInset
 
     Layout.fillWidth: true
-    implicitWidth: pill.width
+    implicitWidth: pillWidth
     implicitHeight: pill.height
     padding: 0
     opacity: pressed ? 0.7 : 1
@@ -34,7 +36,7 @@ AbstractButton {
         Rectangle {
             id: pill
             anchors.centerIn: parent
-            width: Math.min(parent.width, row.implicitWidth + 2 * (control.borderColor.a > 0 ? 27.5 : 8))
+            width: Math.min(parent.width, control.pillWidth)
             height: row.implicitHeight + 16
             radius: 20
             color: control.backgroundColor
@@ -52,7 +54,10 @@ AbstractButton {
                     color: control.contentColor
                 }
                 Label {
+                    id: title
                     anchors.verticalCenter: parent.verticalCenter
+                    width: Math.min(implicitWidth, pill.width - 2 * control.horizontalInset - 16 - row.spacing)
+                    elide: Text.ElideRight
                     text: control.label
                     textFormat: Text.PlainText
                     color: control.contentColor

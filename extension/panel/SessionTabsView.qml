@@ -46,10 +46,11 @@ ScreenItem {
 
         Behavior on opacity { NumberAnimation { duration: 200 } }
 
-        Rectangle {
-            objectName: "sessionPanel"
+        SessionModalView {
             anchors.fill: parent
-            color: ColorScheme.controlBackground
+            buttonStateManager: root.viewState.buttonStateManager
+            summarizeStateManager: root.viewState.summarizeStateManager
+            showDeveloperMenu: root.viewState.showDeveloperMenu
         }
     }
 

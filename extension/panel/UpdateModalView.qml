@@ -14,50 +14,9 @@ Item {
         anchors.fill: parent
         spacing: 8
 
-        RowLayout {
-            objectName: "panelHeader"
+        PanelHeader {
             Layout.fillWidth: true
-            spacing: 8
-
-            Image {
-                Layout.preferredWidth: 30
-                Layout.preferredHeight: 30
-                source: "icons/quorvaneLogo.svg"
-                sourceSize: Qt.size(60, 60)
-                fillMode: Image.PreserveAspectFit
-            }
-            Label {
-                text: qsTr("Quorvane")
-                font.pixelSize: Typography.headline
-                font.weight: Font.DemiBold
-                color: ColorScheme.primary
-            }
-            Item { Layout.fillWidth: true }
-            AbstractButton {
-                id: logout
-                objectName: "logoutButton"
-                Accessible.name: qsTr("Log out")
-                opacity: pressed ? 0.7 : 1
-                onClicked: actions.logOut()
-
-                contentItem: RowLayout {
-                    spacing: 6
-
-                    IconImage {
-                        Layout.preferredWidth: 25
-                        Layout.preferredHeight: 25
-                        source: "icons/logout.svg"
-                        sourceSize: Qt.size(50, 50)
-                        color: ColorScheme.primary
-                    }
-                    Label {
-                        text: qsTr("Log out")
-                        font.pixelSize: Typography.headline
-                        font.weight: Font.DemiBold
-                        color: ColorScheme.primary
-                    }
-                }
-            }
+            onLogoutClicked: actions.logOut()
         }
         Item { Layout.fillHeight: true }
         Rectangle {

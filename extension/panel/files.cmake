@@ -1,11 +1,16 @@
 set(PANEL_SOURCES
     panel/buttonstatemanager.cpp panel/buttonstatemanager.h
+    panel/copytoclipboard.cpp panel/copytoclipboard.h
+    panel/logoutfrompanel.cpp panel/logoutfrompanel.h
     panel/panelactions.cpp panel/panelactions.h
+    panel/sessionpanel.cpp panel/sessionpanel.h
     panel/summarizestatemanager.cpp panel/summarizestatemanager.h
 )
 set(PANEL_QML
     panel/ActivityIndicator.qml
+    panel/PanelHeader.qml
     panel/SessionButton.qml
+    panel/SessionModalView.qml
     panel/ToastView.qml
     panel/TooltipView.qml
 )

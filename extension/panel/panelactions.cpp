@@ -46,16 +46,19 @@ void showReplyError(ButtonStateManager& state, const QString& error) {
 
 void summarizeFromPanel(SummarizeStateManager& state) {
     state.setSummarizeLoading(true);
+    // The outcome is logged even when the panel closed first; only the state goes with it.
     runSummaryRequest([self = QPointer(&state)](std::optional<SummarizedResponse> result) {
-        if (!self) {
-            return;
-        }
         if (!result) {
             Log::line("Failed to summarize.");
         } else {
             Log::line("Summarization successful: " +
                       recordText("SummarizedResponse", {{"messageId", result->messageId},
                                                         {"response", result->response}}));
+        }
+        if (!self) {
+            return;
+        }
+        if (result) {
             self->setSummarizeResponse(result->response);
         }
         self->setSummarizeLoading(false);

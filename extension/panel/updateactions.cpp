@@ -1,7 +1,7 @@
 #include "updateactions.h"
 
-#include "authmanager.h"
 #include "incommingupdatesmanager.h"
+#include "logoutfrompanel.h"
 #include "platform.h"
 #include "url.h"
 
@@ -22,6 +22,5 @@ void UpdateActions::remindLater() {
 }
 
 void UpdateActions::logOut() {
-    Log::line("Logout button clicked");
-    AuthManager::shared().logout();
+    logOutFromPanel();
 }

@@ -15,5 +15,6 @@ public:
     Q_INVOKABLE void updateNow();
     /// Hides the notice until a version check reports a new version again.
     Q_INVOKABLE void remindLater();
+    /// The header's "Log out", as in the session panel.
     Q_INVOKABLE void logOut();
 };

@@ -14,5 +14,6 @@ set(VIEWS_RESOURCES
     views/icons/paperplane.svg
     views/icons/quorvaneLogo.svg
     views/icons/repeat.svg
+    views/icons/spinner.svg
     views/icons/wand.svg
 )

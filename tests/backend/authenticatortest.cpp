@@ -16,7 +16,7 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignIn) {
     const std::string id = auth->createSession();
     EXPECT_EQ(id.size(), 32u);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
-    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw", ""), Authenticator::LoginResult::SignedIn);
     const auto issued = auth->poll(id);
     ASSERT_EQ(issued.state, Authenticator::PollState::Issued);
     EXPECT_EQ(issued.token.size(), 64u);
@@ -28,7 +28,7 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignIn) {
 
 TEST_F(AuthenticatorTest, TokensSurviveReopeningAndAreStoredOnlyAsHashes) {
     const std::string id = auth->createSession();
-    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw", ""), Authenticator::LoginResult::SignedIn);
     const std::string token = auth->poll(id).token;
     auth.reset();
     store.reset();
@@ -45,12 +45,13 @@ TEST_F(AuthenticatorTest, SessionsExpireAfterTenMinutes) {
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
     clock.advance(1);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Unknown);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SessionExpired);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw", ""),
+              Authenticator::LoginResult::SessionExpired);
 }
 
 TEST_F(AuthenticatorTest, SignedInSessionExpiresUnredeemed) {
     const std::string id = auth->createSession();
-    ASSERT_EQ(auth->login(id, "ann@example.org", "pw"), Authenticator::LoginResult::SignedIn);
+    ASSERT_EQ(auth->login(id, "ann@example.org", "pw", ""), Authenticator::LoginResult::SignedIn);
     clock.advance(Authenticator::sessionLifetime);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Unknown);
 }
@@ -58,24 +59,24 @@ TEST_F(AuthenticatorTest, SignedInSessionExpiresUnredeemed) {
 TEST_F(AuthenticatorTest, RepeatedWrongPasswordsLockTheAccountForGrowingTimes) {
     const std::string id = auth->createSession();
     using R = Authenticator::LoginResult;
-    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong", ""), R::WrongCredentials);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong", ""), R::WrongCredentials);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong", ""), R::WrongCredentials);
     // Locked for one second now: even the right password waits.
-    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::TooManyAttempts);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw", ""), R::TooManyAttempts);
     clock.advance(1);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong"), R::WrongCredentials);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "wrong", ""), R::WrongCredentials);
     // The next lock lasts two seconds.
     clock.advance(1);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::TooManyAttempts);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw", ""), R::TooManyAttempts);
     clock.advance(1);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "pw"), R::SignedIn);
+    EXPECT_EQ(auth->login(id, "ann@example.org", "pw", ""), R::SignedIn);
     EXPECT_EQ(store->account("ann@example.org")->failedLogins, 0);
 }
 
 TEST_F(AuthenticatorTest, UnknownAccountIsWrongCredentials) {
     const std::string id = auth->createSession();
-    EXPECT_EQ(auth->login(id, "bob@example.org", "pw"),
+    EXPECT_EQ(auth->login(id, "bob@example.org", "pw", ""),
               Authenticator::LoginResult::WrongCredentials);
     EXPECT_EQ(auth->poll(id).state, Authenticator::PollState::Pending);
 }

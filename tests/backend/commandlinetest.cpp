@@ -5,12 +5,15 @@
 #include "manualclock.h"
 #include "store.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,7 +65,7 @@ TEST_F(CommandLineTest, AddedUserSignsInAndTrainingPairsExportAsJsonLines) {
         ManualClock clock;
         Authenticator auth(store, clock, {});
         const std::string session = auth.createSession();
-        EXPECT_EQ(auth.login(session, "ann@example.org", "a long password"),
+        EXPECT_EQ(auth.login(session, "ann@example.org", "a long password", ""),
                   Authenticator::LoginResult::SignedIn);
         EXPECT_EQ(store.account("ann@example.org")->name, "Ann Lee");
         store.addTrainingPair({"ann@example.org", "Line one\n\"quoted\" \xC3\xBC", "Answer", 10});
@@ -83,29 +86,131 @@ TEST_F(CommandLineTest, AddedUserSignsInAndTrainingPairsExportAsJsonLines) {
 }
 
 TEST_F(CommandLineTest, TlsInitMakesACertificateThatTheLocalCaVerifies) {
-    ASSERT_EQ(backend("tls init").status, 0);
+    // Even with a umask that lets everyone read new files, keys are made private.
+    const mode_t umask = ::umask(0);
+    const Run run = backend("tls init");
+    ::umask(umask);
+    ASSERT_EQ(run.status, 0);
     const fs::path tls = dir / "tls";
-    EXPECT_EQ(fs::status(tls / "server-key.pem").permissions() & fs::perms::group_all,
-              fs::perms::none);
-    EXPECT_EQ(fs::status(tls / "ca-key.pem").permissions() & fs::perms::others_all,
-              fs::perms::none);
+    for (const auto& [file, mode] :
+         std::vector<std::pair<std::string, fs::perms>>{{"server-key.pem", fs::perms(0600)},
+                                                        {"ca-key.pem", fs::perms(0600)},
+                                                        {"server.pem", fs::perms(0644)}}) {
+        EXPECT_EQ(fs::status(tls / file).permissions(), mode) << file;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(tls), fs::directory_iterator()), 4);
 
+    EventLoop loop(1);
     ServerOptions options;
     options.port = 0;
     options.certificatePem = readFile(tls / "server.pem");
     options.keyPem = readFile(tls / "server-key.pem");
-    HttpsServer server(
-        options,
-        [](const HttpRequest&) {
-            return HttpResponse{200, "application/json", "{}", {}};
-        },
-        [](const std::string&) {});
-    LoopbackClient client(server.start(), readFile(tls / "ca.pem"));
+    HttpsServer server(loop, options, [](const std::string&) {});
+    const std::uint16_t port = server.bind();
+    server.start([](HttpRequest, Respond respond) {
+        respond(HttpResponse{200, "application/json", "{}", {}});
+    });
+    LoopbackClient client(port, readFile(tls / "ca.pem"));
     EXPECT_EQ(client
                   .send(LoopbackClient::request("GET", "/health", "", "",
                                                 LoopbackClient::Connection::Close))
                   .status,
               200);
+}
+
+} // namespace
+
+namespace {
+
+// A running `serve`, stopped with SIGTERM when it goes.
+class Served {
+public:
+    explicit Served(const std::vector<std::string>& arguments) {
+        int out[2];
+        EXPECT_EQ(::pipe(out), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(QUORVANE_BACKEND_BINARY)};
+            for (const auto& argument : arguments) {
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        output_ = ::fdopen(out[0], "r");
+    }
+    ~Served() { (void)stop(); }
+
+    /// The next line of standard output that starts with `prefix`, without it.
+    std::string after(const std::string& prefix) {
+        char line[4096];
+        while (std::fgets(line, sizeof line, output_)) {
+            const std::string text(line);
+            if (text.starts_with(prefix)) {
+                return text.substr(prefix.size(), text.size() - prefix.size() - 1);
+            }
+        }
+        return "";
+    }
+
+    int stop() {
+        if (pid_ <= 0) {
+            return -1;
+        }
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        std::fclose(output_);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    FILE* output_ = nullptr;
+};
+
+std::string plainGet(std::uint16_t port, const std::string& target) {
+    const int fd = connectLoopback(port);
+    const std::string request =
+        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    (void)::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer;
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        answer.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return answer;
+}
+
+std::uint16_t portOf(const std::string& url) {
+    return static_cast<std::uint16_t>(std::stoi(url.substr(url.rfind(':') + 1)));
+}
+
+TEST_F(CommandLineTest, LoginListenerServesOnlyTheSignInPageOverLoopbackHttp) {
+    ASSERT_EQ(backend("tls init").status, 0);
+    EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0").status, 1);
+    Served served({"serve", "--data", dir.string(), "--listen", "127.0.0.1:0", "--login-listen",
+                   "127.0.0.1:0"});
+    const std::string loginUrl = served.after("sign-in page on ");
+    const std::string publicUrl = served.after("listening on ");
+    ASSERT_TRUE(loginUrl.starts_with("http://127.0.0.1:")) << loginUrl;
+    LoopbackClient api(portOf(publicUrl), readFile(dir / "tls" / "ca.pem"));
+    const LoopbackClient::Answer session = api.send(LoopbackClient::request(
+        "GET", "/plugin-auth/session-request/", "", "", LoopbackClient::Connection::KeepAlive));
+    const std::string link = nlohmann::json::parse(session.body)["login_url"];
+    EXPECT_TRUE(link.starts_with(loginUrl + "/plugin-auth/login?session=")) << link;
+    const std::string page = plainGet(portOf(loginUrl), link.substr(loginUrl.size()));
+    EXPECT_TRUE(page.starts_with("HTTP/1.1 200")) << page;
+    EXPECT_NE(page.find("<form method=\"post\""), std::string::npos);
+    EXPECT_TRUE(plainGet(portOf(loginUrl), "/api/v1/me").starts_with("HTTP/1.1 404"));
+    EXPECT_TRUE(plainGet(portOf(loginUrl), "/health").starts_with("HTTP/1.1 404"));
+    EXPECT_EQ(served.stop(), 0);
 }
 
 } // namespace

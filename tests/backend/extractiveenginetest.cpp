@@ -24,6 +24,23 @@ TEST(MailText, DecodesBase64Parts) {
     EXPECT_EQ(mailText(base64), "Hello there.\n");
 }
 
+// Sent with its own headers, a message is decoded as one whose headers the client stripped.
+TEST(MailText, WholeMessagesAreDecodedWithTheirHeaders) {
+    const std::string body =
+        "--alt\nContent-Type: text/plain; charset=utf-8\n"
+        "Content-Transfer-Encoding: base64\n\nSGVsbG8gdGhlcmUu\n"
+        "--alt\nContent-Type: text/html; charset=utf-8\n\n<p>Hello there.</p>\n"
+        "--alt--\n";
+    const std::string head = "MIME-Version: 1.0\nContent-Type: multipart/alternative;\n"
+                             " boundary=\"alt\"\n\n";
+    EXPECT_EQ(mailText(head + body), "Hello there.\n");
+    EXPECT_EQ(mailText("From: Bob <bob@example.org>\nSubject: Lunch\n\nAt noon.\n"), "At noon.\n");
+    EXPECT_EQ(mailText(body), "Hello there.\n");
+    // Prose with a colon in its first line is not a head.
+    EXPECT_EQ(mailText("Note: the room moved.\nSubject: lunch\n\nSee you.\n"),
+              "Note: the room moved.\nSubject: lunch\n\nSee you.\n");
+}
+
 TEST(MailText, PlainTextIsNotTakenForAnEncoding) {
     for (const std::string text : {"Ok\nThanks\n", "Set x=A1 in the sheet, not E=MC2.\n",
                                    "<ann@example.org> wrote the list.\n"}) {
@@ -67,13 +84,15 @@ TEST(ExtractiveEngine, ReplyGivesEveryQuestionItsOwnConcreteAnswer) {
     EXPECT_EQ(reply.rfind("Hi Carla,", 0), 0u);
     std::size_t at = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        const std::string point = std::to_string(i + 1) + ". You asked: \"" + expected[i].first +
-                                  "\"\n   " + expected[i].second;
+        const std::string point = "\n" + std::to_string(i + 1) + ". " + expected[i].second;
         const std::size_t found = reply.find(point, at);
         ASSERT_NE(found, std::string::npos) << point << "\n---\n" << reply;
         at = found + point.size();
     }
     EXPECT_EQ(reply.find(std::to_string(expected.size() + 1) + ". "), std::string::npos);
+    for (const auto& [question, answer] : expected) {
+        EXPECT_EQ(reply.find(question), std::string::npos) << "quoted back: " << question;
+    }
 }
 
 TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
@@ -87,8 +106,8 @@ TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
                     std::to_string(i) + " due?\n";
     }
     const std::string longReply = engine.reply(longMail, "Ann");
-    EXPECT_NE(longReply.find("2000. You asked: \"When is item 1999 due?\""), std::string::npos);
-    EXPECT_NE(longReply.find("As you mentioned, the budget item 1999 is open."), std::string::npos);
+    EXPECT_NE(longReply.find("\n2000. As you mentioned, the budget item 1999 is open."),
+              std::string::npos);
 }
 
 TEST(ExtractiveEngine, ChatAnswersFromTheMessage) {

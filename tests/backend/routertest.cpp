@@ -12,8 +12,8 @@ namespace {
 class RouterTest : public testing::Test, protected BackendWorld {
 protected:
     RouterTest()
-        : BackendWorld("qv-router-",
-                       RouterOptions{"https://127.0.0.1:1", "1.2.0", "https://example.org/dl"}) {}
+        : BackendWorld("qv-router-", RouterOptions{"https://127.0.0.1:1", std::nullopt, "1.2.0",
+                                                   "https://example.org/dl"}) {}
 
     std::string token;
 
@@ -26,18 +26,19 @@ protected:
         token = json::parse(get("/plugin-auth/session-request/" + id).body)["access_token"];
     }
 
-    HttpResponse get(const std::string& target, const std::string& bearer = "") {
-        HttpRequest r{"GET", target, {}, ""};
+    HttpResponse send(const std::string& method, const std::string& target, const std::string& body,
+                      const std::string& bearer, const std::string& from = "192.0.2.1") {
+        HttpRequest r{method, target, {}, body, from};
         if (!bearer.empty())
             r.headers["authorization"] = "Bearer " + bearer;
-        return router->handle(r);
+        return call(r);
+    }
+    HttpResponse get(const std::string& target, const std::string& bearer = "") {
+        return send("GET", target, "", bearer);
     }
     HttpResponse post(const std::string& target, const std::string& body,
                       const std::string& bearer) {
-        HttpRequest r{"POST", target, {}, body};
-        if (!bearer.empty())
-            r.headers["authorization"] = "Bearer " + bearer;
-        return router->handle(r);
+        return send("POST", target, body, bearer);
     }
 };
 
@@ -104,29 +105,118 @@ TEST_F(RouterTest, LoginPageIsStrictAndEscapes) {
     EXPECT_TRUE(hasCsp);
 }
 
-} // namespace
-
-namespace {
-
-class FailingEngine final : public Engine {
-public:
-    std::string summarize(const std::string&) override { throw EngineError{"down"}; }
-    std::string reply(const std::string&, const std::string&) override {
-        throw EngineError{"down"};
+TEST_F(RouterTest, RouteTableAnswersUnknownPathsAndMethods) {
+    struct Case {
+        std::string method;
+        std::string target;
+        Router::Surface surface;
+        int status;
+        std::string allow;
+    };
+    using S = Router::Surface;
+    const std::vector<Case> cases = {
+        {"GET", "/nowhere", S::All, 404, ""},
+        {"GET", "/api/v1/unknown", S::All, 404, ""},
+        {"PUT", "/plugin-auth/login", S::All, 405, "GET, POST"},
+        {"POST", "/api/v1/me", S::All, 405, "GET"},
+        {"GET", "/api/v1/summarize", S::All, 405, "POST"},
+        {"DELETE", "/health", S::All, 405, "GET"},
+        {"GET", "/plugin-auth/login?session=abc", S::LoginPage, 200, ""},
+        {"GET", "/plugin-auth/login.css", S::LoginPage, 200, ""},
+        {"GET", "/api/v1/me", S::LoginPage, 404, ""},
+        {"GET", "/plugin-auth/session-request/", S::LoginPage, 404, ""},
+    };
+    for (const Case& c : cases) {
+        const HttpResponse answer = call({c.method, c.target, {}, "", ""}, c.surface);
+        EXPECT_EQ(answer.status, c.status) << c.method << " " << c.target;
+        std::string allow;
+        for (const auto& [name, value] : answer.headers) {
+            allow = name == "Allow" ? value : allow;
+        }
+        EXPECT_EQ(allow, c.allow) << c.method << " " << c.target;
     }
-    std::string chat(const std::string&, const std::string&) override { throw EngineError{"down"}; }
+}
+
+TEST_F(RouterTest, FailedSignInsAreSlowedPerClientAddress) {
+    const auto signIn = [&](const std::string& email, const std::string& password,
+                            const std::string& from) {
+        const std::string id = json::parse(get("/plugin-auth/session-request/").body)["id"];
+        return send("POST", "/plugin-auth/login",
+                    "session=" + id + "&email=" + email + "&password=" + password, "", from)
+            .status;
+    };
+    // Many accounts tried from one address: each account alone stays below its own lock.
+    for (int i = 0; i < AddressThrottle::freeAttempts; ++i) {
+        EXPECT_EQ(signIn("user" + std::to_string(i) + "%40example.org", "guess", "192.0.2.9"), 401);
+    }
+    EXPECT_EQ(signIn("ann%40example.org", "pw", "192.0.2.9"), 429);
+    EXPECT_EQ(signIn("ann%40example.org", "pw", "192.0.2.10"), 200);
+    clock.advance(2);
+    EXPECT_EQ(signIn("ann%40example.org", "pw", "192.0.2.9"), 200);
+}
+
+// Completes every call with the same result, or throws what it is given.
+class ScriptedEngine final : public Engine {
+public:
+    std::function<void(Done)> script;
+    void summarize(const std::string&, Done done) override { script(std::move(done)); }
+    void reply(const std::string&, const std::string&, Done done) override {
+        script(std::move(done));
+    }
+    void chat(const std::string&, const std::string&, Done done) override {
+        script(std::move(done));
+    }
 };
 
-TEST_F(RouterTest, EngineFailureIsABadGatewayWithJsonError) {
-    FailingEngine failing;
-    Router failingRouter(*store, *auth, failing, clock, {});
-    HttpRequest r{"POST",
-                  "/api/v1/response",
-                  {{"authorization", "Bearer " + token}},
-                  R"({"messageId":"","content":"Hi?","email":"x"})"};
-    const auto answer = failingRouter.handle(r);
-    EXPECT_EQ(answer.status, 502);
-    EXPECT_EQ(json::parse(answer.body)["error"], "engine failed: down");
+TEST_F(RouterTest, EngineFailuresAndThrowsBecomeJsonErrors) {
+    struct Case {
+        std::function<void(Engine::Done)> script;
+        int status;
+        std::string error;
+        std::size_t logLines;
+    };
+    const std::vector<Case> cases = {
+        {[](Engine::Done done) { done(EngineError("down")); }, 502, "engine failed: down", 0},
+        {[](Engine::Done done) { done(EngineError("full", EngineError::Kind::Busy)); }, 503, "full",
+         0},
+        {[](Engine::Done) { throw EngineError("thrown"); }, 500, "internal error", 1},
+        {[](Engine::Done) { throw 42; }, 500, "internal error", 1},
+        {[](Engine::Done done) { done(std::string("fine")); }, 200, "", 0},
+    };
+    for (const Case& c : cases) {
+        ScriptedEngine scripted;
+        scripted.script = c.script;
+        BackendWorld world("qv-router-engine-", {}, &scripted);
+        const std::string id = json::parse(
+            world.call({"GET", "/plugin-auth/session-request/", {}, "", ""}).body)["id"];
+        (void)world.auth->login(id, "ann@example.org", "pw", "");
+        const std::string bearer = world.auth->poll(id).token;
+        const HttpResponse answer = world.call({"POST",
+                                                "/api/v1/response",
+                                                {{"authorization", "Bearer " + bearer}},
+                                                R"({"messageId":"","content":"Hi?"})",
+                                                ""});
+        EXPECT_EQ(answer.status, c.status);
+        const json body = json::parse(answer.body);
+        EXPECT_EQ(body.value("error", ""), c.error);
+        EXPECT_EQ(world.log.size(), c.logLines);
+        bool retryAfter = false;
+        for (const auto& [name, value] : answer.headers) {
+            retryAfter |= name == "Retry-After";
+        }
+        EXPECT_EQ(retryAfter, c.status == 503);
+    }
+}
+
+TEST_F(RouterTest, FullHashingQueueRefusesSignInAtOnce) {
+    WorkPool noRoom(1, 0);
+    Router busyRouter(*store, *auth, engine, clock, {workers, noRoom}, {},
+                      [](const std::string&) {});
+    std::promise<HttpResponse> answer;
+    busyRouter.handle({"POST", "/plugin-auth/login", {}, "session=x&email=a&password=b", ""},
+                      [&answer](HttpResponse r) { answer.set_value(r); });
+    const HttpResponse refused = answer.get_future().get();
+    EXPECT_EQ(refused.status, 503);
 }
 
 } // namespace

@@ -221,6 +221,13 @@ TEST_F(PanelStateTest, SummarizeFromThePanelShowsButDoesNotStore) {
     ASSERT_TRUE(queue().runUntil([&] { return !summary.isSummarizeLoading(); }));
     EXPECT_TRUE(platform_.log().contains("Failed to summarize."));
     EXPECT_EQ(summary.summarizeResponse(), QString("Short."));
+
+    // A panel closed before the answer still gets its outcome logged.
+    auto closed = std::make_unique<SummarizeStateManager>();
+    summarizeFromPanel(*closed);
+    closed.reset();
+    ASSERT_TRUE(queue().runUntil(
+        [&] { return platform_.log().lines().count("Failed to summarize.") == 2; }));
 }
 
 } // namespace

@@ -50,6 +50,7 @@ ShownView::ShownView(QQuickItem& root, int width, int height)
 }
 
 void ShownView::show(int width, int height) {
+    window_->setColor(QGuiApplication::palette().color(QPalette::Window));
     window_->resize(width, height);
     root_->setParentItem(window_->contentItem());
     root_->setSize(QSizeF(width, height));
@@ -120,6 +121,7 @@ void ShownView::settle() {
 }
 
 QImage ShownView::screenshot(const QString& name) {
+    QTest::qWait(300); // fades end
     settle();
     const QImage image = window_->grabWindow();
     const QString folder = QStringLiteral(QUORVANE_SCREENSHOT_DIR);
@@ -145,7 +147,11 @@ void useDarkPalette(bool dark) {
     palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
     palette.setColor(QPalette::ButtonText, text);
     palette.setColor(QPalette::PlaceholderText, QColor(0x9A, 0x9A, 0xA0));
+    palette.setColor(QPalette::Light, QColor(0x4A, 0x4A, 0x4F));
+    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x45));
     palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5A));
+    palette.setColor(QPalette::Dark, QColor(0x15, 0x15, 0x17));
+    palette.setColor(QPalette::Shadow, Qt::black);
     palette.setColor(QPalette::Highlight, QColor(0x2A, 0x8C, 0xFF));
     palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::ToolTipBase, base);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "language.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace backend {
+
+/// The extractive engine's own words in one language, written for this project.
+struct Phrases {
+    std::string_view greetNamed; ///< followed by the first name and a comma
+    std::string_view greetAnyone;
+    std::string_view thanks;
+    std::string_view nothingAsked;
+    std::string_view willDo;    ///< the answer to a request
+    std::string_view willCheck; ///< the answer to a question the message does not settle
+    std::string_view closing;
+    std::string_view noText;
+    std::string_view notMentioned;
+    std::string_view messageSays; ///< followed by the quoted sentence
+};
+
+[[nodiscard]] const Phrases& phrasesFor(Language language);
+
+/// How letters open and close in every language above, to tell greetings and sign-offs from
+/// the message's own sentences.
+[[nodiscard]] const std::vector<std::string_view>& greetingOpenings();
+[[nodiscard]] const std::vector<std::string_view>& signOffOpenings();
+/// How requests open in every language above ("Please", "Merci de", "Bitte", ...).
+[[nodiscard]] const std::vector<std::string_view>& requestOpenings();
+
+} // namespace backend

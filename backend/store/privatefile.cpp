@@ -1,0 +1,38 @@
+#include "privatefile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace backend {
+
+void writeFileAtomically(const std::filesystem::path& path, const std::string& text, mode_t mode) {
+    std::string temporary = path.string() + ".XXXXXX";
+    // mkstemp creates the file with mode 0600 whatever the umask; fchmod sets the rest.
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        throw std::runtime_error("cannot create " + temporary + ": " + std::strerror(errno));
+    }
+    bool written = ::fchmod(fd, mode) == 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    const int error = errno;
+    written = written && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        throw std::runtime_error("cannot write " + path.string() + ": " +
+                                 std::strerror(written ? errno : error));
+    }
+}
+
+} // namespace backend

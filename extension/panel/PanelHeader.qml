@@ -1,0 +1,54 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Controls.impl
+import QtQuick.Layouts
+import Quorvane.Extension
+
+// The logo and name on the left, "Log out" on the right.
+RowLayout {
+    id: header
+
+    signal logoutClicked()
+
+    spacing: 6
+
+    Image {
+        source: "icons/quorvaneLogo.svg"
+        sourceSize: Qt.size(60, 60)
+        Layout.preferredWidth: 30
+        Layout.preferredHeight: 30
+        fillMode: Image.PreserveAspectFit
+    }
+    Label {
+        text: qsTr("Quorvane")
+        font.pixelSize: Typography.headline
+        font.bold: true
+        color: ColorScheme.primary
+    }
+    Item { Layout.fillWidth: true }
+    AbstractButton {
+        id: logout
+
+        objectName: "logoutButton"
+        padding: 2
+        opacity: pressed ? 0.6 : 1
+        Accessible.name: qsTr("Log out")
+        onClicked: header.logoutClicked()
+
+        contentItem: RowLayout {
+            spacing: 4
+
+            IconImage {
+                source: "icons/logout.svg"
+                sourceSize: Qt.size(25, 25)
+                color: ColorScheme.primary
+            }
+            Label {
+                text: qsTr("Log out")
+                font.pixelSize: Typography.headline
+                font.bold: true
+                color: ColorScheme.primary
+            }
+        }
+    }
+}

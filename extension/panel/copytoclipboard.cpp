@@ -1,0 +1,7 @@
+#include "copytoclipboard.h"
+
+#include "platform.h"
+
+void copyToClipboard(const QString& text) {
+    Platform::current().pasteboard().setString(text);
+}

@@ -1,0 +1,168 @@
+#include "sessionpanel.h"
+
+#include "apimanager.h"
+#include "assignchanged.h"
+#include "authmanager.h"
+#include "copytoclipboard.h"
+#include "fallbackcontent.h"
+#include "handleapirequests.h"
+#include "logoutfrompanel.h"
+#include "panelactions.h"
+#include "panelkeys.h"
+#include "platform.h"
+#include "replyemailmanager.h"
+#include "summarizemanager.h"
+#include "url.h"
+#include "userdetailsmanager.h"
+
+SessionPanel::SessionPanel(QObject* parent)
+    : QObject(parent)
+    , textareaInput_(SummarizeManager::shared().fallbackSummarizeContent) {}
+
+void SessionPanel::setButtonStateManager(ButtonStateManager* buttons) {
+    if (buttons == buttons_) {
+        return;
+    }
+    if (buttons_) {
+        disconnect(buttons_, nullptr, this, nullptr);
+    }
+    buttons_ = buttons;
+    if (buttons_) {
+        // The reply-done flag is written after the reply is set; any later change re-reads it.
+        for (const auto signal : {&ButtonStateManager::generateResponseChanged,
+                                  &ButtonStateManager::isGenerateResponseLoadingChanged,
+                                  &ButtonStateManager::showToastChanged}) {
+            connect(buttons_, signal, this, &SessionPanel::follow);
+        }
+    }
+    emit stateManagersChanged();
+    follow();
+}
+
+void SessionPanel::setSummarizeStateManager(SummarizeStateManager* summary) {
+    if (summary == summary_) {
+        return;
+    }
+    if (summary_) {
+        disconnect(summary_, nullptr, this, nullptr);
+    }
+    summary_ = summary;
+    if (summary_) {
+        connect(summary_, &SummarizeStateManager::summarizeResponseChanged, this,
+                &SessionPanel::follow);
+        connect(summary_, &SummarizeStateManager::isSummarizeLoadingChanged, this,
+                &SessionPanel::follow);
+    }
+    emit stateManagersChanged();
+    follow();
+}
+
+bool SessionPanel::showsSummaryArea() {
+    return ReplyEmailManager::shared().subject.has_value();
+}
+
+// Recomputed whenever a state object announces a change, as the view rebuilds then; the
+// failure flag and the reply-done flag are read afresh each time.
+void SessionPanel::follow() {
+    SummarySection section = SummarySection::Nothing;
+    if (summary_ && summary_->summarizeResponse()) {
+        section = SummarySection::Card;
+    } else if (SummarizeManager::shared().requestFailed) {
+        section = SummarySection::ContentUnavailable;
+    } else if (summary_ && summary_->isSummarizeLoading()) {
+        section = SummarySection::Progress;
+    }
+    if (assignChanged(summarySection_, section)) {
+        emit summarySectionChanged();
+    }
+    const bool regenerate =
+        buttons_ && buttons_->generateResponse() &&
+        Platform::current().userDefaults().flag(PanelKeys::replyDoneFlag()).value_or(false);
+    if (assignChanged(showsRegenerateLayout_, regenerate)) {
+        emit showsRegenerateLayoutChanged();
+    }
+}
+
+void SessionPanel::setTextareaInput(const QString& text) {
+    if (!assignChanged(textareaInput_, text)) {
+        return;
+    }
+    SummarizeManager::shared().fallbackSummarizeContent = text;
+    (void)storeFallbackContent(text); // a failed write is logged by the store
+    emit textareaInputChanged();
+}
+
+void SessionPanel::logout() {
+    logOutFromPanel();
+}
+
+void SessionPanel::summaryAreaShown() {
+    if (summary_ && AuthManager::shared().hasAccessToken()) {
+        summary_->requestSummary();
+    }
+}
+
+void SessionPanel::pasteBoxShown() {
+    const QString stored = loadFallbackContent().value_or(QString());
+    if (assignChanged(textareaInput_, stored)) {
+        emit textareaInputChanged();
+    }
+    SummarizeManager::shared().fallbackSummarizeContent = textareaInput_;
+}
+
+void SessionPanel::summarize() {
+    if (summary_) {
+        summarizeFromPanel(*summary_);
+    }
+}
+
+void SessionPanel::generateReply() {
+    if (buttons_) {
+        ::generateReply(*buttons_);
+    }
+}
+
+void SessionPanel::sendTrainingExample() {
+    const std::optional<QUrl> url =
+        parseUrl(currentApiUrl() + QStringLiteral("/create-training-data"));
+    if (!url) {
+        Log::line("Invalid URL");
+        return;
+    }
+    const ReplyEmailManager& context = ReplyEmailManager::shared();
+    if (context.messageId.value_or(QString()).isEmpty()) {
+        Log::line("Session message id is nil");
+    }
+    const std::optional<QString> reply = buttons_ ? buttons_->generateResponse() : std::nullopt;
+    const TrainingDataBody body{UserDetailsManager::shared().email(),
+                                context.content.value_or(QString()),
+                                reply.value_or(QStringLiteral("No response available"))};
+    HandleApiRequests::submitTrainingData(
+        *url, AuthManager::shared().accessToken().value_or(QString()), body,
+        [buttons = buttons_](const QString& success) {
+            Platform::current().mainQueue().async([buttons, success] {
+                if (buttons) {
+                    buttons->toast(success.isEmpty()
+                                       ? QStringLiteral("Failed to submit training data.")
+                                       : QStringLiteral("Success: ") + success);
+                }
+            });
+        });
+}
+
+void SessionPanel::copyReply() {
+    copyToClipboard(buttons_ ? buttons_->generateResponse().value_or(QString()) : QString());
+    setShowTooltip(true);
+    // Never cancelled: a second copy does not extend the first one's tooltip.
+    Platform::current().mainQueue().asyncAfter(tooltipSeconds, [self = QPointer(this)] {
+        if (self) {
+            self->setShowTooltip(false);
+        }
+    });
+}
+
+void SessionPanel::setShowTooltip(bool show) {
+    if (assignChanged(showTooltip_, show)) {
+        emit showTooltipChanged();
+    }
+}

@@ -1,0 +1,248 @@
+#include "../backendfixture.h"
+#include "buttonstatemanager.h"
+#include "replyemailmanager.h"
+#include "shownview.h"
+#include "summarizemanager.h"
+#include "summarizestatemanager.h"
+
+namespace {
+
+const char* kMe = R"({"email":"me@example.com","name":"Me"})";
+
+/// A signed-in reply to message "abc" with the HTTPS test server as its backend.
+class SessionPanelTest : public BackendFixture {
+protected:
+    SessionPanelTest() {
+        selectDevDeployment();
+        ReplyEmailManager& context = ReplyEmailManager::shared();
+        context.messageId = QStringLiteral("abc");
+        context.subject = QStringLiteral("Lunch on Tuesday");
+        context.content = QStringLiteral("Can we meet on Tuesday?");
+        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+        UserDetailsManager::shared().setEmail("me@example.com");
+        SummarizeManager& summaries = SummarizeManager::shared();
+        summaries.responses.clear();
+        summaries.requestFailed = false;
+        summaries.fallbackSummarizeContent.clear();
+        server_.on("/api/v1/me", ScriptedReply{200, kMe});
+    }
+
+    /// Shows a new panel, as the session tabs do: fresh state objects, stored results loaded.
+    ShownView& show(int width = 400) {
+        view_.reset();
+        buttons_ = std::make_unique<ButtonStateManager>();
+        summary_ = std::make_unique<SummarizeStateManager>();
+        summary_->loadSavedSummary();
+        buttons_->loadSavedResponses();
+        view_ = std::make_unique<ShownView>(
+            QStringLiteral("SessionModalView"),
+            QVariantMap{{"buttonStateManager", QVariant::fromValue(buttons_.get())},
+                        {"summarizeStateManager", QVariant::fromValue(summary_.get())}},
+            width, 650);
+        return *view_;
+    }
+
+    /// Runs main-queue work as it comes and lets the view catch up, until `done`.
+    void waitFor(const std::function<bool()>& done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done()) {
+            ASSERT_LT(std::chrono::steady_clock::now(), limit) << "gave up waiting";
+            queue().runDue();
+            view_->settle();
+        }
+    }
+
+    VirtualMainQueue& queue() const { return platform_.mainQueue(); }
+    UserDefaults& defaults() const { return Platform::current().userDefaults(); }
+
+    std::unique_ptr<ButtonStateManager> buttons_;
+    std::unique_ptr<SummarizeStateManager> summary_;
+    std::unique_ptr<ShownView> view_;
+};
+
+TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayoutAndStaysForTheNextPanel) {
+    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"Lunch."})"});
+    server_.on("/api/v1/response",
+               ScriptedReply{200, R"({"response":"Tuesday works."})", "application/json",
+                             std::chrono::milliseconds(300)});
+    ShownView& view = show();
+    EXPECT_TRUE(view.shows("generateResponseButton"));
+    EXPECT_FALSE(view.shows("regenerateResponseButton"));
+
+    view.click("generateResponseButton");
+    EXPECT_TRUE(view.shows("replySpinner"));
+    view.click("generateResponseButton"); // still active while the first one runs
+    waitFor([&] {
+        return server_.requestsTo("/api/v1/response").size() == 2 &&
+               !buttons_->isGenerateResponseLoading();
+    });
+
+    EXPECT_FALSE(view.shows("replySpinner"));
+    EXPECT_TRUE(view.shows("regenerateResponseButton"));
+    EXPECT_EQ(view.text("replyText"), "Tuesday works.");
+    EXPECT_EQ(view.get("toast").property("message").toString(), "Response generated successfully.");
+    queue().advance(5.0);
+    EXPECT_FALSE(buttons_->showToast());
+
+    ShownView& next = show(500);
+    EXPECT_TRUE(next.shows("regenerateResponseButton"));
+    EXPECT_EQ(next.text("replyText"), "Tuesday works.");
+}
+
+TEST_F(SessionPanelTest, CopyPutsExactlyTheReplyOnTheClipboardAndTheTooltipKeepsItsFirstTime) {
+    const QString reply = QStringLiteral("Yes — שלום 👋\nSee you.");
+    ASSERT_TRUE(defaults().set("generateResponse abc", reply));
+    ASSERT_TRUE(defaults().set("abc_generateResponse", true));
+    ShownView& view = show();
+    view.click("copyButton");
+    EXPECT_EQ(platform_.pasteboard().contents, reply);
+    EXPECT_TRUE(view.shows("copyTooltip"));
+    queue().advance(1.0);
+    view.click("copyButton");
+    queue().advance(1.0);
+    waitFor([&] { return !view.shows("copyTooltip"); }); // hidden 2.0 s after the first press
+
+    platform_.pasteboard().refuses = true;
+    ASSERT_TRUE(defaults().set("generateResponse abc", QString("other")));
+    view.click("copyButton");
+    EXPECT_TRUE(view.shows("copyTooltip")) << "shown whatever the clipboard did";
+    EXPECT_EQ(platform_.pasteboard().contents, reply);
+}
+
+TEST_F(SessionPanelTest, TheSummaryAreaFollowsSubjectTokenStoreAndRequest) {
+    server_.on("/api/v1/summarize",
+               ScriptedReply{200, R"({"response":"Lunch on Tuesday."})", "application/json",
+                             std::chrono::milliseconds(200)});
+    ShownView& view = show();
+    EXPECT_TRUE(view.shows("summaryProgress"));
+    waitFor([&] { return summary_->summarizeResponse().has_value(); });
+    EXPECT_TRUE(view.shows("summaryCard"));
+    EXPECT_EQ(view.text("summaryText"), "Lunch on Tuesday.");
+
+    show(); // stored now: shown at once, not asked for again
+    EXPECT_TRUE(view_->shows("summaryCard"));
+    queue().runUntil([] { return false; }, std::chrono::milliseconds(200));
+    EXPECT_EQ(server_.requestsTo("/api/v1/summarize").size(), 1U);
+
+    ReplyEmailManager::shared().messageId = QStringLiteral("other");
+    AuthManager::shared().setAccessToken(std::nullopt);
+    show();
+    EXPECT_FALSE(view_->shows("summaryProgress")) << "no request without a token";
+    ReplyEmailManager::shared().subject.reset();
+    show();
+    EXPECT_FALSE(view_->shows("summaryCard"));
+    EXPECT_FALSE(view_->shows("summaryProgress"));
+    EXPECT_TRUE(view_->shows("quickResponseTab")) << "the tabs follow the header directly";
+}
+
+TEST_F(SessionPanelTest, AFailedSummaryOffersThePasteBoxWhichKeepsEveryEdit) {
+    server_.on("/api/v1/summarize", ScriptedReply{500, "{}"});
+    ShownView& view = show();
+    waitFor([&] {
+        queue().advance(2.0);
+        return view.shows("pasteBox");
+    });
+    EXPECT_TRUE(view.shows("summarizeButton"));
+    EXPECT_EQ(view.text("pasteBox"), "Can we meet on Tuesday?") << "the text last summarized";
+
+    view.get("pasteBox").setProperty("text", QString());
+    view.type("pasteBox", "Pasted");
+    EXPECT_EQ(SummarizeManager::shared().fallbackSummarizeContent, "Pasted");
+    EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
+
+    ReplyEmailManager::shared().content.reset();
+    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"From the paste."})"});
+    view.click("summarizeButton");
+    waitFor([&] { return view.shows("summaryCard"); });
+    EXPECT_NE(server_.requestsTo("/api/v1/summarize").back().body.find(R"("content":"Pasted")"),
+              std::string::npos);
+}
+
+TEST_F(SessionPanelTest, TrainingSubmissionsToastTheServersAnswer) {
+    ASSERT_TRUE(defaults().set("generateResponse abc", QString("Tuesday works.")));
+    ASSERT_TRUE(defaults().set("abc_generateResponse", true));
+    const struct {
+        const char* answer;
+        const char* toast;
+    } cases[] = {{R"({"success":"stored"})", "Success: stored"},
+                 {R"({"success":""})", "Failed to submit training data."}};
+    ShownView& view = show();
+    for (const auto& c : cases) {
+        server_.on("/api/v1/create-training-data", ScriptedReply{200, c.answer});
+        view.click("submitTrainingButton");
+        waitFor([&] { return buttons_->toastMessage() == c.toast; });
+        EXPECT_TRUE(view.shows("toast"));
+    }
+    EXPECT_NE(server_.requestsTo("/api/v1/create-training-data")
+                  .at(0)
+                  .body.find(R"("answer":"Tuesday works.")"),
+              std::string::npos);
+}
+
+TEST_F(SessionPanelTest, LogOutSignsOutAndWipesTheStore) {
+    ASSERT_TRUE(defaults().set("generateResponse abc", QString("kept?")));
+    ShownView& view = show();
+    view.click("logoutButton");
+    EXPECT_TRUE(platform_.log().contains("Logout button clicked"));
+    EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+    EXPECT_TRUE(defaults().keys().isEmpty());
+}
+
+TEST_F(SessionPanelTest, HugeAndEmptyRepliesStayReadable) {
+    QString huge;
+    while (huge.size() < (1 << 20)) {
+        huge += QStringLiteral("Thank you for the note, we will meet on Tuesday at noon.\n");
+    }
+    for (const QString& reply : {QString(), huge}) {
+        ASSERT_TRUE(defaults().set("generateResponse abc", reply));
+        ASSERT_TRUE(defaults().set("abc_generateResponse", true));
+        ShownView& view = show();
+        EXPECT_TRUE(view.shows("regenerateResponseButton"));
+        EXPECT_EQ(view.text("replyText").size(), reply.size());
+    }
+}
+
+TEST_F(SessionPanelTest, Screenshots) {
+    server_.on(
+        "/api/v1/summarize",
+        ScriptedReply{
+            200,
+            R"({"response":"Ann asks whether Tuesday at noon suits you for lunch near the office, and whether the budget slides can come along."})",
+            "application/json", std::chrono::seconds(5)});
+    server_.on(
+        "/api/v1/response",
+        ScriptedReply{
+            200,
+            R"({"response":"Hi Ann,\n\nTuesday at noon works for me. I will bring the budget slides.\n\nBest,\nMe"})",
+            "application/json", std::chrono::seconds(5)});
+    for (const bool dark : {false, true}) {
+        useDarkPalette(dark);
+        for (const int width : {400, 500}) {
+            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
+            for (const QString& key : defaults().keys()) {
+                defaults().remove(key);
+            }
+            selectDevDeployment();
+            ShownView& view = show(width);
+            view.screenshot("panel-summary-loading" + suffix);
+            view.click("generateResponseButton");
+            view.screenshot("panel-reply-loading" + suffix);
+            waitFor([&] { return !buttons_->isGenerateResponseLoading(); });
+            waitFor([&] { return summary_->summarizeResponse().has_value(); });
+            view.screenshot("panel-reply-with-toast" + suffix);
+
+            SummarizeManager::shared().requestFailed = true;
+            ReplyEmailManager::shared().messageId = QStringLiteral("failed");
+            show(width).screenshot("panel-content-unavailable" + suffix);
+            SummarizeManager::shared().requestFailed = false;
+            ReplyEmailManager::shared().subject.reset();
+            show(width).screenshot("panel-empty" + suffix);
+            ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
+            ReplyEmailManager::shared().messageId = QStringLiteral("abc");
+            view_->root().setProperty("showDeveloperMenu", true);
+            view_->screenshot("panel-developer-menu" + suffix);
+        }
+    }
+}
+
+} // namespace
