@@ -12,10 +12,11 @@ ScreenItem {
     required property SessionTabsState viewState
     readonly property bool updating: IncommingUpdatesManager.incommingUpdatesAvailable
 
-    // Between the least and the most size, within the padded area, but never beyond the area
-    // itself: a narrow area gives up its padding before the panel overflows it.
+    // Between the least and the most size within the padded area. An area too small for both
+    // the least size and the padding gives up most of its padding, but keeps a margin, so that
+    // the panel never overflows it nor touches its edges.
     function frame(area, least, most) {
-        return Math.min(Math.max(area - 2 * Typography.padding, least), most, area)
+        return Math.min(Math.max(area - 2 * Typography.padding, least), most, area - 12)
     }
 
     objectName: "sessionTabsView"

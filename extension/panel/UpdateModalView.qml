@@ -26,9 +26,17 @@ Item {
             Layout.rightMargin: Typography.padding
             implicitHeight: notice.implicitHeight + 2 * Typography.padding
             radius: 8
-            color: Qt.rgba(0.5, 0.5, 0.5, 0.2)
+            // Opaque beneath the grey, so that the dimmed panel does not show through the text.
+            color: ColorScheme.controlBackground
             border.color: ColorScheme.indigo
             border.width: 1
+
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: 1
+                radius: 7
+                color: Qt.rgba(0.5, 0.5, 0.5, 0.2)
+            }
 
             ColumnLayout {
                 id: notice
@@ -54,6 +62,10 @@ Item {
                 RowLayout {
                     Layout.fillWidth: true
                     Layout.topMargin: 5
+                    // Standard buttons in the scheme's colours, also when it is dark.
+                    palette.button: ColorScheme.controlBackground
+                    palette.buttonText: ColorScheme.primary
+                    palette.window: ColorScheme.controlBackground
 
                     Button {
                         objectName: "remindLaterButton"

@@ -77,8 +77,8 @@ TEST_F(SessionTabsViewTest, ThePanelFrameStaysWithinItsLeastAndMostSize) {
         QSize area;
         QSizeF frame;
     } rows[] = {
-        {true, {400, 550}, {400, 550}},  {true, {450, 600}, {426, 576}},
-        {true, {700, 1200}, {500, 900}}, {false, {400, 400}, {400, 400}},
+        {true, {400, 550}, {388, 538}},  {true, {450, 600}, {426, 576}},
+        {true, {700, 1200}, {500, 900}}, {false, {424, 424}, {400, 400}},
         {false, {500, 500}, {476, 476}},
     };
     for (const auto& row : rows) {
