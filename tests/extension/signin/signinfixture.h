@@ -52,9 +52,9 @@ protected:
         })) << prefix.toStdString();
     }
 
-    /// Runs the main thread until an answer that logs nothing has been handled there.
-    void waitForSilentAnswer() {
-        const std::uint64_t before = queue().postedCount();
+    /// Runs the main thread until an answer that logs nothing, to a request sent once
+    /// `postedCount` was `before`, has been handled there.
+    void waitForSilentAnswer(std::uint64_t before) {
         ASSERT_TRUE(queue().runUntil([&] { return queue().postedCount() > before; }));
         queue().runDue();
     }

@@ -80,12 +80,13 @@ TEST_F(SignInFlowTest, ASessionAnswerWithoutAUsableSessionEndsTheFlowAndPollsNot
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         server_.on(sessionPath, row.reply);
+        const std::uint64_t before = queue().postedCount();
         auto controller = pressLogin();
         if (row.line != nullptr) {
             waitForLines(row.line);
             ASSERT_EQ(linesAfterStart().size(), 1);
         } else {
-            waitForSilentAnswer();
+            waitForSilentAnswer(before);
             EXPECT_EQ(platform_.log().lines(), startLines());
         }
         EXPECT_TRUE(platform_.workspace().opened.empty());
