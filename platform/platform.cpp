@@ -20,6 +20,11 @@ void Platform::install(std::unique_ptr<Platform> platform) {
 }
 
 void Platform::uninstall() {
+    // Network completions reach the platform from the network thread: that thread stops while
+    // the platform is still installed, not after it is gone.
+    if (slot()) {
+        slot()->services_.urlSession.reset();
+    }
     slot().reset();
 }
 

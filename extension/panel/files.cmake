@@ -15,3 +15,9 @@ set(PANEL_QML
     panel/ToastView.qml
     panel/TooltipView.qml
 )
+# The signed-in panel's root and the update notice.
+list(APPEND PANEL_SOURCES
+    panel/sessiontabsstate.cpp panel/sessiontabsstate.h
+    panel/updateactions.cpp panel/updateactions.h
+)
+list(APPEND PANEL_QML panel/SessionTabsView.qml panel/UpdateModalView.qml)

@@ -11,6 +11,7 @@ ScreenItem {
 
     EndpointSelection { id: endpoints }
 
+    objectName: "loginView"
     implicitWidth: 400
     implicitHeight: viewState.customHeight
     onAppeared: viewState.appear(root)

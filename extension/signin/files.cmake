@@ -1,7 +1,13 @@
 set(SIGNIN_SOURCES
+    signin/composesessionviewcontroller.cpp signin/composesessionviewcontroller.h
+    signin/coordinator.h
     signin/developermenushortcut.h
+    signin/developermenustate.cpp signin/developermenustate.h
     signin/endpointselection.cpp signin/endpointselection.h
     signin/loginviewstate.cpp signin/loginviewstate.h
+    signin/minimumheight.h
+    signin/sessionresponse.cpp signin/sessionresponse.h
+    signin/signinflow.cpp signin/signinflow.h
 )
 set(SIGNIN_QML
     signin/CustomButton.qml

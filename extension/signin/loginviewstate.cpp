@@ -1,23 +1,11 @@
 #include "loginviewstate.h"
 
-#include "developermenushortcut.h"
-#include "platform.h"
-#include "replyemailmanager.h"
-
-#include <QPointer>
-#include <QQuickItem>
-#include <QQuickWindow>
+#include "log.h"
+#include "minimumheight.h"
 
 LoginViewState::LoginViewState(QObject* parent)
-    : QObject(parent)
-    , customHeight_(ReplyEmailManager::shared().subject ? 550 : 400) {}
-
-void LoginViewState::setShowDeveloperMenu(bool show) {
-    if (show != showDeveloperMenu_) {
-        showDeveloperMenu_ = show;
-        emit showDeveloperMenuChanged();
-    }
-}
+    : DeveloperMenuState(parent)
+    , customHeight_(minimumHeightForReplyContext()) {}
 
 void LoginViewState::loginButtonTapped() {
     if (onLoginButtonTap) {
@@ -27,20 +15,12 @@ void LoginViewState::loginButtonTapped() {
 
 void LoginViewState::appear(QQuickItem* view) {
     if (!hasAddedEventMonitor_) {
-        eventMonitor_ = Platform::current().keyMonitor().addLocalMonitor(
-            view != nullptr ? view->window() : nullptr,
-            [self = QPointer(this)](const KeyDown& event) {
-                if (!self || !isDeveloperMenuShortcut(event)) {
-                    return false;
-                }
-                self->setShowDeveloperMenu(!self->showDeveloperMenu_);
-                return true;
-            });
+        installEventMonitor(view);
         hasAddedEventMonitor_ = true;
     }
     Log::line("i enter in the login content view page");
 }
 
 void LoginViewState::disappear() {
-    eventMonitor_.reset();
+    removeEventMonitor();
 }

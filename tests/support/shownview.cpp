@@ -33,12 +33,23 @@ void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
 } // namespace
 
 ShownView::ShownView(const QString& typeName, const QVariantMap& properties, int width, int height)
-    : window_(std::make_unique<QQuickWindow>()) {
-    root_ = ViewEngine::create(typeName, properties);
-    if (!root_) {
+    : window_(std::make_unique<QQuickWindow>())
+    , owned_(ViewEngine::create(typeName, properties)) {
+    if (!owned_) {
         ADD_FAILURE() << "cannot create " << typeName.toStdString();
-        root_ = std::make_unique<QQuickItem>();
+        owned_ = std::make_unique<QQuickItem>();
     }
+    root_ = owned_.get();
+    show(width, height);
+}
+
+ShownView::ShownView(QQuickItem& root, int width, int height)
+    : window_(std::make_unique<QQuickWindow>())
+    , root_(&root) {
+    show(width, height);
+}
+
+void ShownView::show(int width, int height) {
     window_->setColor(QGuiApplication::palette().color(QPalette::Window));
     window_->resize(width, height);
     root_->setParentItem(window_->contentItem());
@@ -49,7 +60,10 @@ ShownView::ShownView(const QString& typeName, const QVariantMap& properties, int
 }
 
 ShownView::~ShownView() {
-    root_.reset();
+    if (root_) {
+        root_->setParentItem(nullptr);
+    }
+    owned_.reset();
     window_.reset();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
@@ -14,6 +15,8 @@ public:
     /// shows it; fails the test when the view cannot be made.
     ShownView(const QString& typeName, const QVariantMap& properties, int width = 400,
               int height = 700);
+    /// Shows `root`, which stays its owner's, filling a window of `width` by `height`.
+    ShownView(QQuickItem& root, int width, int height);
     ~ShownView();
     ShownView(const ShownView&) = delete;
     ShownView& operator=(const ShownView&) = delete;
@@ -40,8 +43,11 @@ public:
     QImage screenshot(const QString& name);
 
 private:
+    void show(int width, int height);
+
     std::unique_ptr<QQuickWindow> window_;
-    std::unique_ptr<QQuickItem> root_;
+    std::unique_ptr<QQuickItem> owned_;
+    QPointer<QQuickItem> root_;
 };
 
 /// Switches the application to a dark or the default light palette for the rest of the test.

@@ -125,6 +125,11 @@ std::size_t VirtualMainQueue::scheduledCount() const {
     return count;
 }
 
+std::uint64_t VirtualMainQueue::postedCount() const {
+    const std::lock_guard lock(mutex_);
+    return sequence_;
+}
+
 std::optional<double> VirtualMainQueue::nextDue() const {
     const std::lock_guard lock(mutex_);
     for (const auto& [key, task] : tasks_) {

@@ -30,6 +30,8 @@ public:
     [[nodiscard]] double now() const;
     /// Work waiting for a later virtual time.
     [[nodiscard]] std::size_t scheduledCount() const;
+    /// Pieces of work posted so far, run or not.
+    [[nodiscard]] std::uint64_t postedCount() const;
     /// The virtual time at which the earliest waiting work is due.
     [[nodiscard]] std::optional<double> nextDue() const;
 

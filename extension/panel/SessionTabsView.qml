@@ -1,0 +1,66 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import Qt5Compat.GraphicalEffects
+import Quorvane.Extension
+
+// The signed-in panel: the session panel, framed, and over it the update notice while a newer
+// version waits, with the panel dimmed, blurred and locked beneath.
+ScreenItem {
+    id: root
+
+    required property Coordinator coordinator
+    required property SessionTabsState viewState
+    readonly property bool updating: IncommingUpdatesManager.incommingUpdatesAvailable
+
+    // Between the least and the most size within the padded area. An area too small for both
+    // the least size and the padding gives up most of its padding, but keeps a margin, so that
+    // the panel never overflows it nor touches its edges.
+    function frame(area, least, most) {
+        return Math.min(Math.max(area - 2 * Typography.padding, least), most, area - 12)
+    }
+
+    objectName: "sessionTabsView"
+    implicitWidth: 400
+    implicitHeight: viewState.customHeight
+    onAppeared: viewState.appear(root)
+    onDisappeared: viewState.disappear()
+
+    Rectangle {
+        anchors.fill: parent
+        color: ColorScheme.controlBackground
+    }
+
+    Item {
+        id: panelFrame
+        objectName: "sessionPanelFrame"
+        anchors.centerIn: parent
+        width: root.frame(root.width, 400, 500)
+        height: root.frame(root.height, root.viewState.customHeight, 900)
+        enabled: !root.updating
+        opacity: root.updating ? 0.4 : 1
+        // Shader effects need a graphics API; the software renderer only dims.
+        layer.enabled: root.updating && GraphicsInfo.api !== GraphicsInfo.Software
+        layer.effect: GaussianBlur {
+            radius: 3
+            samples: 7
+        }
+
+        Behavior on opacity { NumberAnimation { duration: 200 } }
+
+        SessionModalView {
+            anchors.fill: parent
+            buttonStateManager: root.viewState.buttonStateManager
+            summarizeStateManager: root.viewState.summarizeStateManager
+            showDeveloperMenu: root.viewState.showDeveloperMenu
+        }
+    }
+
+    UpdateModalView {
+        objectName: "updatePanel"
+        anchors.fill: panelFrame
+        opacity: root.updating ? 1 : 0
+        visible: opacity > 0
+
+        Behavior on opacity { NumberAnimation { duration: 200 } }
+    }
+}

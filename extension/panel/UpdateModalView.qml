@@ -1,0 +1,88 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import QtQuick.Controls.impl
+import QtQuick.Layouts
+import Quorvane.Extension
+
+// The notice of a newer version, laid over the dimmed panel: download it or be reminded later.
+Item {
+    id: root
+
+    UpdateActions { id: actions }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 8
+
+        PanelHeader {
+            Layout.fillWidth: true
+            onLogoutClicked: actions.logOut()
+        }
+        Item { Layout.fillHeight: true }
+        Rectangle {
+            objectName: "updateNotice"
+            Layout.fillWidth: true
+            Layout.leftMargin: Typography.padding
+            Layout.rightMargin: Typography.padding
+            implicitHeight: notice.implicitHeight + 2 * Typography.padding
+            radius: 8
+            // Opaque beneath the grey, so that the dimmed panel does not show through the text.
+            color: ColorScheme.controlBackground
+            border.color: ColorScheme.indigo
+            border.width: 1
+
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: 1
+                radius: 7
+                color: Qt.rgba(0.5, 0.5, 0.5, 0.2)
+            }
+
+            ColumnLayout {
+                id: notice
+                anchors.fill: parent
+                anchors.margins: Typography.padding
+                spacing: 8
+
+                Label {
+                    Layout.fillWidth: true
+                    text: qsTr("New version available!")
+                    font.pixelSize: Typography.title2
+                    font.bold: true
+                    color: ColorScheme.primary
+                    wrapMode: Text.Wrap
+                }
+                Label {
+                    Layout.fillWidth: true
+                    text: qsTr("A new version of the Quorvane app was released. Download the new version to use the latest updates.")
+                    font.pixelSize: Typography.subheadline
+                    color: "gray"
+                    wrapMode: Text.Wrap
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Layout.topMargin: 5
+                    // Standard buttons in the scheme's colours, also when it is dark.
+                    palette.button: ColorScheme.controlBackground
+                    palette.buttonText: ColorScheme.primary
+                    palette.window: ColorScheme.controlBackground
+
+                    Button {
+                        objectName: "remindLaterButton"
+                        text: qsTr("Remind me later")
+                        font.pixelSize: Typography.headline
+                        onClicked: actions.remindLater()
+                    }
+                    Item { Layout.fillWidth: true }
+                    Button {
+                        objectName: "updateNowButton"
+                        text: qsTr("Update now")
+                        font.pixelSize: Typography.headline
+                        onClicked: actions.updateNow()
+                    }
+                }
+            }
+        }
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -1,0 +1,25 @@
+#include "sessiontabsstate.h"
+
+#include "apimanager.h"
+#include "appversion.h"
+#include "handleapirequests.h"
+#include "minimumheight.h"
+
+SessionTabsState::SessionTabsState()
+    : buttonStateManager_(new ButtonStateManager(this))
+    , summarizeStateManager_(new SummarizeStateManager(this))
+    , customHeight_(minimumHeightForReplyContext()) {}
+
+void SessionTabsState::appear(QQuickItem* view) {
+    if (const std::optional<QString>& version = appVersion()) {
+        HandleApiRequests::checkForNewVersion(currentApiUrl() + QStringLiteral("/apple-version"),
+                                              *version);
+    }
+    summarizeStateManager_->loadSavedSummary();
+    buttonStateManager_->loadSavedResponses();
+    installEventMonitor(view);
+}
+
+void SessionTabsState::disappear() {
+    removeEventMonitor();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "buttonstatemanager.h"
+#include "developermenustate.h"
+#include "summarizestatemanager.h"
+
+#include <QQuickItem>
+
+/// What the signed-in panel keeps: its two state objects, made fresh with it, its height, and
+/// the developer menu with its key monitor.
+class SessionTabsState : public DeveloperMenuState {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the compose window controller with each panel")
+    Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager CONSTANT)
+    Q_PROPERTY(SummarizeStateManager* summarizeStateManager READ summarizeStateManager CONSTANT)
+    Q_PROPERTY(int customHeight READ customHeight CONSTANT)
+
+public:
+    /// The state objects and the height come from the reply context as it is now.
+    SessionTabsState();
+
+    [[nodiscard]] ButtonStateManager* buttonStateManager() const { return buttonStateManager_; }
+    [[nodiscard]] SummarizeStateManager* summarizeStateManager() const {
+        return summarizeStateManager_;
+    }
+    [[nodiscard]] int customHeight() const { return customHeight_; }
+
+    /// Each time the panel comes on screen: checks for a newer version, shows the stored
+    /// summary and reply, and puts a new developer key monitor on the window.
+    Q_INVOKABLE void appear(QQuickItem* view);
+    Q_INVOKABLE void disappear();
+
+private:
+    ButtonStateManager* const buttonStateManager_;
+    SummarizeStateManager* const summarizeStateManager_;
+    const int customHeight_;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+/// The buttons of the update notice and of its header.
+class UpdateActions : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    using QObject::QObject;
+
+    /// Opens the download address of the last version check in the browser; the notice stays.
+    Q_INVOKABLE void updateNow();
+    /// Hides the notice until a version check reports a new version again.
+    Q_INVOKABLE void remindLater();
+    /// The header's "Log out", as in the session panel.
+    Q_INVOKABLE void logOut();
+};

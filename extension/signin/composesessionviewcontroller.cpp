@@ -1,0 +1,144 @@
+#include "composesessionviewcontroller.h"
+
+#include "apimanager.h"
+#include "appversion.h"
+#include "authmanager.h"
+#include "coordinator.h"
+#include "handleapirequests.h"
+#include "loginviewstate.h"
+#include "minimumheight.h"
+#include "notificationnames.h"
+#include "platform.h"
+#include "sessiontabsstate.h"
+#include "signinflow.h"
+#include "viewengine.h"
+
+namespace {
+
+/// Keeps `layer` over the whole of `area`, as the area's size changes.
+void fillEdgeToEdge(QQuickItem& layer, QQuickItem& area) {
+    layer.setParentItem(&area);
+    layer.setSize(area.size());
+    QObject::connect(&area, &QQuickItem::widthChanged, &layer,
+                     [&layer, &area] { layer.setWidth(area.width()); });
+    QObject::connect(&area, &QQuickItem::heightChanged, &layer,
+                     [&layer, &area] { layer.setHeight(area.height()); });
+}
+
+} // namespace
+
+std::shared_ptr<ComposeSessionViewController> ComposeSessionViewController::make() {
+    return std::shared_ptr<ComposeSessionViewController>(new ComposeSessionViewController());
+}
+
+ComposeSessionViewController::ComposeSessionViewController()
+    : customHeight_(minimumHeightForReplyContext()) {}
+
+ComposeSessionViewController::~ComposeSessionViewController() {
+    logoutObservation_.reset();
+    removeLayers();
+}
+
+QSizeF ComposeSessionViewController::minimumSize() const {
+    return {400, static_cast<qreal>(customHeight_)};
+}
+
+QSizeF ComposeSessionViewController::maximumSize() const {
+    return {500, 900};
+}
+
+void ComposeSessionViewController::viewDidLoad() {
+    showInitialView();
+    // Both handles die with this controller, so their work never outlives it.
+    logoutObservation_ = Platform::current().notificationCenter().addObserver(
+        NotificationNames::userDidLogout, [this] { handleLogout(); });
+    updateTimer_.reset();
+    updateTimer_ = Platform::current().mainQueue().every(updateCheckInterval,
+                                                         [this] { triggerUpdateCheck(); });
+}
+
+void ComposeSessionViewController::showInitialView() {
+    const AuthManager& auth = AuthManager::shared();
+    if (!auth.accessToken()) {
+        showLoginView();
+        return;
+    }
+    showSessionTabsView();
+    HandleApiRequests::fetchUserDetails(currentApiUrl() + QStringLiteral("/me"),
+                                        auth.accessToken().value_or(QString()), {});
+}
+
+void ComposeSessionViewController::showLoginView() {
+    auto state = std::make_unique<LoginViewState>();
+    // Weakly: the view belongs to this controller, so it never presses for a controller that
+    // is gone, and holding the controller here would keep every closed window alive.
+    state->onLoginButtonTap = [controller = weak_from_this()] {
+        if (const auto strong = controller.lock()) {
+            strong->requestLoginSession();
+        }
+    };
+    std::unique_ptr<QQuickItem> item = ViewEngine::create(
+        QStringLiteral("LoginView"), {{"viewState", QVariant::fromValue(state.get())}});
+    Layer layer;
+    layer.states.push_back(std::move(state));
+    layer.item = std::move(item);
+    addLayer(std::move(layer));
+}
+
+void ComposeSessionViewController::showSessionTabsView() {
+    removeLayers();
+    auto coordinator = std::make_unique<Coordinator>(*this);
+    auto state = std::make_unique<SessionTabsState>();
+    std::unique_ptr<QQuickItem> item = ViewEngine::create(
+        QStringLiteral("SessionTabsView"), {{"coordinator", QVariant::fromValue(coordinator.get())},
+                                            {"viewState", QVariant::fromValue(state.get())}});
+    Layer layer;
+    layer.states.push_back(std::move(coordinator));
+    layer.states.push_back(std::move(state));
+    layer.item = std::move(item);
+    addLayer(std::move(layer));
+}
+
+void ComposeSessionViewController::addLayer(Layer layer) {
+    if (!layer.item) {
+        return; // the view could not be made, which ViewEngine has logged
+    }
+    fillEdgeToEdge(*layer.item, view());
+    layers_.push_back(std::move(layer));
+}
+
+void ComposeSessionViewController::removeLayers() {
+    // Off the screen first, in order, so that each view runs its disappearance step while its
+    // state is still there.
+    for (Layer& layer : layers_) {
+        layer.item->setParentItem(nullptr);
+    }
+    layers_.clear();
+}
+
+void ComposeSessionViewController::handleLogout() {
+    showLoginView();
+}
+
+void ComposeSessionViewController::buttonClicked() {
+    requestLoginSession();
+}
+
+void ComposeSessionViewController::requestLoginSession() {
+    SignInFlow::requestLoginSession(weak_from_this());
+}
+
+void ComposeSessionViewController::refreshAfterLogin() {
+    if (isLoggedIn_) {
+        showSessionTabsView();
+    } else {
+        showLoginView();
+    }
+}
+
+void ComposeSessionViewController::triggerUpdateCheck() {
+    const QString url = currentBaseApiUrl() + QStringLiteral("/apple-version");
+    if (const std::optional<QString>& version = appVersion()) {
+        HandleApiRequests::checkForNewVersion(url, *version);
+    }
+}

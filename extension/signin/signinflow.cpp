@@ -1,0 +1,136 @@
+#include "signinflow.h"
+
+#include "apimanager.h"
+#include "authmanager.h"
+#include "composesessionviewcontroller.h"
+#include "platform.h"
+#include "sessionresponse.h"
+#include "tokenredaction.h"
+#include "url.h"
+
+namespace SignInFlow {
+namespace {
+
+const QString sessionRequestPath = QStringLiteral("/plugin-auth/session-request/");
+
+using AnswerHandler = std::function<void(std::optional<QByteArray>, std::optional<URLError>)>;
+
+/// Sends a plain GET and hands its answer to the main thread. Windows are looked up only
+/// there: a lookup on the network thread could leave that thread holding a window's last
+/// reference, and views must be destroyed on the GUI thread.
+void get(const QUrl& url, AnswerHandler handle) {
+    URLRequest request;
+    request.url = url;
+    Platform::current().urlSession().dataTask(
+        std::move(request), [handle = std::move(handle)](std::optional<QByteArray> data, auto,
+                                                         std::optional<URLError> error) {
+            Platform::current().mainQueue().async(
+                [handle, data = std::move(data), error = std::move(error)] {
+                    handle(data, error);
+                });
+        });
+}
+
+enum class Failure { Transport, NoData, Undecodable };
+
+/// The session an answer carries, or why there is none, once that is logged.
+std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray>& data,
+                                                  const std::optional<URLError>& error,
+                                                  const QString& parseFailurePrefix) {
+    if (error) {
+        Log::line("Error making GET request: " + error->description);
+        return Failure::Transport;
+    }
+    if (!data) {
+        Log::line("No data received");
+        return Failure::NoData;
+    }
+    std::variant<SessionResponse, QString> decoded = decodeSessionResponse(*data);
+    if (const auto* reason = std::get_if<QString>(&decoded)) {
+        Log::line(parseFailurePrefix + *reason);
+        return Failure::Undecodable;
+    }
+    return std::get<SessionResponse>(std::move(decoded));
+}
+
+void signIn(const std::weak_ptr<ComposeSessionViewController>& controller, const QString& token) {
+    Log::line("Access token received: " + redactedToken(token));
+    AuthManager::shared().setAccessToken(token);
+    if (const auto strong = controller.lock()) {
+        strong->setIsLoggedIn(true);
+    }
+    Platform::current().mainQueue().async([controller] {
+        if (const auto strong = controller.lock()) {
+            strong->refreshAfterLogin();
+        }
+    });
+}
+
+} // namespace
+
+void requestLoginSession(std::weak_ptr<ComposeSessionViewController> controller) {
+    const APIManager& api = APIManager::shared();
+    Log::line("CURRENT BASE API URL IN API MANAGER", api.baseApiUrl());
+    Log::line("URL is:", api.baseApiUrl());
+    Log::line("CURRENT BASE API URL IN API MANAGER", api.baseApiUrl());
+    const std::optional<QUrl> url = parseUrl(api.baseApiUrl() + sessionRequestPath);
+    if (!url) {
+        Log::line("Invalid URL");
+        return;
+    }
+    get(*url, [controller = std::move(controller)](auto data, auto error) {
+        const auto read = readAnswer(data, error, QStringLiteral("Error parsing JSON response: "));
+        const auto* session = std::get_if<SessionResponse>(&read);
+        if (session == nullptr || !session->loginUrl) {
+            return;
+        }
+        Platform::current().mainQueue().async(
+            [loginUrl = *session->loginUrl] { openLoginURL(loginUrl); });
+        Log::line("BASE URL IN LOGIN FUNCTION IS:", APIManager::shared().baseApiUrl());
+        const QString pollUrl =
+            APIManager::shared().baseApiUrl() + sessionRequestPath + session->id;
+        if (!controller.expired()) {
+            pollAccessToken(controller, pollUrl);
+        }
+    });
+}
+
+void openLoginURL(const QString& text) {
+    if (const std::optional<QUrl> url = parseUrl(text)) {
+        (void)Platform::current().workspace().open(*url); // a page that does not open is silent
+    }
+}
+
+void pollAccessToken(std::weak_ptr<ComposeSessionViewController> controller,
+                     const QString& urlText) {
+    const std::optional<QUrl> url = parseUrl(urlText);
+    if (!url) {
+        Log::line("Invalid URL");
+        return;
+    }
+    get(*url, [controller = std::move(controller), urlText](auto data, auto error) {
+        const auto read =
+            readAnswer(data, error, QStringLiteral("Error parsing access token JSON response: "));
+        if (const auto* session = std::get_if<SessionResponse>(&read)) {
+            if (session->accessToken) {
+                signIn(controller, *session->accessToken);
+                return;
+            }
+            Log::line("Access token is null. Continuing request...");
+        } else if (std::get<Failure>(read) == Failure::Undecodable) {
+            return;
+        }
+        if (auto strong = controller.lock()) {
+            schedulePoll(std::move(strong), urlText);
+        }
+    });
+}
+
+void schedulePoll(std::shared_ptr<ComposeSessionViewController> controller,
+                  const QString& urlText) {
+    Platform::current().mainQueue().asyncAfter(
+        pollInterval,
+        [controller = std::move(controller), urlText] { pollAccessToken(controller, urlText); });
+}
+
+} // namespace SignInFlow
