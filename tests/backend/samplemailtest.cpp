@@ -69,7 +69,8 @@ const std::vector<Sample> samples = {
      {"During the replacement, please use the printers on the third floor."}},
     // HTML in windows-1252 with entities, a comment, a style sheet and a script.
     {"harbour-concert.eml",
-     "Ren\xC3\xA9e Laurent",
+     "Ren\xC3\xA9"
+     "e Laurent",
      {"The harbour concert takes place on Saturday at 19:30 on the quay in front of the "
       "caf\xC3\xA9 Le Phare.",
       "We\xE2\x80\x99ve reserved twenty seats for your team in the second row.",
