@@ -1,6 +1,7 @@
 #include "mailtext.h"
 
 #include "headerlessbody.h"
+#include "htmltext.h"
 #include "textlines.h"
 
 #include <algorithm>
@@ -93,62 +94,6 @@ std::string partText(GMimeTextPart* part) {
     return result;
 }
 
-std::string htmlToText(const std::string& html) {
-    std::string out;
-    out.reserve(html.size());
-    std::size_t i = 0;
-    while (i < html.size()) {
-        if (html[i] == '<') {
-            const std::size_t close = html.find('>', i);
-            if (close == std::string::npos) {
-                break;
-            }
-            std::string tag = html.substr(i + 1, std::min<std::size_t>(close - i - 1, 10));
-            for (char& c : tag) {
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-            const char* skippedEnd = tag.rfind("style", 0) == 0    ? "</style"
-                                     : tag.rfind("script", 0) == 0 ? "</script"
-                                                                   : nullptr;
-            if (skippedEnd) {
-                const std::size_t endTag = html.find(skippedEnd, close);
-                const std::size_t after =
-                    endTag == std::string::npos ? std::string::npos : html.find('>', endTag);
-                i = after == std::string::npos ? html.size() : after + 1;
-                continue;
-            }
-            if (tag.rfind("br", 0) == 0 || tag.rfind("p", 0) == 0 || tag.rfind("/p", 0) == 0 ||
-                tag.rfind("div", 0) == 0 || tag.rfind("/div", 0) == 0 || tag.rfind("li", 0) == 0 ||
-                tag.rfind("tr", 0) == 0) {
-                out += '\n';
-            }
-            if (tag.rfind("blockquote", 0) == 0) {
-                out += "\n> ";
-            }
-            i = close + 1;
-        } else if (html[i] == '&') {
-            static const std::pair<const char*, const char*> entities[] = {
-                {"&amp;", "&"}, {"&lt;", "<"},   {"&gt;", ">"},  {"&quot;", "\""},
-                {"&#39;", "'"}, {"&nbsp;", " "}, {"&apos;", "'"}};
-            bool matched = false;
-            for (const auto& [name, value] : entities) {
-                if (html.compare(i, std::strlen(name), name) == 0) {
-                    out += value;
-                    i += std::strlen(name);
-                    matched = true;
-                    break;
-                }
-            }
-            if (!matched) {
-                out += html[i++];
-            }
-        } else {
-            out += html[i++];
-        }
-    }
-    return out;
-}
-
 // Depth-first: the first text/plain part wins, else the first text/html part.
 void collect(GMimeObject* object, std::string& plain, std::string& html) {
     if (GMIME_IS_MULTIPART(object)) {
@@ -169,7 +114,7 @@ void collect(GMimeObject* object, std::string& plain, std::string& html) {
     if (g_mime_content_type_is_type(type, "text", "plain") && plain.empty()) {
         plain = partText(GMIME_TEXT_PART(object));
     } else if (g_mime_content_type_is_type(type, "text", "html") && html.empty()) {
-        html = htmlToText(partText(GMIME_TEXT_PART(object)));
+        html = htmlText(partText(GMIME_TEXT_PART(object)));
     }
 }
 

@@ -26,7 +26,7 @@ struct Sample {
     std::string file;
     std::string sender;
     std::vector<std::string> keySentences;
-    std::string leftOut;
+    std::vector<std::string> leftOut;
     std::vector<std::string> questions;
 };
 
@@ -35,13 +35,13 @@ const std::vector<Sample> samples = {
      "Bob",
      {"The quarterly budget review has moved to Friday at 10:00 in the large meeting room.",
       "Finance still owes us the travel figures"},
-     "hiking",
+     {"hiking"},
      {"Can you send me the budget slides by Thursday noon?",
       "Please book a video link for the Berlin team.", "Who will present the hardware budget?"}},
     {"offsite-planning.eml",
      "Carla",
      {"The team offsite will take place in Porto from 9 to 11 March."},
-     "caf\xC3\xA9",
+     {"caf\xC3\xA9"},
      {"Could you confirm the number of people from your team by Friday?",
       "When should the buses leave on the last day?",
       "Let me know whether anyone needs a vegetarian menu."}},
@@ -49,24 +49,35 @@ const std::vector<Sample> samples = {
      "J\xC3\xBCrgen M\xC3\xBCller",
      {"Our invoice 2026-118 for the printing of the annual report is still open.",
       "The amount of 1,240 euros was due on 20 November."},
-     "font-family",
+     {"font-family"},
      {"Could you please check whether the payment has been sent?"}},
     {"expense-tool.eml",
      "Dana",
      {"The new expense tool goes live on 1 February for every team.",
       "receipts are photographed in the app and no longer sent by post."},
-     "budget stays",
+     {"budget stays"},
      {"Could you tell your team about the training session on 28 January?"}},
     {"lyon-trip.eml",
      "\xC3\x89lodie",
      {"Your train to Lyon leaves Paris Gare de Lyon on Thursday at 07:58 from platform 11."},
-     "Thanks",
+     {"Thanks"},
      {"Can you forward the tickets to Marc?", "Please keep the receipts for the expense report."}},
     {"printer-notice.eml",
      "Facilities",
      {"The printers on the second floor will be replaced on Monday morning."},
-     "Coffee",
+     {"Coffee"},
      {"During the replacement, please use the printers on the third floor."}},
+    // HTML in windows-1252 with entities, a comment, a style sheet and a script.
+    {"harbour-concert.eml",
+     "Ren\xC3\xA9"
+     "e Laurent",
+     {"The harbour concert takes place on Saturday at 19:30 on the quay in front of the "
+      "caf\xC3\xA9 Le Phare.",
+      "We\xE2\x80\x99ve reserved twenty seats for your team in the second row.",
+      "it\xE2\x80\x99s a short walk"},
+     {"Newsletter", "Georgia", "Tracking pixel", "Draft note", "600px", "&"},
+     {"Could you send me the names of everyone who is coming by Thursday?",
+      "Please bring the banner for the sponsors\xE2\x80\x99 stand."}},
 };
 
 TEST(SampleMail, SummariesKeepTheKeySentencesAndLeaveOutMinorOnes) {
@@ -76,7 +87,9 @@ TEST(SampleMail, SummariesKeepTheKeySentencesAndLeaveOutMinorOnes) {
         for (const std::string& key : sample.keySentences) {
             EXPECT_NE(summary.find(key), std::string::npos) << sample.file << ": " << summary;
         }
-        EXPECT_EQ(summary.find(sample.leftOut), std::string::npos) << sample.file;
+        for (const std::string& minor : sample.leftOut) {
+            EXPECT_EQ(summary.find(minor), std::string::npos) << sample.file << ": " << summary;
+        }
     }
 }
 
