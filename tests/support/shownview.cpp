@@ -33,10 +33,13 @@ void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
 } // namespace
 
 ShownView::ShownView(const QString& typeName, const QVariantMap& properties, int width, int height)
-    : window_(std::make_unique<QQuickWindow>()) {
-    root_ = ViewEngine::create(typeName, properties);
+    : ShownView(ViewEngine::create(typeName, properties), width, height) {}
+
+ShownView::ShownView(std::unique_ptr<QQuickItem> root, int width, int height)
+    : window_(std::make_unique<QQuickWindow>())
+    , root_(std::move(root)) {
     if (!root_) {
-        ADD_FAILURE() << "cannot create " << typeName.toStdString();
+        ADD_FAILURE() << "no view to show";
         root_ = std::make_unique<QQuickItem>();
     }
     window_->setColor(QGuiApplication::palette().color(QPalette::Window));

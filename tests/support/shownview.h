@@ -14,6 +14,8 @@ public:
     /// shows it; fails the test when the view cannot be made.
     ShownView(const QString& typeName, const QVariantMap& properties, int width = 400,
               int height = 700);
+    /// Shows `root`, a view made by the test, in the same way.
+    ShownView(std::unique_ptr<QQuickItem> root, int width, int height);
     ~ShownView();
     ShownView(const ShownView&) = delete;
     ShownView& operator=(const ShownView&) = delete;

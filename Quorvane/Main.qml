@@ -1,0 +1,18 @@
+import QtQuick
+import QtQuick.Controls
+
+ApplicationWindow {
+    id: window
+
+    required property ItemListModel model
+
+    width: 720
+    height: 480
+    visible: true
+    title: "Quorvane"
+
+    ContentView {
+        anchors.fill: parent
+        model: window.model
+    }
+}

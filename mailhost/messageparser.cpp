@@ -1,0 +1,88 @@
+#include "messageparser.h"
+
+#include "storedform.h"
+
+#include <gmime/gmime.h>
+#include <memory>
+
+namespace {
+
+template <typename T> struct GObjectDeleter {
+    void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+void initialiseGMime() {
+    static const bool initialised = [] {
+        g_mime_init();
+        return true;
+    }();
+    (void)initialised;
+}
+
+QString fromUtf8(const char* text) {
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+GObjectPtr<GMimeMessage> parseHead(QByteArrayView head) {
+    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
+        reinterpret_cast<const guint8*>(head.data()), static_cast<gsize>(head.size())));
+    GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+    return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
+}
+
+MEHeaderMap headerFields(GMimeMessage* message) {
+    MEHeaderMap fields;
+    GMimeHeaderList* list = g_mime_object_get_header_list(GMIME_OBJECT(message));
+    const int count = g_mime_header_list_get_count(list);
+    for (int i = 0; i < count; ++i) {
+        GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+        fields[fromUtf8(g_mime_header_get_name(header)).toLower()].append(
+            fromUtf8(g_mime_header_get_raw_value(header)).trimmed());
+    }
+    return fields;
+}
+
+void readSender(GMimeMessage* message, MailMessage& into) {
+    InternetAddressList* from = g_mime_message_get_from(message);
+    if (from == nullptr || internet_address_list_length(from) == 0) {
+        return;
+    }
+    InternetAddress* first = internet_address_list_get_address(from, 0);
+    if (!INTERNET_ADDRESS_IS_MAILBOX(first)) {
+        return;
+    }
+    into.from = MEEmailAddress{
+        fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first)))};
+    into.senderName = fromUtf8(internet_address_get_name(first));
+}
+
+std::optional<QDateTime> readDate(GMimeMessage* message) {
+    GDateTime* date = g_mime_message_get_date(message);
+    if (date == nullptr) {
+        return std::nullopt;
+    }
+    const auto offset = static_cast<int>(g_date_time_get_utc_offset(date) / G_TIME_SPAN_SECOND);
+    return QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date), Qt::OffsetFromUTC, offset);
+}
+
+} // namespace
+
+std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
+    initialiseGMime();
+    MailMessage message;
+    message.raw = storedForm(file);
+    const QByteArray head = message.raw.first(headerBlockLength(message.raw)) + '\n';
+    const GObjectPtr<GMimeMessage> parsed = parseHead(head);
+    if (!parsed) {
+        return MessageError{QStringLiteral("not a mail message")};
+    }
+    message.headerMap = headerFields(parsed.get());
+    if (message.headerMap.empty()) {
+        return MessageError{QStringLiteral("no header fields")};
+    }
+    message.subjectText = fromUtf8(g_mime_message_get_subject(parsed.get()));
+    readSender(parsed.get(), message);
+    message.date = readDate(parsed.get());
+    return message;
+}
