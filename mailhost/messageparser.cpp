@@ -25,8 +25,8 @@ QString fromUtf8(const char* text) {
 }
 
 GObjectPtr<GMimeMessage> parseHead(QByteArrayView head) {
-    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
-        reinterpret_cast<const guint8*>(head.data()), static_cast<gsize>(head.size())));
+    GObjectPtr<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(head.data(), static_cast<gsize>(head.size())));
     GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
 }
