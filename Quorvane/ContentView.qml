@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Quorvane.Container
 
 // The item list beside the chosen item's time.
 Item {
@@ -63,9 +64,12 @@ Item {
                 width: ListView.view.width
                 text: label
                 highlighted: selected
-                onClicked: {
-                    root.model.choose(index, false);
-                    list.forceActiveFocus();
+                TapHandler {
+                    acceptedModifiers: Qt.NoModifier
+                    onTapped: {
+                        root.model.choose(index, false);
+                        list.forceActiveFocus();
+                    }
                 }
                 TapHandler {
                     acceptedModifiers: Qt.ControlModifier

@@ -74,7 +74,7 @@ void ItemListModel::deleteChosen() {
 }
 
 void ItemListModel::deleteRows(QList<int> rows) {
-    std::erase_if(rows, [this](int row) { return row < 0 || row >= rowCount(); });
+    rows.removeIf([this](int row) { return row < 0 || row >= rowCount(); });
     std::ranges::sort(rows);
     const auto [duplicates, end] = std::ranges::unique(rows);
     rows.erase(duplicates, end);
