@@ -43,9 +43,16 @@ QString ItemListModel::detailText() const {
 }
 
 void ItemListModel::addItem() {
+    ItemStore::Item item;
+    try {
+        item = store_.add(now_());
+    } catch (const sqlite::Error& error) {
+        qWarning("Could not add an item: %s", error.what());
+        return;
+    }
     const auto row = static_cast<int>(items_.size());
     beginInsertRows({}, row, row);
-    items_.push_back(store_.add(now_()));
+    items_.push_back(item);
     endInsertRows();
 }
 
@@ -85,7 +92,12 @@ void ItemListModel::deleteRows(QList<int> rows) {
     if (ids.empty()) {
         return;
     }
-    store_.remove(ids);
+    try {
+        store_.remove(ids);
+    } catch (const sqlite::Error& error) {
+        qWarning("Could not delete items: %s", error.what());
+        return;
+    }
     // From the last row back, so that the rows still to go keep their numbers.
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         beginRemoveRows({}, *row, *row);

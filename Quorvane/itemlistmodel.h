@@ -28,13 +28,13 @@ public:
     /// "Select an item" until a row is chosen, then "Item at " and its time.
     [[nodiscard]] QString detailText() const;
 
-    /// Adds an item stamped with the current time.
+    /// Adds an item stamped with the current time. A failed write leaves the list as it was.
     Q_INVOKABLE void addItem();
     /// Chooses `row` alone, or with `extend` adds it to the chosen rows or takes it out.
     Q_INVOKABLE void choose(int row, bool extend);
     /// Deletes the chosen rows.
     Q_INVOKABLE void deleteChosen();
-    /// Deletes the items of `rows`, in ascending order, in one write.
+    /// Deletes the items of `rows` in one write, or none when the write fails.
     void deleteRows(QList<int> rows);
 
 signals:

@@ -10,7 +10,7 @@
 class ItemStore {
 public:
     struct Item {
-        std::int64_t id;
+        std::int64_t id = 0;
         QDateTime timestamp;
     };
 

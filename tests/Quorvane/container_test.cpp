@@ -76,6 +76,17 @@ TEST_F(ContainerTest, DetailShowsTheChosenItemsTimeInTheUsersLocale) {
     }
 }
 
+TEST_F(ContainerTest, FailedWritesLeaveTheListAsItWas) {
+    ItemStore store(folder_.path().toStdString());
+    ItemListModel model(store, ticking());
+    model.addItem();
+    sqlite::Database(folder_.filePath("items.sqlite").toStdString()).exec("DROP TABLE item");
+
+    model.addItem();
+    model.deleteRows({0});
+    EXPECT_EQ(labels(model), QStringList{"12/1/26 9:14:05 AM"});
+}
+
 class ContainerViewTest : public ContainerTest {
 protected:
     ContainerViewTest() { engine_.addImportPath(QStringLiteral("qrc:/")); }
