@@ -28,10 +28,17 @@ protected:
 };
 
 TEST_F(MailHandlersTest, ProcessWideHandlersAreMadeOnceAndComposeHandlersPerSession) {
-    MailExtension other({});
-    EXPECT_EQ(&extension_.handlerForContentBlocker(), &other.handlerForContentBlocker());
-    EXPECT_EQ(&extension_.handlerForMessageActions(), &other.handlerForMessageActions());
-    EXPECT_EQ(&extension_.handlerForMessageSecurity(), &other.handlerForMessageSecurity());
+    const auto handlersOf = [](MailExtension& extension) {
+        return std::tuple<void*, void*, void*>{&extension.handlerForContentBlocker(),
+                                               &extension.handlerForMessageActions(),
+                                               &extension.handlerForMessageSecurity()};
+    };
+    std::tuple<void*, void*, void*> earlier;
+    {
+        MailExtension gone({});
+        earlier = handlersOf(gone);
+    }
+    EXPECT_EQ(handlersOf(extension_), earlier);
 
     const TestComposeSession session;
     const std::unique_ptr<MEComposeSessionHandler> first =
