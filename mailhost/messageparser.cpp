@@ -2,6 +2,7 @@
 
 #include "storedform.h"
 
+#include <algorithm>
 #include <gmime/gmime.h>
 #include <memory>
 
@@ -31,14 +32,20 @@ GObjectPtr<GMimeMessage> parseHead(QByteArrayView head) {
     return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
 }
 
-MEHeaderMap headerFields(GMimeMessage* message) {
+/// Every field of an unfolded header block. GMime keeps the Content- fields with the message's
+/// body part, so the fields are read here, in their order, whatever their name.
+MEHeaderMap headerFields(const QByteArray& head) {
     MEHeaderMap fields;
-    GMimeHeaderList* list = g_mime_object_get_header_list(GMIME_OBJECT(message));
-    const int count = g_mime_header_list_get_count(list);
-    for (int i = 0; i < count; ++i) {
-        GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
-        fields[fromUtf8(g_mime_header_get_name(header)).toLower()].append(
-            fromUtf8(g_mime_header_get_raw_value(header)).trimmed());
+    for (const QByteArray& field : head.split('\n')) {
+        const QByteArrayView line(field);
+        const qsizetype colon = line.indexOf(':');
+        const QByteArrayView name = line.first(std::max<qsizetype>(colon, 0));
+        const bool printable = std::ranges::all_of(name, [](char c) { return c > ' ' && c < 127; });
+        if (name.isEmpty() || !printable) {
+            continue;
+        }
+        fields[QString::fromLatin1(name).toLower()].append(
+            QString::fromUtf8(line.sliced(colon + 1)).trimmed());
     }
     return fields;
 }
@@ -73,13 +80,13 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
     MailMessage message;
     message.raw = storedForm(file);
     const QByteArray head = message.raw.first(headerBlockLength(message.raw)) + '\n';
+    message.headerMap = headerFields(head);
+    if (message.headerMap.empty()) {
+        return MessageError{QStringLiteral("no header fields")};
+    }
     const GObjectPtr<GMimeMessage> parsed = parseHead(head);
     if (!parsed) {
         return MessageError{QStringLiteral("not a mail message")};
-    }
-    message.headerMap = headerFields(parsed.get());
-    if (message.headerMap.empty()) {
-        return MessageError{QStringLiteral("no header fields")};
     }
     message.subjectText = fromUtf8(g_mime_message_get_subject(parsed.get()));
     readSender(parsed.get(), message);
