@@ -92,3 +92,8 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
 }
 
 void ComposeSessionHandler::mailComposeSessionDidEnd(const MEComposeSession& /*session*/) {}
+
+std::shared_ptr<MEExtensionViewController>
+ComposeSessionHandler::viewControllerForSession(const MEComposeSession& /*session*/) {
+    return makeViewController_();
+}

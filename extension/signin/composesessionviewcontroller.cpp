@@ -3,6 +3,7 @@
 #include "apimanager.h"
 #include "appversion.h"
 #include "authmanager.h"
+#include "composesessionviewcontrollerfactory.h"
 #include "coordinator.h"
 #include "handleapirequests.h"
 #include "loginviewstate.h"
@@ -29,6 +30,10 @@ void fillEdgeToEdge(QQuickItem& layer, QQuickItem& area) {
 
 std::shared_ptr<ComposeSessionViewController> ComposeSessionViewController::make() {
     return std::shared_ptr<ComposeSessionViewController>(new ComposeSessionViewController());
+}
+
+std::shared_ptr<MEExtensionViewController> makeComposeSessionViewController() {
+    return ComposeSessionViewController::make();
 }
 
 ComposeSessionViewController::ComposeSessionViewController()

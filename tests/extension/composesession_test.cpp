@@ -39,7 +39,8 @@ protected:
     }
 
     void begin(std::shared_ptr<const MEMessage> original) {
-        ComposeSessionHandler().mailComposeSessionDidBegin(TestComposeSession(std::move(original)));
+        ComposeSessionHandler({}).mailComposeSessionDidBegin(
+            TestComposeSession(std::move(original)));
     }
 
     ReplyEmailManager& context_ = ReplyEmailManager::shared();

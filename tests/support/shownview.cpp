@@ -33,10 +33,13 @@ void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
 } // namespace
 
 ShownView::ShownView(const QString& typeName, const QVariantMap& properties, int width, int height)
+    : ShownView(ViewEngine::create(typeName, properties), width, height) {}
+
+ShownView::ShownView(std::unique_ptr<QQuickItem> root, int width, int height)
     : window_(std::make_unique<QQuickWindow>())
-    , owned_(ViewEngine::create(typeName, properties)) {
+    , owned_(std::move(root)) {
     if (!owned_) {
-        ADD_FAILURE() << "cannot create " << typeName.toStdString();
+        ADD_FAILURE() << "no view to show";
         owned_ = std::make_unique<QQuickItem>();
     }
     root_ = owned_.get();

@@ -17,6 +17,8 @@ public:
               int height = 700);
     /// Shows `root`, which stays its owner's, filling a window of `width` by `height`.
     ShownView(QQuickItem& root, int width, int height);
+    /// Shows `root`, a view made by the test, in the same way.
+    ShownView(std::unique_ptr<QQuickItem> root, int width, int height);
     ~ShownView();
     ShownView(const ShownView&) = delete;
     ShownView& operator=(const ShownView&) = delete;

@@ -1,0 +1,31 @@
+#include "itemlistmodel.h"
+#include "itemstore.h"
+
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QStandardPaths>
+#include <cstdio>
+#include <optional>
+
+int main(int argc, char** argv) {
+    QGuiApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("Quorvane"));
+
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    std::optional<ItemStore> store;
+    try {
+        store.emplace(folder.toStdString());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "Could not create ModelContainer: %s\n", error.what());
+        return EXIT_FAILURE;
+    }
+    ItemListModel model(*store);
+
+    QQmlApplicationEngine engine;
+    engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
+    engine.load(QUrl(QStringLiteral("qrc:/Quorvane/Container/Main.qml")));
+    if (engine.rootObjects().isEmpty()) {
+        return EXIT_FAILURE;
+    }
+    return QGuiApplication::exec();
+}

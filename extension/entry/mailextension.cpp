@@ -1,0 +1,26 @@
+#include "mailextension.h"
+
+#include "composesessionhandler.h"
+#include "contentblocker.h"
+#include "messageactionhandler.h"
+#include "messagesecurityhandler.h"
+
+std::unique_ptr<MEComposeSessionHandler>
+MailExtension::handlerForComposeSession(const MEComposeSession& /*session*/) {
+    return std::make_unique<ComposeSessionHandler>(factories_.composeSession);
+}
+
+MEContentBlocker& MailExtension::handlerForContentBlocker() {
+    static ContentBlocker blocker;
+    return blocker;
+}
+
+MEMessageActionHandler& MailExtension::handlerForMessageActions() {
+    static MessageActionHandler handler;
+    return handler;
+}
+
+MEMessageSecurityHandler& MailExtension::handlerForMessageSecurity() {
+    static MessageSecurityHandler handler(factories_.messageSignersView);
+    return handler;
+}

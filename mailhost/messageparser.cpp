@@ -1,0 +1,95 @@
+#include "messageparser.h"
+
+#include "storedform.h"
+
+#include <algorithm>
+#include <gmime/gmime.h>
+#include <memory>
+
+namespace {
+
+template <typename T> struct GObjectDeleter {
+    void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+void initialiseGMime() {
+    static const bool initialised = [] {
+        g_mime_init();
+        return true;
+    }();
+    (void)initialised;
+}
+
+QString fromUtf8(const char* text) {
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+GObjectPtr<GMimeMessage> parseHead(QByteArrayView head) {
+    GObjectPtr<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(head.data(), static_cast<gsize>(head.size())));
+    GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+    return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
+}
+
+/// Every field of an unfolded header block. GMime keeps the Content- fields with the message's
+/// body part, so the fields are read here, in their order, whatever their name.
+MEHeaderMap headerFields(const QByteArray& head) {
+    MEHeaderMap fields;
+    for (const QByteArray& field : head.split('\n')) {
+        const QByteArrayView line(field);
+        const qsizetype colon = line.indexOf(':');
+        const QByteArrayView name = line.first(std::max<qsizetype>(colon, 0));
+        const bool printable = std::ranges::all_of(name, [](char c) { return c > ' ' && c < 127; });
+        if (name.isEmpty() || !printable) {
+            continue;
+        }
+        fields[QString::fromLatin1(name).toLower()].append(
+            QString::fromUtf8(line.sliced(colon + 1)).trimmed());
+    }
+    return fields;
+}
+
+void readSender(GMimeMessage* message, MailMessage& into) {
+    InternetAddressList* from = g_mime_message_get_from(message);
+    if (from == nullptr || internet_address_list_length(from) == 0) {
+        return;
+    }
+    InternetAddress* first = internet_address_list_get_address(from, 0);
+    if (!INTERNET_ADDRESS_IS_MAILBOX(first)) {
+        return;
+    }
+    into.from = MEEmailAddress{
+        fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first)))};
+    into.senderName = fromUtf8(internet_address_get_name(first));
+}
+
+std::optional<QDateTime> readDate(GMimeMessage* message) {
+    GDateTime* date = g_mime_message_get_date(message);
+    if (date == nullptr) {
+        return std::nullopt;
+    }
+    const auto offset = static_cast<int>(g_date_time_get_utc_offset(date) / G_TIME_SPAN_SECOND);
+    return QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date), Qt::OffsetFromUTC, offset);
+}
+
+} // namespace
+
+std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
+    initialiseGMime();
+    MailMessage message;
+    message.raw = storedForm(file);
+    const QByteArray head = message.raw.first(headerBlockLength(message.raw)) + '\n';
+    message.headerMap = headerFields(head);
+    if (message.headerMap.empty()) {
+        return MessageError{QStringLiteral("no header fields")};
+    }
+    const GObjectPtr<GMimeMessage> parsed = parseHead(head);
+    if (!parsed) {
+        return MessageError{QStringLiteral("not a mail message")};
+    }
+    message.subjectText = fromUtf8(g_mime_message_get_subject(parsed.get()));
+    readSender(parsed.get(), message);
+    message.date = readDate(parsed.get());
+    return message;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "mailmessage.h"
+
+#include <variant>
+
+/// Why a file is not a message that can be shown.
+struct MessageError {
+    QString reason;
+};
+
+/// Reads a message file into its stored form, with its header fields, decoded subject, sender
+/// and date. Only the header block goes through MIME parsing, so the size of the body costs
+/// one pass over its bytes.
+[[nodiscard]] std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file);
