@@ -15,4 +15,3 @@ set(ENTRY_SOURCES
     entry/summarizemanager.cpp
     entry/userdetailsmanager.cpp
 )
-set(ENTRY_QML entry/MessageSecurityView.qml)

@@ -1,23 +1,14 @@
 #include "messagesecurityviewcontroller.h"
 
 #include "meextensionviewcontroller.h"
-#include "viewengine.h"
-
-#include <QQuickItem>
 
 namespace {
 
+/// The extension signs and encrypts nothing, so its view of a message's signers is empty.
 class MessageSecurityViewController : public MEExtensionViewController {
 public:
-    MessageSecurityViewController()
-        : root_(ViewEngine::create(QStringLiteral("MessageSecurityView"))) {}
-
-    QQuickItem* view() override { return root_.get(); }
     [[nodiscard]] QSizeF minimumSize() const override { return {300, 200}; }
     [[nodiscard]] QSizeF maximumSize() const override { return {500, 400}; }
-
-private:
-    std::unique_ptr<QQuickItem> root_;
 };
 
 } // namespace

@@ -14,8 +14,8 @@ QuorvaneExtensionPlugin::QuorvaneExtensionPlugin() {
         logObservation_.reset();
         Platform::uninstall();
     });
-    extension_ = std::make_unique<MailExtension>(
-        ViewControllerFactories{makeComposeSessionViewController, makeMessageSecurityViewController});
+    extension_ = std::make_unique<MailExtension>(ViewControllerFactories{
+        makeComposeSessionViewController, makeMessageSecurityViewController});
 }
 
 QuorvaneExtensionPlugin::~QuorvaneExtensionPlugin() = default;

@@ -21,8 +21,7 @@ std::variant<MEExtensionPlugin*, LoadError> loadExtension(const QString& folder)
         failures << loader->errorString();
         delete loader;
     }
-    return LoadError{failures.isEmpty()
-                         ? QStringLiteral("no extension plugin in %1").arg(folder)
-                         : QStringLiteral("no usable extension plugin in %1: %2")
-                               .arg(folder, failures.join(QStringLiteral("; ")))};
+    return LoadError{failures.isEmpty() ? QStringLiteral("no extension plugin in %1").arg(folder)
+                                        : QStringLiteral("no usable extension plugin in %1: %2")
+                                              .arg(folder, failures.join(QStringLiteral("; ")))};
 }

@@ -60,9 +60,8 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     tools->addAction(tr("New Message"), this, [this] { compose(); });
     tools->addAction(tr("Refresh"), this, [this] { refresh(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        reply(item->data(0, Qt::UserRole).toString());
-    });
+    connect(list_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { reply(item->data(0, Qt::UserRole).toString()); });
     resize(900, 600);
     refresh();
 }
@@ -92,9 +91,8 @@ void MailWindow::refresh() {
             continue;
         }
         const MailMessage& message = *listed.message;
-        item->setText(0, message.senderName.isEmpty() && message.from
-                             ? message.from->addressString
-                             : message.senderName);
+        item->setText(0, message.senderName.isEmpty() && message.from ? message.from->addressString
+                                                                      : message.senderName);
         item->setText(1, message.subjectText);
         item->setText(2, message.date ? QLocale().toString(*message.date, QLocale::ShortFormat)
                                       : QString());
@@ -120,7 +118,8 @@ void MailWindow::showSelected() {
         viewer_->clear();
         return;
     }
-    viewer_->setPlainText(QString::fromUtf8(messages_[static_cast<std::size_t>(index)].message->raw));
+    viewer_->setPlainText(
+        QString::fromUtf8(messages_[static_cast<std::size_t>(index)].message->raw));
 }
 
 ComposeWindow* MailWindow::reply(const QString& fileName) {

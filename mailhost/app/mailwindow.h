@@ -1,5 +1,6 @@
 #pragma once
 
+#include "composewindow.h"
 #include "mailfolder.h"
 #include "meextension.h"
 
@@ -8,7 +9,6 @@
 #include <QQmlEngine>
 #include <vector>
 
-class ComposeWindow;
 class QTextBrowser;
 class QTreeWidget;
 

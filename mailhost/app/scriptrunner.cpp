@@ -35,15 +35,16 @@ void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
     }
 }
 
-const QStringList kCommands = {"reply", "compose", "close", "quit",  "press", "type",
-                               "key",   "expect-log", "sleep", "screenshot"};
+const QStringList kCommands = {"reply", "compose", "close",      "quit",  "press",
+                               "type",  "key",     "expect-log", "sleep", "screenshot"};
 
 } // namespace
 
 std::variant<std::vector<ScriptStep>, ScriptError> parseScript(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return ScriptError{QStringLiteral("cannot read the script %1: %2").arg(path, file.errorString())};
+        return ScriptError{
+            QStringLiteral("cannot read the script %1: %2").arg(path, file.errorString())};
     }
     std::vector<ScriptStep> steps;
     int number = 0;
@@ -59,7 +60,10 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(const QString& pa
         step.text = line.section(QLatin1Char(' '), 1).trimmed();
         step.arguments = step.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (!kCommands.contains(step.command)) {
-            return ScriptError{QStringLiteral("%1:%2: unknown step \"%3\"").arg(path).arg(number).arg(step.command)};
+            return ScriptError{QStringLiteral("%1:%2: unknown step \"%3\"")
+                                   .arg(path)
+                                   .arg(number)
+                                   .arg(step.command)};
         }
         steps.push_back(std::move(step));
     }

@@ -54,7 +54,7 @@ private:
     MailWindow& mail_;
     std::size_t current_ = 0;
     mutable std::mutex mutex_;
-    QStringList lines_;     // guarded by mutex_
-    qsizetype unseen_ = 0;  // lines before this were matched by an earlier expect-log
+    QStringList lines_;    // guarded by mutex_
+    qsizetype unseen_ = 0; // lines before this were matched by an earlier expect-log
     QTimer poll_;
 };

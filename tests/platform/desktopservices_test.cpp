@@ -42,8 +42,8 @@ TEST(WorkspaceTest, TheBrowserVariableNamesTheCommandThatGetsTheUrl) {
         qputenv("BROWSER", c.variable.toUtf8());
         DesktopWorkspace workspace;
         ASSERT_TRUE(workspace.open(QUrl("https://example.org/a b")));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(seen) && QFile(seen).size() > 0; },
-                                    10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return QFile::exists(seen) && QFile(seen).size() > 0; }, 10000));
         QFile result(seen);
         ASSERT_TRUE(result.open(QIODevice::ReadOnly));
         EXPECT_EQ(QString::fromUtf8(result.readAll()), c.expected);
