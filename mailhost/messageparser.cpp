@@ -25,9 +25,9 @@ QString fromUtf8(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
 }
 
-GObjectPtr<GMimeMessage> parseHead(QByteArrayView head) {
+GObjectPtr<GMimeMessage> parseMime(QByteArrayView bytes) {
     GObjectPtr<GMimeStream> stream(
-        g_mime_stream_mem_new_with_buffer(head.data(), static_cast<gsize>(head.size())));
+        g_mime_stream_mem_new_with_buffer(bytes.data(), static_cast<gsize>(bytes.size())));
     GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     return GObjectPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
 }
@@ -84,7 +84,7 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
     if (message.headerMap.empty()) {
         return MessageError{QStringLiteral("no header fields")};
     }
-    const GObjectPtr<GMimeMessage> parsed = parseHead(head);
+    const GObjectPtr<GMimeMessage> parsed = parseMime(head);
     if (!parsed) {
         return MessageError{QStringLiteral("not a mail message")};
     }
@@ -92,4 +92,40 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
     readSender(parsed.get(), message);
     message.date = readDate(parsed.get());
     return message;
+}
+
+namespace {
+
+/// The first text/plain part, depth first, as UTF-8; null when there is none.
+GMimeTextPart* firstPlainPart(GMimeObject* part) {
+    if (GMIME_IS_MULTIPART(part)) {
+        auto* multipart = GMIME_MULTIPART(part);
+        for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+            if (GMimeTextPart* found = firstPlainPart(g_mime_multipart_get_part(multipart, i))) {
+                return found;
+            }
+        }
+        return nullptr;
+    }
+    if (GMIME_IS_TEXT_PART(part) &&
+        g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", "plain")) {
+        return GMIME_TEXT_PART(part);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString readableText(const MailMessage& message) {
+    initialiseGMime();
+    const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw);
+    GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
+    if (GMimeTextPart* plain = root ? firstPlainPart(root) : nullptr) {
+        char* text = g_mime_text_part_get_text(plain);
+        QString result = fromUtf8(text);
+        g_free(text);
+        return result;
+    }
+    const qsizetype head = headerBlockLength(message.raw);
+    return QString::fromUtf8(message.raw.mid(std::min(head + 1, message.raw.size())));
 }

@@ -13,3 +13,7 @@ struct MessageError {
 /// and date. Only the header block goes through MIME parsing, so the size of the body costs
 /// one pass over its bytes.
 [[nodiscard]] std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file);
+
+/// The message's text as a person reads it: its first plain-text part, decoded from its
+/// transfer encoding and charset; the undecoded body when it has none.
+[[nodiscard]] QString readableText(const MailMessage& message);

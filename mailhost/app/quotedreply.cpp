@@ -1,6 +1,6 @@
 #include "quotedreply.h"
 
-#include "storedform.h"
+#include "messageparser.h"
 
 #include <QLocale>
 
@@ -10,9 +10,7 @@ ReplyDraft replyDraft(const MailMessage& original) {
     draft.subject = original.subjectText.startsWith(QStringLiteral("Re:"), Qt::CaseInsensitive)
                         ? original.subjectText
                         : QStringLiteral("Re: ") + original.subjectText;
-    const qsizetype headerEnd = headerBlockLength(original.raw);
-    const QString text =
-        QString::fromUtf8(original.raw.mid(std::min(headerEnd + 2, original.raw.size())));
+    const QString text = readableText(original).trimmed();
     const QString sender = original.senderName.isEmpty() ? draft.to : original.senderName;
     const QString when =
         original.date ? QLocale().toString(*original.date, QLocale::LongFormat) : QString();

@@ -107,6 +107,26 @@ TEST(MessageParserTest, DateKeepsItsOffsetAndIsAbsentWhenMissing) {
     EXPECT_FALSE(parsed(parseMessage("A: 1\n\nx")).date.has_value());
 }
 
+TEST(MessageParserTest, ReadableTextIsTheDecodedPlainPart) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        QString text;
+    } cases[] = {
+        {"plain", "From: a@b.c\n\nHello there.\n", "Hello there.\n"},
+        {"base64 latin-1 part beside HTML",
+         "MIME-Version: 1.0\nContent-Type: multipart/alternative; boundary=b\n\n--b\n"
+         "Content-Type: text/html\n\n<p>HTML</p>\n--b\n"
+         "Content-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: base64\n\n"
+         "Q2Fm6SBhdCBub29uLg==\n--b--\n",
+         QStringLiteral("Caf\u00e9 at noon.")},
+        {"no plain part", "Content-Type: text/html\n\n<p>Only HTML</p>\n", "<p>Only HTML</p>\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readableText(parsed(parseMessage(c.file))), c.text) << c.name;
+    }
+}
+
 TEST(MessageParserTest, FilesWithoutHeaderFieldsAreErrors) {
     for (const QByteArray& file :
          {QByteArray(), QByteArray("\n\nbody"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
