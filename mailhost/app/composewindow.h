@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hostcomposesession.h"
 #include "mailmessage.h"
+#include "mecomposesession.h"
 #include "meextension.h"
 
 #include <QQuickView>
@@ -37,7 +37,7 @@ protected:
 private:
     void showExtensionArea();
 
-    HostComposeSession session_;
+    MEBasicComposeSession session_;
     std::unique_ptr<MEComposeSessionHandler> handler_;
     std::shared_ptr<MEExtensionViewController> controller_;
     bool ended_ = false;

@@ -19,17 +19,4 @@ public:
 };
 
 /// A compose window answering `original`, or a new message when it is null.
-class TestComposeSession : public MEComposeSession, private MEComposeContext {
-public:
-    explicit TestComposeSession(std::shared_ptr<const MEMessage> original = nullptr)
-        : original_(std::move(original)) {}
-
-    [[nodiscard]] const MEComposeContext& composeContext() const override { return *this; }
-
-private:
-    [[nodiscard]] std::shared_ptr<const MEMessage> originalMessage() const override {
-        return original_;
-    }
-
-    std::shared_ptr<const MEMessage> original_;
-};
+using TestComposeSession = MEBasicComposeSession;
