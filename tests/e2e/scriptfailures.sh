@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The mail host's script mode names the step that failed and its line, and exits non-zero;
+# a folder it cannot read is one line and status 2. Usage: scriptfailures.sh MAIL-HOST SAMPLES
+set -uo pipefail
+mail=$1 samples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$work/runtime"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# expect: status, script text, text the error must contain
+check() {
+    local status=$1 steps=$2 wanted=$3
+    printf '%b' "$steps" >"$work/steps"
+    timeout 60 "$mail" --offscreen --script "$work/steps" "$samples" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$status" ] || fail "status $got, not $status, for: $steps ($(cat "$work/err"))"
+    grep -qF "$wanted" "$work/err" || fail "\"$wanted\" not in: $(cat "$work/err")"
+    [ -s "$work/out" ] && grep -q 'quorvane-mail' "$work/out" && fail "host messages on standard output"
+}
+check 1 '# a comment\nreply no-such.eml\n' 'steps:2: step "reply no-such.eml" failed'
+check 1 'compose\npress noSuchButton\n' 'steps:2: step "press noSuchButton" failed'
+check 1 'compose\nexpect-log never written 0.2\n' 'steps:2: step "expect-log never written 0.2" failed'
+check 2 'compose\nfly away\n' 'steps:2: unknown step "fly"'
+timeout 30 "$mail" --offscreen "$work/missing" 2>"$work/err"
+[ $? -eq 2 ] || fail "a missing folder is not status 2"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "a missing folder is not one line: $(cat "$work/err")"
+echo "PASS: failed steps and unreadable folders are reported"
