@@ -66,12 +66,18 @@ ScreenItem {
 
                     Rectangle {
                         id: bubble
+
+                        readonly property string content:
+                            (row.question ? row.model.text : row.model.response) ?? ""
+                        // Past this, a bubble scrolls its text and lays it out piece by piece.
+                        readonly property bool scrolls: content.length > 4000
+
                         anchors.right: row.question ? parent.right : undefined
                         // A long text fills the bubble anyway; not asking for its natural
                         // width spares a second layout of all of it.
-                        width: Math.min(body.length > 1000 ? root.bubbleWidth : body.implicitWidth,
+                        width: Math.min(content.length > 1000 ? root.bubbleWidth : body.implicitWidth,
                                         root.bubbleWidth, row.room)
-                        height: body.implicitHeight
+                        height: scrolls ? longBody.height + 2 * Typography.padding : body.implicitHeight
                         radius: 10
                         color: row.question ? ColorScheme.questionBubble : "transparent"
                         // A hairline: a whole pixel at half strength, which the software
@@ -83,9 +89,10 @@ ScreenItem {
 
                         TextEdit {
                             id: body
+                            visible: !bubble.scrolls
                             width: parent.width
                             padding: Typography.padding
-                            text: (row.question ? row.model.text : row.model.response) ?? ""
+                            text: bubble.scrolls ? "" : bubble.content
                             textFormat: TextEdit.PlainText
                             wrapMode: TextEdit.Wrap
                             readOnly: true
@@ -95,6 +102,16 @@ ScreenItem {
                             selectionColor: row.question ? Qt.darker(ColorScheme.questionBubble, 1.6)
                                                          : palette.highlight
                             font.pixelSize: Typography.body
+                        }
+                        LongText {
+                            id: longBody
+                            visible: bubble.scrolls
+                            x: Typography.padding - padding
+                            y: Typography.padding
+                            width: parent.width - 2 * x
+                            height: Math.min(contentHeight, 300)
+                            text: bubble.scrolls ? bubble.content : ""
+                            textColor: row.question ? "white" : ColorScheme.primary
                         }
                     }
                     Label {

@@ -2,17 +2,35 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
-// Read-only text of any length: laid out a paragraph at a time as it scrolls into view, so a
-// reply of a megabyte opens as fast as a short one.
+// Read-only text of any length: laid out a piece at a time as it scrolls into view, so a
+// text of a megabyte opens as fast as a short one.
 ListView {
     id: view
 
     property string text
     property real padding: 5
+    property color textColor: ColorScheme.primary
+
+    // Paragraphs, and long ones cut at a space, so that no piece takes long to lay out.
+    function pieces(whole) {
+        const limit = 2000;
+        const result = [];
+        for (const paragraph of whole.split("\n")) {
+            let rest = paragraph;
+            while (rest.length > limit) {
+                const space = rest.lastIndexOf(" ", limit);
+                const cut = space > 0 ? space + 1 : limit;
+                result.push(rest.slice(0, cut));
+                rest = rest.slice(cut);
+            }
+            result.push(rest);
+        }
+        return result;
+    }
 
     clip: true
     boundsBehavior: Flickable.StopAtBounds
-    model: text.length > 0 ? text.split("\n") : []
+    model: text.length > 0 ? pieces(text) : []
     ScrollBar.vertical: ScrollBar {
         policy: view.contentHeight > view.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
     }
@@ -27,7 +45,7 @@ ListView {
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.Wrap
-        color: ColorScheme.primary
+        color: view.textColor
         selectionColor: ColorScheme.blue
         font.pixelSize: Typography.body
     }
