@@ -16,7 +16,10 @@ AbstractButton {
     readonly property bool filled: backgroundColor.a > 0
     readonly property color contentColor: filled ? "white" : ColorScheme.primary
     readonly property real horizontalInset: borderColor.a > 0 ? 27.5 : 8
-    readonly property real pillWidth: 16 + row.spacing + title.implicitWidth + 2 * horizontalInset
+    readonly property real contentWidth: 16 + row.spacing + title.implicitWidth
+    readonly property real pillWidth: contentWidth + 2 * horizontalInset
+    // Where room is short the inset gives way before the label is cut.
+    readonly property real inset: Math.max(8, Math.min(horizontalInset, (width - contentWidth) / 2))
 
     Layout.fillWidth: true
     implicitWidth: pillWidth
@@ -36,7 +39,7 @@ AbstractButton {
         Rectangle {
             id: pill
             anchors.centerIn: parent
-            width: Math.min(parent.width, control.pillWidth)
+            width: Math.min(parent.width, control.contentWidth + 2 * control.inset)
             height: row.implicitHeight + 16
             radius: 20
             color: control.backgroundColor
@@ -56,7 +59,7 @@ AbstractButton {
                 Label {
                     id: title
                     anchors.verticalCenter: parent.verticalCenter
-                    width: Math.min(implicitWidth, pill.width - 2 * control.horizontalInset - 16 - row.spacing)
+                    width: Math.min(implicitWidth, pill.width - 2 * control.inset - 16 - row.spacing)
                     elide: Text.ElideRight
                     text: control.label
                     textFormat: Text.PlainText
