@@ -2,6 +2,7 @@
 
 #include "composewindow.h"
 #include "mailwindow.h"
+#include "metopmostcontrol.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,23 +17,6 @@ namespace {
 void printError(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
-}
-
-/// The last match in painting order: later siblings and children are drawn on top.
-void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
-    if (!item->isVisible() || item->opacity() <= 0) {
-        return;
-    }
-    if (item->objectName() == name && item->isEnabled() && item->width() > 0 &&
-        item->height() > 0) {
-        found = item;
-    }
-    QList<QQuickItem*> children = item->childItems();
-    std::stable_sort(children.begin(), children.end(),
-                     [](QQuickItem* a, QQuickItem* b) { return a->z() < b->z(); });
-    for (QQuickItem* child : children) {
-        findTopmost(child, name, found);
-    }
 }
 
 const QStringList kCommands = {"reply", "compose", "close",      "quit",  "press",
@@ -119,8 +103,7 @@ QQuickItem* ScriptRunner::control(const QString& objectName, QString& reason) co
         reason = QStringLiteral("no compose window with the extension is open");
         return nullptr;
     }
-    QQuickItem* found = nullptr;
-    findTopmost(root, objectName, found);
+    QQuickItem* found = meTopmostControl(*root, objectName, MEControlState::Enabled);
     if (found == nullptr) {
         reason = QStringLiteral("no visible, enabled control named %1").arg(objectName);
     }

@@ -1,5 +1,6 @@
 #include "shownview.h"
 
+#include "metopmostcontrol.h"
 #include "viewengine.h"
 
 #include <QDir>
@@ -7,30 +8,6 @@
 #include <QPalette>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-
-bool effectivelyVisible(const QQuickItem* item) {
-    return item->isVisible() && item->opacity() > 0 && item->width() > 0 && item->height() > 0;
-}
-
-/// The last match in painting order wins: later siblings and children draw on top.
-void findTopmost(QQuickItem* item, const QString& name, QQuickItem*& found) {
-    if (!item->isVisible()) {
-        return;
-    }
-    if (item->objectName() == name && effectivelyVisible(item)) {
-        found = item;
-    }
-    QList<QQuickItem*> children = item->childItems();
-    std::stable_sort(children.begin(), children.end(),
-                     [](QQuickItem* a, QQuickItem* b) { return a->z() < b->z(); });
-    for (QQuickItem* child : children) {
-        findTopmost(child, name, found);
-    }
-}
-
-} // namespace
 
 ShownView::ShownView(const QString& typeName, const QVariantMap& properties, int width, int height)
     : ShownView(ViewEngine::create(typeName, properties), width, height) {}
@@ -71,9 +48,7 @@ ShownView::~ShownView() {
 }
 
 QQuickItem* ShownView::find(const QString& objectName) const {
-    QQuickItem* found = nullptr;
-    findTopmost(window_->contentItem(), objectName, found);
-    return found;
+    return meTopmostControl(*window_->contentItem(), objectName, MEControlState::Any);
 }
 
 QQuickItem& ShownView::get(const QString& objectName) const {
