@@ -1,4 +1,5 @@
 #include "backendworld.h"
+#include "formfields.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -103,6 +104,21 @@ TEST_F(RouterTest, LoginPageIsStrictAndEscapes) {
         hasCsp |= name == "Content-Security-Policy" && value.find("default-src 'none'") == 0;
     }
     EXPECT_TRUE(hasCsp);
+}
+
+TEST(FormFields, DecodeLikeABrowserAndRefuseBrokenEscapes) {
+    using Fields = std::map<std::string, std::string>;
+    const std::vector<std::pair<std::string, Fields>> cases = {
+        {"email=ann%40example.org&password=a+b%2Bc",
+         {{"email", "ann@example.org"}, {"password", "a b+c"}}},
+        {"x=1&x=2&flag&empty=", {{"x", "2"}, {"empty", ""}}},
+        {"na%C3%AFve=%E2%9C%93", {{"na\xC3\xAFve", "\xE2\x9C\x93"}}},
+        {"session=abc&password=100%", {}},
+        {"session=%zz", {}},
+        {"", {}}};
+    for (const auto& [encoded, expected] : cases) {
+        EXPECT_EQ(formFields(encoded), expected) << encoded;
+    }
 }
 
 TEST_F(RouterTest, RouteTableAnswersUnknownPathsAndMethods) {
