@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray raw(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const std::optional<QString> body = extractBody(raw);
 
-    QStringDecoder whole(QStringConverter::Utf8);
+    QStringDecoder whole(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = whole.decode(raw);
     const qsizetype blank = text.indexOf(QStringLiteral("\n\n"));
     require(body.has_value() == (!whole.hasError() && blank >= 0),
