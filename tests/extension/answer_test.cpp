@@ -28,6 +28,8 @@ TEST(AnswerClassification, StopsAtTheFirstFailingCheckInOrder) {
         << "a body of zero bytes is present and fails to parse";
     EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray("<html>oops</html>"))));
     EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray(R"({"response":"cut)"))));
+    EXPECT_TRUE(is<Answer::NotJson>(classify(200, QByteArray(R"({"n":1e400})"))))
+        << "a number past a double's range";
     EXPECT_TRUE(is<Answer::NotObject>(classify(200, QByteArray("[1,2]"))));
     EXPECT_TRUE(is<Answer::Object>(classify(200, QByteArray(R"({"response":"ok"})"))));
 }
