@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test bench demo format format-check
+.PHONY: deps test tsan bench demo format format-check
 
 deps:
 	scripts/setup-deps
@@ -10,6 +10,12 @@ test: deps format-check
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The backend, its store and the SQLite wrapper under the thread sanitizer; Qt stays out.
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 bench: deps
 	cmake --preset release

@@ -1,0 +1,128 @@
+// The defaults file under a writer that is killed at random moments or runs out of room:
+// every write that returned true is there after a reopen, and no value is half there.
+#include "capturedlog.h"
+#include "crashwriter.h"
+#include "platform.h"
+#include "sqlitedatabase.h"
+#include "sqliteuserdefaults.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Write n sets a text or a few kilobytes of bytes under a key of its own, or overwrites
+// "latest" with its number.
+struct Written {
+    QString key;
+    DefaultsValue value;
+};
+
+Written written(long n) {
+    const QString number = QString::number(n);
+    switch (n % 3) {
+    case 0:
+        return {"text " + number, QStringLiteral("entry ").repeated(100 + n % 300) + number};
+    case 1:
+        return {"bytes " + number,
+                QByteArray(2000 + (n % 5) * 900, static_cast<char>(n)) + number.toUtf8()};
+    default:
+        return {QStringLiteral("latest"), number};
+    }
+}
+
+int writeFrom(const std::filesystem::path& file, long first) {
+    Platform::Services services;
+    services.log = std::make_unique<StandardOutputLog>();
+    Platform::install(std::make_unique<Platform>(std::move(services)));
+    SqliteUserDefaults defaults(file);
+    (void)defaults.keys(); // opens the file
+    acknowledge("ready");
+    for (long n = first;; ++n) {
+        const Written w = written(n);
+        if (!defaults.set(w.key, w.value)) {
+            return 1;
+        }
+        acknowledge("saved " + std::to_string(n));
+    }
+}
+
+class UserDefaultsDurabilityTest : public testing::Test {
+protected:
+    UserDefaultsDurabilityTest() {
+        Platform::Services services;
+        services.log = std::make_unique<CapturedLog>();
+        Platform::install(std::make_unique<Platform>(std::move(services)));
+    }
+    ~UserDefaultsDurabilityTest() override { Platform::uninstall(); }
+
+    // Writes from `first` to the last acknowledged one read back whole; "latest" holds the
+    // last acknowledged number or the one written after it.
+    void expectKept(long first, const WriterRun& run, const std::string& round) {
+        {
+            sqlite::Database db(file, {sqlite::OpenMode::ReadOnly});
+            auto check = db.prepare("PRAGMA integrity_check");
+            ASSERT_TRUE(check.step());
+            ASSERT_EQ(check.text(0), "ok") << round;
+        }
+        SqliteUserDefaults reopened(file);
+        for (long n = first; n <= run.lastSaved(); ++n) {
+            const Written w = written(n);
+            if (w.key != "latest") {
+                ASSERT_EQ(reopened.value(w.key), w.value) << round << ", write " << n;
+            } else {
+                latest = n;
+            }
+        }
+        const std::optional<QString> stored = reopened.string("latest");
+        const long next = std::max(first, run.lastSaved() + 1);
+        if (latest >= 0 || stored) {
+            ASSERT_TRUE(stored == QString::number(latest) ||
+                        (written(next).key == "latest" && stored == QString::number(next)))
+                << round << ": latest is " << stored.value_or("absent").toStdString();
+        }
+    }
+
+    QTemporaryDir folder;
+    std::filesystem::path file = std::filesystem::path(folder.path().toStdString()) / "d.sqlite";
+    long latest = -1;
+};
+
+TEST_F(UserDefaultsDurabilityTest, ReturnedWritesSurviveAKillAtAnyMoment) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> lifetime(0, 60);
+    const auto deadline = Steady::now() + std::chrono::seconds(40);
+    long next = 0;
+    long acknowledged = 0;
+    int rounds = 0;
+    for (; rounds < 100 && Steady::now() < deadline; ++rounds) {
+        const long first = next;
+        const WriterRun run = runWriter(
+            [this, first] { return writeFrom(file, first); },
+            {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), std::nullopt});
+        ASSERT_TRUE(run.started) << run.output;
+        ASSERT_FALSE(run.exitStatus.has_value()) << run.output;
+        expectKept(first, run, "round " + std::to_string(rounds));
+        acknowledged += std::max(run.lastSaved() + 1 - first, 0L);
+        next = std::max(first, run.lastSaved() + 1) + 3;
+    }
+    EXPECT_EQ(rounds, 100) << "too few rounds within the time limit";
+    EXPECT_GT(acknowledged, 100) << "the writer hardly ever got to write";
+}
+
+TEST_F(UserDefaultsDurabilityTest, FullDiskIsLoggedInOneLineAndLosesNothingReturned) {
+    const WriterRun run = runWriter([this] { return writeFrom(file, 0); },
+                                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
+    ASSERT_EQ(run.exitStatus, 1) << run.output;
+    EXPECT_GT(run.lastSaved(), 20);
+    const std::string failedKey = written(run.lastSaved() + 1).key.toStdString();
+    const std::string after = run.output.substr(run.output.rfind("saved "));
+    EXPECT_EQ(after.substr(after.find('\n') + 1), "UserDefaults: could not write \"" + failedKey +
+                                                      "\": disk I/O error (File too large)\n");
+    expectKept(0, run, "full disk");
+}
+
+} // namespace
