@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -24,18 +25,23 @@ double median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Milliseconds of each keep-alive request made by `raw()`; an answer other than `status`
-// ends the run early, which shows as too few samples.
-std::vector<double> latencies(LoopbackClient& client, const std::function<std::string()>& raw,
-                              int status) {
-    std::vector<double> times;
+// Milliseconds of each keep-alive request made by each of `kinds` in turn, so that a drift of
+// the machine weighs on all alike; an answer with another status ends the run early, which
+// shows as too few samples.
+std::vector<std::vector<double>>
+latencies(LoopbackClient& client,
+          const std::vector<std::pair<std::function<std::string()>, int>>& kinds) {
+    std::vector<std::vector<double>> times(kinds.size());
     for (int i = 0; i < samples; ++i) {
-        const std::string request = raw();
-        const auto begin = Steady::now();
-        if (client.send(request).status != status) {
-            break;
+        for (std::size_t k = 0; k < kinds.size(); ++k) {
+            const std::string request = kinds[k].first();
+            const auto begin = Steady::now();
+            if (client.send(request).status != kinds[k].second) {
+                return times;
+            }
+            times[k].push_back(
+                std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
         }
-        times.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
     }
     return times;
 }
@@ -61,9 +67,7 @@ int main() {
     const auto random = [&] { return me(secrets::randomHex(32)); };
     const auto client = world.client();
 
-    const double unloaded = median(latencies(*client, valid, 200));
-    const double validMedian = unloaded;
-    const double randomMedian = median(latencies(*client, random, 401));
+    const auto unloaded = latencies(*client, {{valid, 200}, {random, 401}});
 
     SlowClients slow(world.port, slowCount);
     std::atomic<bool> done = false;
@@ -74,17 +78,22 @@ int main() {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
-    const std::vector<double> loadedTimes = latencies(*client, valid, 200);
+    const auto loaded = latencies(*client, {{valid, 200}});
     done = true;
     trickle.join();
-    const double loaded = loadedTimes.size() == samples ? median(loadedTimes) : 0;
+    const bool complete = unloaded[1].size() == samples && loaded[0].size() == samples;
+    const double validMedian = median(unloaded[0]);
+    const double randomMedian = median(unloaded[1]);
+    const double loadedMedian = median(loaded[0]);
 
-    std::printf("unloaded %.3f ms, with %d slow connections (%d still open) %.3f ms\n", unloaded,
-                slowCount, open.load(), loaded);
+    std::printf("unloaded %.3f ms, with %d slow connections (%d still open) %.3f ms\n", validMedian,
+                slowCount, open.load(), loadedMedian);
     std::printf("valid token %.3f ms, random token %.3f ms\n", validMedian, randomMedian);
-    std::printf("ratio slow_connections_latency %.2f goal <= 3.0\n",
-                unloaded > 0 && loaded > 0 ? loaded / unloaded : 99.0);
+    // A normal client should hardly notice the slow ones, and a guessed token should cost the
+    // server no more than a served request, so that guessing is no cheaper way to load it.
+    std::printf("ratio slow_connections_latency %.2f goal <= 1.5\n",
+                complete ? loadedMedian / validMedian : 99.0);
     std::printf("ratio random_token_vs_valid_latency %.2f goal <= 1.5\n",
-                validMedian > 0 && randomMedian > 0 ? randomMedian / validMedian : 99.0);
+                complete ? randomMedian / validMedian : 99.0);
     return 0;
 }

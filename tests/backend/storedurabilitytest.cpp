@@ -5,12 +5,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <unistd.h>
 
 using namespace backend;
 namespace fs = std::filesystem;
-using Steady = std::chrono::steady_clock;
 
 namespace {
 
@@ -113,56 +111,33 @@ protected:
 
     // Every write from `first` to the last acknowledged one reads back whole; the one after it
     // is whole or absent; the file passes SQLite's integrity check.
-    void expectKept(long first, const WriterRun& run, const std::string& round) {
+    void expectKept(long first, const WriterRun& run) {
         sqlite::Database db(file, {sqlite::OpenMode::ReadOnly});
         auto check = db.prepare("PRAGMA integrity_check");
         ASSERT_TRUE(check.step());
-        ASSERT_EQ(check.text(0), "ok") << round;
+        ASSERT_EQ(check.text(0), "ok") << "after write " << run.lastSaved();
         for (long n = first; n <= run.lastSaved(); ++n) {
-            ASSERT_EQ(readBack(db, n), written(n).value) << round << ", write " << n;
+            ASSERT_EQ(readBack(db, n), written(n).value) << "write " << n;
         }
         const long next = std::max(first, run.lastSaved() + 1);
         const auto unacknowledged = readBack(db, next);
         if (unacknowledged) {
-            ASSERT_EQ(*unacknowledged, written(next).value) << round << ", write " << next;
+            ASSERT_EQ(*unacknowledged, written(next).value) << "write " << next;
         }
     }
 };
 
 TEST_F(StoreDurabilityTest, AcknowledgedWritesSurviveAKillAtAnyMoment) {
-    std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> lifetime(0, 60);
-    const auto deadline = Steady::now() + std::chrono::seconds(40);
-    long next = 0;
-    long acknowledged = 0;
-    int rounds = 0;
-    for (; rounds < 100 && Steady::now() < deadline; ++rounds) {
-        // Each round writes its own rows; the file grows from round to round.
-        const long first = next;
-        const WriterRun run = runWriter(
-            [this, first] { return writeFrom(file, first); },
-            {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), std::nullopt});
-        ASSERT_TRUE(run.started) << run.output;
-        ASSERT_FALSE(run.exitStatus.has_value()) << run.output;
-        expectKept(first, run, "round " + std::to_string(rounds));
-        acknowledged += std::max(run.lastSaved() + 1 - first, 0L);
-        // Rows of a write that was not acknowledged may be there: start past them, at an
-        // account, which the writes after it refer to.
-        next = (std::max(first, run.lastSaved() + 1) / 4 + 2) * 4;
-    }
-    EXPECT_EQ(rounds, 100) << "too few rounds within the time limit";
-    EXPECT_GT(acknowledged, 100) << "the writer hardly ever got to write";
+    // Rounds start at an account, which the writes after it refer to.
+    expectKillsLoseNothing([this](long first) { return writeFrom(file, first); },
+                           [this](long first, const WriterRun& run) { expectKept(first, run); }, 4);
 }
 
 TEST_F(StoreDurabilityTest, FullDiskFailsInOneLineAndKeepsWhatWasAcknowledged) {
-    const WriterRun run = runWriter([this] { return writeFrom(file, 0); },
-                                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
-    ASSERT_EQ(run.exitStatus, 1) << run.output;
-    EXPECT_GT(run.lastSaved(), 20);
-    const std::string failed = run.output.substr(run.output.rfind("saved "));
-    EXPECT_EQ(failed.substr(failed.find('\n') + 1),
+    WriterRun run;
+    EXPECT_EQ(expectFullDiskFailure([this](long first) { return writeFrom(file, first); }, run),
               "store write failed: disk I/O error (File too large)\n");
-    expectKept(0, run, "full disk");
+    expectKept(0, run);
     // With room again, the same file takes new writes.
     Store store(file);
     EXPECT_NO_THROW(write(store, run.lastSaved() + 4));

@@ -8,11 +8,8 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace {
-
-using Steady = std::chrono::steady_clock;
 
 // Write n sets a text or a few kilobytes of bytes under a key of its own, or overwrites
 // "latest" with its number.
@@ -61,18 +58,18 @@ protected:
 
     // Writes from `first` to the last acknowledged one read back whole; "latest" holds the
     // last acknowledged number or the one written after it.
-    void expectKept(long first, const WriterRun& run, const std::string& round) {
+    void expectKept(long first, const WriterRun& run) {
         {
             sqlite::Database db(file, {sqlite::OpenMode::ReadOnly});
             auto check = db.prepare("PRAGMA integrity_check");
             ASSERT_TRUE(check.step());
-            ASSERT_EQ(check.text(0), "ok") << round;
+            ASSERT_EQ(check.text(0), "ok") << "after write " << run.lastSaved();
         }
         SqliteUserDefaults reopened(file);
         for (long n = first; n <= run.lastSaved(); ++n) {
             const Written w = written(n);
             if (w.key != "latest") {
-                ASSERT_EQ(reopened.value(w.key), w.value) << round << ", write " << n;
+                ASSERT_EQ(reopened.value(w.key), w.value) << "write " << n;
             } else {
                 latest = n;
             }
@@ -82,7 +79,7 @@ protected:
         if (latest >= 0 || stored) {
             ASSERT_TRUE(stored == QString::number(latest) ||
                         (written(next).key == "latest" && stored == QString::number(next)))
-                << round << ": latest is " << stored.value_or("absent").toStdString();
+                << "latest is " << stored.value_or("absent").toStdString();
         }
     }
 
@@ -92,37 +89,18 @@ protected:
 };
 
 TEST_F(UserDefaultsDurabilityTest, ReturnedWritesSurviveAKillAtAnyMoment) {
-    std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> lifetime(0, 60);
-    const auto deadline = Steady::now() + std::chrono::seconds(40);
-    long next = 0;
-    long acknowledged = 0;
-    int rounds = 0;
-    for (; rounds < 100 && Steady::now() < deadline; ++rounds) {
-        const long first = next;
-        const WriterRun run = runWriter(
-            [this, first] { return writeFrom(file, first); },
-            {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), std::nullopt});
-        ASSERT_TRUE(run.started) << run.output;
-        ASSERT_FALSE(run.exitStatus.has_value()) << run.output;
-        expectKept(first, run, "round " + std::to_string(rounds));
-        acknowledged += std::max(run.lastSaved() + 1 - first, 0L);
-        next = std::max(first, run.lastSaved() + 1) + 3;
-    }
-    EXPECT_EQ(rounds, 100) << "too few rounds within the time limit";
-    EXPECT_GT(acknowledged, 100) << "the writer hardly ever got to write";
+    expectKillsLoseNothing([this](long first) { return writeFrom(file, first); },
+                           [this](long first, const WriterRun& run) { expectKept(first, run); }, 3);
 }
 
 TEST_F(UserDefaultsDurabilityTest, FullDiskIsLoggedInOneLineAndLosesNothingReturned) {
-    const WriterRun run = runWriter([this] { return writeFrom(file, 0); },
-                                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
-    ASSERT_EQ(run.exitStatus, 1) << run.output;
-    EXPECT_GT(run.lastSaved(), 20);
-    const std::string failedKey = written(run.lastSaved() + 1).key.toStdString();
-    const std::string after = run.output.substr(run.output.rfind("saved "));
-    EXPECT_EQ(after.substr(after.find('\n') + 1), "UserDefaults: could not write \"" + failedKey +
-                                                      "\": disk I/O error (File too large)\n");
-    expectKept(0, run, "full disk");
+    WriterRun run;
+    const std::string failure =
+        expectFullDiskFailure([this](long first) { return writeFrom(file, first); }, run);
+    EXPECT_EQ(failure, "UserDefaults: could not write \"" +
+                           written(run.lastSaved() + 1).key.toStdString() +
+                           "\": disk I/O error (File too large)\n");
+    expectKept(0, run);
 }
 
 } // namespace

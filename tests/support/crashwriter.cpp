@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <poll.h>
+#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,4 +93,41 @@ WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits
         run.exitStatus = WEXITSTATUS(status);
     }
     return run;
+}
+
+void expectKillsLoseNothing(const std::function<int(long first)>& write,
+                            const std::function<void(long first, const WriterRun&)>& check,
+                            long step) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> lifetime(0, 60);
+    const auto deadline = Steady::now() + std::chrono::seconds(40);
+    int rounds = 0;
+    long acknowledged = 0;
+    for (long first = 0; rounds < 100 && Steady::now() < deadline; ++rounds) {
+        const WriterRun run =
+            runWriter([&write, first] { return write(first); },
+                      {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), {}});
+        EXPECT_TRUE(run.started && !run.exitStatus) << run.output;
+        check(first, run);
+        if (testing::Test::HasFailure()) {
+            return;
+        }
+        const long next = std::max(first, run.lastSaved() + 1);
+        acknowledged += next - first;
+        first = (next / step + 1) * step;
+    }
+    std::printf("%d rounds, %ld acknowledged writes\n", rounds, acknowledged);
+    EXPECT_EQ(rounds, 100) << "too few rounds within the time limit";
+    EXPECT_GT(acknowledged, 100) << "the writer hardly ever got to write";
+}
+
+std::string expectFullDiskFailure(const std::function<int(long first)>& write, WriterRun& run) {
+    run = runWriter([&write] { return write(0); },
+                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
+    EXPECT_EQ(run.exitStatus, 1) << run.output;
+    std::printf("%ld writes acknowledged before a file reached 1 MiB\n", run.lastSaved() + 1);
+    EXPECT_GT(run.lastSaved(), 20);
+    const std::size_t last = run.output.rfind("saved ");
+    const std::size_t after = last == std::string::npos ? 0 : run.output.find('\n', last) + 1;
+    return run.output.substr(after);
 }

@@ -33,3 +33,18 @@ struct WriterRun {
 
 /// Writes one line to standard output at once, unbuffered: a kill right after loses nothing.
 void acknowledge(const std::string& line);
+
+/// Runs writers that each start with write `first` and are killed 0 to 60 ms after they are
+/// ready, 100 times within 40 s; after each, `check(first, run)` looks at the file. A round
+/// starts past the last one's writes, at a multiple of `step`, since a write it did not
+/// acknowledge may be stored all the same. Expects every round to run, more than 100 writes in
+/// all, and prints how many.
+void expectKillsLoseNothing(const std::function<int(long first)>& write,
+                            const std::function<void(long first, const WriterRun&)>& check,
+                            long step);
+
+/// Runs `write(0)` with files limited to 1 MiB until a write fails; expects it to end with
+/// status 1 after more than 20 writes. Gives what it printed after its last acknowledged
+/// write, the failure it reports.
+[[nodiscard]] std::string expectFullDiskFailure(const std::function<int(long first)>& write,
+                                                WriterRun& run);
