@@ -81,6 +81,8 @@ protected:
                         (written(next).key == "latest" && stored == QString::number(next)))
                 << "latest is " << stored.value_or("absent").toStdString();
         }
+        // A write that was stored but not acknowledged is what the next round builds on.
+        latest = stored ? stored->toLong() : latest;
     }
 
     QTemporaryDir folder;
