@@ -11,14 +11,14 @@ bool failed(int code) {
 }
 
 // SQLite says "disk I/O error" for a full disk, a file size limit and a failing drive alike;
-// the system's reason tells an administrator which. SQLite keeps it only for some calls, so
+// the system's reason tells an administrator which. Failures to open keep SQLite's words,
+// which callers show as they are. SQLite keeps it only for some calls, so
 // `callErrno` is errno as the failed call left it (cleared before the call).
 std::string describe(sqlite3* db, int code, int callErrno = 0) {
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     const int primary = code & 0xff;
     const int system = db && sqlite3_system_errno(db) != 0 ? sqlite3_system_errno(db) : callErrno;
-    if (system != 0 &&
-        (primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN)) {
+    if (system != 0 && (primary == SQLITE_IOERR || primary == SQLITE_FULL)) {
         message += std::string(" (") + std::strerror(system) + ")";
     }
     return message;
