@@ -38,6 +38,8 @@ protected:
     void SetUp() override { serve(deadlines(milliseconds(2000))); }
 };
 
+// The browser's sign-in and the extension's poll over real TLS; the routes' other answers are
+// the router's tests.
 TEST_F(HttpsServerTest, SignInAndApiOverRealTls) {
     const std::string id =
         json::parse(send(http("GET", "/plugin-auth/session-request/", "")).body)["id"];
@@ -49,11 +51,6 @@ TEST_F(HttpsServerTest, SignInAndApiOverRealTls) {
     const LoopbackClient::Answer me = send(http("GET", "/api/v1/me", "", token));
     EXPECT_EQ(me.status, 200);
     EXPECT_EQ(json::parse(me.body)["email"], "ann@example.org");
-    EXPECT_EQ(send(http("GET", "/api/v1/me", "")).status, 401);
-    const LoopbackClient::Answer summary =
-        send(http("POST", "/api/v1/summarize", R"({"content":"One. Two."})", token));
-    EXPECT_EQ(summary.status, 200);
-    EXPECT_TRUE(json::parse(summary.body)["response"].is_string());
 }
 
 TEST_F(HttpsServerTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
