@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test fuzz-smoke bench demo format format-check
+.PHONY: deps test fuzz-smoke tsan bench demo format format-check
 
 deps:
 	scripts/setup-deps
@@ -17,6 +17,12 @@ fuzz-smoke: deps
 	cmake --build --preset fuzz -j $(JOBS)
 	ctest --preset fuzz
 	FUZZ_JOBS=2 scripts/fuzz 20
+
+# The backend, its store and the SQLite wrapper under the thread sanitizer; Qt stays out.
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 bench: deps
 	cmake --preset release

@@ -10,8 +10,8 @@ std::map<std::string, std::string> formFields(const std::string& encoded) {
     if (!boost::urls::parse_query(encoded)) {
         return fields;
     }
-    // Browsers encode a space in a form as '+'. The view is made from the text, which parses
-    // now: Debian's library lacks the constructor that takes the parsed view.
+    // Browsers encode a space in a form as '+'. Debian's library lacks the constructor from a
+    // parsed view with options, so the checked text is parsed once more.
     const boost::urls::params_view decoded(encoded, boost::urls::encoding_opts(true));
     for (const boost::urls::param& field : decoded) {
         if (field.has_value) {

@@ -5,6 +5,7 @@
 #include <boost/asio/strand.hpp>
 #include <mutex>
 #include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -86,6 +87,7 @@ public:
                 tls_.load_verify_file(options_.caFile);
             }
             tls_.set_verify_mode(asio::ssl::verify_peer);
+            cacheTrustedExtensions();
         }
     }
 
@@ -107,6 +109,19 @@ public:
     }
 
 private:
+    // OpenSSL reads a trusted certificate's extensions, which it fills in on first use, while
+    // another handshake may still be filling them in: fill them in now, before handshakes run
+    // side by side.
+    void cacheTrustedExtensions() {
+        STACK_OF(X509_OBJECT)* trusted =
+            X509_STORE_get0_objects(SSL_CTX_get_cert_store(tls_.native_handle()));
+        for (int i = 0; i < sk_X509_OBJECT_num(trusted); ++i) {
+            if (X509* certificate = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(trusted, i))) {
+                (void)X509_check_purpose(certificate, -1, 0);
+            }
+        }
+    }
+
     // One request and its answer, on a kept-alive connection when one is idle.
     struct Exchange : std::enable_shared_from_this<Exchange> {
         std::shared_ptr<Client> client;

@@ -27,23 +27,21 @@ void WorkPool::join() {
     threads_.clear();
 }
 
+// Both notify under the lock: once a job has run, whoever waited for it may destroy the pool,
+// and a poster still on its way to the notification would touch a destroyed condition.
 bool WorkPool::tryPost(std::function<void()> job) {
-    {
-        const std::lock_guard lock(mutex_);
-        if (jobs_.size() >= queueLimit_) {
-            return false;
-        }
-        jobs_.push_back(std::move(job));
+    const std::lock_guard lock(mutex_);
+    if (jobs_.size() >= queueLimit_) {
+        return false;
     }
+    jobs_.push_back(std::move(job));
     wake_.notify_one();
     return true;
 }
 
 void WorkPool::post(std::function<void()> job) {
-    {
-        const std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
-    }
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
     wake_.notify_one();
 }
 

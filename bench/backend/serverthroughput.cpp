@@ -1,17 +1,11 @@
 // 64 keep-alive clients on 127.0.0.1: throughput and latency of /api/v1/summarize with the
 // extractive engine on a 20 KB message, against the same request refused at the token check:
 // the transport floor of this machine, which no engine can pass.
-#include "authenticator.h"
-#include "certificateauthority.h"
-#include "extractiveengine.h"
-#include "httpsserver.h"
-#include "loopbackclient.h"
-#include "router.h"
+#include "backendworld.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <latch>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -94,52 +88,22 @@ std::string message() {
 } // namespace
 
 int main() {
-    const auto dir = std::filesystem::temp_directory_path() / "qv-bench-throughput";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    {
-        EventLoop loop(2);
-        Store store(dir / "backend.sqlite");
-        SystemClock clock;
-        Authenticator auth(store, clock, {1024, 8, 1});
-        auth.addAccount("ann@example.org", "Ann Lee", "pw");
-        ExtractiveEngine engine;
-        WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
-        WorkPool hashing(1, 64);
-        Router router(store, auth, engine, clock, {workers, hashing}, {},
-                      [](const std::string&) {});
-        const std::string id = auth.createSession();
-        (void)auth.login(id, "ann@example.org", "pw", "");
-        const std::string token = auth.poll(id).token;
-
-        const auto ca = tls::makeCertificateAuthority("bench CA", 1);
-        const auto cert = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
-        ServerOptions options;
-        options.port = 0;
-        options.certificatePem = cert.certificatePem;
-        options.keyPem = cert.keyPem;
-        HttpsServer server(loop, options, [](const std::string&) {});
-        const std::uint16_t port = server.bind();
-        server.start([&](HttpRequest r, Respond respond) {
-            router.handle(std::move(r), std::move(respond));
-        });
-
-        using C = LoopbackClient::Connection;
-        const std::string body = nlohmann::json{{"content", message()}}.dump();
-        const std::string summarize =
-            LoopbackClient::request("POST", "/api/v1/summarize", body, token, C::KeepAlive);
-        // The same request without a token is read whole and refused before any work: the
-        // most that any engine could reach on this machine.
-        const std::string refused =
-            LoopbackClient::request("POST", "/api/v1/summarize", body, "", C::KeepAlive);
-        const Result s = run(port, ca.certificatePem, summarize);
-        const Result r = run(port, ca.certificatePem, refused, 401);
-        server.stop();
-        report("summarize", s);
-        report("refused", r);
-        std::printf("ratio summarize_vs_refused_throughput %.2f goal >= 0.5\n",
-                    r.perSecond > 0 && s.failures == 0 ? s.perSecond / r.perSecond : 0.0);
-    }
-    std::filesystem::remove_all(dir);
+    BackendWorld world;
+    world.serve();
+    const std::string token = world.signIn();
+    using C = LoopbackClient::Connection;
+    const std::string body = nlohmann::json{{"content", message()}}.dump();
+    const std::string summarize =
+        LoopbackClient::request("POST", "/api/v1/summarize", body, token, C::KeepAlive);
+    // The same request without a token is read whole and refused before any work: the most
+    // that any engine could reach on this machine.
+    const std::string refused =
+        LoopbackClient::request("POST", "/api/v1/summarize", body, "", C::KeepAlive);
+    const Result s = run(world.port, world.caPem, summarize);
+    const Result r = run(world.port, world.caPem, refused, 401);
+    report("summarize", s);
+    report("refused", r);
+    std::printf("ratio summarize_vs_refused_throughput %.2f goal >= 0.5\n",
+                r.perSecond > 0 && s.failures == 0 ? s.perSecond / r.perSecond : 0.0);
     return 0;
 }

@@ -1,14 +1,39 @@
 #include "sqlitedatabase.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace sqlite {
+namespace {
+
+bool failed(int code) {
+    return code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE;
+}
+
+// SQLite says "disk I/O error" for a full disk, a file size limit and a failing drive alike;
+// the system's reason tells an administrator which. Failures to open keep SQLite's words,
+// which callers show as they are. SQLite keeps it only for some calls, so
+// `callErrno` is errno as the failed call left it (cleared before the call).
+std::string describe(sqlite3* db, int code, int callErrno = 0) {
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    const int primary = code & 0xff;
+    const int system = db && sqlite3_system_errno(db) != 0 ? sqlite3_system_errno(db) : callErrno;
+    if (system != 0 && (primary == SQLITE_IOERR || primary == SQLITE_FULL)) {
+        message += std::string(" (") + std::strerror(system) + ")";
+    }
+    return message;
+}
+
+} // namespace
 
 Database::Database(const std::filesystem::path& path, const OpenOptions& options) {
     const int flags = options.mode == OpenMode::ReadOnly
                           ? SQLITE_OPEN_READONLY
                           : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    errno = 0;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        const std::string message = describe(db_, rc, errno);
         sqlite3_close(db_);
         db_ = nullptr;
         throw Error(rc, message + ": " + path.string());
@@ -22,13 +47,17 @@ Database::~Database() {
 }
 
 void Database::check(int code) const {
-    if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) {
-        throw Error(code, sqlite3_errmsg(db_));
+    if (failed(code)) {
+        throw Error(code, describe(db_, code));
     }
 }
 
 void Database::exec(std::string_view sql) {
-    check(sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr));
+    errno = 0;
+    const int rc = sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr);
+    if (failed(rc)) {
+        throw Error(rc, describe(db_, rc, errno));
+    }
 }
 
 std::int64_t Database::changes() const {
@@ -84,7 +113,9 @@ Statement& Statement::bindNull(int index) {
 }
 
 bool Statement::step() {
+    errno = 0;
     const int rc = sqlite3_step(stmt_);
+    const int callErrno = errno;
     if (rc == SQLITE_ROW) {
         return true;
     }
@@ -92,7 +123,7 @@ bool Statement::step() {
         return false;
     }
     sqlite3_reset(stmt_);
-    throw Error(rc, sqlite3_errmsg(db_));
+    throw Error(rc, describe(db_, rc, callErrno));
 }
 
 void Statement::run() {

@@ -2,62 +2,59 @@
 
 #include "authenticator.h"
 #include "extractiveengine.h"
+#include "httpsserver.h"
+#include "loopbackclient.h"
 #include "manualclock.h"
 #include "router.h"
 #include "store.h"
 
 #include <filesystem>
-#include <future>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-/// A backend in a fresh data folder with one account, ann@example.org / "pw", and the
-/// router's worker pools.
+/// A backend in a fresh data folder with one account, ann@example.org / "pw", the router's
+/// worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
 struct BackendWorld {
-    explicit BackendWorld(const std::string& name,
-                          backend::RouterOptions options = backend::RouterOptions{},
-                          backend::Engine* engineInUse = nullptr)
-        : dir(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        store = std::make_unique<backend::Store>(dir / "backend.sqlite");
-        // A cheap scrypt cost: the tests sign in many times.
-        auth = std::make_unique<backend::Authenticator>(*store, clock,
-                                                        backend::secrets::ScryptCost{1024, 8, 1});
-        auth->addAccount("ann@example.org", "Ann Lee", "pw");
-        router =
-            std::make_unique<backend::Router>(*store, *auth, engineInUse ? *engineInUse : engine,
-                                              clock, backend::RouterThreads{workers, hashing},
-                                              std::move(options), [this](const std::string& line) {
-                                                  const std::lock_guard lock(logMutex);
-                                                  log.push_back(line);
-                                              });
-    }
-    ~BackendWorld() { std::filesystem::remove_all(dir); }
+    explicit BackendWorld(backend::Engine* engineInUse = nullptr,
+                          backend::RouterOptions options = {});
+    ~BackendWorld();
     BackendWorld(const BackendWorld&) = delete;
     BackendWorld& operator=(const BackendWorld&) = delete;
 
     /// Routes `request` and waits for its answer.
     backend::HttpResponse call(backend::HttpRequest request,
-                               backend::Router::Surface surface = backend::Router::Surface::All) {
-        auto answer = std::make_shared<std::promise<backend::HttpResponse>>();
-        router->handle(
-            std::move(request), [answer](backend::HttpResponse r) { answer->set_value(r); },
-            surface);
-        return answer->get_future().get();
-    }
+                               backend::Router::Surface surface = backend::Router::Surface::All);
+    /// A fresh token of ann's, through the sign-in that the browser and the extension do.
+    [[nodiscard]] std::string signIn();
 
+    /// Options of a listener on 127.0.0.1, any port, with a certificate made for this run that
+    /// `caPem` trusts from now on.
+    [[nodiscard]] backend::ServerOptions tlsOptions(backend::ServerOptions options = {});
+    /// Listens with `handler` (the router's by default); a second call replaces the listener.
+    void serve(backend::ServerOptions options = {}, backend::HttpsServer::Handler handler = {});
+    [[nodiscard]] std::unique_ptr<LoopbackClient> client() const;
+    /// One request on a connection of its own.
+    [[nodiscard]] LoopbackClient::Answer send(const std::string& raw) const;
+
+    [[nodiscard]] std::vector<std::string> logLines();
+    void logLine(const std::string& line);
+
+    // The loop first, so that it goes last: answers in the pools' queues post to it.
+    backend::EventLoop loop{2};
     std::filesystem::path dir;
     ManualClock clock;
     backend::ExtractiveEngine engine;
     std::unique_ptr<backend::Store> store;
     std::unique_ptr<backend::Authenticator> auth;
     std::unique_ptr<backend::Router> router;
+    std::unique_ptr<backend::HttpsServer> server;
+    std::uint16_t port = 0;
+    std::string caPem;
     std::mutex logMutex;
     std::vector<std::string> log;
     // Last, so that their queued work finishes before the router goes.
-    backend::WorkPool workers{2, 64};
+    backend::WorkPool workers{2, 256};
     backend::WorkPool hashing{1, 8};
 };

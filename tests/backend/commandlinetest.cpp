@@ -1,6 +1,5 @@
 // The administration commands of quorvane-backend, run as an administrator runs them.
 #include "authenticator.h"
-#include "httpsserver.h"
 #include "loopbackclient.h"
 #include "manualclock.h"
 #include "store.h"
@@ -85,43 +84,6 @@ TEST_F(CommandLineTest, AddedUserSignsInAndTrainingPairsExportAsJsonLines) {
     EXPECT_EQ(pairs[1]["created_at"], 20);
 }
 
-TEST_F(CommandLineTest, TlsInitMakesACertificateThatTheLocalCaVerifies) {
-    // Even with a umask that lets everyone read new files, keys are made private.
-    const mode_t umask = ::umask(0);
-    const Run run = backend("tls init");
-    ::umask(umask);
-    ASSERT_EQ(run.status, 0);
-    const fs::path tls = dir / "tls";
-    for (const auto& [file, mode] :
-         std::vector<std::pair<std::string, fs::perms>>{{"server-key.pem", fs::perms(0600)},
-                                                        {"ca-key.pem", fs::perms(0600)},
-                                                        {"server.pem", fs::perms(0644)}}) {
-        EXPECT_EQ(fs::status(tls / file).permissions(), mode) << file;
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(tls), fs::directory_iterator()), 4);
-
-    EventLoop loop(1);
-    ServerOptions options;
-    options.port = 0;
-    options.certificatePem = readFile(tls / "server.pem");
-    options.keyPem = readFile(tls / "server-key.pem");
-    HttpsServer server(loop, options, [](const std::string&) {});
-    const std::uint16_t port = server.bind();
-    server.start([](HttpRequest, Respond respond) {
-        respond(HttpResponse{200, "application/json", "{}", {}});
-    });
-    LoopbackClient client(port, readFile(tls / "ca.pem"));
-    EXPECT_EQ(client
-                  .send(LoopbackClient::request("GET", "/health", "", "",
-                                                LoopbackClient::Connection::Close))
-                  .status,
-              200);
-}
-
-} // namespace
-
-namespace {
-
 // A running `serve`, stopped with SIGTERM when it goes.
 class Served {
 public:
@@ -192,8 +154,20 @@ std::uint16_t portOf(const std::string& url) {
     return static_cast<std::uint16_t>(std::stoi(url.substr(url.rfind(':') + 1)));
 }
 
-TEST_F(CommandLineTest, LoginListenerServesOnlyTheSignInPageOverLoopbackHttp) {
+// The certificate that `tls init` makes serves the API, which its CA verifies; the plain-HTTP
+// listener serves the sign-in page only, and only on loopback.
+TEST_F(CommandLineTest, TlsInitThenServeWithTheLoginListener) {
+    // Even with a umask that lets everyone read new files, keys are made private.
+    const mode_t umask = ::umask(0);
     ASSERT_EQ(backend("tls init").status, 0);
+    ::umask(umask);
+    for (const auto& [file, mode] : {std::pair{"server-key.pem", 0600},
+                                     {"ca-key.pem", 0600},
+                                     {"server.pem", 0644},
+                                     {"ca.pem", 0644}}) {
+        EXPECT_EQ(fs::status(dir / "tls" / file).permissions(), fs::perms(mode)) << file;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "tls"), fs::directory_iterator()), 4);
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0").status, 1);
     Served served({"serve", "--data", dir.string(), "--listen", "127.0.0.1:0", "--login-listen",
                    "127.0.0.1:0"});

@@ -1,79 +1,29 @@
 #include "chathistory.h"
+#include "crashwriter.h"
 #include "sqliteuserdefaults.h"
 #include "testplatform.h"
 
-#include <QTemporaryDir>
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
 #include <random>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-/// Runs the writer, kills it `lifetime` after it is ready (a process that loads the whole
-/// extension takes longer to start than to write), and gives the highest entry it reported
-/// saved.
+/// Runs the writer program, kills it `lifetime` after it is ready (a process that loads the
+/// whole extension takes longer to start than to write), and gives the highest entry it
+/// reported saved.
 std::optional<long> runAndKill(const std::string& file, std::chrono::milliseconds lifetime) {
-    int out[2];
-    if (pipe(out) != 0) {
+    const WriterRun run = runWriter(
+        [&file] {
+            ::execl(CHAT_HISTORY_WRITER, CHAT_HISTORY_WRITER, file.c_str(), nullptr);
+            return 127;
+        },
+        {lifetime, std::chrono::seconds(10), std::nullopt});
+    if (!run.started) {
         return std::nullopt;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string program = CHAT_HISTORY_WRITER;
-    char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        return std::nullopt;
-    }
-    std::string output;
-    auto killAt = Clock::now() + std::chrono::seconds(10); // to start at all
-    bool started = false;
-    char buffer[4096];
-    for (auto now = Clock::now(); now < killAt; now = Clock::now()) {
-        pollfd ready{out[0], POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(killAt - now);
-        if (poll(&ready, 1, static_cast<int>(wait.count()) + 1) > 0) {
-            const ssize_t got = read(out[0], buffer, sizeof buffer);
-            if (got <= 0) {
-                break;
-            }
-            output.append(buffer, static_cast<std::size_t>(got));
-            if (!started && output.find("ready\n") != std::string::npos) {
-                started = true;
-                killAt = Clock::now() + lifetime;
-            }
-        }
-    }
-    kill(child, SIGKILL);
-    // What the child wrote before it died still counts: those appends had returned.
-    for (ssize_t got = 0; (got = read(out[0], buffer, sizeof buffer)) > 0;) {
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(out[0]);
-    waitpid(child, nullptr, 0);
-    long highest = -1;
-    for (std::size_t at = output.find("saved "); at != std::string::npos;
-         at = output.find("saved ", at + 1)) {
-        const std::size_t end = output.find('\n', at);
-        if (end != std::string::npos) {
-            highest = std::stol(output.substr(at + 6, end - at - 6));
-        }
-    }
-    return highest;
+    return run.lastSaved();
 }
 
 } // namespace

@@ -35,6 +35,7 @@ struct TestHttpsServer::State {
     asio::io_context io;
     asio::ssl::context tls{asio::ssl::context::tls_server};
     tcp::acceptor acceptor{io};
+    std::uint16_t port = 0;
     std::filesystem::path authorityFile;
     std::thread acceptThread;
 
@@ -94,13 +95,17 @@ struct TestHttpsServer::State {
                 case ScriptedReply::Fault::NeverAnswer:
                     pause(std::chrono::hours(1));
                     return;
-                case ScriptedReply::Fault::TruncateBody: {
+                case ScriptedReply::Fault::TruncateBody:
+                case ScriptedReply::Fault::StallMidBody: {
                     const std::string head =
                         "HTTP/1.1 " + std::to_string(reply.status) +
                         " Scripted\r\nContent-Type: " + reply.contentType +
                         "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
                     asio::write(stream,
                                 asio::buffer(head + reply.body.substr(0, reply.body.size() / 2)));
+                    if (reply.fault == ScriptedReply::Fault::StallMidBody) {
+                        pause(std::chrono::hours(1));
+                    }
                     return;
                 }
                 case ScriptedReply::Fault::None:
@@ -160,6 +165,8 @@ TestHttpsServer::TestHttpsServer()
     state_->acceptor.set_option(tcp::acceptor::reuse_address(true));
     state_->acceptor.bind(endpoint);
     state_->acceptor.listen();
+    // Read once: the accepting thread owns the acceptor from now on.
+    state_->port = state_->acceptor.local_endpoint().port();
     state_->acceptThread = std::thread([state = state_.get()] { state->acceptLoop(); });
 }
 
@@ -185,7 +192,7 @@ TestHttpsServer::~TestHttpsServer() {
 }
 
 std::string TestHttpsServer::baseUrl() const {
-    return "https://127.0.0.1:" + std::to_string(state_->acceptor.local_endpoint().port());
+    return "https://127.0.0.1:" + std::to_string(state_->port);
 }
 
 const std::filesystem::path& TestHttpsServer::certificateAuthorityFile() const {

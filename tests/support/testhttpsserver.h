@@ -28,6 +28,7 @@ struct ScriptedReply {
         None,
         DropConnection, // closes the connection without answering
         TruncateBody,   // announces the whole body, sends half of it and closes
+        StallMidBody,   // announces the whole body, sends half of it and falls silent
         NeverAnswer,    // keeps the connection open and silent
     };
     int status = 200;
@@ -37,7 +38,8 @@ struct ScriptedReply {
     Fault fault = Fault::None;
 };
 
-/// An HTTPS/1.1 server on 127.0.0.1 with a certificate made for the test run.
+/// An HTTPS/1.1 server on 127.0.0.1 with a certificate made for the test run. Each connection
+/// is served on a thread of its own, so slow answers overlap.
 class TestHttpsServer {
 public:
     TestHttpsServer();

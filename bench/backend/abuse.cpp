@@ -1,0 +1,99 @@
+// A normal client's latency on loopback while the backend is abused, against the same client
+// unloaded: with 1,000 connections that each send a handshake byte every 100 ms, and with
+// requests that carry random tokens against requests with a valid one.
+#include "backendworld.h"
+#include "secrets.h"
+#include "slowclients.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+using namespace backend;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int samples = 400;
+constexpr int slowCount = 1000;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Milliseconds of each keep-alive request made by each of `kinds` in turn, so that a drift of
+// the machine weighs on all alike; an answer with another status ends the run early, which
+// shows as too few samples.
+std::vector<std::vector<double>>
+latencies(LoopbackClient& client,
+          const std::vector<std::pair<std::function<std::string()>, int>>& kinds) {
+    std::vector<std::vector<double>> times(kinds.size());
+    for (int i = 0; i < samples; ++i) {
+        for (std::size_t k = 0; k < kinds.size(); ++k) {
+            const std::string request = kinds[k].first();
+            const auto begin = Steady::now();
+            if (client.send(request).status != kinds[k].second) {
+                return times;
+            }
+            times[k].push_back(
+                std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
+        }
+    }
+    return times;
+}
+
+} // namespace
+
+int main() {
+    if (!enoughDescriptors(2 * slowCount + 256)) {
+        std::fprintf(stderr, "the hard limit on open files is below %d\n", 2 * slowCount + 256);
+        return 1;
+    }
+    BackendWorld world;
+    ServerOptions options;
+    // The slow clients stay for the whole measurement.
+    options.readTimeout = std::chrono::seconds(120);
+    world.serve(options);
+    const std::string token = world.signIn();
+    using C = LoopbackClient::Connection;
+    const auto me = [](const std::string& bearer) {
+        return LoopbackClient::request("GET", "/api/v1/me", "", bearer, C::KeepAlive);
+    };
+    const auto valid = [&] { return me(token); };
+    const auto random = [&] { return me(secrets::randomHex(32)); };
+    const auto client = world.client();
+
+    const auto unloaded = latencies(*client, {{valid, 200}, {random, 401}});
+
+    SlowClients slow(world.port, slowCount);
+    std::atomic<bool> done = false;
+    std::atomic<int> open = slowCount;
+    std::thread trickle([&] {
+        while (!done) {
+            open = slow.trickle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const auto loaded = latencies(*client, {{valid, 200}});
+    done = true;
+    trickle.join();
+    const bool complete = unloaded[1].size() == samples && loaded[0].size() == samples;
+    const double validMedian = median(unloaded[0]);
+    const double randomMedian = median(unloaded[1]);
+    const double loadedMedian = median(loaded[0]);
+
+    std::printf("unloaded %.3f ms, with %d slow connections (%d still open) %.3f ms\n", validMedian,
+                slowCount, open.load(), loadedMedian);
+    std::printf("valid token %.3f ms, random token %.3f ms\n", validMedian, randomMedian);
+    // A normal client should hardly notice the slow ones, and a guessed token should cost the
+    // server no more than a served request, so that guessing is no cheaper way to load it.
+    std::printf("ratio slow_connections_latency %.2f goal <= 1.5\n",
+                complete ? loadedMedian / validMedian : 99.0);
+    std::printf("ratio random_token_vs_valid_latency %.2f goal <= 1.5\n",
+                complete ? randomMedian / validMedian : 99.0);
+    return 0;
+}

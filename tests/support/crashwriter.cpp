@@ -1,0 +1,133 @@
+#include "crashwriter.h"
+
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Steady = std::chrono::steady_clock;
+
+long WriterRun::lastSaved() const {
+    long highest = -1;
+    for (std::size_t at = output.find("saved "); at != std::string::npos;
+         at = output.find("saved ", at + 1)) {
+        const std::size_t end = output.find('\n', at);
+        if (end != std::string::npos && (at == 0 || output[at - 1] == '\n')) {
+            highest = std::max(highest, std::stol(output.substr(at + 6, end - at - 6)));
+        }
+    }
+    return highest;
+}
+
+void acknowledge(const std::string& line) {
+    const std::string text = line + "\n";
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
+        if (n <= 0) {
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits) {
+    WriterRun run;
+    int out[2];
+    if (::pipe(out) != 0) {
+        return run;
+    }
+    // The child must not print what this process has buffered.
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        if (limits.fileSizeLimit) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{*limits.fileSizeLimit, *limits.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+        }
+        const int status = work();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    ::close(out[1]);
+    if (child < 0) {
+        ::close(out[0]);
+        return run;
+    }
+    auto killAt = Steady::now() + limits.ceiling;
+    char buffer[4096];
+    bool open = true;
+    for (auto now = Steady::now(); open && now < killAt; now = Steady::now()) {
+        pollfd ready{out[0], POLLIN, 0};
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(killAt - now);
+        if (::poll(&ready, 1, static_cast<int>(wait.count()) + 1) <= 0) {
+            continue;
+        }
+        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+        open = got > 0;
+        run.output.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (!run.started && run.output.find("ready\n") != std::string::npos) {
+            run.started = true;
+            if (limits.killAfterReady) {
+                killAt = std::min(killAt, Steady::now() + *limits.killAfterReady);
+            }
+        }
+    }
+    if (open) {
+        ::kill(child, SIGKILL);
+    }
+    // What the child printed before it died still counts: those writes had returned.
+    for (ssize_t got = 0; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        run.output.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) {
+        run.exitStatus = WEXITSTATUS(status);
+    }
+    return run;
+}
+
+void expectKillsLoseNothing(const std::function<int(long first)>& write,
+                            const std::function<void(long first, const WriterRun&)>& check,
+                            long step) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> lifetime(0, 60);
+    const auto deadline = Steady::now() + std::chrono::seconds(40);
+    int rounds = 0;
+    long acknowledged = 0;
+    for (long first = 0; rounds < 100 && Steady::now() < deadline; ++rounds) {
+        const WriterRun run =
+            runWriter([&write, first] { return write(first); },
+                      {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), {}});
+        EXPECT_TRUE(run.started && !run.exitStatus) << run.output;
+        check(first, run);
+        if (testing::Test::HasFailure()) {
+            return;
+        }
+        const long next = std::max(first, run.lastSaved() + 1);
+        acknowledged += next - first;
+        first = (next / step + 1) * step;
+    }
+    std::printf("%d rounds, %ld acknowledged writes\n", rounds, acknowledged);
+    EXPECT_EQ(rounds, 100) << "too few rounds within the time limit";
+    EXPECT_GT(acknowledged, 100) << "the writer hardly ever got to write";
+}
+
+std::string expectFullDiskFailure(const std::function<int(long first)>& write, WriterRun& run) {
+    run = runWriter([&write] { return write(0); },
+                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
+    EXPECT_EQ(run.exitStatus, 1) << run.output;
+    std::printf("%ld writes acknowledged before a file reached 1 MiB\n", run.lastSaved() + 1);
+    EXPECT_GT(run.lastSaved(), 20);
+    const std::size_t last = run.output.rfind("saved ");
+    const std::size_t after = last == std::string::npos ? 0 : run.output.find('\n', last) + 1;
+    return run.output.substr(after);
+}
