@@ -13,8 +13,8 @@ public:
     ChatBenchPlatform() {
         Platform::Services services;
         services.log = std::make_unique<StandardOutputLog>();
-        services.userDefaults = std::make_unique<SqliteUserDefaults>(
-            folder_.filePath("defaults.sqlite").toStdString());
+        services.userDefaults =
+            std::make_unique<SqliteUserDefaults>(folder_.filePath("defaults.sqlite").toStdString());
         Platform::install(std::make_unique<Platform>(std::move(services)));
     }
     ~ChatBenchPlatform() { Platform::uninstall(); }

@@ -58,7 +58,7 @@ TEST_F(APIManagerTest, CurrentUrlsStayFixedAfterAnEndpointChange) {
     Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
 
     EXPECT_EQ(log().lines(), (QStringList{"API Endpoint changed to: " + base + "/api/v1",
-                                                    "BASE API Endpoint changed to : " + base}));
+                                          "BASE API Endpoint changed to : " + base}));
     EXPECT_EQ(manager_.apiUrl(), base + "/api/v1");
     EXPECT_EQ(currentApiUrl(), live());
     EXPECT_EQ(currentBaseApiUrl(), baseUrlTable().at("live"));

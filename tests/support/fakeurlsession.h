@@ -17,7 +17,6 @@ struct ScriptedAnswer {
     std::optional<URLError> error;
     bool never = false; // the request never completes
 
-
     [[nodiscard]] static ScriptedAnswer http(qint64 status, std::optional<QByteArray> body) {
         return {status, std::move(body), std::nullopt};
     }

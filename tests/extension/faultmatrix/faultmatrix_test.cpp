@@ -109,9 +109,11 @@ struct Expected {
     const char* toast = "";
 };
 
-const char* const kGaveUp = "Retrying request, attempt 3...|Max retry attempts reached. Request failed.";
+const char* const kGaveUp =
+    "Retrying request, attempt 3...|Max retry attempts reached. Request failed.";
 const char* const kNoResponse = "The 'response' key does not exist or is not a string.";
-const char* const kChatDown = "Error sending chat request: |Error from start chat is: networkError(";
+const char* const kChatDown =
+    "Error sending chat request: |Error from start chat is: networkError(";
 const char* const kNoSession = "Error parsing JSON response: ";
 const char* const kNoPoll = "Error parsing access token JSON response: ";
 
@@ -152,8 +154,7 @@ const Expected kExpected[] = {
     {Request::SendChat, Outcome::PathBroken,
      "Error sending chat request: |Error from chat message is: networkError(", "error entries=1"},
     {Request::SendChat, Outcome::BadStatus,
-     "Server error: {status}|Error from chat message is: serverError({status})",
-     "error entries=1"},
+     "Server error: {status}|Error from chat message is: serverError({status})", "error entries=1"},
     {Request::SendChat, Outcome::NotJson,
      "Server error. Please try again.|Error from chat message is: invalidData", "error entries=1"},
     {Request::SendChat, Outcome::NotObject,
@@ -166,8 +167,7 @@ const Expected kExpected[] = {
     {Request::SendChat, Outcome::Big, "Start chat body: ", "answered entries=2"},
 
     {Request::TrainingData, Outcome::HostDown, "TRAINIG DATA BODY |Error sending request: ", ""},
-    {Request::TrainingData, Outcome::PathBroken, "TRAINIG DATA BODY |Error sending request: ",
-     ""},
+    {Request::TrainingData, Outcome::PathBroken, "TRAINIG DATA BODY |Error sending request: ", ""},
     {Request::TrainingData, Outcome::BadStatus, "Server error: {status}", ""},
     {Request::TrainingData, Outcome::NotJson, "Server error. Please try again.", ""},
     {Request::TrainingData, Outcome::NotObject,
@@ -180,24 +180,24 @@ const Expected kExpected[] = {
     {Request::UserDetails, Outcome::PathBroken, "Error: ", "before@example.com"},
     {Request::UserDetails, Outcome::BadStatus, "Email or name not found in response",
      "before@example.com"},
-    {Request::UserDetails, Outcome::NotJson, "Error parsing response data from user details: ",
-     "before@example.com"},
+    {Request::UserDetails, Outcome::NotJson,
+     "Error parsing response data from user details: ", "before@example.com"},
     {Request::UserDetails, Outcome::NotObject, "Server error. Please try again.",
      "before@example.com"},
     {Request::UserDetails, Outcome::WrongTypes, "Email or name not found in response",
      "before@example.com"},
     {Request::UserDetails, Outcome::Big, "ACCESS TOKEN: ", "me@example.com"},
 
-    {Request::VersionCheck, Outcome::HostDown, "Sending request to URL: |Error: ",
-     "offered earlier"},
-    {Request::VersionCheck, Outcome::PathBroken, "Sending request to URL: |Error: ",
-     "offered earlier"},
+    {Request::VersionCheck, Outcome::HostDown,
+     "Sending request to URL: |Error: ", "offered earlier"},
+    {Request::VersionCheck, Outcome::PathBroken,
+     "Sending request to URL: |Error: ", "offered earlier"},
     {Request::VersionCheck, Outcome::BadStatus,
      "JSON response is: |New app version is null in response|New download URL is null in "
      "response",
      "none"},
-    {Request::VersionCheck, Outcome::NotJson, "Error parsing response data from server: ",
-     "offered earlier"},
+    {Request::VersionCheck, Outcome::NotJson,
+     "Error parsing response data from server: ", "offered earlier"},
     {Request::VersionCheck, Outcome::NotObject, "Server error. Please try again.",
      "not offered earlier"},
     {Request::VersionCheck, Outcome::WrongTypes,
@@ -281,10 +281,11 @@ protected:
     /// Every path answers as a healthy backend would, but the one of `request`, which has
     /// the fault.
     void prepare(Request request) {
-        for (const auto& [path, body] :
-             {std::pair{std::string("/api/v1/me"), kMe}, {"/api/v1/chat/start", kStarted},
-              {"/api/v1/chat/send", kAnswered}, {kSessionPath, kSession},
-              {kSessionPath + "s1", kPending}}) {
+        for (const auto& [path, body] : {std::pair{std::string("/api/v1/me"), kMe},
+                                         {"/api/v1/chat/start", kStarted},
+                                         {"/api/v1/chat/send", kAnswered},
+                                         {kSessionPath, kSession},
+                                         {kSessionPath + "s1", kPending}}) {
             answer(path, 200, body);
         }
         const Endpoint& endpoint = kEndpoints[static_cast<int>(request)];
@@ -333,7 +334,8 @@ protected:
             const std::optional<double> next = queue.nextDue();
             if (idle && (!next || *next > queue.now())) {
                 if (!retries || !next) {
-                    longestStall_ = std::max(longestStall_, watchdog.longestStall());
+                    lastStall_ = watchdog.longestStall();
+                    longestStall_ = std::max(longestStall_, lastStall_);
                     return;
                 }
                 queue.advance(*next - queue.now());
@@ -416,6 +418,7 @@ protected:
     std::optional<FaultServer> emulated_;
     ShortTimeoutSession* session_ = nullptr;
     std::optional<TestPlatform> platform_;
+    std::chrono::milliseconds lastStall_{0};
     std::chrono::milliseconds longestStall_{0};
 };
 
@@ -443,12 +446,13 @@ TEST_P(FaultMatrix, EveryRequestLogsShowsAndToastsWhatItShouldWithoutBlockingThe
                 << lines.join('\n').left(2000).toStdString();
         }
         EXPECT_EQ(state, expected.state);
-        EXPECT_TRUE(toast.startsWith(withStatus(expected.toast, fault_.status)) &&
-                    toast.isEmpty() == QString(expected.toast).isEmpty())
+        const QString wantedToast = withStatus(expected.toast, fault_.status);
+        EXPECT_TRUE(wantedToast.isEmpty() ? toast.isEmpty() : toast.startsWith(wantedToast))
             << "toast: " << toast.toStdString();
-        std::printf("[fault matrix] %s | %s | %s | %s | %s\n", fault_.name, request,
+        std::printf("[fault matrix] %s | %s | %s | %s | %s | %lld ms\n", fault_.name, request,
                     lines.isEmpty() ? "(nothing)" : lines.last().left(90).toUtf8().constData(),
-                    state.toUtf8().constData(), toast.isEmpty() ? "-" : toast.toUtf8().constData());
+                    state.toUtf8().constData(), toast.isEmpty() ? "-" : toast.toUtf8().constData(),
+                    static_cast<long long>(lastStall_.count()));
     }
     for (const double timeout : session_->askedTimeouts()) {
         EXPECT_EQ(timeout, 60.0) << "every request asks for the 60 s timeout";
@@ -459,8 +463,8 @@ TEST_P(FaultMatrix, EveryRequestLogsShowsAndToastsWhatItShouldWithoutBlockingThe
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, testing::Range(0, int(std::size(kFaults))),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(kFaults[info.param].name);
+                         [](const testing::TestParamInfo<int>& param) {
+                             return std::string(kFaults[param.param].name);
                          });
 
 } // namespace

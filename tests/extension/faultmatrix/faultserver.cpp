@@ -39,8 +39,7 @@ struct FaultServer::State {
         http::request<http::string_body> request;
         http::read(stream, buffer, request);
         const std::string target(request.target());
-        std::pair<std::string, Misbehaviour> route{R"({"error":"not found"})",
-                                                   Misbehaviour::None};
+        std::pair<std::string, Misbehaviour> route{R"({"error":"not found"})", Misbehaviour::None};
         {
             const std::lock_guard lock(mutex);
             if (auto it = routes.find(target.substr(0, target.find('?'))); it != routes.end()) {

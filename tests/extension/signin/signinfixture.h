@@ -14,6 +14,8 @@ protected:
     SignInFixture() {
         AuthManager::shared().setAccessToken(std::nullopt);
         ReplyEmailManager::shared().subject = QStringLiteral("Lunch");
+        // The panel that follows a sign-in asks for a summary; a failure would be retried.
+        answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
     }
 
     [[nodiscard]] static QString pollPath(const QString& id) { return sessionPath + id; }

@@ -209,9 +209,10 @@ TEST_F(ChatViewTest, AHugeRightToLeftAnswerWithEmojiIsShownStoredAndScrolledTo) 
 
 TEST_F(ChatViewTest, Screenshots) {
     network().answer(kStart, kStarted);
-    network().answer(kSend, {reply("We could meet on Friday at ten, in the small meeting room on the "
-                              "second floor. I will bring the slides."),
-                       ScriptedAnswer::http(500, "{}")});
+    network().answer(kSend,
+                     {reply("We could meet on Friday at ten, in the small meeting room on the "
+                            "second floor. I will bring the slides."),
+                      ScriptedAnswer::http(500, "{}")});
     {
         auto view = show();
         ask(*view, "When can we meet?");
