@@ -1,5 +1,6 @@
 // Each backend operation against scripted answers: one table per operation, answer to the
-// lines logged and the result handed on. Real TLS and transport faults are in the fault matrix.
+// lines logged and the result handed on. Transport faults, error statuses, HTML and empty
+// bodies, top-level arrays and large answers are in the fault matrix, over real TLS.
 #include "appversion.h"
 #include "handleapirequests.h"
 #include "incommingupdatesmanager.h"
@@ -143,14 +144,9 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
         {ScriptedAnswer::http(299, R"({"response":"ok"})"), "reply ok"},
         {ScriptedAnswer::http(199, R"({"response":"x"})"), "Server error: 199"},
         {ScriptedAnswer::http(300, R"({"response":"x"})"), "Server error: 300"},
-        {ScriptedAnswer::http(401, R"({"detail":"no"})"), "Server error: 401"},
-        {kReset, "Error sending request: connection reset"},
         {kNotHttp, "Invalid response received from the server."},
         {kNoBody, "No data received from server."},
-        {ok(""), "Server error! Please try again later."},
-        {ok("<html>Bad gateway</html>"), "Server error! Please try again later."},
         {ok(R"("a lone string")"), kNoResponse},
-        {ok("[1,2]"), kNoResponse},
         {ok("{}"), kNoResponse},
         {ok(R"({"response":5})"), kNoResponse},
     };
@@ -259,14 +255,8 @@ TEST_F(RequestsTest, ChatRequestsReportEveryFailureAsAnApiErrorWithItsLine) {
         {true, ok(R"({"response":{"assistantId":"a","threadId":7}})"), "invalidData", {noIds}},
         {true, ok("{}"), "invalidData", {noIds}},
         {false, ok(R"({"response":"On Tuesday."})"), "On Tuesday.", {}},
-        {false, ScriptedAnswer::http(503, "{}"), "serverError(503)", {"Server error: 503"}},
-        {false,
-         kReset,
-         "networkError(connection reset)",
-         {"Error sending chat request: connection reset"}},
         {false, kNotHttp, "invalidResponse", {"Invalid response received from the server."}},
         {false, kNoBody, kNone, {}},
-        {false, ok(""), "invalidData", {"Server error. Please try again."}},
         {false, ok(R"("scalar")"), "invalidData", {"Failed to cast JSON response to dictionary."}},
         {false, ok(R"({"response":5})"), "invalidData", {kNoResponse}},
     };
@@ -309,10 +299,7 @@ TEST_F(RequestsTest, TrainingDataCompletesOnlyWithAServerSuccessText) {
     } rows[] = {
         {ok(R"({"success":"stored, thanks"})"), "stored, thanks", {}},
         {ok(R"({"success":true})"), kNone, noSuccess},
-        {ok("[]"), kNone, noSuccess},
-        {ScriptedAnswer::http(500, R"({"success":"no"})"), kNone, "Server error: 500"},
         {ok("not json"), kNone, "Server error. Please try again."},
-        {kReset, kNone, "Error sending request: connection reset"},
         {kNoBody, kNone, {}},
     };
     for (const auto& row : rows) {
@@ -346,11 +333,8 @@ TEST_F(RequestsTest, UserDetailsAreJudgedByTheBodyAloneAndStoredOnTheMainThread)
         {ok(R"({"email":"me@example.com","name":7})"), notFound, "previous@example.com"},
         {ok(R"({"name":"Me"})"), notFound, "previous@example.com"},
         {ok("{}"), notFound, "previous@example.com"},
-        {ok("[]"), "Server error. Please try again.", "previous@example.com"},
         {ok(R"("me@example.com")"), parseFailure, "previous@example.com"},
-        {ok(""), parseFailure, "previous@example.com"},
         {ok("{\"email\":"), parseFailure, "previous@example.com"},
-        {kReset, "Error: connection reset", "previous@example.com"},
         {kNoBody, "No data received", "previous@example.com"},
     };
     for (const auto& row : rows) {
@@ -395,11 +379,8 @@ TEST_F(RequestsTest, TheVersionCheckSetsEachUpdateFieldFromItsOwnMember) {
         {ok("{}"), "New download URL is null in response", "0 - -"},
         {ok(R"({"current_version":"2.0","download_url":false})"),
          "New download URL is null in response", "0 2.0 -"},
-        {ok(R"(["1.1"])"), "Server error. Please try again.", "0 earlier https://earlier.example"},
         {ok(R"("1.1")"),
          "Error parsing response data from server: ", "1 earlier https://earlier.example"},
-        {ok(""), "Error parsing response data from server: ", "1 earlier https://earlier.example"},
-        {kReset, "Error: connection reset", "1 earlier https://earlier.example"},
         {kNoBody, "No data received", "1 earlier https://earlier.example"},
     };
     IncommingUpdatesManager& updates = IncommingUpdatesManager::shared();
