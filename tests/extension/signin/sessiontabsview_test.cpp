@@ -137,22 +137,18 @@ TEST_F(SessionTabsViewTest, LoggingOutFromTheNoticeLaysTheLoginViewOverThePanel)
 TEST_F(SessionTabsViewTest, Screenshots) {
     const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
     answer(versionPath, 200, newVersion);
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
-            updates_.setIncommingUpdatesAvailable(false);
-            const auto window = openWindow();
-            ShownView shown(window->view(), width, 550);
-            waitForNotice(shown, true);
-            EXPECT_EQ(QQmlProperty::read(&shown.get("sessionPanelFrame"), "layer.enabled").toBool(),
-                      blurs);
-            shown.screenshot((blurs ? "update-notice-blurred" : "update-notice") + suffix);
+    forEachAppearance([&](int width, const QString& suffix) {
+        updates_.setIncommingUpdatesAvailable(false);
+        const auto window = openWindow();
+        ShownView shown(window->view(), width, 550);
+        waitForNotice(shown, true);
+        EXPECT_EQ(QQmlProperty::read(&shown.get("sessionPanelFrame"), "layer.enabled").toBool(),
+                  blurs);
+        shown.screenshot((blurs ? "update-notice-blurred" : "update-notice") + suffix);
 
-            window->handleLogout();
-            shown.screenshot("login-over-panel" + suffix);
-        }
-    }
+        window->handleLogout();
+        shown.screenshot("login-over-panel" + suffix);
+    });
 }
 
 } // namespace

@@ -220,16 +220,13 @@ TEST_F(ChatViewTest, Screenshots) {
         ask(*view, "Can you send the agenda before then?");
         waitFor(*view, 3);
     }
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            auto view = show(width);
-            // In dark appearance the chat is clear, so the panel's own colour shows through.
-            view->window().setColor(QGuiApplication::palette().color(QPalette::Window));
-            ASSERT_TRUE(view->shows("chatError"));
-            view->screenshot(QStringLiteral("chat-%1-%2").arg(width).arg(dark ? "dark" : "light"));
-        }
-    }
+    forEachAppearance([&](int width, const QString& suffix) {
+        auto view = show(width);
+        // In dark appearance the chat is clear, so the panel's own colour shows through.
+        view->window().setColor(QGuiApplication::palette().color(QPalette::Window));
+        ASSERT_TRUE(view->shows("chatError"));
+        view->screenshot("chat" + suffix);
+    });
 }
 
 } // namespace

@@ -191,33 +191,29 @@ TEST_F(SessionPanelTest, Screenshots) {
     answer("/api/v1/response", 200,
            R"({"response":"Hi Ann,\n\nTuesday at noon works for me. I will bring the budget )"
            R"(slides.\n\nBest,\nMe"})");
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
-            for (const QString& key : defaults().keys()) {
-                defaults().remove(key);
-            }
-            ASSERT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
-            ShownView& view = show(width);
-            view.screenshot("panel-summary-loading" + suffix);
-            view.click("generateResponseButton");
-            view.screenshot("panel-reply-loading" + suffix);
-            answered();
-            view.screenshot("panel-reply-with-toast" + suffix);
-
-            SummarizeManager::shared().requestFailed = true;
-            ReplyEmailManager::shared().messageId = QStringLiteral("failed");
-            show(width).screenshot("panel-content-unavailable" + suffix);
-            SummarizeManager::shared().requestFailed = false;
-            ReplyEmailManager::shared().subject.reset();
-            show(width).screenshot("panel-empty" + suffix);
-            ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
-            ReplyEmailManager::shared().messageId = QStringLiteral("abc");
-            view_->root().setProperty("showDeveloperMenu", true);
-            view_->screenshot("panel-developer-menu" + suffix);
+    forEachAppearance([&](int width, const QString& suffix) {
+        for (const QString& key : defaults().keys()) {
+            defaults().remove(key);
         }
-    }
+        ASSERT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
+        ShownView& view = show(width);
+        view.screenshot("panel-summary-loading" + suffix);
+        view.click("generateResponseButton");
+        view.screenshot("panel-reply-loading" + suffix);
+        answered();
+        view.screenshot("panel-reply-with-toast" + suffix);
+
+        SummarizeManager::shared().requestFailed = true;
+        ReplyEmailManager::shared().messageId = QStringLiteral("failed");
+        show(width).screenshot("panel-content-unavailable" + suffix);
+        SummarizeManager::shared().requestFailed = false;
+        ReplyEmailManager::shared().subject.reset();
+        show(width).screenshot("panel-empty" + suffix);
+        ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
+        ReplyEmailManager::shared().messageId = QStringLiteral("abc");
+        view_->root().setProperty("showDeveloperMenu", true);
+        view_->screenshot("panel-developer-menu" + suffix);
+    });
 }
 
 } // namespace
