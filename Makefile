@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test bench demo format format-check
+.PHONY: deps test fuzz-smoke bench demo format format-check
 
 deps:
 	scripts/setup-deps
@@ -10,6 +10,13 @@ test: deps format-check
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# Every fuzz target for 20 seconds, two at a time, on top of replaying its seed corpus.
+fuzz-smoke: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz
+	FUZZ_JOBS=2 scripts/fuzz 20
 
 bench: deps
 	cmake --preset release

@@ -1,9 +1,10 @@
 #include "htmltext.h"
 
+#include "validutf8.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <glib.h>
 #include <libxml/HTMLparser.h>
 #include <memory>
 #include <mutex>
@@ -176,11 +177,8 @@ std::string htmlText(std::string_view html) {
     html = html.substr(0, INT_MAX);
     // The parser reads the bytes as UTF-8, whatever a <meta> says: the part was converted from
     // its charset already. Bytes that are not UTF-8 are replaced rather than left to it.
-    std::unique_ptr<gchar, decltype(&g_free)> valid(nullptr, g_free);
-    if (!g_utf8_validate_len(html.data(), html.size(), nullptr)) {
-        valid.reset(g_utf8_make_valid(html.data(), static_cast<gssize>(html.size())));
-        html = valid.get();
-    }
+    std::string valid;
+    html = validUtf8(html, valid);
     constexpr int options = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
                             HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC | HTML_PARSE_COMPACT;
     const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(

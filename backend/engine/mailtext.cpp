@@ -3,6 +3,7 @@
 #include "headerlessbody.h"
 #include "htmltext.h"
 #include "textlines.h"
+#include "validutf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -153,7 +154,10 @@ bool isQuoteIntro(std::string_view line) {
 
 std::string mailText(const std::string& body) {
     const std::optional<std::string> decoded = decode(body);
-    const std::string_view source = decoded ? *decoded : body;
+    // A body without a readable part is read as it stands, and a part's bytes need not match
+    // its charset: either may carry bytes that are not UTF-8.
+    std::string valid;
+    const std::string_view source = validUtf8(decoded ? *decoded : body, valid);
     std::string text;
     text.reserve(source.size());
     forEachLine(source, [&](std::string_view line) {

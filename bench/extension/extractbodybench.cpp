@@ -1,11 +1,12 @@
-// extractBody against the least any extraction must do over the same bytes: validate UTF-8
-// and find the blank line with memmem. Prints throughputs and their ratio.
+// extractBody against the least any extraction must do to give the same result. Prints
+// throughputs and their ratio.
 #include "extractbody.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <simdjson.h>
 
 namespace {
 
@@ -24,50 +25,20 @@ QByteArray makeMessage(qsizetype bodyBytes) {
     return raw;
 }
 
-bool validUtf8(const unsigned char* p, std::size_t n) {
-    std::size_t i = 0;
-    while (i < n) {
-        if (i + 8 <= n) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, p + i, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const int length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
-        if (length == 0 || c > 0xf4 || i + static_cast<std::size_t>(length) > n) {
-            return false;
-        }
-        for (int k = 1; k < length; ++k) {
-            if ((p[i + static_cast<std::size_t>(k)] & 0xc0) != 0x80) {
-                return false;
-            }
-        }
-        const unsigned char next = p[i + 1];
-        if ((c == 0xe0 && next < 0xa0) || (c == 0xed && next > 0x9f) ||
-            (c == 0xf0 && next < 0x90) || (c == 0xf4 && next > 0x8f)) {
-            return false;
-        }
-        i += static_cast<std::size_t>(length);
-    }
-    return true;
-}
-
+/// The least work that gives extractBody's result: validate the whole message with a SIMD
+/// validator, find the blank line, convert the body to a QString and trim it in place.
 std::size_t baseline(const QByteArray& raw) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(raw.constData());
     const auto size = static_cast<std::size_t>(raw.size());
-    if (!validUtf8(bytes, size)) {
+    if (!simdjson::validate_utf8(raw.constData(), size)) {
         return 0;
     }
-    const void* found = memmem(bytes, size, "\n\n", 2);
-    return found ? size - static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes)
-                 : 0;
+    const void* found = memmem(raw.constData(), size, "\n\n", 2);
+    if (found == nullptr) {
+        return 0;
+    }
+    const qsizetype split = static_cast<const char*>(found) - raw.constData() + 2;
+    return static_cast<std::size_t>(
+        QString::fromUtf8(QByteArrayView(raw).sliced(split)).trimmed().size());
 }
 
 /// The best of `rounds` timings, in seconds; `sink` keeps the work from being optimised away.
@@ -93,7 +64,7 @@ void compare(const char* name, qsizetype bytes, int rounds) {
     const double megabytes = static_cast<double>(raw.size()) / (1024.0 * 1024.0);
     std::printf("extractBody %s: %.0f MB/s, baseline %.0f MB/s (checksum %zu)\n", name,
                 megabytes / ours, megabytes / floor, sink);
-    std::printf("ratio extract_body_%s_throughput %.2f goal >= 0.5\n", name, floor / ours);
+    std::printf("ratio extract_body_%s_throughput %.2f goal >= 0.8\n", name, floor / ours);
 }
 
 } // namespace

@@ -24,7 +24,8 @@ Classified classify(const std::optional<QByteArray>& data,
     Json value;
     try {
         value = Json::parse(data->constData(), data->constData() + data->size());
-    } catch (const Json::parse_error& parseError) {
+    } catch (const Json::exception& parseError) {
+        // Besides syntax errors, a number past a double's range throws out_of_range.
         return NotJson{QString::fromUtf8(parseError.what())};
     }
     if (checks == Checks::GetAnswer && !value.is_object() && !value.is_array()) {

@@ -1,4 +1,4 @@
-#include "answer.h"
+#include "chatanswers.h"
 #include "chatrequest.h"
 #include "handleapirequests.h"
 #include "platform.h"
@@ -9,9 +9,8 @@ void HandleApiRequests::sendChatMessage(const QUrl& url, const QString& accessTo
                     [completion = std::move(completion)](std::variant<ApiError, Json> outcome) {
                         if (auto* error = std::get_if<ApiError>(&outcome)) {
                             completion(std::move(*error));
-                        } else if (auto answer =
-                                       Answer::stringMember(std::get<Json>(outcome), "response")) {
-                            completion(ChatResponse{std::move(*answer)});
+                        } else if (auto answer = decodeChatResponse(std::get<Json>(outcome))) {
+                            completion(std::move(*answer));
                         } else {
                             Log::line("The 'response' key does not exist or is not a string.");
                             completion(ApiError::invalidData());

@@ -44,7 +44,6 @@ Item {
                 text: tab.text
                 elide: Text.ElideRight
                 font.pixelSize: Typography.subheadline
-                font.bold: tab.checked
                 color: ColorScheme.primary
             }
         }

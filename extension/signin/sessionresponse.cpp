@@ -17,7 +17,8 @@ std::variant<SessionResponse, QString> decodeSessionResponse(const QByteArray& b
     Json value;
     try {
         value = Json::parse(body.constData(), body.constData() + body.size());
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
+        // Besides syntax errors, a number past a double's range throws out_of_range.
         return QString::fromUtf8(error.what());
     }
     if (!value.is_object()) {

@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -46,7 +47,9 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     list_->setHeaderLabels({tr("From"), tr("Subject"), tr("Date")});
     list_->setRootIsDecorated(false);
     list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    list_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(list_);
     splitter->addWidget(viewer_);
@@ -80,6 +83,14 @@ void MailWindow::refresh() {
             messages_.push_back(std::move(listed));
         }
     }
+    // Newest first, as a mailbox reads; undated and unreadable messages go last.
+    std::stable_sort(
+        messages_.begin(), messages_.end(), [](const ListedMessage& a, const ListedMessage& b) {
+            const auto dateOf = [](const ListedMessage& listed) {
+                return listed.message && listed.message->date ? *listed.message->date : QDateTime();
+            };
+            return dateOf(a) > dateOf(b);
+        });
     MEMessageActionHandler& actions = extension_.handlerForMessageActions();
     for (const ListedMessage& listed : messages_) {
         auto* item = new QTreeWidgetItem(list_);

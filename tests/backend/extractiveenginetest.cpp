@@ -36,6 +36,8 @@ TEST(MailText, WholeMessagesAreDecodedWithTheirHeaders) {
     EXPECT_EQ(mailText(head + body), "Hello there.\n");
     EXPECT_EQ(mailText("From: Bob <bob@example.org>\nSubject: Lunch\n\nAt noon.\n"), "At noon.\n");
     EXPECT_EQ(mailText(body), "Hello there.\n");
+    // Without a readable part the message is read as it stands, its bytes made UTF-8.
+    EXPECT_NE(mailText(head + "Caf\xE9.\n--alt--\n").find("Caf\xEF\xBF\xBD."), std::string::npos);
     // Prose with a colon in its first line is not a head.
     EXPECT_EQ(mailText("Note: the room moved.\nSubject: lunch\n\nSee you.\n"),
               "Note: the room moved.\nSubject: lunch\n\nSee you.\n");

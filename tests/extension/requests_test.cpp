@@ -146,6 +146,7 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
         {ScriptedAnswer::http(300, R"({"response":"x"})"), "Server error: 300"},
         {kNotHttp, "Invalid response received from the server."},
         {kNoBody, "No data received from server."},
+        {ok(R"({"response":"x","n":1e400})"), "Server error! Please try again later."},
         {ok(R"("a lone string")"), kNoResponse},
         {ok("{}"), kNoResponse},
         {ok(R"({"response":5})"), kNoResponse},
@@ -204,6 +205,7 @@ TEST_F(RequestsTest, SummarizeRetriesTransportStatusAndParseFailuresFourTimesTwo
         SummarizeManager::shared().requestFailed = false;
         network().answer("/api/v1/summarize", row.answers);
         const std::size_t sentBefore = network().requestsTo("/api/v1/summarize").size();
+        const std::size_t checksBefore = network().requestsTo("/api/v1/me").size();
         QString got = kNone;
         HandleApiRequests::summarize(QUrl(base + "/api/v1/summarize"), "tok",
                                      {"Review it.", "me@x"}, "abc", [&got](auto id, auto summary) {
@@ -224,6 +226,8 @@ TEST_F(RequestsTest, SummarizeRetriesTransportStatusAndParseFailuresFourTimesTwo
         EXPECT_EQ(got, row.outcome);
         EXPECT_EQ(ownLines(), row.lines);
         EXPECT_EQ(network().requestsTo("/api/v1/summarize").size() - sentBefore, retries + 1);
+        EXPECT_EQ(network().requestsTo("/api/v1/me").size() - checksBefore, 1U)
+            << "the user check is not repeated";
     }
 }
 
@@ -265,7 +269,8 @@ TEST_F(RequestsTest, ChatRequestsReportEveryFailureAsAnApiErrorWithItsLine) {
         const QString got = outcome(path, row.answer, [&](auto done) {
             if (row.start) {
                 HandleApiRequests::startChat(
-                    QUrl(base + path), "0123456789abcdefSECRET", {}, [done](auto result) {
+                    QUrl(base + path), "0123456789abcdefSECRET",
+                    {.email = "me@x", .email_content = "Meet?"}, [done](auto result) {
                         const auto* e = std::get_if<ApiError>(&result);
                         const auto* r = std::get_if<ChatStartResponse>(&result);
                         done(e ? e->text() : r->assistantId + "/" + r->threadId);
@@ -281,8 +286,13 @@ TEST_F(RequestsTest, ChatRequestsReportEveryFailureAsAnApiErrorWithItsLine) {
         EXPECT_EQ(got, row.outcome) << path.toStdString();
         QStringList lines = log().lines();
         if (row.start) {
-            ASSERT_GE(lines.size(), 3);
-            EXPECT_EQ(lines[1], "Start chat access_token: 0123… (22 characters)")
+            EXPECT_EQ(
+                lines.mid(0, 3),
+                (QStringList{"Start chat url: " + base + path,
+                             "Start chat access_token: 0123… (22 characters)",
+                             R"(Start chat body: ChatStartBody(email: "me@x", plugin_source: )"
+                             R"("plugin_apple", plugin_version: "v1.0.0", )"
+                             R"(email_content: "Meet?"))"}))
                 << "the token is redacted";
             lines = lines.mid(3);
         }

@@ -30,6 +30,7 @@ TEST(SessionResponseTest, DecodesStringsNullsAndAbsenceAndRefusesEverythingElse)
          "\"login_url\""},
         {R"(["s1"])", nullptr, nullptr, nullptr, nullptr, "not a JSON object"},
         {"<html>", nullptr, nullptr, nullptr, nullptr, "parse error"},
+        {R"({"id":"s1","expires":1e400})", nullptr, nullptr, nullptr, nullptr, "number overflow"},
         {"", nullptr, nullptr, nullptr, nullptr, "parse error"},
     };
     for (const auto& row : rows) {

@@ -1,0 +1,31 @@
+#include "extractbody.h"
+#include "require.h"
+
+#include <QStringDecoder>
+#include <cstddef>
+#include <cstdint>
+
+// Any bytes as a message's raw data. The body is there exactly when the bytes are UTF-8 with a
+// blank line, and it is the text after that line with only white space taken off its ends.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray raw(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::optional<QString> body = extractBody(raw);
+
+    QStringDecoder whole(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = whole.decode(raw);
+    const qsizetype blank = text.indexOf(QStringLiteral("\n\n"));
+    require(body.has_value() == (!whole.hasError() && blank >= 0),
+            "a body exactly for UTF-8 with a blank line");
+    if (!body) {
+        return 0;
+    }
+    const QString after = text.sliced(blank + 2);
+    const qsizetype start = after.indexOf(*body);
+    require(start >= 0, "the body is text after the blank line");
+    require(after.first(start).trimmed().isEmpty() &&
+                after.sliced(start + body->size()).trimmed().isEmpty(),
+            "only white space is taken off the ends");
+    require(body->isEmpty() || (!body->front().isSpace() && !body->back().isSpace()),
+            "no white space at either end");
+    return 0;
+}

@@ -1,0 +1,58 @@
+#include "formfields.h"
+#include "require.h"
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+bool isHex(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+bool hasMalformedEscape(std::string_view encoded) {
+    for (std::size_t at = encoded.find('%'); at != std::string_view::npos;
+         at = encoded.find('%', at + 1)) {
+        if (at + 2 >= encoded.size() || !isHex(encoded[at + 1]) || !isHex(encoded[at + 2])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every byte escaped but letters and digits, as a strict form encoder may write it.
+std::string escaped(const std::string& text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte)) {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Any bytes as a query or a form body. A malformed escape yields no fields at all, and the
+// fields, encoded again, decode to themselves.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string encoded(reinterpret_cast<const char*>(data), size);
+    const std::map<std::string, std::string> fields = backend::formFields(encoded);
+    if (hasMalformedEscape(encoded)) {
+        require(fields.empty(), "a malformed escape yields no fields");
+        return 0;
+    }
+    std::string again;
+    for (const auto& [name, value] : fields) {
+        again += (again.empty() ? "" : "&") + escaped(name) + "=" + escaped(value);
+    }
+    require(backend::formFields(again) == fields, "fields encoded again decode to themselves");
+    return 0;
+}
