@@ -59,8 +59,12 @@ public:
             reply->deleteLater();
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
             if (isTransportError(reply->error(), status.isValid())) {
+                // Requests are never cancelled: Qt reports the transfer timeout as a cancel.
+                const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError;
                 completion(std::nullopt, std::nullopt,
-                           URLError{static_cast<int>(reply->error()), reply->errorString()});
+                           URLError{static_cast<int>(reply->error()),
+                                    timedOut ? QStringLiteral("The request timed out.")
+                                             : reply->errorString()});
                 return;
             }
             std::optional<HTTPURLResponse> response;

@@ -1,14 +1,11 @@
 // Opening a chat view on a stored conversation of 1,000 entries against one of 10: the view
 // made, its history loaded and scrolled to the end, and its first frame drawn offscreen.
-#include "chathistory.h"
-#include "platform.h"
-#include "sqliteuserdefaults.h"
+#include "chatbench.h"
 #include "viewengine.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,15 +18,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 7;
 
 void storeConversation(int entries) {
-    Conversation conversation;
-    for (int i = 0; i < entries; ++i) {
-        const QString text = QStringLiteral("Entry %1: could we move the review to Thursday "
-                                            "afternoon, after the caf\u00e9 opens?")
-                                 .arg(i);
-        conversation.push_back(i % 2 == 0 ? Message::question(text) : Message::answer(text));
-    }
     (void)Platform::current().userDefaults().set(ChatHistory::keyFor(std::nullopt),
-                                                 encodeConversation(conversation));
+                                                 encodeConversation(sampleConversation(entries)));
 }
 
 /// The fastest of `kRounds` openings, in seconds; negative when the view cannot be made.
@@ -58,12 +48,7 @@ double timeOpening(QQuickWindow& window, int entries) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    QTemporaryDir folder;
-    Platform::Services services;
-    services.log = std::make_unique<StandardOutputLog>();
-    services.userDefaults =
-        std::make_unique<SqliteUserDefaults>(folder.filePath("defaults.sqlite").toStdString());
-    Platform::install(std::make_unique<Platform>(std::move(services)));
+    const ChatBenchPlatform platform;
 
     QQuickWindow window;
     window.resize(400, 550);
@@ -78,6 +63,5 @@ int main(int argc, char** argv) {
     std::printf("chat view opening: 10 entries %.2f ms, 1,000 entries %.2f ms\n", small * 1e3,
                 large * 1e3);
     std::printf("ratio chat_view_open_1000_vs_10 %.2f goal <= 2\n", large / small);
-    Platform::uninstall();
     return 0;
 }

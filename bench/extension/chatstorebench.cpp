@@ -1,11 +1,8 @@
 // Saving and loading a 1,000-entry chat history through the chat store, against the floor for a
 // history stored as JSON: raw SQLite INSERT OR REPLACE / SELECT of the same bytes with the same
 // durability settings, and parsing them with simdjson.
-#include "chathistory.h"
-#include "platform.h"
-#include "sqliteuserdefaults.h"
+#include "chatbench.h"
 
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -79,22 +76,13 @@ private:
 } // namespace
 
 int main() {
-    QTemporaryDir folder;
-    Platform::Services services;
-    services.log = std::make_unique<StandardOutputLog>();
-    services.userDefaults =
-        std::make_unique<SqliteUserDefaults>(folder.filePath("defaults.sqlite").toStdString());
-    Platform::install(std::make_unique<Platform>(std::move(services)));
-
+    const ChatBenchPlatform platform;
     ChatHistory history(kKey);
-    for (int i = 0; i < kEntries; ++i) {
-        const QString text = QStringLiteral("Entry %1: could we move the review to Thursday "
-                                            "afternoon, after the caf\u00e9 opens?")
-                                 .arg(i);
-        (void)history.append(i % 2 == 0 ? Message::question(text) : Message::answer(text));
+    for (const Message& message : sampleConversation(kEntries)) {
+        (void)history.append(message);
     }
     const QByteArray bytes = encodeConversation(history.messages());
-    RawStore raw(folder.filePath("raw.sqlite").toStdString());
+    RawStore raw(platform.filePath("raw.sqlite").toStdString());
 
     simdjson::dom::parser parser;
     std::vector<double> ours;
@@ -134,6 +122,5 @@ int main() {
                 kEntries, static_cast<long long>(bytes.size()), oursMedian * 1e3,
                 baselineMedian * 1e3, loaded);
     std::printf("ratio chat_store_save_load %.2f goal <= 1.3\n", oursMedian / baselineMedian);
-    Platform::uninstall();
     return 0;
 }

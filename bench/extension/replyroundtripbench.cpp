@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     TestHttpsServer server;
     server.on("/api/v1/response",
               ScriptedReply{200, R"({"response":")" + std::string(2000, 'r') + R"("})"});
-    TestPlatform platform(server.certificateAuthorityFile());
+    TestPlatform platform(TestPlatform::realSession(server.certificateAuthorityFile()));
     const QUrl url(QString::fromStdString(server.baseUrl() + "/api/v1/response"));
     BareClient bare(server.certificateAuthorityFile(), url);
 

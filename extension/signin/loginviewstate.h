@@ -20,7 +20,6 @@ public:
     std::function<void()> onLoginButtonTap;
 
     [[nodiscard]] int customHeight() const { return customHeight_; }
-    [[nodiscard]] bool hasAddedEventMonitor() const { return hasAddedEventMonitor_; }
 
     Q_INVOKABLE void loginButtonTapped();
     /// The view came on screen: the first time, the developer key monitor goes onto its

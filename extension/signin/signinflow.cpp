@@ -13,24 +13,6 @@ namespace {
 
 const QString sessionRequestPath = QStringLiteral("/plugin-auth/session-request/");
 
-using AnswerHandler = std::function<void(std::optional<QByteArray>, std::optional<URLError>)>;
-
-/// Sends a plain GET and hands its answer to the main thread. Windows are looked up only
-/// there: a lookup on the network thread could leave that thread holding a window's last
-/// reference, and views must be destroyed on the GUI thread.
-void get(const QUrl& url, AnswerHandler handle) {
-    URLRequest request;
-    request.url = url;
-    Platform::current().urlSession().dataTask(
-        std::move(request), [handle = std::move(handle)](std::optional<QByteArray> data, auto,
-                                                         std::optional<URLError> error) {
-            Platform::current().mainQueue().async(
-                [handle, data = std::move(data), error = std::move(error)] {
-                    handle(data, error);
-                });
-        });
-}
-
 enum class Failure { Transport, NoData, Undecodable };
 
 /// The session an answer carries, or why there is none, once that is logged.
@@ -51,6 +33,24 @@ std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray
         return Failure::Undecodable;
     }
     return std::get<SessionResponse>(std::move(decoded));
+}
+
+using AnswerHandler = std::function<void(const std::variant<SessionResponse, Failure>&)>;
+
+/// Sends a plain GET. The answer is read on the network thread, so that a large one costs the
+/// GUI thread nothing, and what it gives is handed to the main thread. Windows are looked up
+/// only there: a lookup on the network thread could leave that thread holding a window's last
+/// reference, and views must be destroyed on the GUI thread.
+void get(const QUrl& url, const QString& parseFailurePrefix, AnswerHandler handle) {
+    URLRequest request;
+    request.url = url;
+    Platform::current().urlSession().dataTask(
+        std::move(request),
+        [parseFailurePrefix, handle = std::move(handle)](std::optional<QByteArray> data, auto,
+                                                         std::optional<URLError> error) {
+            Platform::current().mainQueue().async(
+                [handle, read = readAnswer(data, error, parseFailurePrefix)] { handle(read); });
+        });
 }
 
 void signIn(const std::weak_ptr<ComposeSessionViewController>& controller, const QString& token) {
@@ -78,21 +78,21 @@ void requestLoginSession(std::weak_ptr<ComposeSessionViewController> controller)
         Log::line("Invalid URL");
         return;
     }
-    get(*url, [controller = std::move(controller)](auto data, auto error) {
-        const auto read = readAnswer(data, error, QStringLiteral("Error parsing JSON response: "));
-        const auto* session = std::get_if<SessionResponse>(&read);
-        if (session == nullptr || !session->loginUrl) {
-            return;
-        }
-        Platform::current().mainQueue().async(
-            [loginUrl = *session->loginUrl] { openLoginURL(loginUrl); });
-        Log::line("BASE URL IN LOGIN FUNCTION IS:", APIManager::shared().baseApiUrl());
-        const QString pollUrl =
-            APIManager::shared().baseApiUrl() + sessionRequestPath + session->id;
-        if (!controller.expired()) {
-            pollAccessToken(controller, pollUrl);
-        }
-    });
+    get(*url, QStringLiteral("Error parsing JSON response: "),
+        [controller = std::move(controller)](const auto& read) {
+            const auto* session = std::get_if<SessionResponse>(&read);
+            if (session == nullptr || !session->loginUrl) {
+                return;
+            }
+            Platform::current().mainQueue().async(
+                [loginUrl = *session->loginUrl] { openLoginURL(loginUrl); });
+            Log::line("BASE URL IN LOGIN FUNCTION IS:", APIManager::shared().baseApiUrl());
+            const QString pollUrl =
+                APIManager::shared().baseApiUrl() + sessionRequestPath + session->id;
+            if (!controller.expired()) {
+                pollAccessToken(controller, pollUrl);
+            }
+        });
 }
 
 void openLoginURL(const QString& text) {
@@ -108,22 +108,21 @@ void pollAccessToken(std::weak_ptr<ComposeSessionViewController> controller,
         Log::line("Invalid URL");
         return;
     }
-    get(*url, [controller = std::move(controller), urlText](auto data, auto error) {
-        const auto read =
-            readAnswer(data, error, QStringLiteral("Error parsing access token JSON response: "));
-        if (const auto* session = std::get_if<SessionResponse>(&read)) {
-            if (session->accessToken) {
-                signIn(controller, *session->accessToken);
+    get(*url, QStringLiteral("Error parsing access token JSON response: "),
+        [controller = std::move(controller), urlText](const auto& read) {
+            if (const auto* session = std::get_if<SessionResponse>(&read)) {
+                if (session->accessToken) {
+                    signIn(controller, *session->accessToken);
+                    return;
+                }
+                Log::line("Access token is null. Continuing request...");
+            } else if (std::get<Failure>(read) == Failure::Undecodable) {
                 return;
             }
-            Log::line("Access token is null. Continuing request...");
-        } else if (std::get<Failure>(read) == Failure::Undecodable) {
-            return;
-        }
-        if (auto strong = controller.lock()) {
-            schedulePoll(std::move(strong), urlText);
-        }
-    });
+            if (auto strong = controller.lock()) {
+                schedulePoll(std::move(strong), urlText);
+            }
+        });
 }
 
 void schedulePoll(std::shared_ptr<ComposeSessionViewController> controller,

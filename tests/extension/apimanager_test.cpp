@@ -1,7 +1,7 @@
 #include "apimanager.h"
-#include "backendfixture.h"
 #include "deployments.h"
 #include "notificationnames.h"
+#include "scriptedbackend.h"
 
 namespace {
 
@@ -10,8 +10,13 @@ const QString kFallback =
 const QString kBaseFallback = QStringLiteral(
     "Error: Invalid or missing Base API endpoint in UserDefaults. Falling back to live.");
 
-class APIManagerTest : public BackendFixture {
+class APIManagerTest : public ScriptedBackendTest {
 protected:
+    APIManagerTest() {
+        Platform::current().userDefaults().remove("selectedApiEndpoint");
+        log().clear();
+    }
+
     void store(const DefaultsValue& value) const {
         ASSERT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", value));
     }
@@ -23,15 +28,15 @@ TEST_F(APIManagerTest, MissingOrUnknownSettingFallsBackToLiveOnEveryCall) {
     EXPECT_EQ(manager_.apiUrl(), live());
     EXPECT_EQ(manager_.apiUrl(), live());
     EXPECT_EQ(manager_.baseApiUrl(), baseUrlTable().at("live"));
-    EXPECT_EQ(platform_.log().lines(), (QStringList{kFallback, kFallback, kBaseFallback}));
+    EXPECT_EQ(log().lines(), (QStringList{kFallback, kFallback, kBaseFallback}));
 
     for (const DefaultsValue& unknown :
          {DefaultsValue(QStringLiteral("Live")), DefaultsValue(QStringLiteral("")),
           DefaultsValue(true), DefaultsValue(QByteArray("dev"))}) {
-        platform_.log().clear();
+        log().clear();
         store(unknown);
         EXPECT_EQ(manager_.apiUrl(), live());
-        EXPECT_EQ(platform_.log().lines(), QStringList{kFallback});
+        EXPECT_EQ(log().lines(), QStringList{kFallback});
     }
 }
 
@@ -39,22 +44,22 @@ TEST_F(APIManagerTest, KnownSettingIsUsedSilently) {
     store(QStringLiteral("staging"));
     EXPECT_EQ(manager_.apiUrl(), baseUrlTable().at("staging") + "/api/v1");
     EXPECT_EQ(manager_.baseApiUrl(), baseUrlTable().at("staging"));
-    EXPECT_TRUE(platform_.log().lines().isEmpty());
+    EXPECT_TRUE(log().lines().isEmpty());
 }
 
 TEST_F(APIManagerTest, CurrentUrlsStayFixedAfterAnEndpointChange) {
     EXPECT_EQ(currentApiUrl(), live());
-    EXPECT_EQ(platform_.log().lines(),
+    EXPECT_EQ(log().lines(),
               (QStringList{kFallback, "CURRENT API URL IN API MANAGER " + live(), kFallback}));
     EXPECT_EQ(currentBaseApiUrl(), baseUrlTable().at("live"));
-    platform_.log().clear();
+    log().clear();
 
     store(QStringLiteral("dev"));
     Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
 
-    EXPECT_EQ(platform_.log().lines(), (QStringList{"API Endpoint changed to: " + url("/api/v1"),
-                                                    "BASE API Endpoint changed to : " + url("")}));
-    EXPECT_EQ(manager_.apiUrl(), url("/api/v1"));
+    EXPECT_EQ(log().lines(), (QStringList{"API Endpoint changed to: " + base + "/api/v1",
+                                          "BASE API Endpoint changed to : " + base}));
+    EXPECT_EQ(manager_.apiUrl(), base + "/api/v1");
     EXPECT_EQ(currentApiUrl(), live());
     EXPECT_EQ(currentBaseApiUrl(), baseUrlTable().at("live"));
 }

@@ -40,11 +40,13 @@ TEST(ExtractBody, MimeIsLeftAsItStands) {
               QString("--b\nContent-Transfer-Encoding: base64\n\naGVsbG8=\n--b--"));
 }
 
-TEST(ExtractBody, HundredMegabyteMessageIsHandledWhole) {
+TEST(ExtractBody, ALongMessageIsHandledWhole) {
+    // Past the sizes where a search or a decoder might work on a prefix only.
+    constexpr qsizetype size = 4 * 1024 * 1024;
     QByteArray raw = "Subject: big\n\n";
-    raw.append(QByteArray(100 * 1024 * 1024, 'x'));
+    raw.append(QByteArray(size, 'x'));
     raw.append("\n");
     const std::optional<QString> body = extractBody(raw);
     ASSERT_TRUE(body.has_value());
-    EXPECT_EQ(body->size(), 100 * 1024 * 1024);
+    EXPECT_EQ(body->size(), size);
 }

@@ -1,4 +1,6 @@
 #include "mailextension.h"
+#include "meextensionviewcontroller.h"
+#include "messagesecurityviewcontroller.h"
 #include "replyemailmanager.h"
 #include "testmessage.h"
 #include "testplatform.h"
@@ -6,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QQuickItem>
 
 namespace {
 
@@ -143,6 +146,25 @@ TEST_F(MailHandlersTest, SecurityHandlerNeitherSignsEncryptsNorDecodes) {
     EXPECT_EQ(handler.extensionViewControllerForMessageContext("context"), nullptr);
     (void)handler.extensionViewControllerForMessageSigners({MEMessageSigner{{"a@b"}, "A"}});
     EXPECT_EQ(signersControllers_, 1);
+}
+
+TEST(ViewControllersTest, EveryRequestGetsANewControllerWithItsOwnView) {
+    const TestPlatform platform;
+    MailExtension extension({makeComposeSessionViewController, makeMessageSecurityViewController});
+    const TestComposeSession session;
+    const std::unique_ptr<MEComposeSessionHandler> handler =
+        extension.handlerForComposeSession(session);
+    MEMessageSecurityHandler& security = extension.handlerForMessageSecurity();
+    const std::shared_ptr<MEExtensionViewController> pairs[][2] = {
+        {handler->viewControllerForSession(session), handler->viewControllerForSession(session)},
+        {security.extensionViewControllerForMessageSigners({}),
+         security.extensionViewControllerForMessageSigners({})},
+    };
+    for (const auto& pair : pairs) {
+        ASSERT_TRUE(pair[0] && pair[1]);
+        EXPECT_NE(pair[0], pair[1]);
+        EXPECT_NE(&pair[0]->view(), &pair[1]->view());
+    }
 }
 
 } // namespace

@@ -1,31 +1,19 @@
-#include "backendfixture.h"
 #include "buttonstatemanager.h"
 #include "fallbackcontent.h"
 #include "panelactions.h"
 #include "panelkeys.h"
-#include "replyemailmanager.h"
+#include "scriptedbackend.h"
 #include "summarizemanager.h"
 #include "summarizestatemanager.h"
 
 namespace {
 
-const char* kMe = R"({"email":"me@example.com","name":"Me"})";
-
-class PanelStateTest : public BackendFixture {
+class PanelStateTest : public ScriptedBackendTest {
 protected:
-    PanelStateTest() {
-        selectDevDeployment();
-        ReplyEmailManager& context = ReplyEmailManager::shared();
-        context.messageId = QStringLiteral("abc");
-        context.content = QStringLiteral("Can we meet on Tuesday?");
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
-        UserDetailsManager::shared().setEmail("me@example.com");
-        SummarizeManager::shared().responses.clear();
-        server_.on("/api/v1/me", ScriptedReply{200, kMe});
+    [[nodiscard]] static UserDefaults& defaults() { return Platform::current().userDefaults(); }
+    [[nodiscard]] std::string sentBody(const QString& path) const {
+        return network().requestsTo(path).at(0).httpBody.value_or("").toStdString();
     }
-
-    [[nodiscard]] UserDefaults& defaults() const { return Platform::current().userDefaults(); }
-    VirtualMainQueue& queue() const { return platform_.mainQueue(); }
 };
 
 TEST_F(PanelStateTest, KeysComeFromTheMessageIdentifierAtCreation) {
@@ -54,7 +42,7 @@ TEST_F(PanelStateTest, KeysComeFromTheMessageIdentifierAtCreation) {
 }
 
 TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
-    server_.on("/api/v1/response", ScriptedReply{200, R"({"response":"Tuesday works."})"});
+    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     ButtonStateManager buttons;
     QStringList changes;
     QObject::connect(&buttons, &ButtonStateManager::isGenerateResponseLoadingChanged, [&] {
@@ -66,8 +54,9 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
 
     generateReply(buttons);
     EXPECT_TRUE(buttons.isGenerateResponseLoading());
-    ASSERT_TRUE(server_.waitForRequests(1));
-    ASSERT_TRUE(queue().runUntil([&] { return !buttons.isGenerateResponseLoading(); }));
+    ASSERT_TRUE(network().waitUntilIdle());
+    EXPECT_EQ(changes, QStringList{"loading=1"}) << "nothing changes off the main thread";
+    settle();
 
     EXPECT_EQ(changes, (QStringList{"loading=1", "reply", "toast", "loading=0"}));
     EXPECT_EQ(buttons.generateResponse(), QString("Tuesday works."));
@@ -76,7 +65,7 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("Tuesday works."));
     EXPECT_EQ(defaults().flag("abc_generateResponse"), true);
     EXPECT_EQ(
-        server_.requestsTo("/api/v1/response").at(0).body,
+        sentBody("/api/v1/response"),
         R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"
         R"("email":"me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})");
 
@@ -88,10 +77,10 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
 
 TEST_F(PanelStateTest, AFailedReplyToastsItsErrorAndKeepsTheStoredOne) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QStringLiteral("earlier reply")));
-    server_.on("/api/v1/response", ScriptedReply{401, R"({"detail":"expired"})"});
+    answer("/api/v1/response", 401, R"({"detail":"expired"})");
     ButtonStateManager buttons;
     generateReply(buttons);
-    ASSERT_TRUE(queue().runUntil([&] { return !buttons.isGenerateResponseLoading(); }));
+    settle();
     EXPECT_EQ(buttons.toastMessage(), "Server error: 401");
     EXPECT_EQ(buttons.generateResponse(), std::nullopt);
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("earlier reply"));
@@ -102,25 +91,24 @@ TEST_F(PanelStateTest, AFailedReplyToastsItsErrorAndKeepsTheStoredOne) {
     queue().runDue();
     EXPECT_FALSE(buttons.isGenerateResponseLoading());
     EXPECT_EQ(buttons.toastMessage(), "Access token is null");
-    EXPECT_TRUE(platform_.log().contains("Access token is null in generate response API call"));
-    EXPECT_EQ(server_.requestsTo("/api/v1/response").size(), 1U);
+    EXPECT_TRUE(log().contains("Access token is null in generate response API call"));
+    EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 1U);
 }
 
 TEST_F(PanelStateTest, WithoutMessageTextTheReplyUsesTheFallbackContent) {
     ReplyEmailManager::shared().content.reset();
-    server_.on("/api/v1/response", ScriptedReply{200, R"({"response":"ok"})"});
+    answer("/api/v1/response", 200, R"({"response":"ok"})");
     ButtonStateManager buttons;
     generateReply(buttons);
     queue().runDue();
     EXPECT_FALSE(buttons.isGenerateResponseLoading()) << "nothing to reply to is reported";
     EXPECT_FALSE(buttons.toastMessage().isEmpty());
-    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_TRUE(network().requests().empty());
 
     ASSERT_TRUE(storeFallbackContent("pasted text"));
     generateReply(buttons);
-    ASSERT_TRUE(queue().runUntil([&] { return !buttons.isGenerateResponseLoading(); }));
-    EXPECT_NE(server_.requestsTo("/api/v1/response").at(0).body.find(R"("content":"pasted text")"),
-              std::string::npos);
+    settle();
+    EXPECT_NE(sentBody("/api/v1/response").find(R"("content":"pasted text")"), std::string::npos);
 }
 
 TEST_F(PanelStateTest, TheToastHidesFiveSecondsAfterItFirstShows) {
@@ -144,28 +132,27 @@ TEST_F(PanelStateTest, TheToastHidesFiveSecondsAfterItFirstShows) {
 }
 
 TEST_F(PanelStateTest, APanelGoneBeforeItsResultIsLeftAlone) {
-    server_.on("/api/v1/response", ScriptedReply{200, R"({"response":"late"})"});
+    answer("/api/v1/response", 200, R"({"response":"late"})");
     auto buttons = std::make_unique<ButtonStateManager>();
     buttons->toast("shown");
     generateReply(*buttons);
-    ASSERT_TRUE(server_.waitForRequests(1));
     buttons.reset();
-    queue().runUntil([] { return false; }, std::chrono::milliseconds(300));
+    settle();
     queue().advance(10.0);
     EXPECT_EQ(defaults().string("generateResponse abc"), std::nullopt);
 }
 
 TEST_F(PanelStateTest, ASummaryIsFetchedOnceStoredAndReloaded) {
-    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"A meeting request."})"});
+    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
     SummarizeStateManager summary;
     summary.loadSavedSummary();
     summary.requestSummary();
     summary.requestSummary();
     EXPECT_TRUE(summary.isSummarizeLoading());
-    ASSERT_TRUE(queue().runUntil([&] { return !summary.isSummarizeLoading(); }));
+    settle();
 
     EXPECT_EQ(summary.summarizeResponse(), QString("A meeting request."));
-    EXPECT_EQ(server_.requestsTo("/api/v1/summarize").size(), 1U) << "one request while loading";
+    EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 1U) << "one request while loading";
     EXPECT_EQ(defaults().string("summarizeResponse abc"), QString("A meeting request."));
     EXPECT_EQ(defaults().flag("abc_summarize"), true);
     EXPECT_EQ(loadFallbackContent(), QString("Can we meet on Tuesday?"));
@@ -181,10 +168,10 @@ TEST_F(PanelStateTest, ASummaryIsFetchedOnceStoredAndReloaded) {
 
 TEST_F(PanelStateTest, ASummaryWithoutResultDropsTheCachedEntry) {
     SummarizeManager::shared().responses.insert_or_assign("abc", SummarizedResponse{"abc", "old"});
-    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":5})"});
+    answer("/api/v1/summarize", 200, R"({"response":5})");
     SummarizeStateManager summary;
     summary.requestSummary();
-    ASSERT_TRUE(queue().runUntil([&] { return !summary.isSummarizeLoading(); }));
+    settle();
     EXPECT_EQ(summary.summarizeResponse(), std::nullopt);
     EXPECT_EQ(SummarizeManager::shared().responses.count("abc"), 0U);
     EXPECT_EQ(defaults().string("summarizeResponse abc"), std::nullopt);
@@ -196,38 +183,37 @@ TEST_F(PanelStateTest, ASummaryWithoutTokenEndsAtOnce) {
     summary.requestSummary();
     queue().runDue();
     EXPECT_FALSE(summary.isSummarizeLoading());
-    EXPECT_TRUE(platform_.log().contains("Access token is null in summarize API call"));
-    EXPECT_TRUE(server_.requests().empty());
+    EXPECT_TRUE(log().contains("Access token is null in summarize API call"));
+    EXPECT_TRUE(network().requests().empty());
 }
 
 TEST_F(PanelStateTest, SummarizeFromThePanelShowsButDoesNotStore) {
     ReplyEmailManager::shared().content.reset();
     SummarizeManager::shared().fallbackSummarizeContent = QStringLiteral("typed in");
-    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"Short."})"});
+    answer("/api/v1/summarize", 200, R"({"response":"Short."})");
     SummarizeStateManager summary;
     summarizeFromPanel(summary);
-    ASSERT_TRUE(queue().runUntil([&] { return !summary.isSummarizeLoading(); }));
+    settle();
     EXPECT_EQ(summary.summarizeResponse(), QString("Short."));
     EXPECT_EQ(defaults().string("summarizeResponse abc"), std::nullopt);
     EXPECT_EQ(defaults().flag("abc_summarize"), std::nullopt);
     EXPECT_EQ(loadFallbackContent(), QString("typed in"));
-    EXPECT_TRUE(platform_.log().contains(
+    EXPECT_TRUE(log().contains(
         R"(Summarization successful: SummarizedResponse(messageId: "abc", response: "Short."))"));
-    EXPECT_NE(server_.requestsTo("/api/v1/summarize").at(0).body.find(R"("content":"typed in")"),
-              std::string::npos);
+    EXPECT_NE(sentBody("/api/v1/summarize").find(R"("content":"typed in")"), std::string::npos);
 
-    server_.on("/api/v1/summarize", ScriptedReply{200, "{}"});
+    answer("/api/v1/summarize", 200, "{}");
     summarizeFromPanel(summary);
-    ASSERT_TRUE(queue().runUntil([&] { return !summary.isSummarizeLoading(); }));
-    EXPECT_TRUE(platform_.log().contains("Failed to summarize."));
+    settle();
+    EXPECT_TRUE(log().contains("Failed to summarize."));
     EXPECT_EQ(summary.summarizeResponse(), QString("Short."));
 
     // A panel closed before the answer still gets its outcome logged.
     auto closed = std::make_unique<SummarizeStateManager>();
     summarizeFromPanel(*closed);
     closed.reset();
-    ASSERT_TRUE(queue().runUntil(
-        [&] { return platform_.log().lines().count("Failed to summarize.") == 2; }));
+    settle();
+    EXPECT_EQ(log().lines().count("Failed to summarize."), 2);
 }
 
 } // namespace

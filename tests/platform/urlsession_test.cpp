@@ -98,6 +98,7 @@ TEST_F(URLSessionTest, ASilentServerFailsAfterTheRequestTimeout) {
     server_.on("/silent", ScriptedReply{.fault = ScriptedReply::Fault::NeverAnswer});
     const Outcome outcome = fetch("/silent", 0.3);
     ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->description, "The request timed out.");
     EXPECT_FALSE(outcome.response);
 }
 

@@ -1,13 +1,8 @@
 #include "capturedlog.h"
 
-#include <algorithm>
-
 void CapturedLog::write(const QString& line) {
-    {
-        const std::lock_guard lock(mutex_);
-        lines_.append(line);
-    }
-    written_.notify_all();
+    const std::lock_guard lock(mutex_);
+    lines_.append(line);
 }
 
 QStringList CapturedLog::lines() const {
@@ -34,20 +29,4 @@ bool CapturedLog::contains(const QString& line) const {
 void CapturedLog::clear() {
     const std::lock_guard lock(mutex_);
     lines_.clear();
-}
-
-bool CapturedLog::waitUntil(const std::function<bool(const QStringList&)>& done,
-                            std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return written_.wait_for(lock, limit, [&] { return done(lines_); });
-}
-
-bool CapturedLog::waitForLineStartingWith(const QString& prefix,
-                                          std::chrono::milliseconds limit) const {
-    return waitUntil(
-        [&](const QStringList& lines) {
-            return std::any_of(lines.begin(), lines.end(),
-                               [&](const QString& line) { return line.startsWith(prefix); });
-        },
-        limit);
 }

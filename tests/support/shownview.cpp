@@ -108,6 +108,8 @@ QImage ShownView::screenshot(const QString& name) {
     return image;
 }
 
+namespace {
+
 void useDarkPalette(bool dark) {
     if (!dark) {
         QGuiApplication::setPalette(QPalette());
@@ -135,4 +137,16 @@ void useDarkPalette(bool dark) {
     palette.setColor(QPalette::ToolTipBase, base);
     palette.setColor(QPalette::ToolTipText, text);
     QGuiApplication::setPalette(palette);
+}
+
+} // namespace
+
+void forEachAppearance(const std::function<void(int width, const QString& suffix)>& shoot) {
+    for (const bool dark : {false, true}) {
+        useDarkPalette(dark);
+        for (const int width : {400, 500}) {
+            shoot(width, QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light"));
+        }
+    }
+    useDarkPalette(false);
 }

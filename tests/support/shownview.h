@@ -5,6 +5,7 @@
 #include <QQuickWindow>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 /// A view of the extension's module in an offscreen window, driven as a person would: by
@@ -52,5 +53,6 @@ private:
     QPointer<QQuickItem> root_;
 };
 
-/// Switches the application to a dark or the default light palette for the rest of the test.
-void useDarkPalette(bool dark);
+/// Runs `shoot` once for each appearance screenshots cover, light and dark at 400 and 500 wide,
+/// with the application's palette switched and the suffix that names it ("-400-dark").
+void forEachAppearance(const std::function<void(int width, const QString& suffix)>& shoot);

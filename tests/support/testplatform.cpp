@@ -34,7 +34,7 @@ std::unique_ptr<KeyMonitor::Monitor> CountingKeyMonitor::addLocalMonitor(QWindow
     return std::make_unique<Counted>(std::move(real), active);
 }
 
-TestPlatform::TestPlatform(const std::optional<std::filesystem::path>& trustedAuthority) {
+TestPlatform::TestPlatform(std::unique_ptr<URLSession> session) {
     auto log = std::make_unique<CapturedLog>();
     auto mainQueue = std::make_unique<VirtualMainQueue>();
     auto bundle = std::make_unique<TestBundle>();
@@ -56,15 +56,30 @@ TestPlatform::TestPlatform(const std::optional<std::filesystem::path>& trustedAu
     services.keyMonitor = std::move(keyMonitor);
     services.notificationCenter = std::make_unique<NotificationCenter>();
     services.userDefaults = std::make_unique<SqliteUserDefaults>(defaultsFile());
-    QtURLSessionOptions options;
-    options.extraCertificateAuthorities = trustedAuthority;
-    options.cacheDirectory = std::filesystem::path(folder_.path().toStdString()) / "cache";
-    services.urlSession = std::make_unique<QtURLSession>(options);
+    if (!session) {
+        auto fake = std::make_unique<FakeURLSession>();
+        network_ = fake.get();
+        session = std::move(fake);
+    }
+    services.urlSession = std::move(session);
     Platform::install(std::make_unique<Platform>(std::move(services)));
 }
 
 TestPlatform::~TestPlatform() {
     Platform::uninstall();
+}
+
+FakeURLSession& TestPlatform::network() const {
+    if (network_ == nullptr) {
+        ADD_FAILURE() << "this platform runs a real session";
+        std::abort();
+    }
+    return *network_;
+}
+
+std::unique_ptr<URLSession>
+TestPlatform::realSession(const std::optional<std::filesystem::path>& authority) {
+    return std::make_unique<QtURLSession>(QtURLSessionOptions{authority, std::nullopt});
 }
 
 std::filesystem::path TestPlatform::defaultsFile() const {

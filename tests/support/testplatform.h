@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capturedlog.h"
+#include "fakeurlsession.h"
 #include "platform.h"
 #include "virtualmainqueue.h"
 
@@ -60,10 +61,10 @@ private:
 };
 
 /// Installs a platform of test services: captured log, virtual main queue, a defaults file in
-/// a fresh folder, the real Qt network session trusting `trustedAuthority`.
+/// a fresh folder, and a FakeURLSession unless the test hands in a session of its own.
 class TestPlatform {
 public:
-    explicit TestPlatform(const std::optional<std::filesystem::path>& trustedAuthority = {});
+    explicit TestPlatform(std::unique_ptr<URLSession> session = nullptr);
     ~TestPlatform();
     TestPlatform(const TestPlatform&) = delete;
     TestPlatform& operator=(const TestPlatform&) = delete;
@@ -74,7 +75,13 @@ public:
     [[nodiscard]] RecordingWorkspace& workspace() const { return *workspace_; }
     [[nodiscard]] MemoryPasteboard& pasteboard() const { return *pasteboard_; }
     [[nodiscard]] CountingKeyMonitor& keyMonitor() const { return *keyMonitor_; }
+    /// The scripted session; only when no session was handed in.
+    [[nodiscard]] FakeURLSession& network() const;
     [[nodiscard]] std::filesystem::path defaultsFile() const;
+
+    /// The real Qt session, trusting `authority` besides the system's authorities.
+    [[nodiscard]] static std::unique_ptr<URLSession>
+    realSession(const std::optional<std::filesystem::path>& authority);
 
 private:
     QTemporaryDir folder_;
@@ -84,4 +91,5 @@ private:
     RecordingWorkspace* workspace_;
     MemoryPasteboard* pasteboard_;
     CountingKeyMonitor* keyMonitor_;
+    FakeURLSession* network_ = nullptr;
 };

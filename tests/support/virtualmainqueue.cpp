@@ -17,11 +17,8 @@ private:
 } // namespace
 
 void VirtualMainQueue::schedule(double due, Task task) {
-    {
-        const std::lock_guard lock(mutex_);
-        tasks_.emplace(Key{due, sequence_++}, std::move(task));
-    }
-    posted_.notify_all();
+    const std::lock_guard lock(mutex_);
+    tasks_.emplace(Key{due, sequence_++}, std::move(task));
 }
 
 void VirtualMainQueue::async(std::function<void()> work) {
@@ -85,32 +82,6 @@ void VirtualMainQueue::advance(double seconds) {
     now_ = target;
 }
 
-bool VirtualMainQueue::runUntil(const std::function<bool()>& done,
-                                std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (true) {
-        std::uint64_t seen = 0;
-        {
-            const std::lock_guard lock(mutex_);
-            seen = sequence_;
-        }
-        runDue();
-        if (done()) {
-            return true;
-        }
-        // Work posted for later can be what `done` waits for, so any post wakes the check.
-        std::unique_lock lock(mutex_);
-        const bool woken = posted_.wait_until(lock, deadline, [this, seen] {
-            return sequence_ != seen || (!tasks_.empty() && tasks_.begin()->first.first <= now_);
-        });
-        if (!woken) {
-            lock.unlock();
-            runDue();
-            return done();
-        }
-    }
-}
-
 double VirtualMainQueue::now() const {
     const std::lock_guard lock(mutex_);
     return now_;
@@ -123,11 +94,6 @@ std::size_t VirtualMainQueue::scheduledCount() const {
         count += key.first > now_ && !*task.cancelled ? 1 : 0;
     }
     return count;
-}
-
-std::uint64_t VirtualMainQueue::postedCount() const {
-    const std::lock_guard lock(mutex_);
-    return sequence_;
 }
 
 std::optional<double> VirtualMainQueue::nextDue() const {

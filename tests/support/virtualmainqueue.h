@@ -2,8 +2,6 @@
 
 #include "mainqueue.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,16 +20,9 @@ public:
     void runDue();
     /// Moves the clock forward, running each piece of work at its due time in order.
     void advance(double seconds);
-    /// Runs due work as it is posted (from any thread) until `done` holds or the real-time
-    /// limit passes; true when `done` holds. `done` is checked again after every post, also
-    /// of work for later.
-    bool runUntil(const std::function<bool()>& done,
-                  std::chrono::milliseconds limit = std::chrono::seconds(20));
     [[nodiscard]] double now() const;
     /// Work waiting for a later virtual time.
     [[nodiscard]] std::size_t scheduledCount() const;
-    /// Pieces of work posted so far, run or not.
-    [[nodiscard]] std::uint64_t postedCount() const;
     /// The virtual time at which the earliest waiting work is due.
     [[nodiscard]] std::optional<double> nextDue() const;
 
@@ -47,7 +38,6 @@ private:
     bool runOneDueBy(double limit);
 
     mutable std::mutex mutex_;
-    std::condition_variable posted_;
     std::map<Key, Task> tasks_;
     std::uint64_t sequence_ = 0;
     double now_ = 0;

@@ -9,30 +9,28 @@ class ComposeSessionViewControllerTest : public SignInFixture {};
 TEST_F(ComposeSessionViewControllerTest, OpensOnTheLoginViewOrOnThePanelWithAUserDetailsRequest) {
     const auto signedOut = openWindow();
     EXPECT_EQ(layers(*signedOut), QStringList{"loginView"});
-    EXPECT_TRUE(platform_.log().linesStartingWith("URL:").isEmpty()) << "no user-details request";
+    EXPECT_TRUE(network().requests().empty()) << "no user-details request";
     EXPECT_EQ(signedOut->minimumSize(), QSizeF(400, 550));
     EXPECT_EQ(signedOut->maximumSize(), QSizeF(500, 900));
 
     AuthManager::shared().setAccessToken(QStringLiteral("tok"));
     ReplyEmailManager::shared().subject.reset();
-    server_.on("/api/v1/me", ScriptedReply{200, R"({"email":"a@example.com","name":"A"})"});
     const auto signedIn = openWindow();
     EXPECT_EQ(layers(*signedIn), QStringList{"sessionTabsView"});
     EXPECT_EQ(signedIn->minimumSize(), QSizeF(400, 400));
-    ASSERT_TRUE(server_.waitForRequests(1));
-    const std::vector<RecordedRequest> requests = server_.requestsTo("/api/v1/me");
+    settle();
+    const std::vector<URLRequest> requests = network().requestsTo("/api/v1/me");
     ASSERT_EQ(requests.size(), 1U);
-    EXPECT_EQ(requests[0].header("Authorization"), "Bearer tok");
+    EXPECT_EQ(requests[0].headers.at(0).second, "Bearer tok");
 }
 
 TEST_F(ComposeSessionViewControllerTest, OnlyTheWindowWhoseChainGotTheTokenShowsThePanel) {
-    server_.on(sessionPath, session("s1", "https://login.example/s1"));
-    server_.on(pollPath("s1"), token("t"));
+    network().answer(sessionPath, session("s1", "https://login.example/s1"));
+    network().answer(pollPath("s1"), token("t"));
     const auto signingIn = openWindow();
     const auto other = openWindow();
     signingIn->requestLoginSession();
-    waitForLines("Access token received: ");
-    queue().runDue();
+    settle();
     EXPECT_EQ(layers(*signingIn), QStringList{"sessionTabsView"});
     EXPECT_EQ(layers(*other), QStringList{"loginView"});
     EXPECT_FALSE(other->isLoggedIn());
@@ -57,10 +55,10 @@ TEST_F(ComposeSessionViewControllerTest, EverySignOutLaysALoginViewOverWhatEachW
 
 TEST_F(ComposeSessionViewControllerTest, ChecksForUpdatesEveryTwelveHoursAgainstTheBaseUrl) {
     platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
-    server_.on("/apple-version", ScriptedReply{200, R"({"current_version":"1.0.0"})"});
+    answer("/apple-version", 200, R"({"current_version":"1.0.0"})");
     const auto controller = openWindow();
-    const QString sent = "Sending request to URL: " + url("/apple-version?currentVersion=1.0.0");
-    const auto checks = [&] { return platform_.log().lines().count(sent); };
+    const QString sent = "Sending request to URL: " + base + "/apple-version?currentVersion=1.0.0";
+    const auto checks = [&] { return log().lines().count(sent); };
 
     queue().advance(ComposeSessionViewController::updateCheckInterval - 1);
     EXPECT_EQ(checks(), 0) << "loading the view runs no check";
@@ -68,8 +66,7 @@ TEST_F(ComposeSessionViewControllerTest, ChecksForUpdatesEveryTwelveHoursAgainst
     EXPECT_EQ(checks(), 1);
     queue().advance(ComposeSessionViewController::updateCheckInterval);
     EXPECT_EQ(checks(), 2);
-    ASSERT_TRUE(server_.waitForRequests(2));
-    EXPECT_EQ(server_.requestsTo("/apple-version").size(), 2U);
+    EXPECT_EQ(network().requestsTo("/apple-version").size(), 2U);
 }
 
 } // namespace

@@ -11,9 +11,9 @@
 
 namespace {
 
-const std::string versionPath = "/api/v1/apple-version";
-const ScriptedReply newVersion{
-    200, R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})"};
+const QString versionPath = QStringLiteral("/api/v1/apple-version");
+const char* const newVersion =
+    R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})";
 
 /// A signed-in window with a version to report.
 class SessionTabsViewTest : public SignInFixture {
@@ -21,7 +21,7 @@ protected:
     SessionTabsViewTest() {
         AuthManager::shared().setAccessToken(QStringLiteral("tok"));
         platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
-        server_.on(versionPath, ScriptedReply{200, R"({"current_version":"1.0.0"})"});
+        answer(versionPath, 200, R"({"current_version":"1.0.0"})");
         window_ = openWindow();
     }
 
@@ -31,8 +31,8 @@ protected:
 
     /// Lets the version check of the appearance report, and the notice fade in or out.
     void waitForNotice(ShownView& shown, bool shows) {
-        ASSERT_TRUE(
-            queue().runUntil([&] { return updates_.incommingUpdatesAvailable() == shows; }));
+        settle();
+        ASSERT_EQ(updates_.incommingUpdatesAvailable(), shows);
         QQuickItem& frame = shown.get("sessionPanelFrame");
         ASSERT_TRUE(QTest::qWaitFor([&] {
             return frame.opacity() == (shows ? 0.4 : 1.0) &&
@@ -53,8 +53,8 @@ TEST_F(SessionTabsViewTest, EachAppearanceChecksForUpdatesLoadsStoredResultsAndA
     SessionTabsState& tabs = state(shown);
     EXPECT_EQ(tabs.summarizeStateManager()->summarizeResponse(), QString("Stored summary"));
     EXPECT_EQ(tabs.buttonStateManager()->generateResponse(), QString("Stored reply"));
-    const QString check = "Sending request to URL: " + url(versionPath + "?currentVersion=1.0.0");
-    EXPECT_EQ(platform_.log().lines().count(check), 1);
+    const QString check = "Sending request to URL: " + base + versionPath + "?currentVersion=1.0.0";
+    EXPECT_EQ(log().lines().count(check), 1);
 
     shown.key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(tabs.showDeveloperMenu());
@@ -68,7 +68,7 @@ TEST_F(SessionTabsViewTest, EachAppearanceChecksForUpdatesLoadsStoredResultsAndA
     window_->view().setVisible(true);
     EXPECT_EQ(monitors.installed, 2);
     EXPECT_EQ(*monitors.active, 1);
-    EXPECT_EQ(platform_.log().lines().count(check), 2);
+    EXPECT_EQ(log().lines().count(check), 2);
 }
 
 TEST_F(SessionTabsViewTest, ThePanelFrameStaysWithinItsLeastAndMostSize) {
@@ -93,7 +93,7 @@ TEST_F(SessionTabsViewTest, ThePanelFrameStaysWithinItsLeastAndMostSize) {
 }
 
 TEST_F(SessionTabsViewTest, AReportedVersionLocksThePanelUnderTheNoticeUntilRemindMeLater) {
-    server_.on(versionPath, newVersion);
+    answer(versionPath, 200, newVersion);
     ShownView shown(window_->view(), 400, 550);
     waitForNotice(shown, true);
 
@@ -102,8 +102,8 @@ TEST_F(SessionTabsViewTest, AReportedVersionLocksThePanelUnderTheNoticeUntilRemi
     EXPECT_TRUE(shown.shows("updateNowButton")) << "the notice stays";
 
     shown.click("remindLaterButton");
-    EXPECT_EQ(platform_.log().linesStartingWith("Update now clicked").size(), 1);
-    EXPECT_TRUE(platform_.log().contains("Remind me later clicked"));
+    EXPECT_EQ(log().linesStartingWith("Update now clicked").size(), 1);
+    EXPECT_TRUE(log().contains("Remind me later clicked"));
     waitForNotice(shown, false);
 
     updates_.setIncommingUpdatesAvailable(true); // a later check reports again
@@ -118,7 +118,7 @@ TEST_F(SessionTabsViewTest, UpdateNowOpensOnlyWebAddresses) {
         updates_.updateUrl = address;
         UpdateActions().updateNow();
     }
-    EXPECT_EQ(platform_.log().lines().count("Update now clicked"), std::size(addresses));
+    EXPECT_EQ(log().lines().count("Update now clicked"), std::size(addresses));
     EXPECT_EQ(platform_.workspace().opened, std::vector{QUrl("https://dl.example/2.0")});
 }
 
@@ -126,7 +126,7 @@ TEST_F(SessionTabsViewTest, LoggingOutFromTheNoticeLaysTheLoginViewOverThePanel)
     updates_.setIncommingUpdatesAvailable(true);
     ShownView shown(window_->view(), 400, 550);
     shown.click("logoutButton");
-    EXPECT_TRUE(platform_.log().contains("Logout button clicked"));
+    EXPECT_TRUE(log().contains("Logout button clicked"));
     EXPECT_FALSE(AuthManager::shared().hasAccessToken());
     EXPECT_EQ(layers(*window_), (QStringList{"sessionTabsView", "loginView"}));
     EXPECT_TRUE(shown.shows("loginButton"));
@@ -136,23 +136,19 @@ TEST_F(SessionTabsViewTest, LoggingOutFromTheNoticeLaysTheLoginViewOverThePanel)
 /// the panel is only dimmed.
 TEST_F(SessionTabsViewTest, Screenshots) {
     const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
-    server_.on(versionPath, newVersion);
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
-            updates_.setIncommingUpdatesAvailable(false);
-            const auto window = openWindow();
-            ShownView shown(window->view(), width, 550);
-            waitForNotice(shown, true);
-            EXPECT_EQ(QQmlProperty::read(&shown.get("sessionPanelFrame"), "layer.enabled").toBool(),
-                      blurs);
-            shown.screenshot((blurs ? "update-notice-blurred" : "update-notice") + suffix);
+    answer(versionPath, 200, newVersion);
+    forEachAppearance([&](int width, const QString& suffix) {
+        updates_.setIncommingUpdatesAvailable(false);
+        const auto window = openWindow();
+        ShownView shown(window->view(), width, 550);
+        waitForNotice(shown, true);
+        EXPECT_EQ(QQmlProperty::read(&shown.get("sessionPanelFrame"), "layer.enabled").toBool(),
+                  blurs);
+        shown.screenshot((blurs ? "update-notice-blurred" : "update-notice") + suffix);
 
-            window->handleLogout();
-            shown.screenshot("login-over-panel" + suffix);
-        }
-    }
+        window->handleLogout();
+        shown.screenshot("login-over-panel" + suffix);
+    });
 }
 
 } // namespace

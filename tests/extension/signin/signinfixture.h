@@ -1,32 +1,34 @@
 #pragma once
 
-#include "backendfixture.h"
 #include "composesessionviewcontroller.h"
-#include "replyemailmanager.h"
+#include "scriptedbackend.h"
 #include "signinflow.h"
 
 #include <QQuickItem>
 
-/// A backend on loopback for compose windows answering a message: sign-in answers, windows to
-/// open, and the main thread run as answers arrive.
-class SignInFixture : public BackendFixture {
+/// Compose windows answering a message, signed out, with scripted sign-in answers.
+class SignInFixture : public ScriptedBackendTest {
 protected:
-    static constexpr const char* sessionPath = "/plugin-auth/session-request/";
+    static inline const QString sessionPath = QStringLiteral("/plugin-auth/session-request/");
 
     SignInFixture() {
-        selectDevDeployment();
+        AuthManager::shared().setAccessToken(std::nullopt);
         ReplyEmailManager::shared().subject = QStringLiteral("Lunch");
+        // The panel that follows a sign-in asks for a summary; a failure would be retried.
+        answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
     }
 
-    [[nodiscard]] static std::string pollPath(const std::string& id) { return sessionPath + id; }
-    [[nodiscard]] static ScriptedReply session(const std::string& id, const std::string& loginUrl) {
-        return {200, R"({"id":")" + id + R"(","login_url":")" + loginUrl + R"("})"};
+    [[nodiscard]] static QString pollPath(const QString& id) { return sessionPath + id; }
+    [[nodiscard]] static ScriptedAnswer session(const QString& id, const QString& loginUrl) {
+        return ScriptedAnswer::http(
+            200, QStringLiteral(R"({"id":"%1","login_url":"%2"})").arg(id, loginUrl).toUtf8());
     }
-    [[nodiscard]] static ScriptedReply pending() {
-        return {200, R"({"id":"s1","access_token":null,"login_url":"https://login.example/s1"})"};
+    [[nodiscard]] static ScriptedAnswer pending() {
+        return ScriptedAnswer::http(200, R"({"id":"s1","access_token":null})");
     }
-    [[nodiscard]] static ScriptedReply token(const std::string& value) {
-        return {200, R"({"id":"s1","access_token":")" + value + R"("})"};
+    [[nodiscard]] static ScriptedAnswer token(const QString& value) {
+        return ScriptedAnswer::http(
+            200, QStringLiteral(R"({"id":"s1","access_token":"%1"})").arg(value).toUtf8());
     }
 
     /// A compose window as the host opens it: made, then its view loaded.
@@ -45,25 +47,8 @@ protected:
         return names;
     }
 
-    /// Runs the main thread's work until `count` lines start with `prefix`.
-    void waitForLines(const QString& prefix, qsizetype count = 1) {
-        ASSERT_TRUE(queue().runUntil([&] {
-            return platform_.log().linesStartingWith(prefix).size() >= count;
-        })) << prefix.toStdString();
-    }
-
-    /// Runs the main thread until an answer that logs nothing, to a request sent once
-    /// `postedCount` was `before`, has been handled there.
-    void waitForSilentAnswer(std::uint64_t before) {
-        ASSERT_TRUE(queue().runUntil([&] { return queue().postedCount() > before; }));
-        queue().runDue();
-    }
-
     /// Whether the next poll waits for its 2.0 seconds now.
     [[nodiscard]] bool pollScheduled() const {
         return queue().nextDue() == queue().now() + SignInFlow::pollInterval;
     }
-
-    [[nodiscard]] VirtualMainQueue& queue() const { return platform_.mainQueue(); }
-    [[nodiscard]] QStringList linesAfterStart() const { return platform_.log().lines().mid(3); }
 };

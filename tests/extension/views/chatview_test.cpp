@@ -1,7 +1,6 @@
-#include "../backendfixture.h"
+#include "../scriptedbackend.h"
 #include "chaterrortext.h"
 #include "chatviewstate.h"
-#include "replyemailmanager.h"
 #include "shownview.h"
 #include "startchatmanager.h"
 
@@ -13,28 +12,33 @@
 
 namespace {
 
-const std::string kStart = "/api/v1/chat/start";
-const std::string kSend = "/api/v1/chat/send";
-const ScriptedReply kStarted{200, R"({"response":{"assistantId":"asst_1","threadId":"th_1"}})"};
+const QString kStart = QStringLiteral("/api/v1/chat/start");
+const QString kSend = QStringLiteral("/api/v1/chat/send");
+const ScriptedAnswer kStarted =
+    ScriptedAnswer::http(200, R"({"response":{"assistantId":"asst_1","threadId":"th_1"}})");
 
-std::string sendBody(const char* content) {
-    return std::string(R"({"assistantId":"asst_1","threadId":"th_1","email":"me@example.com",)") +
+QByteArray sendBody(const char* content) {
+    return QByteArray(R"({"assistantId":"asst_1","threadId":"th_1","email":"me@example.com",)") +
            R"("content":")" + content +
            R"(","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})";
 }
 
-ScriptedReply answer(const QString& text) {
-    return {200, QJsonDocument(QJsonObject{{"response", text}}).toJson().toStdString()};
+ScriptedAnswer reply(const QString& text) {
+    return ScriptedAnswer::http(200, QJsonDocument(QJsonObject{{"response", text}}).toJson());
 }
 
-class ChatViewTest : public BackendFixture {
+class ChatViewTest : public ScriptedBackendTest {
 protected:
     ChatViewTest() {
-        selectDevDeployment();
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
-        UserDetailsManager::shared().setEmail(QStringLiteral("me@example.com"));
         ReplyEmailManager::shared().messageId = QStringLiteral("<m@x>");
         ReplyEmailManager::shared().content = QStringLiteral("Can we meet?");
+    }
+    [[nodiscard]] QList<QByteArray> bodiesSentTo(const QString& path) const {
+        QList<QByteArray> bodies;
+        for (const URLRequest& request : network().requestsTo(path)) {
+            bodies << request.httpBody.value_or("");
+        }
+        return bodies;
     }
 
     [[nodiscard]] static std::unique_ptr<ShownView> show(int width = 400, int height = 550) {
@@ -51,14 +55,12 @@ protected:
         view.type("chatInput", question);
         view.key(Qt::Key_Return);
     }
-    /// Runs the main queue until the view holds `count` entries and no request is under way.
+    /// Lets every answer arrive; the view then holds `count` entries and no request is open.
     void waitFor(ShownView& view, std::size_t count) {
-        const ChatViewState& chat = state(view);
-        EXPECT_TRUE(platform_.mainQueue().runUntil([&] {
-            return chat.entries().size() == count && !chat.isLoading();
-        })) << "entries: "
-            << chat.entries().size();
+        settle();
         view.settle();
+        EXPECT_EQ(state(view).entries().size(), count);
+        EXPECT_FALSE(state(view).isLoading());
     }
     [[nodiscard]] static QStringList shownTexts(const ShownView& view) {
         QStringList texts;
@@ -75,8 +77,8 @@ protected:
 };
 
 TEST_F(ChatViewTest, TheFirstQuestionStartsAChatAndLaterOnesAreOnlySent) {
-    server_.on(kStart, kStarted);
-    server_.on(kSend, {answer("On Friday."), answer("In the lab.")});
+    network().answer(kStart, kStarted);
+    network().answer(kSend, {reply("On Friday."), reply("In the lab.")});
     auto view = show();
 
     ask(*view, "When?");
@@ -90,15 +92,10 @@ TEST_F(ChatViewTest, TheFirstQuestionStartsAChatAndLaterOnesAreOnlySent) {
               (QStringList{"Q: When?", "A: On Friday.", "Q: Where?", "A: In the lab."}));
     EXPECT_EQ(view->text("chatInput"), "");
     EXPECT_TRUE(view->shows("chatSendButton"));
-    const auto starts = server_.requestsTo(kStart);
-    ASSERT_EQ(starts.size(), 1U);
-    EXPECT_EQ(starts[0].body, R"({"email":"me@example.com","plugin_source":"plugin_apple",)"
-                              R"("plugin_version":"v1.0.0","email_content":"Can we meet?"})");
-    EXPECT_EQ(starts[0].header("Authorization"), "Bearer tok");
-    const auto sends = server_.requestsTo(kSend);
-    ASSERT_EQ(sends.size(), 2U);
-    EXPECT_EQ(sends[0].body, sendBody("When?"));
-    EXPECT_EQ(sends[1].body, sendBody("Where?"));
+    EXPECT_EQ(bodiesSentTo(kStart),
+              QList<QByteArray>{R"({"email":"me@example.com","plugin_source":"plugin_apple",)"
+                                R"("plugin_version":"v1.0.0","email_content":"Can we meet?"})"});
+    EXPECT_EQ(bodiesSentTo(kSend), (QList<QByteArray>{sendBody("When?"), sendBody("Where?")}));
     EXPECT_EQ(StartChatManager::shared().assistantId, QString("asst_1"));
     EXPECT_EQ(StartChatManager::shared().threadId, QString("th_1"));
     EXPECT_EQ(state(*view).assistantId(), QString("asst_1"));
@@ -113,13 +110,13 @@ TEST_F(ChatViewTest, TheFirstQuestionStartsAChatAndLaterOnesAreOnlySent) {
 }
 
 TEST_F(ChatViewTest, AFailedStartShowsTheErrorInEveryViewUntilTheNextAnswer) {
-    server_.on(kStart, {ScriptedReply{503, "{}"}, kStarted});
-    server_.on(kSend, answer("Yes."));
+    network().answer(kStart, {ScriptedAnswer::http(503, "{}"), kStarted});
+    network().answer(kSend, reply("Yes."));
     auto view = show();
     ask(*view, "First?");
     waitFor(*view, 1);
 
-    EXPECT_TRUE(platform_.log().contains("Error from start chat is: serverError(503)"));
+    EXPECT_TRUE(log().contains("Error from start chat is: serverError(503)"));
     EXPECT_EQ(view->text("chatError"), ChatViewState::errorText);
     auto other = show(); // same message, so the same conversation and the shared error
     EXPECT_EQ(other->text("chatError"), ChatViewState::errorText);
@@ -127,9 +124,8 @@ TEST_F(ChatViewTest, AFailedStartShowsTheErrorInEveryViewUntilTheNextAnswer) {
     ask(*view, "Second?");
     waitFor(*view, 3);
     EXPECT_EQ(shownTexts(*view), (QStringList{"Q: First?", "Q: Second?", "A: Yes."}));
-    EXPECT_EQ(server_.requestsTo(kStart).size(), 2U);
-    ASSERT_EQ(server_.requestsTo(kSend).size(), 1U);
-    EXPECT_EQ(server_.requestsTo(kSend)[0].body, sendBody("Second?"));
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 2);
+    EXPECT_EQ(bodiesSentTo(kSend), QList<QByteArray>{sendBody("Second?")});
     EXPECT_EQ(ChatErrorText::shared().text(), std::nullopt);
     other->settle();
     EXPECT_FALSE(view->shows("chatError"));
@@ -137,23 +133,23 @@ TEST_F(ChatViewTest, AFailedStartShowsTheErrorInEveryViewUntilTheNextAnswer) {
 }
 
 TEST_F(ChatViewTest, AFailedSendKeepsTheChatOpenAndShowsTheError) {
-    server_.on(kStart, kStarted);
-    server_.on(kSend, {ScriptedReply{200, R"({"response":5})"}, answer("Later.")});
+    network().answer(kStart, kStarted);
+    network().answer(kSend, {ScriptedAnswer::http(200, R"({"response":5})"), reply("Later.")});
     auto view = show();
     ask(*view, "Now?");
     waitFor(*view, 1);
-    EXPECT_TRUE(platform_.log().contains("Error from chat message is: invalidData"));
+    EXPECT_TRUE(log().contains("Error from chat message is: invalidData"));
     EXPECT_EQ(view->text("chatError"), ChatViewState::errorText);
 
     ask(*view, "Now?");
     waitFor(*view, 3);
-    EXPECT_EQ(server_.requestsTo(kStart).size(), 1U);
-    EXPECT_EQ(server_.requestsTo(kSend).size(), 2U);
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 1);
+    EXPECT_EQ(bodiesSentTo(kSend).size(), 2);
 }
 
 TEST_F(ChatViewTest, OnlyEmptyTextIsIgnored) {
-    server_.on(kStart, kStarted);
-    server_.on(kSend, answer("Spaces."));
+    network().answer(kStart, kStarted);
+    network().answer(kSend, reply("Spaces."));
     auto view = show();
     view->click("chatSendButton");
     view->key(Qt::Key_Return);
@@ -164,36 +160,33 @@ TEST_F(ChatViewTest, OnlyEmptyTextIsIgnored) {
     view->click("chatSendButton");
     waitFor(*view, 2);
     EXPECT_EQ(shownTexts(*view), (QStringList{"Q:    ", "A: Spaces."}));
-    EXPECT_EQ(server_.requestsTo(kStart).size(), 1U);
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 1);
 }
 
 TEST_F(ChatViewTest, WithoutABodyTheChatIsAboutTheComposeSessionAndAnUnansweredStartSpins) {
     ReplyEmailManager::shared().content.reset();
-    ScriptedReply silent = kStarted;
-    silent.fault = ScriptedReply::Fault::NeverAnswer;
-    server_.on(kStart, silent);
+    network().answer(kStart, ScriptedAnswer::silence());
     auto view = show();
     ask(*view, "Hello?");
-    ASSERT_TRUE(server_.waitForRequests(1));
-    EXPECT_NE(server_.requestsTo(kStart).at(0).body.find(R"("email_content":"Compose session")"),
-              std::string::npos);
-    platform_.mainQueue().runDue();
+    settle();
+    EXPECT_TRUE(bodiesSentTo(kStart).at(0).contains(R"("email_content":"Compose session")"));
     EXPECT_TRUE(view->shows("chatProgress"));
 
     ask(*view, "Still there?"); // typing goes on; each question opens a chat of its own
-    ASSERT_TRUE(server_.waitForRequests(2));
+    settle();
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 2);
     EXPECT_EQ(shownTexts(*view), (QStringList{"Q: Hello?", "Q: Still there?"}));
     EXPECT_TRUE(view->shows("chatProgress"));
 }
 
 TEST_F(ChatViewTest, AnAnswerForAViewThatIsGoneIsDropped) {
-    server_.on(kStart, ScriptedReply{503, "{}"});
+    network().answer(kStart, ScriptedAnswer::http(503, "{}"));
     auto view = show();
     ask(*view, "Bye?");
     view.reset();
-    ASSERT_TRUE(platform_.log().waitForLineStartingWith("Server error: 503"));
-    platform_.mainQueue().runUntil([] { return false; }, std::chrono::milliseconds(200));
-    EXPECT_TRUE(platform_.log().linesStartingWith("Error from start chat is:").isEmpty());
+    settle();
+    EXPECT_TRUE(log().contains("Server error: 503"));
+    EXPECT_TRUE(log().linesStartingWith("Error from start chat is:").isEmpty());
     EXPECT_EQ(ChatErrorText::shared().text(), std::nullopt);
 }
 
@@ -203,8 +196,8 @@ TEST_F(ChatViewTest, AHugeRightToLeftAnswerWithEmojiIsShownStoredAndScrolledTo) 
     while (huge.size() < 1'000'000) {
         huge += rtl + "emoji \xF0\x9F\x98\x80 ";
     }
-    server_.on(kStart, kStarted);
-    server_.on(kSend, answer(huge));
+    network().answer(kStart, kStarted);
+    network().answer(kSend, reply(huge));
     auto view = show();
     ask(*view, rtl);
     waitFor(*view, 2);
@@ -215,10 +208,11 @@ TEST_F(ChatViewTest, AHugeRightToLeftAnswerWithEmojiIsShownStoredAndScrolledTo) 
 }
 
 TEST_F(ChatViewTest, Screenshots) {
-    server_.on(kStart, kStarted);
-    server_.on(kSend, {answer("We could meet on Friday at ten, in the small meeting room on the "
-                              "second floor. I will bring the slides."),
-                       ScriptedReply{500, "{}"}});
+    network().answer(kStart, kStarted);
+    network().answer(kSend,
+                     {reply("We could meet on Friday at ten, in the small meeting room on the "
+                            "second floor. I will bring the slides."),
+                      ScriptedAnswer::http(500, "{}")});
     {
         auto view = show();
         ask(*view, "When can we meet?");
@@ -226,16 +220,13 @@ TEST_F(ChatViewTest, Screenshots) {
         ask(*view, "Can you send the agenda before then?");
         waitFor(*view, 3);
     }
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            auto view = show(width);
-            // In dark appearance the chat is clear, so the panel's own colour shows through.
-            view->window().setColor(QGuiApplication::palette().color(QPalette::Window));
-            ASSERT_TRUE(view->shows("chatError"));
-            view->screenshot(QStringLiteral("chat-%1-%2").arg(width).arg(dark ? "dark" : "light"));
-        }
-    }
+    forEachAppearance([&](int width, const QString& suffix) {
+        auto view = show(width);
+        // In dark appearance the chat is clear, so the panel's own colour shows through.
+        view->window().setColor(QGuiApplication::palette().color(QPalette::Window));
+        ASSERT_TRUE(view->shows("chatError"));
+        view->screenshot("chat" + suffix);
+    });
 }
 
 } // namespace

@@ -98,18 +98,14 @@ TEST_F(LoginViewTest, EachPressOfLoginRunsTheCallbackAndHeightFollowsTheSubject)
 }
 
 TEST_F(LoginViewTest, Screenshots) {
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            LoginViewState state;
-            ShownView view(QStringLiteral("LoginView"),
-                           {{"viewState", QVariant::fromValue(&state)}}, width, 550);
-            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
-            view.screenshot("login" + suffix);
-            view.key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
-            view.screenshot("login-developer-menu" + suffix);
-        }
-    }
+    forEachAppearance([](int width, const QString& suffix) {
+        LoginViewState state;
+        ShownView view(QStringLiteral("LoginView"), {{"viewState", QVariant::fromValue(&state)}},
+                       width, 550);
+        view.screenshot("login" + suffix);
+        view.key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        view.screenshot("login-developer-menu" + suffix);
+    });
 }
 
 } // namespace

@@ -1,32 +1,15 @@
-#include "../backendfixture.h"
+#include "../scriptedbackend.h"
 #include "buttonstatemanager.h"
-#include "replyemailmanager.h"
 #include "shownview.h"
 #include "summarizemanager.h"
 #include "summarizestatemanager.h"
 
+#include <QTest>
+
 namespace {
 
-const char* kMe = R"({"email":"me@example.com","name":"Me"})";
-
-/// A signed-in reply to message "abc" with the HTTPS test server as its backend.
-class SessionPanelTest : public BackendFixture {
+class SessionPanelTest : public ScriptedBackendTest {
 protected:
-    SessionPanelTest() {
-        selectDevDeployment();
-        ReplyEmailManager& context = ReplyEmailManager::shared();
-        context.messageId = QStringLiteral("abc");
-        context.subject = QStringLiteral("Lunch on Tuesday");
-        context.content = QStringLiteral("Can we meet on Tuesday?");
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
-        UserDetailsManager::shared().setEmail("me@example.com");
-        SummarizeManager& summaries = SummarizeManager::shared();
-        summaries.responses.clear();
-        summaries.requestFailed = false;
-        summaries.fallbackSummarizeContent.clear();
-        server_.on("/api/v1/me", ScriptedReply{200, kMe});
-    }
-
     /// Shows a new panel, as the session tabs do: fresh state objects, stored results loaded.
     ShownView& show(int width = 400) {
         view_.reset();
@@ -42,18 +25,16 @@ protected:
         return *view_;
     }
 
-    /// Runs main-queue work as it comes and lets the view catch up, until `done`.
-    void waitFor(const std::function<bool()>& done) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done()) {
-            ASSERT_LT(std::chrono::steady_clock::now(), limit) << "gave up waiting";
-            queue().runDue();
-            view_->settle();
-        }
+    /// Lets every answer arrive and the view catch up.
+    void answered() const {
+        settle();
+        view_->settle();
+    }
+    [[nodiscard]] QByteArray lastBodySentTo(const QString& path) const {
+        return network().requestsTo(path).back().httpBody.value_or("");
     }
 
-    VirtualMainQueue& queue() const { return platform_.mainQueue(); }
-    UserDefaults& defaults() const { return Platform::current().userDefaults(); }
+    static UserDefaults& defaults() { return Platform::current().userDefaults(); }
 
     std::unique_ptr<ButtonStateManager> buttons_;
     std::unique_ptr<SummarizeStateManager> summary_;
@@ -61,10 +42,8 @@ protected:
 };
 
 TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayoutAndStaysForTheNextPanel) {
-    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"Lunch."})"});
-    server_.on("/api/v1/response",
-               ScriptedReply{200, R"({"response":"Tuesday works."})", "application/json",
-                             std::chrono::milliseconds(300)});
+    answer("/api/v1/summarize", 200, R"({"response":"Lunch."})");
+    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     ShownView& view = show();
     EXPECT_TRUE(view.shows("generateResponseButton"));
     EXPECT_FALSE(view.shows("regenerateResponseButton"));
@@ -72,10 +51,8 @@ TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayoutAndStaysForTheNextPa
     view.click("generateResponseButton");
     EXPECT_TRUE(view.shows("replySpinner"));
     view.click("generateResponseButton"); // still active while the first one runs
-    waitFor([&] {
-        return server_.requestsTo("/api/v1/response").size() == 2 &&
-               !buttons_->isGenerateResponseLoading();
-    });
+    answered();
+    EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 2U);
 
     EXPECT_FALSE(view.shows("replySpinner"));
     EXPECT_TRUE(view.shows("regenerateResponseButton"));
@@ -100,7 +77,8 @@ TEST_F(SessionPanelTest, CopyPutsExactlyTheReplyOnTheClipboardAndTheTooltipKeeps
     queue().advance(1.0);
     view.click("copyButton");
     queue().advance(1.0);
-    waitFor([&] { return !view.shows("copyTooltip"); }); // hidden 2.0 s after the first press
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view.shows("copyTooltip"); }))
+        << "hidden 2.0 s after the first press";
 
     platform_.pasteboard().refuses = true;
     ASSERT_TRUE(defaults().set("generateResponse abc", QString("other")));
@@ -110,19 +88,17 @@ TEST_F(SessionPanelTest, CopyPutsExactlyTheReplyOnTheClipboardAndTheTooltipKeeps
 }
 
 TEST_F(SessionPanelTest, TheSummaryAreaFollowsSubjectTokenStoreAndRequest) {
-    server_.on("/api/v1/summarize",
-               ScriptedReply{200, R"({"response":"Lunch on Tuesday."})", "application/json",
-                             std::chrono::milliseconds(200)});
+    answer("/api/v1/summarize", 200, R"({"response":"Lunch on Tuesday."})");
     ShownView& view = show();
     EXPECT_TRUE(view.shows("summaryProgress"));
-    waitFor([&] { return summary_->summarizeResponse().has_value(); });
+    answered();
     EXPECT_TRUE(view.shows("summaryCard"));
     EXPECT_EQ(view.text("summaryText"), "Lunch on Tuesday.");
 
     show(); // stored now: shown at once, not asked for again
     EXPECT_TRUE(view_->shows("summaryCard"));
-    queue().runUntil([] { return false; }, std::chrono::milliseconds(200));
-    EXPECT_EQ(server_.requestsTo("/api/v1/summarize").size(), 1U);
+    answered();
+    EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 1U);
 
     ReplyEmailManager::shared().messageId = QStringLiteral("other");
     AuthManager::shared().setAccessToken(std::nullopt);
@@ -136,12 +112,14 @@ TEST_F(SessionPanelTest, TheSummaryAreaFollowsSubjectTokenStoreAndRequest) {
 }
 
 TEST_F(SessionPanelTest, AFailedSummaryOffersThePasteBoxWhichKeepsEveryEdit) {
-    server_.on("/api/v1/summarize", ScriptedReply{500, "{}"});
+    answer("/api/v1/summarize", 500, "{}");
     ShownView& view = show();
-    waitFor([&] {
+    for (int send = 0; send < 4; ++send) {
+        answered();
         queue().advance(2.0);
-        return view.shows("pasteBox");
-    });
+    }
+    answered();
+    ASSERT_TRUE(view.shows("pasteBox"));
     EXPECT_TRUE(view.shows("summarizeButton"));
     EXPECT_EQ(view.text("pasteBox"), "Can we meet on Tuesday?") << "the text last summarized";
 
@@ -151,11 +129,11 @@ TEST_F(SessionPanelTest, AFailedSummaryOffersThePasteBoxWhichKeepsEveryEdit) {
     EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
 
     ReplyEmailManager::shared().content.reset();
-    server_.on("/api/v1/summarize", ScriptedReply{200, R"({"response":"From the paste."})"});
+    answer("/api/v1/summarize", 200, R"({"response":"From the paste."})");
     view.click("summarizeButton");
-    waitFor([&] { return view.shows("summaryCard"); });
-    EXPECT_NE(server_.requestsTo("/api/v1/summarize").back().body.find(R"("content":"Pasted")"),
-              std::string::npos);
+    answered();
+    EXPECT_TRUE(view.shows("summaryCard"));
+    EXPECT_TRUE(lastBodySentTo("/api/v1/summarize").contains(R"("content":"Pasted")"));
 }
 
 TEST_F(SessionPanelTest, TrainingSubmissionsToastTheServersAnswer) {
@@ -168,22 +146,21 @@ TEST_F(SessionPanelTest, TrainingSubmissionsToastTheServersAnswer) {
                  {R"({"success":""})", "Failed to submit training data."}};
     ShownView& view = show();
     for (const auto& c : cases) {
-        server_.on("/api/v1/create-training-data", ScriptedReply{200, c.answer});
+        answer("/api/v1/create-training-data", 200, c.answer);
         view.click("submitTrainingButton");
-        waitFor([&] { return buttons_->toastMessage() == c.toast; });
+        answered();
+        EXPECT_EQ(buttons_->toastMessage(), c.toast);
         EXPECT_TRUE(view.shows("toast"));
     }
-    EXPECT_NE(server_.requestsTo("/api/v1/create-training-data")
-                  .at(0)
-                  .body.find(R"("answer":"Tuesday works.")"),
-              std::string::npos);
+    EXPECT_TRUE(
+        lastBodySentTo("/api/v1/create-training-data").contains(R"("answer":"Tuesday works.")"));
 }
 
 TEST_F(SessionPanelTest, LogOutSignsOutAndWipesTheStore) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QString("kept?")));
     ShownView& view = show();
     view.click("logoutButton");
-    EXPECT_TRUE(platform_.log().contains("Logout button clicked"));
+    EXPECT_TRUE(log().contains("Logout button clicked"));
     EXPECT_FALSE(AuthManager::shared().hasAccessToken());
     EXPECT_TRUE(defaults().keys().isEmpty());
 }
@@ -208,46 +185,35 @@ TEST_F(SessionPanelTest, HugeAndEmptyRepliesAndSummariesStayReadable) {
 }
 
 TEST_F(SessionPanelTest, Screenshots) {
-    server_.on(
-        "/api/v1/summarize",
-        ScriptedReply{
-            200,
-            R"({"response":"Ann asks whether Tuesday at noon suits you for lunch near the office, and whether the budget slides can come along."})",
-            "application/json", std::chrono::seconds(5)});
-    server_.on(
-        "/api/v1/response",
-        ScriptedReply{
-            200,
-            R"({"response":"Hi Ann,\n\nTuesday at noon works for me. I will bring the budget slides.\n\nBest,\nMe"})",
-            "application/json", std::chrono::seconds(5)});
-    for (const bool dark : {false, true}) {
-        useDarkPalette(dark);
-        for (const int width : {400, 500}) {
-            const QString suffix = QStringLiteral("-%1-%2").arg(width).arg(dark ? "dark" : "light");
-            for (const QString& key : defaults().keys()) {
-                defaults().remove(key);
-            }
-            selectDevDeployment();
-            ShownView& view = show(width);
-            view.screenshot("panel-summary-loading" + suffix);
-            view.click("generateResponseButton");
-            view.screenshot("panel-reply-loading" + suffix);
-            waitFor([&] { return !buttons_->isGenerateResponseLoading(); });
-            waitFor([&] { return summary_->summarizeResponse().has_value(); });
-            view.screenshot("panel-reply-with-toast" + suffix);
-
-            SummarizeManager::shared().requestFailed = true;
-            ReplyEmailManager::shared().messageId = QStringLiteral("failed");
-            show(width).screenshot("panel-content-unavailable" + suffix);
-            SummarizeManager::shared().requestFailed = false;
-            ReplyEmailManager::shared().subject.reset();
-            show(width).screenshot("panel-empty" + suffix);
-            ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
-            ReplyEmailManager::shared().messageId = QStringLiteral("abc");
-            view_->root().setProperty("showDeveloperMenu", true);
-            view_->screenshot("panel-developer-menu" + suffix);
+    answer("/api/v1/summarize", 200,
+           R"({"response":"Ann asks whether Tuesday at noon suits you for lunch near the office, )"
+           R"(and whether the budget slides can come along."})");
+    answer("/api/v1/response", 200,
+           R"({"response":"Hi Ann,\n\nTuesday at noon works for me. I will bring the budget )"
+           R"(slides.\n\nBest,\nMe"})");
+    forEachAppearance([&](int width, const QString& suffix) {
+        for (const QString& key : defaults().keys()) {
+            defaults().remove(key);
         }
-    }
+        ASSERT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
+        ShownView& view = show(width);
+        view.screenshot("panel-summary-loading" + suffix);
+        view.click("generateResponseButton");
+        view.screenshot("panel-reply-loading" + suffix);
+        answered();
+        view.screenshot("panel-reply-with-toast" + suffix);
+
+        SummarizeManager::shared().requestFailed = true;
+        ReplyEmailManager::shared().messageId = QStringLiteral("failed");
+        show(width).screenshot("panel-content-unavailable" + suffix);
+        SummarizeManager::shared().requestFailed = false;
+        ReplyEmailManager::shared().subject.reset();
+        show(width).screenshot("panel-empty" + suffix);
+        ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
+        ReplyEmailManager::shared().messageId = QStringLiteral("abc");
+        view_->root().setProperty("showDeveloperMenu", true);
+        view_->screenshot("panel-developer-menu" + suffix);
+    });
 }
 
 } // namespace

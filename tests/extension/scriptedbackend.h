@@ -1,0 +1,54 @@
+#pragma once
+
+#include "authmanager.h"
+#include "replyemailmanager.h"
+#include "testplatform.h"
+#include "userdetailsmanager.h"
+
+#include <cstdlib>
+
+/// A signed-in reply to message "abc" whose backend is the test platform's FakeURLSession,
+/// selected as the "dev" deployment.
+class ScriptedBackendTest : public testing::Test {
+protected:
+    static inline const QString base = QStringLiteral("https://backend.test");
+
+    ScriptedBackendTest() {
+        // The deployment table is built once per process, before anything reads it.
+        ::setenv("QUORVANE_DEV_URL", base.toUtf8().constData(), 1);
+        EXPECT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", QString("dev")));
+        ReplyEmailManager& context = ReplyEmailManager::shared();
+        context.messageId = QStringLiteral("abc");
+        context.subject = QStringLiteral("Lunch on Tuesday");
+        context.content = QStringLiteral("Can we meet on Tuesday?");
+        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+        UserDetailsManager::shared().setEmail(QStringLiteral("me@example.com"));
+        answer("/api/v1/me", 200, R"({"email":"me@example.com","name":"Me"})");
+    }
+
+    /// Answers `path` with `status` and `body`, again and again.
+    void answer(const QString& path, qint64 status, const char* body) const {
+        network().answer(path, ScriptedAnswer::http(status, QByteArray(body)));
+    }
+    /// Runs completions and the main-queue work they post until neither has anything to do now.
+    void settle() const {
+        // Idle first: what a completion posts is in the queue before it counts as completed.
+        const auto busy = [this] {
+            if (!network().waitUntilIdle(std::chrono::milliseconds(0))) {
+                return true;
+            }
+            const std::optional<double> next = queue().nextDue();
+            return next && *next <= queue().now();
+        };
+        do {
+            EXPECT_TRUE(network().waitUntilIdle());
+            queue().runDue();
+        } while (busy());
+    }
+
+    [[nodiscard]] FakeURLSession& network() const { return platform_.network(); }
+    [[nodiscard]] VirtualMainQueue& queue() const { return platform_.mainQueue(); }
+    [[nodiscard]] CapturedLog& log() const { return platform_.log(); }
+
+    TestPlatform platform_;
+};
