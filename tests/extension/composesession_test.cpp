@@ -82,7 +82,7 @@ TEST_F(ComposeSessionTest, EachMissingPartIsLoggedAndClearedWhileSubjectAndDateS
         QString subject = QStringLiteral("Re: plans");
         QString sender = QStringLiteral("alice@example.com");
         std::optional<MEHeaderMap> headers = kHeaders;
-        std::optional<QString> token;
+        std::optional<QString> token = std::nullopt;
         QString context;
         QStringList lines;
     } rows[] = {
