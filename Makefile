@@ -10,6 +10,7 @@ test: deps format-check
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	$(MAKE) fuzz-smoke tsan
 
 # Every fuzz target for 20 seconds, two at a time, on top of replaying its seed corpus.
 fuzz-smoke: deps

@@ -13,12 +13,12 @@ const QString kBaseFallback = QStringLiteral(
 class APIManagerTest : public ScriptedBackendTest {
 protected:
     APIManagerTest() {
-        Platform::current().userDefaults().remove("selectedApiEndpoint");
+        defaults().remove("selectedApiEndpoint");
         log().clear();
     }
 
     void store(const DefaultsValue& value) const {
-        ASSERT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", value));
+        ASSERT_TRUE(defaults().set("selectedApiEndpoint", value));
     }
     static QString live() { return apiUrlTable().at("live"); }
     APIManager& manager_ = APIManager::shared();

@@ -64,24 +64,23 @@ TEST(ChatMessage, EntriesAreWrittenInDeclaredOrderAndReadBackWhole) {
 }
 
 TEST(ChatMessage, MalformedStoredValuesSayWhy) {
-    for (
-        const QByteArray& bad : {
-            QByteArray("not json"),
-            QByteArray(R"({"id":"x"})"),
-            QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B"}])"),
-            QByteArray(
-                R"([{"id":"{6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4}","isSentByCurrentUser":true}])"),
-            QByteArray(
-                R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4G","isSentByCurrentUser":true}])"),
-            QByteArray(
-                R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B","text":5,"isSentByCurrentUser":true}])"),
-            QByteArray(
-                R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B","isSentByCurrentUser":1}])"),
-            QByteArray("[1]"),
-            QByteArray("[] trailing"),
-            QByteArray("[\"\xff\"]"),
-            QByteArray(),
-        }) {
+    const auto entry = [](const char* id, const char* rest) {
+        return QByteArray(R"([{"id":")") + id + "\"" + rest + "}]";
+    };
+    const char* const id = "6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B";
+    for (const QByteArray& bad : {
+             QByteArray("not json"),
+             QByteArray(R"({"id":"x"})"),
+             entry(id, ""),
+             entry("{6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4}", R"(,"isSentByCurrentUser":true)"),
+             entry("6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4G", R"(,"isSentByCurrentUser":true)"),
+             entry(id, R"(,"text":5,"isSentByCurrentUser":true)"),
+             entry(id, R"(,"isSentByCurrentUser":1)"),
+             QByteArray("[1]"),
+             QByteArray("[] trailing"),
+             QByteArray("[\"\xff\"]"),
+             QByteArray(),
+         }) {
         const auto result = decodeConversation(bad);
         ASSERT_TRUE(std::holds_alternative<QString>(result)) << bad.toStdString();
         EXPECT_FALSE(std::get<QString>(result).isEmpty());

@@ -8,13 +8,7 @@
 
 namespace {
 
-class PanelStateTest : public ScriptedBackendTest {
-protected:
-    [[nodiscard]] static UserDefaults& defaults() { return Platform::current().userDefaults(); }
-    [[nodiscard]] std::string sentBody(const QString& path) const {
-        return network().requestsTo(path).at(0).httpBody.value_or("").toStdString();
-    }
-};
+using PanelStateTest = ScriptedBackendTest;
 
 TEST_F(PanelStateTest, KeysComeFromTheMessageIdentifierAtCreation) {
     ButtonStateManager buttons;
@@ -65,7 +59,7 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("Tuesday works."));
     EXPECT_EQ(defaults().flag("abc_generateResponse"), true);
     EXPECT_EQ(
-        sentBody("/api/v1/response"),
+        bodiesSentTo("/api/v1/response").at(0),
         R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"
         R"("email":"me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})");
 
@@ -108,7 +102,7 @@ TEST_F(PanelStateTest, WithoutMessageTextTheReplyUsesTheFallbackContent) {
     ASSERT_TRUE(storeFallbackContent("pasted text"));
     generateReply(buttons);
     settle();
-    EXPECT_NE(sentBody("/api/v1/response").find(R"("content":"pasted text")"), std::string::npos);
+    EXPECT_TRUE(bodiesSentTo("/api/v1/response").at(0).contains(R"("content":"pasted text")"));
 }
 
 TEST_F(PanelStateTest, TheToastHidesFiveSecondsAfterItFirstShows) {
@@ -200,7 +194,7 @@ TEST_F(PanelStateTest, SummarizeFromThePanelShowsButDoesNotStore) {
     EXPECT_EQ(loadFallbackContent(), QString("typed in"));
     EXPECT_TRUE(log().contains(
         R"(Summarization successful: SummarizedResponse(messageId: "abc", response: "Short."))"));
-    EXPECT_NE(sentBody("/api/v1/summarize").find(R"("content":"typed in")"), std::string::npos);
+    EXPECT_TRUE(bodiesSentTo("/api/v1/summarize").at(0).contains(R"("content":"typed in")"));
 
     answer("/api/v1/summarize", 200, "{}");
     summarizeFromPanel(summary);

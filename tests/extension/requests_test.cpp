@@ -1,7 +1,6 @@
 // Each backend operation against scripted answers: one table per operation, answer to the
 // lines logged and the result handed on. Transport faults, error statuses, HTML and empty
 // bodies, top-level arrays and large answers are in the fault matrix, over real TLS.
-#include "appversion.h"
 #include "handleapirequests.h"
 #include "incommingupdatesmanager.h"
 #include "scriptedbackend.h"
@@ -412,12 +411,6 @@ TEST_F(RequestsTest, TheVersionCheckSetsEachUpdateFieldFromItsOwnMember) {
             return line.startsWith(row.line);
         })) << lines.join('\n').toStdString();
     }
-}
-
-TEST(AppVersion, ComesFromTheBundlesShortVersion) {
-    TestPlatform platform;
-    platform.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.2.3"}};
-    EXPECT_EQ(appVersion(), QString("1.2.3"));
 }
 
 } // namespace

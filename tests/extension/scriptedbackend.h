@@ -16,7 +16,7 @@ protected:
     ScriptedBackendTest() {
         // The deployment table is built once per process, before anything reads it.
         ::setenv("QUORVANE_DEV_URL", base.toUtf8().constData(), 1);
-        EXPECT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", QString("dev")));
+        EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
         ReplyEmailManager& context = ReplyEmailManager::shared();
         context.messageId = QStringLiteral("abc");
         context.subject = QStringLiteral("Lunch on Tuesday");
@@ -46,6 +46,16 @@ protected:
         } while (busy());
     }
 
+    /// The bodies of the requests sent to `path`, in the order sent.
+    [[nodiscard]] QList<QByteArray> bodiesSentTo(const QString& path) const {
+        QList<QByteArray> bodies;
+        for (const URLRequest& request : network().requestsTo(path)) {
+            bodies << request.httpBody.value_or("");
+        }
+        return bodies;
+    }
+
+    [[nodiscard]] static UserDefaults& defaults() { return Platform::current().userDefaults(); }
     [[nodiscard]] FakeURLSession& network() const { return platform_.network(); }
     [[nodiscard]] VirtualMainQueue& queue() const { return platform_.mainQueue(); }
     [[nodiscard]] CapturedLog& log() const { return platform_.log(); }

@@ -1,7 +1,6 @@
-#include "capturedlog.h"
-#include "platform.h"
 #include "sqlitedatabase.h"
 #include "sqliteuserdefaults.h"
+#include "testplatform.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -12,21 +11,12 @@ namespace {
 
 class UserDefaultsTest : public testing::Test {
 protected:
-    UserDefaultsTest() {
-        Platform::Services services;
-        auto log = std::make_unique<CapturedLog>();
-        log_ = log.get();
-        services.log = std::move(log);
-        Platform::install(std::make_unique<Platform>(std::move(services)));
-    }
-    ~UserDefaultsTest() override { Platform::uninstall(); }
-
     [[nodiscard]] std::filesystem::path file() const {
         return std::filesystem::path(folder_.path().toStdString()) / "quorvane" / "defaults.sqlite";
     }
 
+    TestPlatform platform_;
     QTemporaryDir folder_;
-    CapturedLog* log_ = nullptr;
 };
 
 } // namespace
@@ -77,7 +67,7 @@ TEST_F(UserDefaultsTest, ACorruptFileIsSetAsideLoggedOnceAndTheStoreStartsEmpty)
     ASSERT_TRUE(defaults.set("fresh", QStringLiteral("value")));
     EXPECT_EQ(defaults.string("fresh"), QStringLiteral("value"));
 
-    const QStringList lines = log_->linesStartingWith("UserDefaults:");
+    const QStringList lines = platform_.log().linesStartingWith("UserDefaults:");
     ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines.first().contains("could not be read"));
     int keptAside = 0;
@@ -101,7 +91,8 @@ TEST_F(UserDefaultsTest, AFailedWriteIsReportedAndTheStoredValueStaysWhole) {
         other.exec("UPDATE defaults SET value = 'half-written' WHERE key = 'history'");
         EXPECT_FALSE(defaults.set("history", QStringLiteral("after")));
     }
-    EXPECT_EQ(log_->linesStartingWith("UserDefaults: could not write \"history\"").size(), 1);
+    EXPECT_EQ(platform_.log().linesStartingWith("UserDefaults: could not write \"history\"").size(),
+              1);
     SqliteUserDefaults reopened(file());
     EXPECT_EQ(reopened.string("history"), QStringLiteral("before"));
 }

@@ -118,8 +118,7 @@ TEST_F(SignInFlowTest, AnswersThatAreNotUsableSessionsEndTheFlowOrThePolling) {
 
 TEST_F(SignInFlowTest, OnlyWebLoginPagesOpenAndPollingStartsAllTheSame) {
     network().answer(pollPath("s1"), pending());
-    const char* pages[] = {"javascript:alert(1)", "file:///etc/passwd", "smb://host/share",
-                           "not a url", "https://login.example/s1"};
+    const char* pages[] = {"javascript:alert(1)", "not a url", "https://login.example/s1"};
     for (const char* page : pages) {
         network().answer(sessionPath, session("s1", page));
         auto controller = pressLogin();

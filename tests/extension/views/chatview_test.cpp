@@ -33,14 +33,6 @@ protected:
         ReplyEmailManager::shared().messageId = QStringLiteral("<m@x>");
         ReplyEmailManager::shared().content = QStringLiteral("Can we meet?");
     }
-    [[nodiscard]] QList<QByteArray> bodiesSentTo(const QString& path) const {
-        QList<QByteArray> bodies;
-        for (const URLRequest& request : network().requestsTo(path)) {
-            bodies << request.httpBody.value_or("");
-        }
-        return bodies;
-    }
-
     [[nodiscard]] static std::unique_ptr<ShownView> show(int width = 400, int height = 550) {
         return std::make_unique<ShownView>(QStringLiteral("ChatView"), QVariantMap{}, width,
                                            height);

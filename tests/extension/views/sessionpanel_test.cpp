@@ -30,18 +30,14 @@ protected:
         settle();
         view_->settle();
     }
-    [[nodiscard]] QByteArray lastBodySentTo(const QString& path) const {
-        return network().requestsTo(path).back().httpBody.value_or("");
-    }
-
-    static UserDefaults& defaults() { return Platform::current().userDefaults(); }
-
     std::unique_ptr<ButtonStateManager> buttons_;
     std::unique_ptr<SummarizeStateManager> summary_;
     std::unique_ptr<ShownView> view_;
 };
 
-TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayoutAndStaysForTheNextPanel) {
+// What the state objects do with answers is in panelstate_test.cpp; these check what the view
+// adds: layout by state and flag, and controls wired to their actions.
+TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayout) {
     answer("/api/v1/summarize", 200, R"({"response":"Lunch."})");
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     ShownView& view = show();
@@ -58,12 +54,6 @@ TEST_F(SessionPanelTest, AReplySwitchesToTheRegenerateLayoutAndStaysForTheNextPa
     EXPECT_TRUE(view.shows("regenerateResponseButton"));
     EXPECT_EQ(view.text("replyText"), "Tuesday works.");
     EXPECT_EQ(view.get("toast").property("message").toString(), "Response generated successfully.");
-    queue().advance(5.0);
-    EXPECT_FALSE(buttons_->showToast());
-
-    ShownView& next = show(500);
-    EXPECT_TRUE(next.shows("regenerateResponseButton"));
-    EXPECT_EQ(next.text("replyText"), "Tuesday works.");
 }
 
 TEST_F(SessionPanelTest, CopyPutsExactlyTheReplyOnTheClipboardAndTheTooltipKeepsItsFirstTime) {
@@ -87,7 +77,7 @@ TEST_F(SessionPanelTest, CopyPutsExactlyTheReplyOnTheClipboardAndTheTooltipKeeps
     EXPECT_EQ(platform_.pasteboard().contents, reply);
 }
 
-TEST_F(SessionPanelTest, TheSummaryAreaFollowsSubjectTokenStoreAndRequest) {
+TEST_F(SessionPanelTest, TheSummaryAreaFollowsTheSubjectAndTheRequest) {
     answer("/api/v1/summarize", 200, R"({"response":"Lunch on Tuesday."})");
     ShownView& view = show();
     EXPECT_TRUE(view.shows("summaryProgress"));
@@ -95,15 +85,7 @@ TEST_F(SessionPanelTest, TheSummaryAreaFollowsSubjectTokenStoreAndRequest) {
     EXPECT_TRUE(view.shows("summaryCard"));
     EXPECT_EQ(view.text("summaryText"), "Lunch on Tuesday.");
 
-    show(); // stored now: shown at once, not asked for again
-    EXPECT_TRUE(view_->shows("summaryCard"));
-    answered();
-    EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 1U);
-
     ReplyEmailManager::shared().messageId = QStringLiteral("other");
-    AuthManager::shared().setAccessToken(std::nullopt);
-    show();
-    EXPECT_FALSE(view_->shows("summaryProgress")) << "no request without a token";
     ReplyEmailManager::shared().subject.reset();
     show();
     EXPECT_FALSE(view_->shows("summaryCard"));
@@ -128,12 +110,10 @@ TEST_F(SessionPanelTest, AFailedSummaryOffersThePasteBoxWhichKeepsEveryEdit) {
     EXPECT_EQ(SummarizeManager::shared().fallbackSummarizeContent, "Pasted");
     EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
 
-    ReplyEmailManager::shared().content.reset();
     answer("/api/v1/summarize", 200, R"({"response":"From the paste."})");
     view.click("summarizeButton");
     answered();
     EXPECT_TRUE(view.shows("summaryCard"));
-    EXPECT_TRUE(lastBodySentTo("/api/v1/summarize").contains(R"("content":"Pasted")"));
 }
 
 TEST_F(SessionPanelTest, TrainingSubmissionsToastTheServersAnswer) {
@@ -152,17 +132,15 @@ TEST_F(SessionPanelTest, TrainingSubmissionsToastTheServersAnswer) {
         EXPECT_EQ(buttons_->toastMessage(), c.toast);
         EXPECT_TRUE(view.shows("toast"));
     }
-    EXPECT_TRUE(
-        lastBodySentTo("/api/v1/create-training-data").contains(R"("answer":"Tuesday works.")"));
+    EXPECT_TRUE(bodiesSentTo("/api/v1/create-training-data")
+                    .back()
+                    .contains(R"("answer":"Tuesday works.")"));
 }
 
-TEST_F(SessionPanelTest, LogOutSignsOutAndWipesTheStore) {
-    ASSERT_TRUE(defaults().set("generateResponse abc", QString("kept?")));
-    ShownView& view = show();
-    view.click("logoutButton");
+TEST_F(SessionPanelTest, LogOutSignsOut) {
+    show().click("logoutButton");
     EXPECT_TRUE(log().contains("Logout button clicked"));
     EXPECT_FALSE(AuthManager::shared().hasAccessToken());
-    EXPECT_TRUE(defaults().keys().isEmpty());
 }
 
 TEST_F(SessionPanelTest, HugeAndEmptyRepliesAndSummariesStayReadable) {
