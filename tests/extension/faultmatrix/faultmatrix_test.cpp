@@ -91,21 +91,16 @@ const Endpoint kEndpoints[] = {
      R"({"id":"s1","access_token":5})"},
 };
 
-constexpr std::size_t kTenMegabytes = 10 * 1024 * 1024;
 const char* const kUnavailable = R"({"detail":"unavailable"})";
 const char* const kErrorPage = "<html><body><h1>Service unavailable</h1></body></html>";
-
-std::string healthy(const Endpoint& endpoint) {
-    return endpoint.good;
-}
 
 /// How the path under test answers: `reply`, with the body made from the path's own answers
 /// unless `body` is null.
 struct Fault {
     const char* name;
     Outcome outcome;
-    std::string (*body)(const Endpoint&) = healthy;
     ScriptedReply reply{};
+    std::string (*body)(const Endpoint&) = [](const Endpoint& e) { return e.good; };
 };
 
 using Misbehaviour = ScriptedReply::Fault;
@@ -115,20 +110,22 @@ const Fault kFaults[] = {
     {"UnknownHost", Outcome::HostDown},
     {"UntrustedCertificate", Outcome::HostDown},
     {"ExpiredCertificate", Outcome::HostDown},
-    {"StallAfterHeaders", Outcome::PathBroken, healthy, {.fault = Misbehaviour::StallAfterHeaders}},
-    {"StallMidBody", Outcome::PathBroken, healthy, {.fault = Misbehaviour::StallMidBody}},
-    {"ResetMidBody", Outcome::PathBroken, healthy, {.fault = Misbehaviour::ResetMidBody}},
-    {"Status500", Outcome::BadStatus, nullptr, {500, kUnavailable}},
-    {"Status502", Outcome::BadStatus, nullptr, {502, kUnavailable}},
-    {"Status503", Outcome::BadStatus, nullptr, {503, kUnavailable}},
-    {"HtmlPage", Outcome::NotJson, nullptr, {200, kErrorPage, "text/html"}},
-    {"EmptyBody", Outcome::NotJson, nullptr, {200, ""}},
-    {"TenMegabyteBody", Outcome::Big,
+    {"StallAfterHeaders", Outcome::PathBroken, {.fault = Misbehaviour::StallAfterHeaders}},
+    {"StallMidBody", Outcome::PathBroken, {.fault = Misbehaviour::StallMidBody}},
+    {"ResetMidBody", Outcome::PathBroken, {.fault = Misbehaviour::ResetMidBody}},
+    {"Status500", Outcome::BadStatus, {500, kUnavailable}, nullptr},
+    {"Status502", Outcome::BadStatus, {502, kUnavailable}, nullptr},
+    {"Status503", Outcome::BadStatus, {503, kUnavailable}, nullptr},
+    {"HtmlPage", Outcome::NotJson, {200, kErrorPage, "text/html"}, nullptr},
+    {"EmptyBody", Outcome::NotJson, {200, ""}, nullptr},
+    {"TenMegabyteBody",
+     Outcome::Big,
+     {},
      [](const Endpoint& e) {
-         return R"({"padding":")" + std::string(kTenMegabytes, 'x') + "\"," + e.good.substr(1);
+         return R"({"padding":")" + std::string(10 * 1024 * 1024, 'x') + "\"," + e.good.substr(1);
      }},
-    {"WrongMemberTypes", Outcome::WrongTypes, [](const Endpoint& e) { return e.wrongTypes; }},
-    {"TopLevelArray", Outcome::NotObject, [](const Endpoint& e) { return "[" + e.good + "]"; }},
+    {"WrongMemberTypes", Outcome::WrongTypes, {}, [](const Endpoint& e) { return e.wrongTypes; }},
+    {"TopLevelArray", Outcome::NotObject, {}, [](const Endpoint& e) { return "[" + e.good + "]"; }},
 };
 
 /// Prefixes of lines that must be logged, split by '|' ("" where nothing is logged); the state
