@@ -11,13 +11,8 @@ QStringList CapturedLog::lines() const {
 }
 
 QStringList CapturedLog::linesStartingWith(const QString& prefix) const {
-    const std::lock_guard lock(mutex_);
-    QStringList found;
-    for (const QString& line : lines_) {
-        if (line.startsWith(prefix)) {
-            found.append(line);
-        }
-    }
+    QStringList found = lines();
+    found.removeIf([&](const QString& line) { return !line.startsWith(prefix); });
     return found;
 }
 

@@ -23,23 +23,14 @@ std::vector<URLRequest> FakeURLSession::requests() const {
 }
 
 std::vector<URLRequest> FakeURLSession::requestsTo(const QString& path) const {
-    std::vector<URLRequest> matching;
-    for (URLRequest& request : requests()) {
-        if (request.url.path() == path) {
-            matching.push_back(std::move(request));
-        }
-    }
+    std::vector<URLRequest> matching = requests();
+    std::erase_if(matching, [&](const URLRequest& request) { return request.url.path() != path; });
     return matching;
 }
 
 bool FakeURLSession::waitUntilIdle(std::chrono::milliseconds limit) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, limit, [this] { return completed_ == requests_.size(); });
-}
-
-int FakeURLSession::cacheClears() const {
-    const std::lock_guard lock(mutex_);
-    return cacheClears_;
 }
 
 void FakeURLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
@@ -57,11 +48,6 @@ void FakeURLSession::dataTask(URLRequest request, DataTaskCompletion completion)
         pending_.emplace_back(std::move(completion), std::move(answer));
     }
     changed_.notify_all();
-}
-
-void FakeURLSession::removeAllCachedResponses() {
-    const std::lock_guard lock(mutex_);
-    ++cacheClears_;
 }
 
 void FakeURLSession::run() {

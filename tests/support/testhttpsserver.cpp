@@ -32,6 +32,8 @@ std::optional<std::string> RecordedRequest::header(const std::string& name) cons
 }
 
 struct TestHttpsServer::State {
+    using Fault = ScriptedReply::Fault;
+
     asio::io_context io;
     asio::ssl::context tls{asio::ssl::context::tls_server};
     tcp::acceptor acceptor{io};
@@ -40,7 +42,7 @@ struct TestHttpsServer::State {
     std::thread acceptThread;
 
     mutable std::mutex mutex;
-    mutable std::condition_variable changed;
+    std::condition_variable stopped;
     bool stopping = false;
     std::map<std::string, std::vector<ScriptedReply>> routes;
     std::vector<RecordedRequest> recorded;
@@ -49,7 +51,6 @@ struct TestHttpsServer::State {
     ScriptedReply replyFor(const RecordedRequest& request) {
         const std::lock_guard lock(mutex);
         recorded.push_back(request);
-        changed.notify_all();
         auto it = routes.find(request.path());
         if (it == routes.end() || it->second.empty()) {
             return ScriptedReply{404, R"({"error":"not found"})"};
@@ -64,7 +65,7 @@ struct TestHttpsServer::State {
     /// Sleeps in real time; false when the server stops meanwhile.
     bool pause(std::chrono::milliseconds duration) {
         std::unique_lock lock(mutex);
-        return !changed.wait_for(lock, duration, [this] { return stopping; });
+        return !stopped.wait_for(lock, duration, [this] { return stopping; });
     }
 
     void serve(const std::shared_ptr<tcp::socket>& socket) {
@@ -90,25 +91,33 @@ struct TestHttpsServer::State {
                     return;
                 }
                 switch (reply.fault) {
-                case ScriptedReply::Fault::DropConnection:
+                case Fault::DropConnection:
                     return;
-                case ScriptedReply::Fault::NeverAnswer:
+                case Fault::NeverAnswer:
                     pause(std::chrono::hours(1));
                     return;
-                case ScriptedReply::Fault::TruncateBody:
-                case ScriptedReply::Fault::StallMidBody: {
+                case Fault::TruncateBody:
+                case Fault::StallMidBody:
+                case Fault::ResetMidBody:
+                case Fault::StallAfterHeaders: {
                     const std::string head =
                         "HTTP/1.1 " + std::to_string(reply.status) +
                         " Scripted\r\nContent-Type: " + reply.contentType +
                         "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
-                    asio::write(stream,
-                                asio::buffer(head + reply.body.substr(0, reply.body.size() / 2)));
-                    if (reply.fault == ScriptedReply::Fault::StallMidBody) {
+                    const std::size_t sent =
+                        reply.fault == Fault::StallAfterHeaders ? 0 : reply.body.size() / 2;
+                    asio::write(stream, asio::buffer(head + reply.body.substr(0, sent)));
+                    if (reply.fault == Fault::ResetMidBody) {
+                        // Without lingering, closing sends a reset instead of the orderly end.
+                        const std::lock_guard lock(mutex);
+                        socket->set_option(asio::socket_base::linger(true, 0));
+                        socket->close();
+                    } else if (reply.fault != Fault::TruncateBody) {
                         pause(std::chrono::hours(1));
                     }
                     return;
                 }
-                case ScriptedReply::Fault::None:
+                case Fault::None:
                     break;
                 }
                 http::response<http::string_body> response{static_cast<http::status>(reply.status),
@@ -147,11 +156,11 @@ struct TestHttpsServer::State {
     }
 };
 
-TestHttpsServer::TestHttpsServer()
+TestHttpsServer::TestHttpsServer(TestHttpsServerOptions options)
     : state_(std::make_shared<State>()) {
     const tls::KeyAndCertificate authority = tls::makeCertificateAuthority("Quorvane test CA", 2);
     const tls::KeyAndCertificate server =
-        tls::issueServerCertificate(authority, {"127.0.0.1", "localhost"}, 2);
+        tls::issueServerCertificate(authority, {"127.0.0.1", "localhost"}, options.certificateDays);
     state_->tls.use_certificate_chain(asio::buffer(server.certificatePem));
     state_->tls.use_private_key(asio::buffer(server.keyPem), asio::ssl::context::pem);
 
@@ -174,7 +183,7 @@ TestHttpsServer::~TestHttpsServer() {
     {
         const std::lock_guard lock(state_->mutex);
         state_->stopping = true;
-        state_->changed.notify_all();
+        state_->stopped.notify_all();
         // Shutting the sockets down wakes the threads blocked on them.
         ::shutdown(state_->acceptor.native_handle(), SHUT_RDWR);
         for (auto& [socket, thread] : state_->connections) {
@@ -210,17 +219,7 @@ std::vector<RecordedRequest> TestHttpsServer::requests() const {
 }
 
 std::vector<RecordedRequest> TestHttpsServer::requestsTo(const std::string& path) const {
-    std::vector<RecordedRequest> matching;
-    for (RecordedRequest& request : requests()) {
-        if (request.path() == path) {
-            matching.push_back(std::move(request));
-        }
-    }
+    std::vector<RecordedRequest> matching = requests();
+    std::erase_if(matching, [&](const RecordedRequest& request) { return request.path() != path; });
     return matching;
-}
-
-bool TestHttpsServer::waitForRequests(std::size_t count, std::chrono::milliseconds limit) const {
-    std::unique_lock lock(state_->mutex);
-    return state_->changed.wait_for(lock, limit,
-                                    [this, count] { return state_->recorded.size() >= count; });
 }

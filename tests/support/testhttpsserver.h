@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,10 +25,12 @@ struct RecordedRequest {
 struct ScriptedReply {
     enum class Fault {
         None,
-        DropConnection, // closes the connection without answering
-        TruncateBody,   // announces the whole body, sends half of it and closes
-        StallMidBody,   // announces the whole body, sends half of it and falls silent
-        NeverAnswer,    // keeps the connection open and silent
+        DropConnection,    // closes the connection without answering
+        TruncateBody,      // announces the whole body, sends half of it and closes
+        StallMidBody,      // announces the whole body, sends half of it and falls silent
+        ResetMidBody,      // announces the whole body, sends half of it and resets the connection
+        StallAfterHeaders, // announces the whole body, sends none of it and falls silent
+        NeverAnswer,       // keeps the connection open and silent
     };
     int status = 200;
     std::string body = "{}";
@@ -38,11 +39,17 @@ struct ScriptedReply {
     Fault fault = Fault::None;
 };
 
+/// How the server presents itself.
+struct TestHttpsServerOptions {
+    /// Days the server's certificate is valid from now; a negative number makes it expired.
+    int certificateDays = 2;
+};
+
 /// An HTTPS/1.1 server on 127.0.0.1 with a certificate made for the test run. Each connection
 /// is served on a thread of its own, so slow answers overlap.
 class TestHttpsServer {
 public:
-    TestHttpsServer();
+    explicit TestHttpsServer(TestHttpsServerOptions options = {});
     ~TestHttpsServer();
     TestHttpsServer(const TestHttpsServer&) = delete;
     TestHttpsServer& operator=(const TestHttpsServer&) = delete;
@@ -61,9 +68,6 @@ public:
 
     [[nodiscard]] std::vector<RecordedRequest> requests() const;
     [[nodiscard]] std::vector<RecordedRequest> requestsTo(const std::string& path) const;
-    /// Waits in real time until `count` requests have arrived; false after `limit`.
-    bool waitForRequests(std::size_t count,
-                         std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
 
     struct State;
 

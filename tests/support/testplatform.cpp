@@ -34,34 +34,28 @@ std::unique_ptr<KeyMonitor::Monitor> CountingKeyMonitor::addLocalMonitor(QWindow
     return std::make_unique<Counted>(std::move(real), active);
 }
 
+namespace {
+
+/// A new service for the platform, which owns it; `kept` points to it for the test.
+template <typename Service> std::unique_ptr<Service> made(Service*& kept) {
+    auto service = std::make_unique<Service>();
+    kept = service.get();
+    return service;
+}
+
+} // namespace
+
 TestPlatform::TestPlatform(std::unique_ptr<URLSession> session) {
-    auto log = std::make_unique<CapturedLog>();
-    auto mainQueue = std::make_unique<VirtualMainQueue>();
-    auto bundle = std::make_unique<TestBundle>();
-    log_ = log.get();
-    mainQueue_ = mainQueue.get();
-    bundle_ = bundle.get();
-    auto workspace = std::make_unique<RecordingWorkspace>();
-    auto pasteboard = std::make_unique<MemoryPasteboard>();
-    auto keyMonitor = std::make_unique<CountingKeyMonitor>();
-    workspace_ = workspace.get();
-    pasteboard_ = pasteboard.get();
-    keyMonitor_ = keyMonitor.get();
     Platform::Services services;
-    services.log = std::move(log);
-    services.mainQueue = std::move(mainQueue);
-    services.bundle = std::move(bundle);
-    services.workspace = std::move(workspace);
-    services.pasteboard = std::move(pasteboard);
-    services.keyMonitor = std::move(keyMonitor);
+    services.log = made(log_);
+    services.mainQueue = made(mainQueue_);
+    services.bundle = made(bundle_);
+    services.workspace = made(workspace_);
+    services.pasteboard = made(pasteboard_);
+    services.keyMonitor = made(keyMonitor_);
     services.notificationCenter = std::make_unique<NotificationCenter>();
     services.userDefaults = std::make_unique<SqliteUserDefaults>(defaultsFile());
-    if (!session) {
-        auto fake = std::make_unique<FakeURLSession>();
-        network_ = fake.get();
-        session = std::move(fake);
-    }
-    services.urlSession = std::move(session);
+    services.urlSession = session ? std::move(session) : made(network_);
     Platform::install(std::make_unique<Platform>(std::move(services)));
 }
 

@@ -16,6 +16,11 @@ private:
 
 } // namespace
 
+double VirtualMainQueue::dueIn(double seconds) const {
+    const std::lock_guard lock(mutex_);
+    return now_ + seconds;
+}
+
 void VirtualMainQueue::schedule(double due, Task task) {
     const std::lock_guard lock(mutex_);
     tasks_.emplace(Key{due, sequence_++}, std::move(task));
@@ -26,23 +31,13 @@ void VirtualMainQueue::async(std::function<void()> work) {
 }
 
 void VirtualMainQueue::asyncAfter(double seconds, std::function<void()> work) {
-    double due = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        due = now_ + seconds;
-    }
-    schedule(due, Task{std::move(work), 0, std::make_shared<bool>(false)});
+    schedule(dueIn(seconds), Task{std::move(work), 0, std::make_shared<bool>(false)});
 }
 
 std::unique_ptr<RepeatingTimer> VirtualMainQueue::every(double seconds,
                                                         std::function<void()> work) {
     auto cancelled = std::make_shared<bool>(false);
-    double due = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        due = now_ + seconds;
-    }
-    schedule(due, Task{std::move(work), seconds, cancelled});
+    schedule(dueIn(seconds), Task{std::move(work), seconds, cancelled});
     return std::make_unique<VirtualRepeatingTimer>(cancelled);
 }
 

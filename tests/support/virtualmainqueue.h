@@ -34,6 +34,7 @@ private:
     };
     using Key = std::pair<double, std::uint64_t>;
 
+    [[nodiscard]] double dueIn(double seconds) const;
     void schedule(double due, Task task);
     bool runOneDueBy(double limit);
 
