@@ -112,7 +112,7 @@ std::optional<DefaultsValue> SqliteUserDefaults::value(const QString& key) const
         if (!select.step()) {
             return std::nullopt;
         }
-        const std::vector<std::uint8_t> bytes = select.blob(1);
+        const std::span<const std::uint8_t> bytes = select.blob(1);
         const QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
                              static_cast<qsizetype>(bytes.size()));
         switch (static_cast<Kind>(select.integer(0))) {

@@ -155,7 +155,8 @@ QByteArray appendToEncoded(QByteArray encoded, const Message& message) {
 }
 
 std::variant<Conversation, QString> decodeConversation(const QByteArray& bytes) {
-    simdjson::dom::parser parser;
+    // Reused, so that its buffers are not allocated and faulted in again at every load.
+    thread_local simdjson::dom::parser parser;
     simdjson::dom::element document;
     if (const auto error =
             parser.parse(bytes.constData(), static_cast<std::size_t>(bytes.size())).get(document);

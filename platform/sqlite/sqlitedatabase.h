@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace sqlite {
 
@@ -37,6 +37,7 @@ public:
     Statement& operator=(Statement&&) = delete;
 
     Statement& bind(int index, std::string_view text);
+    /// `data` must stay valid until the statement is reset.
     Statement& bindBlob(int index, const void* data, std::size_t size);
     Statement& bind(int index, std::int64_t value);
     Statement& bindNull(int index);
@@ -49,7 +50,8 @@ public:
 
     [[nodiscard]] bool isNull(int column) const;
     [[nodiscard]] std::string text(int column) const;
-    [[nodiscard]] std::vector<std::uint8_t> blob(int column) const;
+    /// Valid until the next step or reset.
+    [[nodiscard]] std::span<const std::uint8_t> blob(int column) const;
     [[nodiscard]] std::int64_t integer(int column) const;
 
 private:
