@@ -345,7 +345,8 @@ Item {
                 objectName: "toast"
                 anchors.fill: parent
                 message: root.buttonStateManager.toastMessage
-                opacity: root.buttonStateManager.showToast ? 1 : 0
+                // Both sit in the same place; the copy tooltip is the newer news.
+                opacity: root.buttonStateManager.showToast && !panel.showTooltip ? 1 : 0
                 Behavior on opacity { NumberAnimation { duration: 250 } }
             }
             Rectangle {
