@@ -3,10 +3,8 @@
 #include "endpointselection.h"
 #include "incommingupdatesmanager.h"
 #include "panelkeys.h"
-#include "sessiontabsstate.h"
 #include "shownview.h"
 #include "signinflow.h"
-#include "updateactions.h"
 
 #include <QQmlProperty>
 #include <QTest>
@@ -19,7 +17,6 @@ const QString kPollPath = kSessionPath + "s1";
 const QString kVersionPath = QStringLiteral("/api/v1/apple-version");
 const QString kNullLine = QStringLiteral("Access token is null. Continuing request...");
 const QString kReceivedLine = QStringLiteral("Access token received: ");
-const ScriptedAnswer kReset = ScriptedAnswer::transportError("connection reset");
 const ScriptedAnswer kNoBody = ScriptedAnswer::http(200, std::nullopt);
 
 ScriptedAnswer ok(const QString& body) {
@@ -75,7 +72,8 @@ protected:
 TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasAToken) {
     network().answer(kSessionPath, ok(R"({"id":"s1","access_token":"early",)"
                                       R"("login_url":"https://login.example/s1"})"));
-    network().answer(kPollPath, {kReset, kNoBody, kPending, token("tok-0123456789abcdef")});
+    network().answer(kPollPath, {ScriptedAnswer::transportError("connection reset"), kNoBody,
+                                 kPending, token("tok-0123456789abcdef")});
     auto controller = pressLogin();
     for (int answered = 1; answered <= 3; ++answered) {
         EXPECT_TRUE(pollScheduled());
