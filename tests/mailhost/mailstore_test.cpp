@@ -79,28 +79,18 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
         const auto result = parseMessage(c.file);
         ASSERT_TRUE(std::holds_alternative<MailMessage>(result));
         const MailMessage& message = std::get<MailMessage>(result);
-        if (c.stored) {
-            EXPECT_EQ(message.raw, *c.stored);
-        }
-        if (c.subject) {
-            EXPECT_EQ(message.subject(), *c.subject);
-        }
-        if (c.address) {
-            EXPECT_EQ(message.fromAddress() ? message.fromAddress()->addressString : "",
-                      *c.address);
-        }
-        if (c.senderName) {
-            EXPECT_EQ(message.senderName, *c.senderName);
-        }
-        if (c.headers) {
-            EXPECT_EQ(message.headers(), *c.headers);
-        }
-        if (c.text) {
-            EXPECT_EQ(readableText(message), *c.text);
-        }
-        if (c.date) {
-            EXPECT_EQ(message.date ? message.date->toString(Qt::ISODate) : "", *c.date);
-        }
+        const auto check = [](const auto& expected, const auto& actual) {
+            if (expected) {
+                EXPECT_EQ(actual, *expected);
+            }
+        };
+        check(c.stored, message.raw);
+        check(c.subject, message.subject());
+        check(c.address, message.fromAddress() ? message.fromAddress()->addressString : "");
+        check(c.senderName, message.senderName);
+        check(c.headers, message.headers());
+        check(c.text, readableText(message));
+        check(c.date, message.date ? message.date->toString(Qt::ISODate) : "");
     }
     for (const QByteArray& file :
          {QByteArray(), QByteArray("\n\nbody"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
