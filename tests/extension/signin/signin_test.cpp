@@ -1,0 +1,276 @@
+#include "../scriptedbackend.h"
+#include "composesessionviewcontroller.h"
+#include "endpointselection.h"
+#include "incommingupdatesmanager.h"
+#include "panelkeys.h"
+#include "shownview.h"
+#include "signinflow.h"
+
+#include <QQmlProperty>
+#include <QTest>
+#include <algorithm>
+
+namespace {
+
+const QString kSessionPath = QStringLiteral("/plugin-auth/session-request/");
+const QString kPollPath = kSessionPath + "s1";
+const QString kVersionPath = QStringLiteral("/api/v1/apple-version");
+const QString kNullLine = QStringLiteral("Access token is null. Continuing request...");
+const QString kReceivedLine = QStringLiteral("Access token received: ");
+const ScriptedAnswer kNoBody = ScriptedAnswer::http(200, std::nullopt);
+
+ScriptedAnswer ok(const QString& body) {
+    return ScriptedAnswer::http(200, body.toUtf8());
+}
+ScriptedAnswer session(const QString& id, const QString& loginUrl) {
+    return ok(QStringLiteral(R"({"id":"%1","login_url":"%2"})").arg(id, loginUrl));
+}
+ScriptedAnswer token(const QString& value) {
+    return ok(QStringLiteral(R"({"id":"s1","access_token":"%1"})").arg(value));
+}
+const ScriptedAnswer kPending = ok(R"({"id":"s1","access_token":null})");
+const ScriptedAnswer kSession = session("s1", "https://login.example/s1");
+
+/// Compose windows answering a message, signed out, with scripted sign-in answers.
+class SignInTest : public ScriptedBackendTest {
+protected:
+    SignInTest() {
+        AuthManager::shared().setAccessToken(std::nullopt);
+        ReplyEmailManager::shared().subject = QStringLiteral("Lunch");
+        // The panel that follows a sign-in asks for a summary; a failure would be retried.
+        answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
+    }
+
+    /// A compose window as the host opens it: made, then its view loaded.
+    [[nodiscard]] static std::shared_ptr<ComposeSessionViewController> openWindow() {
+        auto controller = ComposeSessionViewController::make();
+        (void)controller->view();
+        return controller;
+    }
+    /// The objectNames of the views a window shows, bottom first.
+    [[nodiscard]] static QStringList layers(ComposeSessionViewController& controller) {
+        QStringList names;
+        for (const QQuickItem* item : controller.view().childItems()) {
+            names << item->objectName();
+        }
+        return names;
+    }
+    /// Opens a signed-out window, presses its login button and handles what arrives now.
+    std::shared_ptr<ComposeSessionViewController> pressLogin() {
+        auto controller = openWindow();
+        log().clear();
+        controller->requestLoginSession();
+        settle();
+        return controller;
+    }
+    /// Whether the next poll waits for its 2.0 seconds now.
+    [[nodiscard]] bool pollScheduled() const {
+        return queue().nextDue() == queue().now() + SignInFlow::pollInterval;
+    }
+};
+
+TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasAToken) {
+    network().answer(kSessionPath, ok(R"({"id":"s1","access_token":"early",)"
+                                      R"("login_url":"https://login.example/s1"})"));
+    network().answer(kPollPath, {ScriptedAnswer::transportError("connection reset"), kNoBody,
+                                 kPending, token("tok-0123456789abcdef")});
+    auto controller = pressLogin();
+    for (int answered = 1; answered <= 3; ++answered) {
+        EXPECT_TRUE(pollScheduled());
+        EXPECT_EQ(AuthManager::shared().accessToken(), std::nullopt) << "the first answer's token";
+        queue().advance(SignInFlow::pollInterval);
+        settle();
+    }
+
+    const QStringList expected{"CURRENT BASE API URL IN API MANAGER " + base,
+                               "URL is: " + base,
+                               "CURRENT BASE API URL IN API MANAGER " + base,
+                               "BASE URL IN LOGIN FUNCTION IS: " + base,
+                               "Error making GET request: connection reset",
+                               "No data received",
+                               kNullLine,
+                               kReceivedLine + "tok-… (20 characters)"};
+    EXPECT_EQ(log().lines().mid(0, expected.size()), expected)
+        << "the panel then logs its own requests";
+    EXPECT_EQ(platform_.workspace().opened, std::vector{QUrl("https://login.example/s1")});
+    const std::vector<URLRequest> polls = network().requestsTo(kPollPath);
+    ASSERT_EQ(polls.size(), 4U);
+    for (const URLRequest& request : {network().requestsTo(kSessionPath).at(0), polls.front()}) {
+        EXPECT_EQ(request.httpMethod, "GET");
+        EXPECT_TRUE(request.headers.empty());
+    }
+    EXPECT_EQ(AuthManager::shared().accessToken(), QString("tok-0123456789abcdef"));
+    EXPECT_TRUE(controller->isLoggedIn());
+    EXPECT_EQ(layers(*controller), QStringList{"sessionTabsView"});
+    EXPECT_FALSE(pollScheduled());
+}
+
+// Failures of the transport and answers that are not JSON are in the fault matrix.
+TEST_F(SignInTest, AnswersThatAreNotUsableSessionsEndTheFlowOrThePolling) {
+    const struct {
+        const char* name;
+        ScriptedAnswer session;
+        ScriptedAnswer poll;
+        QString line; // the start of a line logged after the start lines ("" for none)
+        bool polling = false;
+        bool opened = false;
+        bool signedIn = false;
+    } rows[] = {
+        {"no body", kNoBody, kPending, "No data received"},
+        {"a number past a double's range", ok(R"({"id":"s1","expires":1e400})"), kPending,
+         "Error parsing JSON response: "},
+        {"login_url not text", ok(R"({"id":"s1","login_url":{"href":"u"}})"), kPending,
+         R"(Error parsing JSON response: the member "login_url" is not a string)"},
+        {"null login_url", ok(R"({"id":"s1","login_url":null,"x":[1]})"), kPending, ""},
+        {"id makes no URL", session("bad id%zz", "not a url"), kPending, "Invalid URL"},
+        {"script page", session("s1", "javascript:alert(1)"), kPending, kNullLine, true},
+        {"empty token", kSession, token(""), kReceivedLine + "… (0 characters)", false, true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        AuthManager::shared().setAccessToken(std::nullopt);
+        network().answer(kSessionPath, row.session);
+        network().answer(kPollPath, row.poll);
+        auto controller = pressLogin();
+        const QStringList after = log().lines().mid(3); // after the start's lines
+        EXPECT_EQ(after.isEmpty(), row.line.isEmpty());
+        EXPECT_TRUE(row.line.isEmpty() ||
+                    std::ranges::any_of(
+                        after, [&](const QString& line) { return line.startsWith(row.line); }))
+            << after.join('\n').toStdString();
+        EXPECT_EQ(pollScheduled(), row.polling);
+        EXPECT_EQ(controller->isLoggedIn(), row.signedIn);
+        EXPECT_EQ(platform_.workspace().opened.size(), row.opened ? 1U : 0U);
+        platform_.workspace().opened.clear();
+
+        // A window closed while its chain polls goes at the chain's next answer, timers and all.
+        const std::weak_ptr<ComposeSessionViewController> window = controller;
+        controller.reset();
+        queue().advance(SignInFlow::pollInterval);
+        settle();
+        EXPECT_TRUE(window.expired());
+        EXPECT_EQ(queue().nextDue(), std::nullopt);
+    }
+}
+
+TEST_F(SignInTest, EachChainThatGetsATokenSignsInItsOwnWindowAndEachSignOutCoversEveryWindow) {
+    network().answer(kSessionPath, {kSession, session("s2", "https://login.example/s2")});
+    network().answer(kPollPath, {kPending, token("from-s1")});
+    network().answer(kSessionPath + "s2", token("from-s2"));
+    const auto other = openWindow();
+    EXPECT_EQ(layers(*other), QStringList{"loginView"});
+    EXPECT_EQ(other->minimumSize(), QSizeF(400, 550));
+    EXPECT_EQ(other->maximumSize(), QSizeF(500, 900));
+    auto controller = pressLogin();
+    controller->buttonClicked();
+    settle();
+    EXPECT_EQ(AuthManager::shared().accessToken(), QString("from-s2"));
+
+    AuthManager::shared().logout();
+    queue().advance(SignInFlow::pollInterval);
+    settle();
+    EXPECT_EQ(AuthManager::shared().accessToken(), QString("from-s1"));
+    EXPECT_EQ(platform_.workspace().opened.size(), 2U);
+    EXPECT_EQ(layers(*controller), QStringList{"sessionTabsView"});
+    EXPECT_EQ(layers(*other), (QStringList{"loginView", "loginView"})) << "signed out again";
+    EXPECT_FALSE(other->isLoggedIn());
+
+    changeEndpoint(QStringLiteral("staging")); // signs out too
+    EXPECT_EQ(layers(*controller), (QStringList{"sessionTabsView", "loginView"}));
+    controller.reset(); // a closed window hears no more sign-outs
+    AuthManager::shared().logout();
+    EXPECT_EQ(layers(*other).size(), 4);
+}
+
+/// A signed-in window with a version to report.
+class SessionTabsViewTest : public SignInTest {
+protected:
+    SessionTabsViewTest() {
+        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+        platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
+        answer(kVersionPath, 200, R"({"current_version":"1.0.0"})");
+        window_ = openWindow();
+    }
+
+    /// Lets the version check of the appearance report, and the notice fade in or out.
+    void waitForNotice(ShownView& shown, bool shows) {
+        settle();
+        ASSERT_EQ(updates_.incommingUpdatesAvailable(), shows);
+        QQuickItem& frame = shown.get("sessionPanelFrame");
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return frame.opacity() == (shows ? 0.4 : 1.0) &&
+                   shown.shows("updateNowButton") == shows;
+        }));
+        EXPECT_EQ(frame.isEnabled(), !shows);
+    }
+
+    IncommingUpdatesManager& updates_ = IncommingUpdatesManager::shared();
+    std::shared_ptr<ComposeSessionViewController> window_;
+    const char* const newVersion_ =
+        R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})";
+};
+
+TEST_F(SessionTabsViewTest, EachAppearanceChecksForUpdatesLoadsStoredResultsAndAddsAKeyMonitor) {
+    ASSERT_TRUE(defaults().set(PanelKeys::summarizeResponseKey(), QString("Stored summary")));
+    ASSERT_TRUE(defaults().set(PanelKeys::generateResponseKey(), QString("Stored reply")));
+    ASSERT_TRUE(defaults().set(PanelKeys::replyDoneFlag(), true));
+    ShownView shown(window_->view(), 400, 550);
+    EXPECT_EQ(shown.text("summaryText"), "Stored summary");
+    EXPECT_EQ(shown.text("replyText"), "Stored reply");
+    const QString check =
+        "Sending request to URL: " + base + kVersionPath + "?currentVersion=1.0.0";
+    EXPECT_EQ(log().lines().count(check), 1);
+
+    shown.key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(shown.shows("developerMenu"));
+
+    window_->view().setVisible(false);
+    window_->view().setVisible(true);
+    EXPECT_EQ(log().lines().count(check), 2);
+    EXPECT_EQ(*platform_.keyMonitor().active, 1) << "one key monitor per appearance";
+}
+
+TEST_F(SessionTabsViewTest, AWindowChecksForUpdatesEveryTwelveHoursAgainstTheBaseUrl) {
+    const QString sent = "Sending request to URL: " + base + "/apple-version?currentVersion=1.0.0";
+    const auto checks = [&] { return log().lines().count(sent); };
+    queue().advance(ComposeSessionViewController::updateCheckInterval - 1);
+    EXPECT_EQ(checks(), 0) << "loading the view runs no check";
+    queue().advance(1);
+    EXPECT_EQ(checks(), 1);
+    queue().advance(ComposeSessionViewController::updateCheckInterval);
+    EXPECT_EQ(checks(), 2);
+    EXPECT_EQ(network().requestsTo("/apple-version").size(), 2U);
+}
+
+/// The blur needs a graphics API: under a display (xvfb-run) the effect is drawn, offscreen
+/// the panel is only dimmed. Update now keeps the notice; remind me later hides it.
+TEST_F(SessionTabsViewTest, UpdateNoticeInEveryAppearance) {
+    const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
+    answer(kVersionPath, 200, newVersion_);
+    forEachAppearance([&](int width, const QString& suffix) {
+        updates_.setIncommingUpdatesAvailable(false);
+        AuthManager::shared().setAccessToken(QStringLiteral("tok")); // the last one signed out
+        log().clear();
+        const auto window = openWindow();
+        ShownView shown(window->view(), width, 550);
+        waitForNotice(shown, true);
+        EXPECT_EQ(QQmlProperty::read(&shown.get("sessionPanelFrame"), "layer.enabled").toBool(),
+                  blurs);
+        shown.screenshot((blurs ? "update-notice-blurred" : "update-notice") + suffix);
+        shown.click("updateNowButton");
+        EXPECT_EQ(platform_.workspace().opened.back(), QUrl("https://dl.example/2.0"));
+        shown.click("remindLaterButton");
+        EXPECT_EQ(log().linesStartingWith("Update now clicked").size(), 1);
+        EXPECT_TRUE(log().contains("Remind me later clicked"));
+        waitForNotice(shown, false);
+        updates_.setIncommingUpdatesAvailable(true); // a later check reports again
+        waitForNotice(shown, true);
+
+        shown.click("logoutButton"); // the notice's own
+        EXPECT_EQ(layers(*window), (QStringList{"sessionTabsView", "loginView"}));
+        EXPECT_TRUE(shown.shows("loginButton"));
+        shown.screenshot("login-over-panel" + suffix);
+    });
+}
+
+} // namespace

@@ -1,0 +1,282 @@
+#include "../scriptedbackend.h"
+#include "buttonstatemanager.h"
+#include "chatviewstate.h"
+#include "loginviewstate.h"
+#include "shownview.h"
+#include "summarizemanager.h"
+#include "summarizestatemanager.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QString kStart = QStringLiteral("/api/v1/chat/start");
+const QString kSend = QStringLiteral("/api/v1/chat/send");
+const ScriptedAnswer kStarted =
+    ScriptedAnswer::http(200, R"({"response":{"assistantId":"asst_1","threadId":"th_1"}})");
+const Qt::KeyboardModifiers kDeveloperKeys = Qt::ControlModifier | Qt::ShiftModifier;
+
+ScriptedAnswer reply(const QString& text) {
+    return ScriptedAnswer::http(200, QJsonDocument(QJsonObject{{"response", text}}).toJson());
+}
+
+/// The login view, the signed-in panel and the chat, on scripted answers.
+class ViewsTest : public ScriptedBackendTest {
+protected:
+    ShownView& showLogin(int width = 400) {
+        view_.reset();
+        login_ = std::make_unique<LoginViewState>();
+        return show("LoginView", {{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
+    }
+    /// A new panel, as the session tabs make it: fresh state objects, stored results loaded.
+    ShownView& showPanel(int width = 400) {
+        view_.reset();
+        buttons_ = std::make_unique<ButtonStateManager>();
+        summary_ = std::make_unique<SummarizeStateManager>();
+        summary_->loadSavedSummary();
+        buttons_->loadSavedResponses();
+        return show("SessionModalView",
+                    {{"buttonStateManager", QVariant::fromValue(buttons_.get())},
+                     {"summarizeStateManager", QVariant::fromValue(summary_.get())}},
+                    width, 650);
+    }
+    ShownView& show(const QString& type, const QVariantMap& properties, int width, int height) {
+        view_ = std::make_unique<ShownView>(type, properties, width, height);
+        return *view_;
+    }
+    [[nodiscard]] static std::unique_ptr<ShownView> chat(int width = 400) {
+        return std::make_unique<ShownView>("ChatView", QVariantMap{}, width, 550);
+    }
+    [[nodiscard]] static ChatViewState& state(const ShownView& view) {
+        return *view.root().property("viewState").value<ChatViewState*>();
+    }
+    static void ask(ShownView& view, const QString& question) {
+        // Keys go to the active window, and a test may show more than one.
+        view.window().requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
+        view.type("chatInput", question);
+        view.key(Qt::Key_Return);
+    }
+    void answered(ShownView& view) const {
+        settle();
+        view.settle();
+    }
+    [[nodiscard]] static QStringList shownTexts(const ShownView& view) {
+        QStringList texts;
+        for (const Message& entry : state(view).entries()) {
+            texts << (entry.text ? "Q: " + *entry.text : "A: " + entry.response.value_or(""));
+        }
+        return texts;
+    }
+    /// Forgets what earlier panels stored, what they were told and their sign-out.
+    static void forget() {
+        for (const QString& key : defaults().keys()) {
+            defaults().remove(key);
+        }
+        EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
+        SummarizeManager::shared().requestFailed = false;
+        ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
+        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+    }
+
+    std::unique_ptr<LoginViewState> login_;
+    std::unique_ptr<ButtonStateManager> buttons_;
+    std::unique_ptr<SummarizeStateManager> summary_;
+    std::unique_ptr<ShownView> view_; // last, so that it goes before the states it shows
+};
+
+TEST_F(ViewsTest, EveryStateInEveryAppearance) {
+    const QString summary = "Ann asks whether Tuesday at noon suits you for lunch near the "
+                            "office, and whether the budget slides can come along.";
+    const QString response = "Hi Ann,\n\nTuesday at noon works for me — I will bring the budget "
+                             "slides.\n\nBest,\nMe";
+    network().answer("/api/v1/summarize", reply(summary));
+    network().answer("/api/v1/response", reply(response));
+    answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
+    network().answer(kStart, kStarted);
+    forEachAppearance([&](int width, const QString& suffix) {
+        // Saves the state and checks the controls a person would look for.
+        const auto shot = [&](ShownView& view, const QString& name, const QStringList& shown,
+                              const QStringList& hidden = {}) {
+            SCOPED_TRACE((name + suffix).toStdString());
+            view.screenshot(name + suffix);
+            for (const QString& control : shown) {
+                EXPECT_TRUE(view.shows(control)) << control.toStdString();
+            }
+            for (const QString& control : hidden) {
+                EXPECT_FALSE(view.shows(control)) << control.toStdString();
+            }
+        };
+        forget(); // and the last appearance's chat
+        network().answer(kSend, {reply("We could meet on Friday at ten, in the small meeting room "
+                                       "on the second floor. I will bring the slides."),
+                                 ScriptedAnswer::http(500, "{}")});
+        view_ = chat(width);
+        ask(*view_, "When can we meet?");
+        answered(*view_);
+        ask(*view_, "Can you send the agenda before then?");
+        answered(*view_);
+        shot(*view_, "chat", {"chatInput", "chatSendButton"}, {"chatProgress"});
+        EXPECT_EQ(view_->text("chatError"), ChatViewState::errorText);
+
+        shot(showLogin(width), "login", {"loginButton"}, {"developerMenu"});
+        view_->key(Qt::Key_D, kDeveloperKeys);
+        shot(*view_, "login-developer-menu", {"developerMenu", "endpointDev", "loginButton"});
+
+        forget();
+        shot(showPanel(width), "panel-summary-loading",
+             {"summaryProgress", "generateResponseButton"}, {"summaryCard"});
+        view_->click("generateResponseButton");
+        shot(*view_, "panel-reply-loading", {"replySpinner", "generateResponseButton"});
+        answered(*view_);
+        shot(*view_, "panel-reply-with-toast",
+             {"regenerateResponseButton", "toast", "copyButton", "submitTrainingButton"},
+             {"replySpinner", "summaryProgress"});
+        EXPECT_EQ(view_->text("summaryText"), summary);
+        EXPECT_EQ(view_->text("replyText"), response);
+        EXPECT_EQ(view_->get("toast").property("message").toString(),
+                  "Response generated successfully.");
+        view_->click("copyButton");
+        shot(*view_, "panel-copied", {"copyTooltip"});
+        EXPECT_EQ(platform_.pasteboard().contents, response);
+        view_->click("submitTrainingButton");
+        answered(*view_);
+        EXPECT_EQ(view_->get("toast").property("message").toString(), "Success: stored");
+        EXPECT_TRUE(
+            bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
+
+        forget();
+        SummarizeManager::shared().requestFailed = true;
+        shot(showPanel(width), "panel-content-unavailable", {"pasteBox", "summarizeButton"},
+             {"summaryCard", "summaryProgress"});
+        forget();
+        ReplyEmailManager::shared().subject.reset();
+        shot(showPanel(width), "panel-empty", {"quickResponseTab"},
+             {"summaryCard", "summaryProgress"});
+        view_->root().setProperty("showDeveloperMenu", true);
+        shot(*view_, "panel-developer-menu", {"developerMenu", "endpointDev"});
+        view_->click("logoutButton");
+        EXPECT_TRUE(log().contains("Logout button clicked"));
+        EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+    });
+}
+
+TEST_F(ViewsTest, LoginViewButtonDeveloperKeysAndEndpointChoice) {
+    ASSERT_TRUE(defaults().set("selectedApiEndpoint", QString("moon")));
+    QStringList posted;
+    NotificationCenter& center = Platform::current().notificationCenter();
+    auto changed = center.addObserver("apiEndpointChanged", [&] { posted << "changed"; });
+    auto logout = center.addObserver("UserDidLogout", [&] { posted << "logout"; });
+    ShownView& view = showLogin();
+    int taps = 0;
+    login_->onLoginButtonTap = [&] { ++taps; };
+    view.click("loginButton");
+    view.click("loginButton");
+    EXPECT_EQ(taps, 2);
+
+    view.key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(view.shows("developerMenu"));
+    view.key(Qt::Key_D, kDeveloperKeys | Qt::AltModifier);
+    ASSERT_TRUE(view.shows("developerMenu")) << "whatever else is held";
+    for (const char* segment : {"endpointDev", "endpointStaging", "endpointLive"}) {
+        EXPECT_FALSE(view.get(segment).property("selected").toBool()) << "stored: moon";
+    }
+    view.click("endpointStaging");
+    view.click("endpointStaging"); // already selected
+    EXPECT_EQ(posted, (QStringList{"changed", "logout"}));
+    EXPECT_EQ(defaults().string("selectedApiEndpoint"), QString("staging"));
+    EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+    EXPECT_TRUE(view.get("endpointStaging").property("selected").toBool());
+}
+
+TEST_F(ViewsTest, PanelFailedSummaryOffersThePasteBoxWhichKeepsEveryEdit) {
+    answer("/api/v1/summarize", 500, "{}");
+    ShownView& view = showPanel();
+    for (int send = 0; send < 4; ++send) {
+        answered(view);
+        queue().advance(2.0);
+    }
+    answered(view);
+    ASSERT_TRUE(view.shows("pasteBox"));
+    EXPECT_EQ(view.text("pasteBox"), "Can we meet on Tuesday?") << "the text last summarized";
+
+    view.get("pasteBox").setProperty("text", QString());
+    view.type("pasteBox", "Pasted");
+    EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
+    answer("/api/v1/summarize", 200, R"({"response":"Again."})");
+    view.click("summarizeButton");
+    answered(view);
+    EXPECT_EQ(view.text("summaryText"), "Again.");
+}
+
+TEST_F(ViewsTest, ChatStartsOnceThenSendsAndTheNextViewShowsTheConversation) {
+    network().answer(kStart, kStarted);
+    network().answer(kSend, {reply("On Friday."), reply("In the lab.")});
+    auto view = chat();
+    view->click("chatSendButton"); // nothing typed: nothing asked
+    view->key(Qt::Key_Return);
+    EXPECT_TRUE(state(*view).entries().empty());
+    ask(*view, "When?");
+    EXPECT_TRUE(view->shows("chatProgress"));
+    EXPECT_FALSE(view->shows("chatSendButton"));
+    answered(*view);
+    ask(*view, "   ");
+    answered(*view);
+
+    const QStringList conversation{"Q: When?", "A: On Friday.", "Q:    ", "A: In the lab."};
+    EXPECT_EQ(shownTexts(*view), conversation);
+    EXPECT_EQ(view->text("chatInput"), "");
+    EXPECT_TRUE(view->shows("chatSendButton"));
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 1);
+    const QList<QByteArray> sent = bodiesSentTo(kSend);
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[1].contains(R"("assistantId":"asst_1","threadId":"th_1")"));
+
+    // A new view of the same message shows the conversation and opens a chat of its own.
+    view.reset();
+    auto reopened = chat();
+    EXPECT_EQ(shownTexts(*reopened), conversation);
+    EXPECT_EQ(state(*reopened).assistantId(), std::nullopt);
+    EXPECT_TRUE(reopened->get("chatList").property("atYEnd").toBool());
+}
+
+TEST_F(ViewsTest, ChatFailuresShowTheErrorInEveryViewUntilTheNextAnswer) {
+    network().answer(kStart, {ScriptedAnswer::http(503, "{}"), kStarted});
+    network().answer(kSend, {ScriptedAnswer::http(200, R"({"response":5})"), reply("Yes.")});
+    auto view = chat();
+    ask(*view, "First?");
+    answered(*view);
+    EXPECT_TRUE(log().contains("Error from start chat is: serverError(503)"));
+    auto other = chat(); // the same message, so the same conversation and the shared error
+    EXPECT_EQ(other->text("chatError"), ChatViewState::errorText);
+
+    ask(*view, "Second?"); // starts, but the message fails
+    answered(*view);
+    EXPECT_TRUE(log().contains("Error from chat message is: invalidData"));
+    EXPECT_EQ(view->text("chatError"), ChatViewState::errorText);
+
+    ask(*view, "Third?");
+    answered(*view);
+    EXPECT_EQ(shownTexts(*view), (QStringList{"Q: First?", "Q: Second?", "Q: Third?", "A: Yes."}));
+    EXPECT_EQ(bodiesSentTo(kStart).size(), 2);
+    EXPECT_EQ(bodiesSentTo(kSend).size(), 2);
+    other->settle();
+    EXPECT_FALSE(view->shows("chatError"));
+    EXPECT_FALSE(other->shows("chatError"));
+}
+
+TEST_F(ViewsTest, ChatWithoutABodyIsAboutTheComposeSessionAndDropsAnswersForViewsThatAreGone) {
+    ReplyEmailManager::shared().content.reset();
+    network().answer(kStart, ScriptedAnswer::http(503, "{}"));
+    auto view = chat();
+    ask(*view, "Bye?");
+    view.reset();
+    settle();
+    EXPECT_TRUE(bodiesSentTo(kStart).at(0).contains(R"("email_content":"Compose session")"));
+    EXPECT_TRUE(log().contains("Server error: 503"));
+    EXPECT_TRUE(log().linesStartingWith("Error from start chat is:").isEmpty());
+}
+
+} // namespace
