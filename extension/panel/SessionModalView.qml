@@ -342,11 +342,11 @@ Item {
             }
 
             ToastView {
+                id: toast
                 objectName: "toast"
                 anchors.fill: parent
                 message: root.buttonStateManager.toastMessage
-                // Both sit in the same place; the copy tooltip is the newer news.
-                opacity: root.buttonStateManager.showToast && !panel.showTooltip ? 1 : 0
+                opacity: root.buttonStateManager.showToast ? 1 : 0
                 Behavior on opacity { NumberAnimation { duration: 250 } }
             }
             Rectangle {
@@ -369,7 +369,8 @@ Item {
                 objectName: "copyTooltip"
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.bottom: parent.bottom
-                anchors.bottomMargin: 40
+                // Above a showing toast rather than over it.
+                anchors.bottomMargin: 40 + (toast.opacity > 0 ? toast.stripHeight + 8 : 0)
                 message: qsTr("Text copied to clipboard!")
                 opacity: panel.showTooltip ? 1 : 0
                 visible: opacity > 0

@@ -7,8 +7,10 @@ Item {
     id: toast
 
     property string message
+    readonly property alias stripHeight: strip.height
 
     Rectangle {
+        id: strip
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 40
