@@ -419,6 +419,11 @@ TEST_P(FaultMatrix, EveryRequestLogsShowsAndToastsWhatItShouldWithoutBlockingThe
             const QString wantedToast = filled(expected.toast);
             EXPECT_TRUE(wantedToast.isEmpty() ? toast.isEmpty() : toast.startsWith(wantedToast))
                 << "toast: " << toast.toStdString();
+            if (fault_.reply.fault == Misbehaviour::StallAfterHeaders ||
+                fault_.reply.fault == Misbehaviour::StallMidBody) {
+                EXPECT_TRUE((lines.join('\n') + toast).contains("The request timed out."))
+                    << "a stall is reported as a timeout, not as a cancel";
+            }
             std::printf("[fault matrix] %s | %s | %s | %s | %s | %lld ms\n", fault_.name, name,
                         lines.isEmpty() ? "(nothing)" : lines.last().left(90).toUtf8().constData(),
                         state.toUtf8().constData(),
