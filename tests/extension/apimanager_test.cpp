@@ -8,6 +8,22 @@ namespace {
 
 using APIManagerTest = ScriptedBackendTest;
 
+TEST_F(APIManagerTest, AChangedEndpointIsLoggedWhileTheCurrentUrlsStayAsFirstRead) {
+    // First in the file: the manager observes the platform current at its creation.
+    APIManager& manager = APIManager::shared();
+    const QString first = currentApiUrl();
+    const QString firstBase = currentBaseApiUrl();
+    ASSERT_TRUE(defaults().set("selectedApiEndpoint", QStringLiteral("staging")));
+    log().clear();
+    Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
+    const QString staging = baseUrlTable().at("staging");
+    EXPECT_EQ(log().lines(), (QStringList{"API Endpoint changed to: " + staging + "/api/v1",
+                                          "BASE API Endpoint changed to : " + staging}));
+    EXPECT_EQ(manager.apiUrl(), staging + "/api/v1");
+    EXPECT_EQ(currentApiUrl(), first);
+    EXPECT_EQ(currentBaseApiUrl(), firstBase);
+}
+
 TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEveryCall) {
     APIManager& manager = APIManager::shared();
     log().clear();
@@ -30,21 +46,6 @@ TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEv
                            "Error: Invalid or missing Base API endpoint in UserDefaults. Falling "
                            "back to live.",
                            fallback, fallback, fallback}));
-}
-
-TEST_F(APIManagerTest, AChangedEndpointIsLoggedWhileTheCurrentUrlsStayAsFirstRead) {
-    APIManager& manager = APIManager::shared(); // observes from its creation on
-    const QString first = currentApiUrl();
-    const QString firstBase = currentBaseApiUrl();
-    ASSERT_TRUE(defaults().set("selectedApiEndpoint", QStringLiteral("staging")));
-    log().clear();
-    Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
-    const QString staging = baseUrlTable().at("staging");
-    EXPECT_EQ(log().lines(), (QStringList{"API Endpoint changed to: " + staging + "/api/v1",
-                                          "BASE API Endpoint changed to : " + staging}));
-    EXPECT_EQ(manager.apiUrl(), staging + "/api/v1");
-    EXPECT_EQ(currentApiUrl(), first);
-    EXPECT_EQ(currentBaseApiUrl(), firstBase);
 }
 
 TEST(ChooseBaseUrl, AcceptsOnlyAnHttpsOriginAndSaysWhyOtherwise) {
