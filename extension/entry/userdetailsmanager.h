@@ -4,9 +4,7 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
-#include <functional>
 #include <optional>
 
 class QQmlEngine;
@@ -17,7 +15,6 @@ class UserDetailsManager : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString email READ email WRITE setEmail NOTIFY emailChanged)
-    Q_PROPERTY(QVariant accessToken READ accessTokenValue NOTIFY accessTokenChanged)
 
 public:
     [[nodiscard]] static UserDetailsManager& shared();
@@ -33,23 +30,15 @@ public:
     std::optional<QString> tokensUsed;
     std::optional<QString> updatedAt;
     std::optional<QString> createdAt;
-    /// Called after a change of e-mail or token once both are known.
-    std::function<void()> emailChangeObserver;
 
     [[nodiscard]] QString email() const { return email_; }
     void setEmail(const QString& email);
-    [[nodiscard]] std::optional<QString> accessToken() const { return accessToken_; }
-    void setAccessToken(const std::optional<QString>& token);
 
 signals:
     void emailChanged();
-    void accessTokenChanged();
 
 private:
     UserDetailsManager() = default;
-    [[nodiscard]] QVariant accessTokenValue() const;
-    void emailOrTokenAssigned();
 
     QString email_;
-    std::optional<QString> accessToken_;
 };

@@ -33,17 +33,11 @@ protected:
     /// Runs completions and the main-queue work they post until neither has anything to do now.
     void settle() const {
         // Idle first: what a completion posts is in the queue before it counts as completed.
-        const auto busy = [this] {
-            if (!network().waitUntilIdle(std::chrono::milliseconds(0))) {
-                return true;
-            }
-            const std::optional<double> next = queue().nextDue();
-            return next && *next <= queue().now();
-        };
         do {
             EXPECT_TRUE(network().waitUntilIdle());
             queue().runDue();
-        } while (busy());
+        } while (!network().waitUntilIdle(std::chrono::milliseconds(0)) ||
+                 queue().nextDue().value_or(queue().now() + 1) <= queue().now());
     }
 
     /// The bodies of the requests sent to `path`, in the order sent.
