@@ -3,9 +3,6 @@
 #include "platform.h"
 #include "require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 class CountingLog : public LogSink {
@@ -13,18 +10,6 @@ public:
     void write(const QString&) override { ++lines; }
     int lines = 0;
 };
-
-CountingLog& installedLog() {
-    static CountingLog* const log = [] {
-        auto sink = std::make_unique<CountingLog>();
-        CountingLog* kept = sink.get();
-        Platform::Services services;
-        services.log = std::move(sink);
-        Platform::install(std::make_unique<Platform>(std::move(services)));
-        return kept;
-    }();
-    return *log;
-}
 
 // The checks run in order: transport error, answer kind, status, body, JSON, object.
 void checkClassification(const Answer::Classified& answer, const std::optional<QByteArray>& body,
@@ -73,10 +58,16 @@ void checkClassification(const Answer::Classified& answer, const std::optional<Q
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Platform::Services services;
+    services.log = std::make_unique<CountingLog>();
+    Platform::install(std::make_unique<Platform>(std::move(services)));
+    return 0;
+}
+
 // The first byte picks the checks and which parts the answer has, the next two the status
 // code; the rest is the body.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    CountingLog& log = installedLog();
     if (size < 3) {
         return 0;
     }
@@ -100,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Answer::Classified answer = Answer::classify(body, response, error, checks);
     checkClassification(answer, body, response, error.has_value(), checks);
 
+    const auto& log = static_cast<const CountingLog&>(Platform::current().log());
     const int before = log.lines;
     const bool logged = Answer::logGetFailure(answer, QStringLiteral("Failed to parse: "));
     const bool getFailure = std::holds_alternative<Answer::TransportError>(answer) ||

@@ -1,9 +1,6 @@
 #include "message.h"
 #include "require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 bool sameEntries(const Conversation& a, const Conversation& b) {

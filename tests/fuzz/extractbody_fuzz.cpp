@@ -2,8 +2,6 @@
 #include "require.h"
 
 #include <QStringDecoder>
-#include <cstddef>
-#include <cstdint>
 
 // Any bytes as a message's raw data. The body is there exactly when the bytes are UTF-8 with a
 // blank line, and it is the text after that line with only white space taken off its ends.

@@ -2,8 +2,6 @@
 #include "require.h"
 
 #include <cctype>
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -23,17 +21,12 @@ bool hasMalformedEscape(std::string_view encoded) {
 
 // Every byte escaped but letters and digits, as a strict form encoder may write it.
 std::string escaped(const std::string& text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte)) {
-            out += c;
-        } else {
-            out += '%';
-            out += hex[byte >> 4];
-            out += hex[byte & 0xF];
-        }
+        char escape[4];
+        std::snprintf(escape, sizeof escape, "%%%02X", byte);
+        out += std::isalnum(byte) ? std::string(1, c) : std::string(escape);
     }
     return out;
 }

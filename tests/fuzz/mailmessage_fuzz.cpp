@@ -2,19 +2,10 @@
 #include "require.h"
 #include "storedform.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 QByteArray withoutLineBreaks(QByteArrayView bytes) {
-    QByteArray kept;
-    for (const char c : bytes) {
-        if (c != '\r' && c != '\n') {
-            kept += c;
-        }
-    }
-    return kept;
+    return bytes.toByteArray().removeIf([](char c) { return c == '\r' || c == '\n'; });
 }
 
 // The stored form only drops line-break bytes, and none of its header lines is a continuation.

@@ -2,8 +2,6 @@
 #include "mailtext.h"
 #include "require.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <simdjson.h>
 
 namespace {

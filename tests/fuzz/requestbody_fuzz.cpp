@@ -2,8 +2,6 @@
 #include "require.h"
 
 #include <array>
-#include <cstddef>
-#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -16,27 +14,6 @@ const std::array<std::vector<std::string>, 4> routeMembers = {{
     {"assistantId", "threadId", "content"}, // chat send
     {"question", "answer"},                 // training data
 }};
-
-// Each top-level member's value, and how often its name occurs.
-struct Members {
-    nlohmann::json object;
-    std::map<std::string, int> occurrences;
-};
-
-std::optional<Members> readByOtherParser(std::string_view body) {
-    Members members;
-    const auto count = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& key) {
-        if (depth == 1 && event == nlohmann::json::parse_event_t::key) {
-            ++members.occurrences[key.get<std::string>()];
-        }
-        return true;
-    };
-    members.object = nlohmann::json::parse(body, count, /*allow_exceptions=*/false);
-    if (!members.object.is_object()) {
-        return std::nullopt;
-    }
-    return members;
-}
 
 } // namespace
 
@@ -52,14 +29,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parsed) {
         return 0;
     }
-    const std::optional<Members> other = readByOtherParser(body);
-    require(other.has_value(), "an accepted body is a JSON object");
+    std::map<std::string, int> occurrences; // of each top-level member's name
+    const auto count = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& key) {
+        if (depth == 1 && event == nlohmann::json::parse_event_t::key) {
+            ++occurrences[key.get<std::string>()];
+        }
+        return true;
+    };
+    const nlohmann::json other = nlohmann::json::parse(body, count, /*allow_exceptions=*/false);
+    require(other.is_object(), "an accepted body is a JSON object");
     for (const std::string& name : members) {
         const std::optional<std::string> text = parsed->text(name);
-        const auto it = other->object.find(name);
-        if (it == other->object.end()) {
+        const auto it = other.find(name);
+        if (it == other.end()) {
             require(!text, "a missing member has no text");
-        } else if (other->occurrences.at(name) == 1) {
+        } else if (occurrences.at(name) == 1) {
             require(text.has_value() == it->is_string() &&
                         (!text || *text == it->get_ref<const std::string&>()),
                     "a member's text is exactly the string it carries");

@@ -1,5 +1,8 @@
 #pragma once
 
+// Every target's entry point takes std::uint8_t and std::size_t.
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 

@@ -2,9 +2,6 @@
 #include "require.h"
 #include "sessionresponse.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 // The member's text exactly as received, when it is a string.

@@ -1,7 +1,6 @@
 #include "testplatform.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,23 +29,18 @@ TEST(WorkspaceTest, TheBrowserVariableNamesTheCommandThatGetsTheUrl) {
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const struct {
-        QString variable;
-        QString expected;
-    } cases[] = {
+    const std::pair<QString, QString> rows[] = {
+        // BROWSER, then the arguments the command gets
         {script + ":/usr/bin/other", "https://example.org/a%20b|"},
-        {script + " --new-tab %s --quiet", "--new-tab|https://example.org/a%20b|--quiet|"},
-    };
-    for (const auto& c : cases) {
+        {script + " --new-tab %s --quiet", "--new-tab|https://example.org/a%20b|--quiet|"}};
+    for (const auto& [variable, expected] : rows) {
         QFile::remove(seen);
-        qputenv("BROWSER", c.variable.toUtf8());
-        DesktopWorkspace workspace;
-        ASSERT_TRUE(workspace.open(QUrl("https://example.org/a b")));
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return QFile::exists(seen) && QFile(seen).size() > 0; }, 10000));
+        qputenv("BROWSER", variable.toUtf8());
+        ASSERT_TRUE(DesktopWorkspace().open(QUrl("https://example.org/a b")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(seen).size() > 0; }, 10000));
         QFile result(seen);
         ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-        EXPECT_EQ(QString::fromUtf8(result.readAll()), c.expected);
+        EXPECT_EQ(QString::fromUtf8(result.readAll()), expected);
     }
     qunsetenv("BROWSER");
 }

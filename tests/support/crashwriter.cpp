@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,11 +13,11 @@ using Steady = std::chrono::steady_clock;
 
 long WriterRun::lastSaved() const {
     long highest = -1;
-    for (std::size_t at = output.find("saved "); at != std::string::npos;
-         at = output.find("saved ", at + 1)) {
-        const std::size_t end = output.find('\n', at);
-        if (end != std::string::npos && (at == 0 || output[at - 1] == '\n')) {
-            highest = std::max(highest, std::stol(output.substr(at + 6, end - at - 6)));
+    std::istringstream lines(output);
+    // A line the kill cut off has no end and does not count.
+    for (std::string line; std::getline(lines, line) && !lines.eof();) {
+        if (line.starts_with("saved ")) {
+            highest = std::max(highest, std::stol(line.substr(6)));
         }
     }
     return highest;

@@ -1,8 +1,5 @@
 #include "fakeurlsession.h"
 
-FakeURLSession::FakeURLSession()
-    : thread_([this] { run(); }) {}
-
 FakeURLSession::~FakeURLSession() {
     {
         const std::lock_guard lock(mutex_);
@@ -12,25 +9,10 @@ FakeURLSession::~FakeURLSession() {
     thread_.join();
 }
 
-void FakeURLSession::answer(const QString& path, std::vector<ScriptedAnswer> answers) {
-    const std::lock_guard lock(mutex_);
-    answers_[path] = std::move(answers);
-}
-
-std::vector<URLRequest> FakeURLSession::requests() const {
-    const std::lock_guard lock(mutex_);
-    return requests_;
-}
-
 std::vector<URLRequest> FakeURLSession::requestsTo(const QString& path) const {
     std::vector<URLRequest> matching = requests();
     std::erase_if(matching, [&](const URLRequest& request) { return request.url.path() != path; });
     return matching;
-}
-
-bool FakeURLSession::waitUntilIdle(std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, limit, [this] { return completed_ == requests_.size(); });
 }
 
 void FakeURLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
@@ -60,19 +42,16 @@ void FakeURLSession::run() {
         auto [completion, answer] = std::move(pending_.front());
         pending_.pop_front();
         if (answer.never) {
-            unanswered_.push_back(std::move(completion));
-            ++completed_; // as far as waiting goes: nothing more will come of it
-            changed_.notify_all();
-            continue;
+            unanswered_.push_back(std::move(completion)); // done as far as waiting goes
+        } else {
+            lock.unlock();
+            completion(answer.body,
+                       answer.status ? std::optional(HTTPURLResponse{*answer.status})
+                                     : std::nullopt,
+                       answer.error);
+            completion = nullptr; // what it holds goes before the request counts as completed
+            lock.lock();
         }
-        lock.unlock();
-        std::optional<HTTPURLResponse> response;
-        if (answer.status) {
-            response = HTTPURLResponse{*answer.status};
-        }
-        completion(answer.body, response, answer.error);
-        completion = nullptr; // what it holds goes before the request counts as completed
-        lock.lock();
         ++completed_;
         changed_.notify_all();
     }

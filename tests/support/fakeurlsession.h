@@ -32,22 +32,32 @@ struct ScriptedAnswer {
 /// the real session completes on its network thread.
 class FakeURLSession : public URLSession {
 public:
-    FakeURLSession();
+    FakeURLSession()
+        : thread_([this] { run(); }) {}
     ~FakeURLSession() override;
     FakeURLSession(const FakeURLSession&) = delete;
     FakeURLSession& operator=(const FakeURLSession&) = delete;
 
     /// Answers requests for `path` with the answers in turn; the last one keeps answering.
     /// Other paths get 404.
-    void answer(const QString& path, std::vector<ScriptedAnswer> answers);
+    void answer(const QString& path, std::vector<ScriptedAnswer> answers) {
+        const std::lock_guard lock(mutex_);
+        answers_[path] = std::move(answers);
+    }
     void answer(const QString& path, ScriptedAnswer answer) {
         this->answer(path, std::vector{std::move(answer)});
     }
 
-    [[nodiscard]] std::vector<URLRequest> requests() const;
+    [[nodiscard]] std::vector<URLRequest> requests() const {
+        const std::lock_guard lock(mutex_);
+        return requests_;
+    }
     [[nodiscard]] std::vector<URLRequest> requestsTo(const QString& path) const;
     /// Waits in real time until every request made so far has completed.
-    bool waitUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(20)) const;
+    bool waitUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(20)) const {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [this] { return completed_ == requests_.size(); });
+    }
 
     void dataTask(URLRequest request, DataTaskCompletion completion) override;
     void removeAllCachedResponses() override {}

@@ -43,8 +43,6 @@ ShownView::~ShownView() {
     if (root_) {
         root_->setParentItem(nullptr);
     }
-    owned_.reset();
-    window_.reset();
 }
 
 QQuickItem* ShownView::find(const QString& objectName) const {
@@ -111,31 +109,19 @@ QImage ShownView::screenshot(const QString& name) {
 namespace {
 
 void useDarkPalette(bool dark) {
-    if (!dark) {
-        QGuiApplication::setPalette(QPalette());
-        return;
-    }
     QPalette palette;
-    const QColor window(0x1E, 0x1E, 0x20);
-    const QColor base(0x2A, 0x2A, 0x2D);
-    const QColor text(0xEC, 0xEC, 0xEE);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, window);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x9A, 0x9A, 0xA0));
-    palette.setColor(QPalette::Light, QColor(0x4A, 0x4A, 0x4F));
-    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x45));
-    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5A));
-    palette.setColor(QPalette::Dark, QColor(0x15, 0x15, 0x17));
-    palette.setColor(QPalette::Shadow, Qt::black);
-    palette.setColor(QPalette::Highlight, QColor(0x2A, 0x8C, 0xFF));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, base);
-    palette.setColor(QPalette::ToolTipText, text);
+    if (dark) {
+        const QColor window(0x1E1E20), base(0x2A2A2D), text(0xECECEE);
+        // Window text, button, light, dark, mid, text, bright text, base, window.
+        palette = QPalette(text, QColor(0x3A3A3E), QColor(0x4A4A4F), QColor(0x151517),
+                           QColor(0x55555A), text, text, base, window);
+        palette.setColor(QPalette::AlternateBase, window);
+        palette.setColor(QPalette::Midlight, QColor(0x404045));
+        palette.setColor(QPalette::PlaceholderText, QColor(0x9A9AA0));
+        palette.setColor(QPalette::Highlight, QColor(0x2A8CFF));
+        palette.setColor(QPalette::ToolTipBase, base);
+        palette.setColor(QPalette::ToolTipText, text);
+    }
     QGuiApplication::setPalette(palette);
 }
 

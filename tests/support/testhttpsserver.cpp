@@ -5,7 +5,8 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/string_body.hpp>
 #include <condition_variable>
 #include <fstream>
 #include <list>
@@ -36,7 +37,7 @@ struct TestHttpsServer::State {
 
     asio::io_context io;
     asio::ssl::context tls{asio::ssl::context::tls_server};
-    tcp::acceptor acceptor{io};
+    tcp::acceptor acceptor{io, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0)};
     std::uint16_t port = 0;
     std::filesystem::path authorityFile;
     std::thread acceptThread;
@@ -73,12 +74,13 @@ struct TestHttpsServer::State {
             asio::ssl::stream<tcp::socket&> stream(*socket, tls);
             stream.handshake(asio::ssl::stream_base::server);
             boost::beast::flat_buffer buffer;
-            while (true) {
+            for (bool keepAlive = true; keepAlive;) {
                 http::request_parser<http::string_body> parser;
                 parser.body_limit(std::numeric_limits<std::uint64_t>::max());
                 parser.header_limit(1024 * 1024);
                 http::read(stream, buffer, parser);
                 const auto& message = parser.get();
+                keepAlive = message.keep_alive();
                 RecordedRequest request{std::string(message.method_string()),
                                         std::string(message.target()),
                                         {},
@@ -87,47 +89,35 @@ struct TestHttpsServer::State {
                     request.headers.emplace_back(field.name_string(), field.value());
                 }
                 const ScriptedReply reply = replyFor(request);
-                if (!pause(reply.delay)) {
+                if (!pause(reply.delay) || reply.fault == Fault::DropConnection) {
                     return;
                 }
-                switch (reply.fault) {
-                case Fault::DropConnection:
-                    return;
-                case Fault::NeverAnswer:
+                if (reply.fault == Fault::NeverAnswer) {
                     pause(std::chrono::hours(1));
                     return;
-                case Fault::TruncateBody:
-                case Fault::StallMidBody:
-                case Fault::ResetMidBody:
-                case Fault::StallAfterHeaders: {
-                    const std::string head =
-                        "HTTP/1.1 " + std::to_string(reply.status) +
-                        " Scripted\r\nContent-Type: " + reply.contentType +
-                        "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
-                    const std::size_t sent =
-                        reply.fault == Fault::StallAfterHeaders ? 0 : reply.body.size() / 2;
-                    asio::write(stream, asio::buffer(head + reply.body.substr(0, sent)));
-                    if (reply.fault == Fault::ResetMidBody) {
-                        // Without lingering, closing sends a reset instead of the orderly end.
-                        const std::lock_guard lock(mutex);
-                        socket->set_option(asio::socket_base::linger(true, 0));
-                        socket->close();
-                    } else if (reply.fault != Fault::TruncateBody) {
-                        pause(std::chrono::hours(1));
-                    }
+                }
+                // A faulty answer announces the whole body and sends half of it, or none.
+                const std::size_t sent = reply.fault == Fault::None ? reply.body.size()
+                                         : reply.fault == Fault::StallAfterHeaders
+                                             ? 0
+                                             : reply.body.size() / 2;
+                asio::write(stream, asio::buffer(
+                                        "HTTP/1.1 " + std::to_string(reply.status) +
+                                        " Scripted\r\nContent-Type: " + reply.contentType +
+                                        "\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                                        (keepAlive ? "" : "\r\nConnection: close") + "\r\n\r\n" +
+                                        reply.body.substr(0, sent)));
+                if (reply.fault == Fault::ResetMidBody) {
+                    // Without lingering, closing sends a reset instead of the orderly end.
+                    const std::lock_guard lock(mutex);
+                    socket->set_option(asio::socket_base::linger(true, 0));
+                    socket->close();
                     return;
                 }
-                case Fault::None:
-                    break;
-                }
-                http::response<http::string_body> response{static_cast<http::status>(reply.status),
-                                                           message.version()};
-                response.set(http::field::content_type, reply.contentType);
-                response.body() = reply.body;
-                response.keep_alive(message.keep_alive());
-                response.prepare_payload();
-                http::write(stream, response);
-                if (!message.keep_alive()) {
+                if (reply.fault != Fault::None) {
+                    if (reply.fault != Fault::TruncateBody) {
+                        pause(std::chrono::hours(1));
+                    }
                     return;
                 }
             }
@@ -169,11 +159,6 @@ TestHttpsServer::TestHttpsServer(TestHttpsServerOptions options)
                              std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".pem");
     std::ofstream(state_->authorityFile) << authority.certificatePem;
 
-    const tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), 0);
-    state_->acceptor.open(endpoint.protocol());
-    state_->acceptor.set_option(tcp::acceptor::reuse_address(true));
-    state_->acceptor.bind(endpoint);
-    state_->acceptor.listen();
     // Read once: the accepting thread owns the acceptor from now on.
     state_->port = state_->acceptor.local_endpoint().port();
     state_->acceptThread = std::thread([state = state_.get()] { state->acceptLoop(); });

@@ -3,28 +3,17 @@
 #include "qturlsession.h"
 #include "sqliteuserdefaults.h"
 
-std::optional<QByteArray> TestBundle::resource(const QString& name,
-                                               const QString& extension) const {
-    const auto it = resources.find(name + QLatin1Char('.') + extension);
-    return it == resources.end() ? std::nullopt : std::optional(it->second);
-}
-
 std::unique_ptr<KeyMonitor::Monitor> CountingKeyMonitor::addLocalMonitor(QWindow* window,
                                                                          Handler handler) {
-    class Counted : public Monitor {
-    public:
-        Counted(std::unique_ptr<Monitor> real, std::shared_ptr<int> active)
-            : real_(std::move(real))
-            , active_(std::move(active)) {
-            ++*active_;
+    struct Counted : Monitor {
+        Counted(std::unique_ptr<Monitor> monitor, std::shared_ptr<int> count)
+            : real(std::move(monitor))
+            , active(std::move(count)) {
+            ++*active;
         }
-        ~Counted() override { --*active_; }
-        Counted(const Counted&) = delete;
-        Counted& operator=(const Counted&) = delete;
-
-    private:
-        std::unique_ptr<Monitor> real_;
-        std::shared_ptr<int> active_;
+        ~Counted() override { --*active; }
+        std::unique_ptr<Monitor> real;
+        std::shared_ptr<int> active;
     };
     std::unique_ptr<Monitor> real = real_.addLocalMonitor(window, std::move(handler));
     if (!real) {

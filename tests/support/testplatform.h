@@ -18,7 +18,10 @@ public:
 
     [[nodiscard]] std::optional<QVariantMap> infoDictionary() const override { return info; }
     [[nodiscard]] std::optional<QByteArray> resource(const QString& name,
-                                                     const QString& extension) const override;
+                                                     const QString& extension) const override {
+        const auto it = resources.find(name + QLatin1Char('.') + extension);
+        return it == resources.end() ? std::nullopt : std::optional(it->second);
+    }
 };
 
 /// Records the pages it is asked to open instead of opening them.

@@ -1,44 +1,18 @@
 #include "virtualmainqueue.h"
 
-namespace {
-
-class VirtualRepeatingTimer : public RepeatingTimer {
-public:
-    explicit VirtualRepeatingTimer(std::shared_ptr<bool> cancelled)
-        : cancelled_(std::move(cancelled)) {}
-    ~VirtualRepeatingTimer() override { *cancelled_ = true; }
-    VirtualRepeatingTimer(const VirtualRepeatingTimer&) = delete;
-    VirtualRepeatingTimer& operator=(const VirtualRepeatingTimer&) = delete;
-
-private:
-    std::shared_ptr<bool> cancelled_;
-};
-
-} // namespace
-
-double VirtualMainQueue::dueIn(double seconds) const {
-    const std::lock_guard lock(mutex_);
-    return now_ + seconds;
-}
-
-void VirtualMainQueue::schedule(double due, Task task) {
-    const std::lock_guard lock(mutex_);
-    tasks_.emplace(Key{due, sequence_++}, std::move(task));
-}
-
-void VirtualMainQueue::async(std::function<void()> work) {
-    asyncAfter(0, std::move(work));
-}
-
-void VirtualMainQueue::asyncAfter(double seconds, std::function<void()> work) {
-    schedule(dueIn(seconds), Task{std::move(work), 0, std::make_shared<bool>(false)});
-}
+#include <algorithm>
 
 std::unique_ptr<RepeatingTimer> VirtualMainQueue::every(double seconds,
                                                         std::function<void()> work) {
-    auto cancelled = std::make_shared<bool>(false);
-    schedule(dueIn(seconds), Task{std::move(work), seconds, cancelled});
-    return std::make_unique<VirtualRepeatingTimer>(cancelled);
+    struct Handle : RepeatingTimer {
+        explicit Handle(std::shared_ptr<bool> flag)
+            : cancelled(std::move(flag)) {}
+        ~Handle() override { *cancelled = true; }
+        std::shared_ptr<bool> cancelled;
+    };
+    auto handle = std::make_unique<Handle>(std::make_shared<bool>(false));
+    schedule(now() + seconds, {std::move(work), seconds, handle->cancelled});
+    return handle;
 }
 
 bool VirtualMainQueue::runOneDueBy(double limit) {
@@ -54,19 +28,13 @@ bool VirtualMainQueue::runOneDueBy(double limit) {
         task = std::move(node.mapped());
         now_ = std::max(now_, due);
     }
-    if (*task.cancelled) {
-        return true;
-    }
-    task.work();
-    if (task.interval > 0 && !*task.cancelled) {
-        schedule(due + task.interval, std::move(task));
+    if (!*task.cancelled) {
+        task.work();
+        if (task.interval > 0 && !*task.cancelled) {
+            schedule(due + task.interval, std::move(task));
+        }
     }
     return true;
-}
-
-void VirtualMainQueue::runDue() {
-    while (runOneDueBy(now())) {
-    }
 }
 
 void VirtualMainQueue::advance(double seconds) {
@@ -77,26 +45,16 @@ void VirtualMainQueue::advance(double seconds) {
     now_ = target;
 }
 
-double VirtualMainQueue::now() const {
-    const std::lock_guard lock(mutex_);
-    return now_;
-}
-
 std::size_t VirtualMainQueue::scheduledCount() const {
     const std::lock_guard lock(mutex_);
-    std::size_t count = 0;
-    for (const auto& [key, task] : tasks_) {
-        count += key.first > now_ && !*task.cancelled ? 1 : 0;
-    }
-    return count;
+    return static_cast<std::size_t>(std::ranges::count_if(tasks_, [this](const auto& entry) {
+        return entry.first.first > now_ && !*entry.second.cancelled;
+    }));
 }
 
 std::optional<double> VirtualMainQueue::nextDue() const {
     const std::lock_guard lock(mutex_);
-    for (const auto& [key, task] : tasks_) {
-        if (!*task.cancelled) {
-            return key.first;
-        }
-    }
-    return std::nullopt;
+    const auto it =
+        std::ranges::find_if(tasks_, [](const auto& entry) { return !*entry.second.cancelled; });
+    return it == tasks_.end() ? std::nullopt : std::optional(it->first.first);
 }

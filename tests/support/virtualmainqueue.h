@@ -2,25 +2,28 @@
 
 #include "mainqueue.h"
 
-#include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 
 /// A main queue on virtual time: work runs only when the test thread drains or advances it.
 class VirtualMainQueue : public MainQueue {
 public:
-    void async(std::function<void()> work) override;
-    void asyncAfter(double seconds, std::function<void()> work) override;
+    void async(std::function<void()> work) override { asyncAfter(0, std::move(work)); }
+    void asyncAfter(double seconds, std::function<void()> work) override {
+        schedule(now() + seconds, {std::move(work), 0, std::make_shared<bool>(false)});
+    }
     [[nodiscard]] std::unique_ptr<RepeatingTimer> every(double seconds,
                                                         std::function<void()> work) override;
 
     /// Runs the work that is due now, including work that it posts for now.
-    void runDue();
+    void runDue() { advance(0); }
     /// Moves the clock forward, running each piece of work at its due time in order.
     void advance(double seconds);
-    [[nodiscard]] double now() const;
+    [[nodiscard]] double now() const {
+        const std::lock_guard lock(mutex_);
+        return now_;
+    }
     /// Work waiting for a later virtual time.
     [[nodiscard]] std::size_t scheduledCount() const;
     /// The virtual time at which the earliest waiting work is due.
@@ -32,14 +35,15 @@ private:
         double interval = 0; // > 0 for repeating work
         std::shared_ptr<bool> cancelled;
     };
-    using Key = std::pair<double, std::uint64_t>;
 
-    [[nodiscard]] double dueIn(double seconds) const;
-    void schedule(double due, Task task);
+    void schedule(double due, Task task) {
+        const std::lock_guard lock(mutex_);
+        tasks_.emplace(std::pair{due, sequence_++}, std::move(task));
+    }
     bool runOneDueBy(double limit);
 
     mutable std::mutex mutex_;
-    std::map<Key, Task> tasks_;
+    std::map<std::pair<double, std::uint64_t>, Task> tasks_;
     std::uint64_t sequence_ = 0;
     double now_ = 0;
 };
