@@ -10,6 +10,9 @@
 
 using namespace backend;
 
+namespace {
+
+// A plain TCP connection to 127.0.0.1, or -1.
 int connectLoopback(std::uint16_t port) {
     asio::io_context io;
     tcp::socket socket(io);
@@ -24,10 +27,13 @@ int connectLoopback(std::uint16_t port) {
     return socket.release();
 }
 
+// True when the peer has closed or reset the connection.
 bool peerClosed(int fd) {
     pollfd events{fd, POLLRDHUP, 0};
     return ::poll(&events, 1, 0) > 0;
 }
+
+} // namespace
 
 struct LoopbackClient::Stream {
     asio::io_context io;

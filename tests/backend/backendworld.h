@@ -15,11 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-/// A plain TCP connection to 127.0.0.1, or -1.
-[[nodiscard]] int connectLoopback(std::uint16_t port);
-/// True when the peer has closed or reset the connection.
-[[nodiscard]] bool peerClosed(int fd);
-
 /// A keep-alive HTTPS connection to 127.0.0.1 that trusts one CA, for tests and benchmarks.
 class LoopbackClient {
 public:
