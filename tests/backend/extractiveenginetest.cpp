@@ -98,10 +98,15 @@ TEST(SampleMail, SummariesAndRepliesFollowTheMessageAndItsLanguage) {
         {"offsite-planning.eml", "offsite will take place in Porto", "Hi Carla,"},
         {"invoice-reminder.eml", "1,240 euros was due on 20 November.", "Hi Jürgen,"},
         {"lyon-trip.eml", "on Thursday at 07:58 from platform 11.", "Hi Élodie,"},
+        {"expense-tool.eml", "no longer sent by post.", "Hi Dana,"},
+        {"printer-notice.eml", "replaced on Monday morning.", "Hi Facilities,"},
         {"harbour-concert.eml", "We’ve reserved twenty seats", "Hi Renée,"},
         {"atelier-lille.eml", "le jeudi 12 mars", "Bonjour Camille,"},
         {"lager-bremen.eml", "Partner in Hamburg", "Hallo Jonas,"},
+        {"presupuesto-madrid.eml", "el martes a las diez", "Hola, Lucía,"},
+        {"fiera-bologna.eml", "dal 20 al 23 aprile", "Ciao Marco,"},
         {"entrega-lisboa.eml", "dia 15 de maio", "Olá Inês,"},
+        {"kantoor-utrecht.eml", "verhuizers komen op zaterdag", "Hallo Pieter,"},
     };
     ExtractiveEngine engine;
     for (const auto& [file, keeps, greeting] : samples) {
