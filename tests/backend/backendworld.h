@@ -7,12 +7,12 @@
 #include "router.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 /// A keep-alive HTTPS connection to 127.0.0.1 that trusts one CA, for tests and benchmarks.

@@ -1,4 +1,6 @@
 // The administration commands of quorvane-backend, run as an administrator runs them.
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
