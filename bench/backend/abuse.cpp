@@ -3,7 +3,6 @@
 // requests that carry random tokens against requests with a valid one.
 #include "backendworld.h"
 #include "secrets.h"
-#include "slowclients.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,9 +64,9 @@ int main() {
     };
     const auto valid = [&] { return me(token); };
     const auto random = [&] { return me(secrets::randomHex(32)); };
-    const auto client = world.client();
+    auto client = world.client();
 
-    const auto unloaded = latencies(*client, {{valid, 200}, {random, 401}});
+    const auto unloaded = latencies(client, {{valid, 200}, {random, 401}});
 
     SlowClients slow(world.port, slowCount);
     std::atomic<bool> done = false;
@@ -78,7 +77,7 @@ int main() {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
-    const auto loaded = latencies(*client, {{valid, 200}});
+    const auto loaded = latencies(client, {{valid, 200}});
     done = true;
     trickle.join();
     const bool complete = unloaded[1].size() == samples && loaded[0].size() == samples;

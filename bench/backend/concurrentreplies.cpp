@@ -51,24 +51,24 @@ int main() {
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
-            const auto client = world.client();
-            failed += client->send(reply).status == 200 ? 0 : 1;
+            auto client = world.client();
+            failed += client.send(reply).status == 200 ? 0 : 1;
             connected.count_down();
             go.wait();
-            ++(client->send(reply).status == 200 ? answered : failed);
+            ++(client.send(reply).status == 200 ? answered : failed);
         });
     }
     double slowestPollMs = 0;
     int polls = 0;
     std::thread poller([&] {
-        const auto client = world.client();
+        auto client = world.client();
         connected.count_down();
         go.wait();
         // Bounded in count and time: at most 200 polls, while the replies are in flight.
         const auto until = Steady::now() + 3 * modelDelay;
         for (int i = 0; i < 200 && answered + failed < clients && Steady::now() < until; ++i) {
             const auto begin = Steady::now();
-            if (client->send(i % 2 == 0 ? poll : me).status != 200) {
+            if (client.send(i % 2 == 0 ? poll : me).status != 200) {
                 ++failed;
                 return;
             }

@@ -1,101 +1,125 @@
 #include "backendworld.h"
 
-#include "certificateauthority.h"
+#include "beastnet.h"
 
-#include <future>
-#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace backend;
 
 namespace {
 
-std::filesystem::path freshFolder() {
-    static int made = 0;
-    auto dir = std::filesystem::temp_directory_path() /
-               ("qv-backend-" + std::to_string(::getpid()) + "-" + std::to_string(made++));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
+// A plain TCP connection to 127.0.0.1, or -1.
+int connectLoopback(std::uint16_t port) {
+    asio::io_context io;
+    tcp::socket socket(io);
+    beast::error_code ec;
+    socket.connect({asio::ip::address_v4::loopback(), port}, ec);
+    if (ec) {
+        return -1;
+    }
+    // As HTTP clients do: with Nagle's algorithm the last TLS record of a large request
+    // would wait for the server's delayed acknowledgement of the one before.
+    socket.set_option(tcp::no_delay(true));
+    return socket.release();
+}
+
+// True when the peer has closed or reset the connection.
+bool peerClosed(int fd) {
+    pollfd events{fd, POLLRDHUP, 0};
+    return ::poll(&events, 1, 0) > 0;
 }
 
 } // namespace
 
-BackendWorld::BackendWorld(Engine* engineInUse, RouterOptions options)
-    : dir(freshFolder()) {
-    store = std::make_unique<Store>(dir / "backend.sqlite");
-    // A cheap scrypt cost: the tests sign in many times.
-    auth = std::make_unique<Authenticator>(*store, clock, secrets::ScryptCost{1024, 8, 1});
-    auth->addAccount("ann@example.org", "Ann Lee", "pw");
-    router = std::make_unique<Router>(*store, *auth, engineInUse ? *engineInUse : engine, clock,
-                                      RouterThreads{workers, hashing}, std::move(options),
-                                      [this](const std::string& line) { logLine(line); });
+struct LoopbackClient::Stream {
+    asio::io_context io;
+    asio::ssl::context tls{asio::ssl::context::tls_client};
+    beast::ssl_stream<tcp::socket> tlsStream{io, tls};
+    beast::flat_buffer buffer;
+};
+
+LoopbackClient::LoopbackClient(std::uint16_t port, const std::string& caPem)
+    : stream_(std::make_unique<Stream>()) {
+    beast::error_code ec;
+    stream_->tls.add_certificate_authority(asio::buffer(caPem), ec);
+    stream_->tls.set_verify_mode(asio::ssl::verify_peer);
+    stream_->tlsStream.set_verify_callback(asio::ssl::host_name_verification("127.0.0.1"));
+    const int fd = connectLoopback(port);
+    stream_->tlsStream.next_layer().assign(tcp::v4(), fd, ec);
+    stream_->tlsStream.handshake(asio::ssl::stream_base::client, ec);
 }
 
-BackendWorld::~BackendWorld() {
-    if (server) {
-        server->stop();
+LoopbackClient::~LoopbackClient() = default;
+
+bool LoopbackClient::write(const std::string& bytes) {
+    beast::error_code ec;
+    asio::write(stream_->tlsStream, asio::buffer(bytes), ec);
+    return !ec;
+}
+
+LoopbackClient::Answer LoopbackClient::receive() {
+    http::response<http::string_body> answer;
+    beast::error_code ec;
+    http::read(stream_->tlsStream, stream_->buffer, answer, ec);
+    return ec ? Answer{} : Answer{static_cast<int>(answer.result_int()), std::move(answer.body())};
+}
+
+bool LoopbackClient::closed() const {
+    return peerClosed(stream_->tlsStream.next_layer().native_handle());
+}
+
+std::string LoopbackClient::request(const std::string& method, const std::string& target,
+                                    const std::string& body, const std::string& token,
+                                    Connection connection) {
+    return method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: " +
+           (connection == Connection::Close ? "close" : "keep-alive") + "\r\n" +
+           (token.empty() ? "" : "Authorization: Bearer " + token + "\r\n") +
+           "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+// The start of a TLS record that announces a ClientHello of 512 bytes: the handshake waits
+// for the rest.
+const std::string hello =
+    std::string("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) + std::string(501, 'q');
+
+SlowClients::SlowClients(std::uint16_t port, int count) {
+    for (int i = 0; i < count; ++i) {
+        fds_.push_back(connectLoopback(port));
     }
-    workers.join();
-    hashing.join();
-    std::filesystem::remove_all(dir);
 }
 
-HttpResponse BackendWorld::call(HttpRequest request, Router::Surface surface) {
-    auto answer = std::make_shared<std::promise<HttpResponse>>();
-    router->handle(
-        std::move(request), [answer](HttpResponse r) { answer->set_value(std::move(r)); }, surface);
-    return answer->get_future().get();
-}
-
-std::string BackendWorld::signIn() {
-    const std::string id = nlohmann::json::parse(
-        call({"GET", "/plugin-auth/session-request/", {}, "", ""}).body)["id"];
-    if (auth->login(id, "ann@example.org", "pw", "") != Authenticator::LoginResult::SignedIn) {
-        return "";
+SlowClients::~SlowClients() {
+    for (const int fd : fds_) {
+        ::close(fd);
     }
-    return auth->poll(id).token;
 }
 
-ServerOptions BackendWorld::tlsOptions(ServerOptions options) {
-    const auto ca = tls::makeCertificateAuthority("test CA", 1);
-    const auto certificate = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
-    caPem = ca.certificatePem;
-    options.port = 0;
-    options.certificatePem = certificate.certificatePem;
-    options.keyPem = certificate.keyPem;
-    return options;
-}
-
-void BackendWorld::serve(ServerOptions options, HttpsServer::Handler handler) {
-    if (server) {
-        server->stop();
+int SlowClients::trickle() {
+    int open = 0;
+    // Never the last byte: the handshake must stay unfinished.
+    const bool more = sent_ + 1 < hello.size();
+    for (int& fd : fds_) {
+        if (fd >= 0 && (peerClosed(fd) || (more && ::send(fd, hello.data() + sent_, 1,
+                                                          MSG_NOSIGNAL | MSG_DONTWAIT) != 1))) {
+            ::close(fd);
+            fd = -1;
+        }
+        open += fd >= 0 ? 1 : 0;
     }
-    server = std::make_unique<HttpsServer>(loop, tlsOptions(std::move(options)),
-                                           [this](const std::string& line) { logLine(line); });
-    port = server->bind();
-    if (!handler) {
-        handler = [this](HttpRequest request, Respond respond) {
-            router->handle(std::move(request), std::move(respond));
-        };
+    sent_ += more ? 1 : 0;
+    return open;
+}
+
+bool enoughDescriptors(std::size_t wanted) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return false;
     }
-    server->start(std::move(handler));
-}
-
-std::unique_ptr<LoopbackClient> BackendWorld::client() const {
-    return std::make_unique<LoopbackClient>(port, caPem);
-}
-
-LoopbackClient::Answer BackendWorld::send(const std::string& raw) const {
-    return client()->send(raw);
-}
-
-std::vector<std::string> BackendWorld::logLines() {
-    const std::lock_guard lock(logMutex);
-    return log;
-}
-
-void BackendWorld::logLine(const std::string& line) {
-    const std::lock_guard lock(logMutex);
-    log.push_back(line);
+    limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, std::min<rlim_t>(wanted, limit.rlim_max));
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur >= wanted;
 }

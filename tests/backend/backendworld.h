@@ -1,59 +1,157 @@
 #pragma once
 
 #include "authenticator.h"
+#include "certificateauthority.h"
 #include "extractiveengine.h"
 #include "httpsserver.h"
-#include "loopbackclient.h"
-#include "manualclock.h"
 #include "router.h"
-#include "store.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+/// A keep-alive HTTPS connection to 127.0.0.1 that trusts one CA, for tests and benchmarks.
+class LoopbackClient {
+public:
+    struct Answer {
+        int status = 0;
+        std::string body;
+    };
+
+    LoopbackClient(std::uint16_t port, const std::string& caPem);
+    ~LoopbackClient();
+
+    /// Writes raw request bytes and reads one answer; status 0 when the server closed or failed.
+    [[nodiscard]] Answer send(const std::string& raw) { return write(raw) ? receive() : Answer{}; }
+    [[nodiscard]] bool write(const std::string& bytes);
+    [[nodiscard]] Answer receive();
+    [[nodiscard]] bool closed() const;
+
+    enum class Connection { KeepAlive, Close };
+    [[nodiscard]] static std::string request(const std::string& method, const std::string& target,
+                                             const std::string& body = "",
+                                             const std::string& token = "",
+                                             Connection connection = Connection::Close);
+
+private:
+    struct Stream;
+    std::unique_ptr<Stream> stream_;
+};
+
+/// Connections that each send one byte of a TLS ClientHello now and then, as a slow or hostile
+/// client does, so that their handshakes never finish within a server's deadline.
+class SlowClients {
+public:
+    SlowClients(std::uint16_t port, int count);
+    SlowClients(const SlowClients&) = delete;
+    ~SlowClients();
+    /// Sends the next byte on every connection the server has not closed; returns how many
+    /// are still open.
+    int trickle();
+
+private:
+    std::vector<int> fds_;
+    std::size_t sent_ = 0;
+};
+
+/// Raises the limit on open files to `wanted` when the hard limit allows; false otherwise.
+[[nodiscard]] bool enoughDescriptors(std::size_t wanted);
+
+/// A clock that tests move by hand.
+class ManualClock final : public backend::Clock {
+public:
+    [[nodiscard]] std::int64_t now() const override { return now_; }
+    void advance(std::int64_t seconds) { now_ += seconds; }
+
+private:
+    std::int64_t now_ = 1'700'000'000;
+};
+
 /// A backend in a fresh data folder with one account, ann@example.org / "pw", the router's
 /// worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
 struct BackendWorld {
     explicit BackendWorld(backend::Engine* engineInUse = nullptr,
-                          backend::RouterOptions options = {});
-    ~BackendWorld();
-    BackendWorld(const BackendWorld&) = delete;
-    BackendWorld& operator=(const BackendWorld&) = delete;
+                          backend::RouterOptions options = {}) {
+        std::string folder = std::filesystem::temp_directory_path() / "qv-backend-XXXXXX";
+        dir = ::mkdtemp(folder.data());
+        store = std::make_unique<backend::Store>(dir / "backend.sqlite");
+        // A cheap scrypt cost: the tests sign in many times.
+        auth = std::make_unique<backend::Authenticator>(*store, clock, cost);
+        auth->addAccount("ann@example.org", "Ann Lee", "pw");
+        router = std::make_unique<backend::Router>(
+            *store, *auth, engineInUse ? *engineInUse : engine, clock,
+            backend::RouterThreads{workers, hashing}, std::move(options), logLine);
+    }
+    ~BackendWorld() {
+        server.reset();
+        workers.join();
+        hashing.join();
+        std::filesystem::remove_all(dir);
+    }
 
     /// Routes `request` and waits for its answer.
     backend::HttpResponse call(backend::HttpRequest request,
-                               backend::Router::Surface surface = backend::Router::Surface::All);
-    /// A fresh token of ann's, through the sign-in that the browser and the extension do.
-    [[nodiscard]] std::string signIn();
+                               backend::Router::Surface surface = backend::Router::Surface::All) {
+        auto answer = std::make_shared<std::promise<backend::HttpResponse>>();
+        router->handle(
+            std::move(request), [answer](backend::HttpResponse r) { answer->set_value(r); },
+            surface);
+        return answer->get_future().get();
+    }
 
-    /// Options of a listener on 127.0.0.1, any port, with a certificate made for this run that
-    /// `caPem` trusts from now on.
-    [[nodiscard]] backend::ServerOptions tlsOptions(backend::ServerOptions options = {});
-    /// Listens with `handler` (the router's by default); a second call replaces the listener.
-    void serve(backend::ServerOptions options = {}, backend::HttpsServer::Handler handler = {});
-    [[nodiscard]] std::unique_ptr<LoopbackClient> client() const;
-    /// One request on a connection of its own.
-    [[nodiscard]] LoopbackClient::Answer send(const std::string& raw) const;
+    /// A fresh token of ann's.
+    [[nodiscard]] std::string signIn() {
+        const std::string id = auth->createSession();
+        (void)auth->login(id, "ann@example.org", "pw", "");
+        return auth->poll(id).token;
+    }
 
-    [[nodiscard]] std::vector<std::string> logLines();
-    void logLine(const std::string& line);
+    /// Listens on 127.0.0.1, any port, with a certificate made for this run that `caPem`
+    /// trusts; `handler` is the router's by default. A second call replaces the listener.
+    void serve(backend::ServerOptions options = {}, backend::HttpsServer::Handler handler = {}) {
+        const auto ca = tls::makeCertificateAuthority("test CA", 1);
+        const auto certificate = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
+        caPem = ca.certificatePem;
+        options.port = 0;
+        options.certificatePem = certificate.certificatePem;
+        options.keyPem = certificate.keyPem;
+        server = std::make_unique<backend::HttpsServer>(loop, options, logLine);
+        port = server->bind();
+        server->start(handler ? handler : [this](backend::HttpRequest r, backend::Respond done) {
+            router->handle(std::move(r), std::move(done));
+        });
+    }
+
+    [[nodiscard]] LoopbackClient client() const { return {port, caPem}; }
+
+    [[nodiscard]] std::vector<std::string> logLines() {
+        const std::lock_guard lock(logMutex);
+        return log;
+    }
 
     // The loop first, so that it goes last: answers in the pools' queues post to it.
     backend::EventLoop loop{2};
     std::filesystem::path dir;
     ManualClock clock;
+    backend::secrets::ScryptCost cost{1024, 8, 1};
     backend::ExtractiveEngine engine;
+    std::mutex logMutex;
+    std::vector<std::string> log;
+    const backend::Router::Log logLine = [this](const std::string& line) {
+        const std::lock_guard lock(logMutex);
+        log.push_back(line);
+    };
     std::unique_ptr<backend::Store> store;
     std::unique_ptr<backend::Authenticator> auth;
     std::unique_ptr<backend::Router> router;
     std::unique_ptr<backend::HttpsServer> server;
     std::uint16_t port = 0;
     std::string caPem;
-    std::mutex logMutex;
-    std::vector<std::string> log;
     // Last, so that their queued work finishes before the router goes.
     backend::WorkPool workers{2, 256};
     backend::WorkPool hashing{1, 8};

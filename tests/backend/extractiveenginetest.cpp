@@ -1,21 +1,55 @@
 #include "extractiveengine.h"
 
+#include "htmltext.h"
 #include "mailtext.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace backend;
 
 namespace {
 
-const std::string plainMail = "Hi Ann,\n\n"
-                              "The quarterly budget review has moved to Friday at 10.\n"
-                              "The budget figures for the review are still missing from finance.\n"
-                              "I had a nice weekend.\n\n"
-                              "Can you send the budget slides by Thursday?\n"
-                              "Please book the large meeting room.\n\n"
-                              "Thanks,\nBob\n\n"
-                              "On Mon, Ann wrote:\n> old text about lunch\n";
+constexpr auto npos = std::string::npos;
+
+TEST(HtmlText, ReadsMarkupAsText) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<p>Caf&eacute; &amp; cr&egrave;me &lt;b&gt; it&#8217;s &#x2019; &quot;&apos;",
+         "Caf\xC3\xA9 & cr\xC3\xA8me <b> it\xE2\x80\x99s \xE2\x80\x99 \"'\n"},
+        {"<p>  one\n   two\tthree&nbsp; four</p>\n<p> five</p>", "one two three four\n\nfive\n"},
+        {"<div>Hi Ann,</div><div><br></div><h2>Title</h2><ul><li>one<li>two</ul>Kind,<br>Dana",
+         "Hi Ann,\n\nTitle\n\none\n\ntwo\n\nKind,\nDana\n"},
+        {"<html><head><title>T</title><style>p{color:red}</style></head><body>"
+         "<!-- width > 600 --><script>var x = '<p>no</p>';</script><p>Kept.</p></body></html>",
+         "Kept.\n"},
+        {"<p>Yes.</p><blockquote>Old <p>one</p><blockquote>older</blockquote></blockquote>"
+         "<p>End.</p>",
+         "Yes.\n\n> Old\n\n> one\n\n>> older\n\nEnd.\n"},
+        // A meta charset does not override the UTF-8 that the mail part was converted to.
+        {"<meta charset=\"iso-8859-1\"><p>M\xC3\xBCnchen</p>", "M\xC3\xBCnchen\n"},
+        {"a < b and c > d &unknown;", "a < b and c > d &unknown;\n"},
+        {std::string("<p>a\xFF"
+                     "b\0c</p>",
+                     10),
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD"
+         "c\n"},
+    };
+    for (const auto& [html, text] : cases) {
+        EXPECT_EQ(htmlText(html), text) << html;
+    }
+}
+
+// The parser stops at its depth limit and keeps the text read so far.
+TEST(HtmlText, HostileMarkupEndsInTextNotInACrash) {
+    std::string deep = "<p>Before.</p>";
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<div><b>";
+    }
+    EXPECT_EQ(htmlText(deep + "bottom"), "Before.\n");
+    EXPECT_EQ(htmlText("&#99999999;&#0;&#xD800;<!-- open"), "");
+}
 
 // A message sent with its own headers is decoded as one whose headers the client stripped;
 // plain text is not taken for an encoding or a head; quotes and the signature go.
@@ -33,7 +67,6 @@ TEST(MailText, DecodesWhatTheClientSends) {
         {"From: Bob <bob@example.org>\nSubject: Lunch\n\nAt noon.\n", "At noon.\n"},
         {"Note: the room moved.\nSubject: lunch\n\nSee you.\n",
          "Note: the room moved.\nSubject: lunch\n\nSee you.\n"},
-        {"Ok\nThanks\n", "Ok\nThanks\n"},
         {"Set x=A1 in the sheet, not E=MC2.\n", "Set x=A1 in the sheet, not E=MC2.\n"},
         {"<ann@example.org> wrote the list.\n", "<ann@example.org> wrote the list.\n"},
         {"Real line.\n> quoted\nMore.\n-- \nBob\nPhone 123\n", "Real line.\nMore.\n"},
@@ -42,72 +75,50 @@ TEST(MailText, DecodesWhatTheClientSends) {
         EXPECT_EQ(mailText(mail), text) << mail;
     }
     // Without a readable part the message is read as it stands, its bytes made UTF-8.
-    EXPECT_NE(mailText(head + "Caf\xE9.\n--alt--\n").find("Caf\xEF\xBF\xBD."), std::string::npos);
-    EXPECT_EQ(mailText(plainMail).find("old text"), std::string::npos);
+    EXPECT_NE(mailText(head + "Caf\xE9.\n--alt--\n").find("Caf\xEF\xBF\xBD."), npos);
 }
 
-TEST(ExtractiveEngine, ReplyGivesEveryQuestionItsOwnConcreteAnswer) {
-    const std::string mail = "Hello Ann,\n\n"
-                             "The supplier confirmed delivery for the second week of May.\n"
-                             "When will the supplier deliver?\n"
-                             "Who signs the contract?\n"
-                             "Could you please send me your notes?\n"
-                             "Let me know whether you are free on Monday.\n"
-                             "Do you have the travel figures?\n"
-                             "Shall we meet at noon?\n"
-                             "Can I call you tomorrow?\n"
-                             "How many chairs do we need?\n"
-                             "Is it raining?\n\n"
-                             "Best,\nCarla\n";
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"When will the supplier deliver?",
-         "As you mentioned, the supplier confirmed delivery for the second week of May."},
-        {"Who signs the contract?", "I will find out who is responsible and tell you."},
-        {"Could you please send me your notes?", "Yes, I will send you my notes."},
-        {"Let me know whether you are free on Monday.",
-         "I will let you know whether I am free on Monday."},
-        {"Do you have the travel figures?",
-         "I will check whether I have the travel figures and let you know."},
-        {"Shall we meet at noon?", "Yes, let's meet at noon."},
-        {"Can I call you tomorrow?", "Yes, you can call me tomorrow."},
-        {"How many chairs do we need?", "I will send you the exact figures."},
-        {"Is it raining?", "I will check this and confirm it to you shortly."}};
-    const std::string reply = ExtractiveEngine().reply(mail, "Ann");
-    EXPECT_EQ(reply.rfind("Hi Carla,", 0), 0u);
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const std::string point = "\n" + std::to_string(i + 1) + ". " + expected[i].second;
-        const std::size_t found = reply.find(point, at);
-        ASSERT_NE(found, std::string::npos) << point << "\n---\n" << reply;
-        at = found + point.size();
-    }
-    EXPECT_EQ(reply.find(std::to_string(expected.size() + 1) + ". "), std::string::npos);
-    for (const auto& [question, answer] : expected) {
-        EXPECT_EQ(reply.find(question), std::string::npos) << "quoted back: " << question;
-    }
-}
-
-TEST(ExtractiveEngine, ReplyWithoutQuestionsSaysSoAndLongMailsStayBounded) {
+TEST(ExtractiveEngine, MessagesWithoutQuestionsOrAnswersSaySo) {
     ExtractiveEngine engine;
-    const std::string reply = engine.reply("Hi Ann,\n\nThe report is done.\n", "");
-    EXPECT_EQ(reply, "Hello,\n\nThank you for your message. I have read it and will come back "
-                     "to you if anything is needed.\n\nBest regards,\nMe");
-    std::string longMail;
-    for (int i = 0; i < 2000; ++i) {
-        longMail += "The budget item " + std::to_string(i) + " is open. When is item " +
-                    std::to_string(i) + " due?\n";
-    }
-    const std::string longReply = engine.reply(longMail, "Ann");
-    EXPECT_NE(longReply.find("\n2000. As you mentioned, the budget item 1999 is open."),
-              std::string::npos);
-}
-
-TEST(ExtractiveEngine, ChatAnswersFromTheMessage) {
-    ExtractiveEngine engine;
-    EXPECT_NE(engine.chat(plainMail, "Which room should I book?").find("large meeting room"),
-              std::string::npos);
-    EXPECT_EQ(engine.chat(plainMail, "zebra?"), "The message does not say anything about that.");
+    EXPECT_EQ(engine.reply("Hi Ann,\n\nThe report is done.\n", ""),
+              "Hello,\n\nThank you for your message. I have read it and will come back to you if "
+              "anything is needed.\n\nBest regards,\nMe");
+    const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
+    EXPECT_NE(engine.chat(mail, "Which room should I book?").find("large room"), npos);
+    EXPECT_EQ(engine.chat(mail, "zebra?"), "The message does not say anything about that.");
     EXPECT_EQ(engine.summarize(""), "The message has no text to summarize.");
+}
+
+// Sample messages, each body cut from the raw message as the client cuts it: everything after
+// the first blank line. The summary keeps the sentence named, and the reply greets the sender
+// by first name in the message's language, answers in numbered points and is signed.
+TEST(SampleMail, SummariesAndRepliesFollowTheMessageAndItsLanguage) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
+        {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},
+        {"offsite-planning.eml", "offsite will take place in Porto", "Hi Carla,"},
+        {"invoice-reminder.eml", "1,240 euros was due on 20 November.", "Hi Jürgen,"},
+        {"lyon-trip.eml", "on Thursday at 07:58 from platform 11.", "Hi Élodie,"},
+        {"expense-tool.eml", "no longer sent by post.", "Hi Dana,"},
+        {"printer-notice.eml", "replaced on Monday morning.", "Hi Facilities,"},
+        {"harbour-concert.eml", "We’ve reserved twenty seats", "Hi Renée,"},
+        {"atelier-lille.eml", "le jeudi 12 mars", "Bonjour Camille,"},
+        {"lager-bremen.eml", "Partner in Hamburg", "Hallo Jonas,"},
+        {"presupuesto-madrid.eml", "el martes a las diez", "Hola, Lucía,"},
+        {"fiera-bologna.eml", "dal 20 al 23 aprile", "Ciao Marco,"},
+        {"entrega-lisboa.eml", "dia 15 de maio", "Olá Inês,"},
+        {"kantoor-utrecht.eml", "verhuizers komen op zaterdag", "Hallo Pieter,"},
+    };
+    ExtractiveEngine engine;
+    for (const auto& [file, keeps, greeting] : samples) {
+        SCOPED_TRACE(file);
+        std::stringstream raw;
+        raw << std::ifstream(std::string(QUORVANE_SAMPLES_DIR) + "/" + file).rdbuf();
+        const std::string body = raw.str().substr(raw.str().find("\n\n") + 2);
+        EXPECT_NE(engine.summarize(body).find(keeps), npos) << engine.summarize(body);
+        const std::string reply = engine.reply(body, "Ann Lee");
+        EXPECT_TRUE(reply.starts_with(greeting + "\n\n") && reply.ends_with("\nAnn Lee")) << reply;
+        EXPECT_NE(reply.find("\n1. "), npos) << reply;
+    }
 }
 
 } // namespace
