@@ -15,6 +15,7 @@ bool ChatHistory::loadMessages() {
     if (auto* conversation = std::get_if<Conversation>(&decoded)) {
         messages_ = std::move(*conversation);
         encoded_ = *stored;
+        stored_ = stored;
         return true;
     }
     Log::write("Failed to load messages: " + std::get<QString>(decoded));
@@ -28,7 +29,21 @@ bool ChatHistory::append(Message message) {
     return saveMessages();
 }
 
-bool ChatHistory::saveMessages() const {
+bool ChatHistory::saveMessages() {
+    if (changedElsewhere()) {
+        return false;
+    }
     // The store logs a failed write itself and keeps the previous value whole.
-    return Platform::current().userDefaults().set(key_, encoded_);
+    if (!Platform::current().userDefaults().set(key_, encoded_)) {
+        return false;
+    }
+    stored_ = encoded_;
+    return true;
+}
+
+bool ChatHistory::changedElsewhere() const {
+    const std::optional<QByteArray> stored = Platform::current().userDefaults().data(key_);
+    // Only a different value is decoded, so an append costs no parse of the conversation.
+    return stored && stored != stored_ &&
+           std::holds_alternative<Conversation>(decodeConversation(*stored));
 }

@@ -22,8 +22,11 @@ public:
     /// Adds an entry and writes the conversation at once. When the write fails the entry
     /// stays in the list and the stored conversation stays as it was; false then.
     bool append(Message message);
-    /// Writes the whole list under the key; false (and logged) when it could not be written.
-    bool saveMessages() const;
+    /// Writes the whole list under the key; false when it could not be written (logged) or
+    /// when another view of the message has stored a conversation since, which is kept.
+    bool saveMessages();
+    /// Whether the stored conversation is a readable one this history did not read or write.
+    [[nodiscard]] bool changedElsewhere() const;
 
 private:
     QString key_;
@@ -31,4 +34,5 @@ private:
     // The stored form of `messages_`, grown entry by entry: a long conversation is written at
     // every change, and encoding it whole each time would cost time quadratic in its length.
     QByteArray encoded_ = QByteArrayLiteral("[]");
+    std::optional<QByteArray> stored_; // what this history last read or wrote
 };

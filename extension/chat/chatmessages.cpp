@@ -14,6 +14,9 @@ void ChatMessages::load() {
 }
 
 void ChatMessages::append(Message message) {
+    if (history_.changedElsewhere()) {
+        load(); // another view of this message went on with the chat: continue from there
+    }
     const int row = rowCount();
     beginInsertRows({}, row, row);
     // A failed write is logged by the store; the entry stays on screen either way.
@@ -21,7 +24,7 @@ void ChatMessages::append(Message message) {
     endInsertRows();
 }
 
-void ChatMessages::save() const {
+void ChatMessages::save() {
     (void)history_.saveMessages();
 }
 

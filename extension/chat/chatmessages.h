@@ -23,7 +23,7 @@ public:
     void load();
     /// Adds the entry and stores the whole conversation.
     void append(Message message);
-    void save() const;
+    void save();
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;

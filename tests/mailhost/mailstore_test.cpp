@@ -24,11 +24,7 @@ struct ParseCase {
 
 TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
     const ParseCase cases[] = {
-        {.name = "folded fields, indented body",
-         .file = "Subject: a\r\n long\r\n\tsubject\r\nTo: b@c.d\r\n\r\nx\r\n  y\r\n",
-         .stored = "Subject: a long\tsubject\nTo: b@c.d\n\nx\n  y\n"},
         {.name = "lone CR is data", .file = "A: 1\n\nx\ry\r", .stored = "A: 1\n\nx\ry\r"},
-        {.name = "no body", .file = "A: 1\r\n", .stored = "A: 1\n", .date = ""},
         {.name = "LF, dated",
          .file = "Date: Tue, 01 Dec 2026 09:14:05 +0100\nA: 1\n\nx",
          .stored = "Date: Tue, 01 Dec 2026 09:14:05 +0100\nA: 1\n\nx",
@@ -41,18 +37,10 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
          .senderName = "André Dupont",
          .headers = MEHeaderMap{{"subject", {"=?UTF-8?B?UsOpdW5pb24gw6AgTHlvbg==?="}},
                                 {"from", {"=?ISO-8859-1?Q?Andr=E9?= Dupont <andre@example.fr>"}}}},
-        {.name = "folded encoded words",
-         .file = "Subject: =?utf-8?q?Caf=C3=A9?=\r\n =?utf-8?q?_cr=C3=A8me?=\r\n\r\n",
-         .subject = "Café crème",
-         .headers = MEHeaderMap{{"subject", {"=?utf-8?q?Caf=C3=A9?= =?utf-8?q?_cr=C3=A8me?="}}}},
         {.name = "several message ids",
          .file = "Message-ID: <a@x>\nMessage-Id:  <b@x>\nFrom: b@x.org\n\nhi\n",
          .address = "b@x.org",
          .headers = MEHeaderMap{{"message-id", {"<a@x>", "<b@x>"}}, {"from", {"b@x.org"}}}},
-        {.name = "content fields stay in the map",
-         .file = "MIME-Version: 1.0\nContent-Type: text/plain;\n charset=utf-8\n\nx",
-         .headers = MEHeaderMap{{"mime-version", {"1.0"}},
-                                {"content-type", {"text/plain; charset=utf-8"}}}},
         {.name = "missing fields",
          .file = "X-Note: hi\n\nbody\n",
          .subject = "",
@@ -70,9 +58,6 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
                  "Content-Type: text/plain; charset=iso-8859-1\n"
                  "Content-Transfer-Encoding: base64\n\nQ2Fm6SBhdCBub29uLg==\n--b--\n",
          .text = QStringLiteral("Caf\u00e9 at noon.")},
-        {.name = "no plain part",
-         .file = "Content-Type: text/html\n\n<p>Only HTML</p>\n",
-         .text = "<p>Only HTML</p>\n"},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
