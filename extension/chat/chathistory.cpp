@@ -26,13 +26,14 @@ bool ChatHistory::append(Message message) {
     encoded_ = messages_.empty() ? encodeConversation({message})
                                  : appendToEncoded(std::move(encoded_), message);
     messages_.push_back(std::move(message));
-    return saveMessages();
+    return write();
 }
 
 bool ChatHistory::saveMessages() {
-    if (changedElsewhere()) {
-        return false;
-    }
+    return !changedElsewhere() && write();
+}
+
+bool ChatHistory::write() {
     // The store logs a failed write itself and keeps the previous value whole.
     if (!Platform::current().userDefaults().set(key_, encoded_)) {
         return false;

@@ -20,7 +20,8 @@ public:
     /// Replaces the list with the stored conversation, if there is a readable one; true then.
     bool loadMessages();
     /// Adds an entry and writes the conversation at once. When the write fails the entry
-    /// stays in the list and the stored conversation stays as it was; false then.
+    /// stays in the list and the stored conversation stays as it was; false then. Callers
+    /// that share the key with other views reload first when changedElsewhere().
     bool append(Message message);
     /// Writes the whole list under the key; false when it could not be written (logged) or
     /// when another view of the message has stored a conversation since, which is kept.
@@ -29,6 +30,8 @@ public:
     [[nodiscard]] bool changedElsewhere() const;
 
 private:
+    bool write();
+
     QString key_;
     Conversation messages_;
     // The stored form of `messages_`, grown entry by entry: a long conversation is written at
