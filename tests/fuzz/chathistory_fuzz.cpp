@@ -33,8 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray encoded = encodeConversation(conversation);
     require(sameEntries(decoded(encoded, "what is written loads"), conversation),
             "a loaded conversation is written back unchanged");
-    require(encodeConversation(decoded(encoded, "what is written loads")) == encoded,
-            "writing is stable");
 
     if (conversation.empty()) {
         return 0;

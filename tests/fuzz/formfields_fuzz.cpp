@@ -5,14 +5,13 @@
 
 namespace {
 
-bool isHex(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
-
 bool hasMalformedEscape(std::string_view encoded) {
+    const auto hex = [&](std::size_t at) {
+        return at < encoded.size() && std::isxdigit(static_cast<unsigned char>(encoded[at])) != 0;
+    };
     for (std::size_t at = encoded.find('%'); at != std::string_view::npos;
          at = encoded.find('%', at + 1)) {
-        if (at + 2 >= encoded.size() || !isHex(encoded[at + 1]) || !isHex(encoded[at + 2])) {
+        if (!hex(at + 1) || !hex(at + 2)) {
             return true;
         }
     }
@@ -22,11 +21,10 @@ bool hasMalformedEscape(std::string_view encoded) {
 // Every byte escaped but letters and digits, as a strict form encoder may write it.
 std::string escaped(const std::string& text) {
     std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (const unsigned char byte : text) {
         char escape[4];
         std::snprintf(escape, sizeof escape, "%%%02X", byte);
-        out += std::isalnum(byte) ? std::string(1, c) : std::string(escape);
+        out += std::isalnum(byte) ? std::string(1, static_cast<char>(byte)) : std::string(escape);
     }
     return out;
 }

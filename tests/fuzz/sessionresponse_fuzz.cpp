@@ -7,48 +7,12 @@ namespace {
 // The member's text exactly as received, when it is a string.
 std::optional<std::string> received(const Json& object, const char* name) {
     const auto it = object.find(name);
-    if (it == object.end() || !it->is_string()) {
-        return std::nullopt;
-    }
-    return it->get<std::string>();
+    return it != object.end() && it->is_string() ? std::optional(it->get<std::string>())
+                                                 : std::nullopt;
 }
 
-bool same(const std::optional<QString>& decoded, const std::optional<std::string>& wire) {
-    return decoded.has_value() == wire.has_value() && (!decoded || utf8(*decoded) == *wire);
-}
-
-void checkSession(const Json& object, const std::variant<SessionResponse, QString>& decoded) {
-    bool valid = received(object, "id").has_value();
-    for (const char* name : {"access_token", "refresh_token", "login_url"}) {
-        const auto it = object.find(name);
-        valid = valid && (it == object.end() || it->is_null() || it->is_string());
-    }
-    require(std::holds_alternative<SessionResponse>(decoded) == valid,
-            "a session needs a text id and texts or nulls for the rest");
-    if (const auto* session = std::get_if<SessionResponse>(&decoded)) {
-        require(utf8(session->id) == *received(object, "id") &&
-                    same(session->accessToken, received(object, "access_token")) &&
-                    same(session->refreshToken, received(object, "refresh_token")) &&
-                    same(session->loginUrl, received(object, "login_url")),
-                "session texts are kept exactly");
-    }
-}
-
-void checkChat(const Json& object) {
-    const std::optional<ChatStartResponse> started = decodeChatStartResponse(object);
-    const auto inner = object.find("response");
-    const bool startValid = inner != object.end() && inner->is_object() &&
-                            received(*inner, "assistantId") && received(*inner, "threadId");
-    require(started.has_value() == startValid, "a chat starts with both identifiers as texts");
-    if (started) {
-        require(utf8(started->assistantId) == *received(*inner, "assistantId") &&
-                    utf8(started->threadId) == *received(*inner, "threadId"),
-                "chat identifiers are kept exactly");
-    }
-    const std::optional<ChatResponse> answered = decodeChatResponse(object);
-    const std::optional<std::string> wire = received(object, "response");
-    require(same(answered ? std::optional(answered->response) : std::nullopt, wire),
-            "a chat answer is its text response, exactly");
+std::optional<std::string> kept(const std::optional<QString>& decoded) {
+    return decoded ? std::optional(utf8(*decoded)) : std::nullopt;
 }
 
 } // namespace
@@ -63,7 +27,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(std::holds_alternative<QString>(decoded), "only an object is a session");
         return 0;
     }
-    checkSession(object, decoded);
-    checkChat(object);
+    bool valid = received(object, "id").has_value();
+    for (const char* name : {"access_token", "refresh_token", "login_url"}) {
+        const auto it = object.find(name);
+        valid = valid && (it == object.end() || it->is_null() || it->is_string());
+    }
+    require(std::holds_alternative<SessionResponse>(decoded) == valid,
+            "a session needs a text id and texts or nulls for the rest");
+    if (const auto* session = std::get_if<SessionResponse>(&decoded)) {
+        require(kept(session->id) == received(object, "id") &&
+                    kept(session->accessToken) == received(object, "access_token") &&
+                    kept(session->refreshToken) == received(object, "refresh_token") &&
+                    kept(session->loginUrl) == received(object, "login_url"),
+                "session texts are kept exactly");
+    }
+
+    const std::optional<ChatStartResponse> started = decodeChatStartResponse(object);
+    const auto inner = object.find("response");
+    const bool startValid = inner != object.end() && inner->is_object() &&
+                            received(*inner, "assistantId") && received(*inner, "threadId");
+    require(started.has_value() == startValid, "a chat starts with both identifiers as texts");
+    if (started) {
+        require(kept(started->assistantId) == received(*inner, "assistantId") &&
+                    kept(started->threadId) == received(*inner, "threadId"),
+                "chat identifiers are kept exactly");
+    }
+    const std::optional<ChatResponse> answered = decodeChatResponse(object);
+    require(kept(answered ? std::optional(answered->response) : std::nullopt) ==
+                received(object, "response"),
+            "a chat answer is its text response, exactly");
     return 0;
 }

@@ -1,40 +1,38 @@
 #include "crashwriter.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
-#include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using Steady = std::chrono::steady_clock;
 
 long WriterRun::lastSaved() const {
-    long highest = -1;
-    std::istringstream lines(output);
-    // A line the kill cut off has no end and does not count.
-    for (std::string line; std::getline(lines, line) && !lines.eof();) {
-        if (line.starts_with("saved ")) {
-            highest = std::max(highest, std::stol(line.substr(6)));
-        }
-    }
-    return highest;
+    // Writes end in order; a line the kill cut off has no end and does not count.
+    const std::string lines = "\n" + output.substr(0, output.rfind('\n') + 1);
+    const std::size_t last = lines.rfind("\nsaved ");
+    return last == std::string::npos ? -1 : std::stol(lines.substr(last + 7));
 }
 
 void acknowledge(const std::string& line) {
+    // A pipe takes up to PIPE_BUF bytes whole, in one write.
     const std::string text = line + "\n";
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
 }
 
-WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits) {
+namespace {
+
+/// Forks a process that runs `work` with standard output on a pipe to this one, and SIGKILLs it
+/// `killAfterReady` after it printed "ready", at the latest 30 s after start. With
+/// `fileSizeLimit`, writes past that size fail with EFBIG, as on a full disk.
+WriterRun runWriter(const std::function<int()>& work,
+                    std::optional<std::chrono::milliseconds> killAfterReady,
+                    std::optional<rlim_t> fileSizeLimit = std::nullopt) {
     WriterRun run;
     int out[2];
     if (::pipe(out) != 0) {
@@ -47,9 +45,9 @@ WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
-        if (limits.fileSizeLimit) {
+        if (fileSizeLimit) {
             std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{*limits.fileSizeLimit, *limits.fileSizeLimit};
+            const rlimit size{*fileSizeLimit, *fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &size);
         }
         const int status = work();
@@ -61,7 +59,7 @@ WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits
         ::close(out[0]);
         return run;
     }
-    auto killAt = Steady::now() + limits.ceiling;
+    auto killAt = Steady::now() + std::chrono::seconds(30);
     char buffer[4096];
     bool open = true;
     for (auto now = Steady::now(); open && now < killAt; now = Steady::now()) {
@@ -75,8 +73,8 @@ WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits
         run.output.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
         if (!run.started && run.output.find("ready\n") != std::string::npos) {
             run.started = true;
-            if (limits.killAfterReady) {
-                killAt = std::min(killAt, Steady::now() + *limits.killAfterReady);
+            if (killAfterReady) {
+                killAt = std::min(killAt, Steady::now() + *killAfterReady);
             }
         }
     }
@@ -96,6 +94,8 @@ WriterRun runWriter(const std::function<int()>& work, const WriterLimits& limits
     return run;
 }
 
+} // namespace
+
 void expectKillsLoseNothing(const std::function<int(long first)>& write,
                             const std::function<void(long first, const WriterRun&)>& check,
                             long step) {
@@ -105,9 +105,8 @@ void expectKillsLoseNothing(const std::function<int(long first)>& write,
     int rounds = 0;
     long acknowledged = 0;
     for (long first = 0; rounds < 100 && Steady::now() < deadline; ++rounds) {
-        const WriterRun run =
-            runWriter([&write, first] { return write(first); },
-                      {std::chrono::milliseconds(lifetime(random)), std::chrono::seconds(30), {}});
+        const WriterRun run = runWriter([&write, first] { return write(first); },
+                                        std::chrono::milliseconds(lifetime(random)));
         EXPECT_TRUE(run.started && !run.exitStatus) << run.output;
         check(first, run);
         if (testing::Test::HasFailure()) {
@@ -123,8 +122,7 @@ void expectKillsLoseNothing(const std::function<int(long first)>& write,
 }
 
 std::string expectFullDiskFailure(const std::function<int(long first)>& write, WriterRun& run) {
-    run = runWriter([&write] { return write(0); },
-                    {std::nullopt, std::chrono::seconds(30), 1024 * 1024});
+    run = runWriter([&write] { return write(0); }, std::nullopt, 1024 * 1024);
     EXPECT_EQ(run.exitStatus, 1) << run.output;
     std::printf("%ld writes acknowledged before a file reached 1 MiB\n", run.lastSaved() + 1);
     EXPECT_GT(run.lastSaved(), 20);

@@ -41,17 +41,12 @@ void FakeURLSession::run() {
         }
         auto [completion, answer] = std::move(pending_.front());
         pending_.pop_front();
-        if (answer.never) {
-            unanswered_.push_back(std::move(completion)); // done as far as waiting goes
-        } else {
-            lock.unlock();
-            completion(answer.body,
-                       answer.status ? std::optional(HTTPURLResponse{*answer.status})
-                                     : std::nullopt,
-                       answer.error);
-            completion = nullptr; // what it holds goes before the request counts as completed
-            lock.lock();
-        }
+        lock.unlock();
+        completion(answer.body,
+                   answer.status ? std::optional(HTTPURLResponse{*answer.status}) : std::nullopt,
+                   answer.error);
+        completion = nullptr; // what it holds goes before the request counts as completed
+        lock.lock();
         ++completed_;
         changed_.notify_all();
     }

@@ -15,16 +15,12 @@ struct ScriptedAnswer {
     std::optional<qint64> status = 200; // absent: not an HTTP answer
     std::optional<QByteArray> body = QByteArray("{}");
     std::optional<URLError> error;
-    bool never = false; // the request never completes
 
     [[nodiscard]] static ScriptedAnswer http(qint64 status, std::optional<QByteArray> body) {
         return {status, std::move(body), std::nullopt};
     }
     [[nodiscard]] static ScriptedAnswer transportError(const QString& description) {
         return {std::nullopt, std::nullopt, URLError{-1, description}};
-    }
-    [[nodiscard]] static ScriptedAnswer silence() {
-        return {std::nullopt, std::nullopt, std::nullopt, true};
     }
 };
 
@@ -35,8 +31,6 @@ public:
     FakeURLSession()
         : thread_([this] { run(); }) {}
     ~FakeURLSession() override;
-    FakeURLSession(const FakeURLSession&) = delete;
-    FakeURLSession& operator=(const FakeURLSession&) = delete;
 
     /// Answers requests for `path` with the answers in turn; the last one keeps answering.
     /// Other paths get 404.
@@ -70,7 +64,6 @@ private:
     std::map<QString, std::vector<ScriptedAnswer>> answers_;
     std::vector<URLRequest> requests_;
     std::deque<std::pair<DataTaskCompletion, ScriptedAnswer>> pending_;
-    std::vector<DataTaskCompletion> unanswered_;
     std::size_t completed_ = 0;
     bool stopping_ = false;
     std::thread thread_;

@@ -21,8 +21,6 @@ public:
     /// Shows `root`, a view made by the test, in the same way.
     ShownView(std::unique_ptr<QQuickItem> root, int width, int height);
     ~ShownView();
-    ShownView(const ShownView&) = delete;
-    ShownView& operator=(const ShownView&) = delete;
 
     [[nodiscard]] QQuickItem& root() const { return *root_; }
     [[nodiscard]] QQuickWindow& window() const { return *window_; }
@@ -36,7 +34,7 @@ public:
 
     /// A mouse click at the centre of the control.
     void click(const QString& objectName);
-    /// Focuses the control and types `text` as key events.
+    /// Focuses the control and types `text`, which is ASCII, as key events.
     void type(const QString& objectName, const QString& text);
     /// One key press with modifiers in the window.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

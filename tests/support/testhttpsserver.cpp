@@ -2,6 +2,7 @@
 
 #include "certificateauthority.h"
 
+#include <algorithm>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/beast/core.hpp>
@@ -24,12 +25,9 @@ std::string RecordedRequest::path() const {
 }
 
 std::optional<std::string> RecordedRequest::header(const std::string& name) const {
-    for (const auto& [field, value] : headers) {
-        if (boost::beast::iequals(field, name)) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    const auto it = std::ranges::find_if(
+        headers, [&](const auto& field) { return boost::beast::iequals(field.first, name); });
+    return it == headers.end() ? std::nullopt : std::optional(it->second);
 }
 
 struct TestHttpsServer::State {

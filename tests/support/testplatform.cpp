@@ -19,7 +19,6 @@ std::unique_ptr<KeyMonitor::Monitor> CountingKeyMonitor::addLocalMonitor(QWindow
     if (!real) {
         return nullptr;
     }
-    ++installed;
     return std::make_unique<Counted>(std::move(real), active);
 }
 

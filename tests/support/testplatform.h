@@ -36,24 +36,18 @@ protected:
     }
 };
 
-/// A clipboard in memory; one that refuses keeps what it held.
+/// A clipboard in memory.
 class MemoryPasteboard : public Pasteboard {
 public:
     std::optional<QString> contents;
-    bool refuses = false;
 
-    void setString(const QString& text) override {
-        if (!refuses) {
-            contents = text;
-        }
-    }
+    void setString(const QString& text) override { contents = text; }
     [[nodiscard]] std::optional<QString> string() const override { return contents; }
 };
 
-/// The real window monitors, counted, so that a test sees how many a view installs and keeps.
+/// The real window monitors, counted, so that a test sees how many a view keeps.
 class CountingKeyMonitor : public KeyMonitor {
 public:
-    int installed = 0;
     std::shared_ptr<int> active = std::make_shared<int>(0);
 
     [[nodiscard]] std::unique_ptr<Monitor> addLocalMonitor(QWindow* window,
@@ -69,8 +63,6 @@ class TestPlatform {
 public:
     explicit TestPlatform(std::unique_ptr<URLSession> session = nullptr);
     ~TestPlatform();
-    TestPlatform(const TestPlatform&) = delete;
-    TestPlatform& operator=(const TestPlatform&) = delete;
 
     [[nodiscard]] CapturedLog& log() const { return *log_; }
     [[nodiscard]] VirtualMainQueue& mainQueue() const { return *mainQueue_; }

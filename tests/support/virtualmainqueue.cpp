@@ -5,12 +5,10 @@
 std::unique_ptr<RepeatingTimer> VirtualMainQueue::every(double seconds,
                                                         std::function<void()> work) {
     struct Handle : RepeatingTimer {
-        explicit Handle(std::shared_ptr<bool> flag)
-            : cancelled(std::move(flag)) {}
         ~Handle() override { *cancelled = true; }
-        std::shared_ptr<bool> cancelled;
+        std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
     };
-    auto handle = std::make_unique<Handle>(std::make_shared<bool>(false));
+    auto handle = std::make_unique<Handle>();
     schedule(now() + seconds, {std::move(work), seconds, handle->cancelled});
     return handle;
 }
@@ -43,13 +41,6 @@ void VirtualMainQueue::advance(double seconds) {
     }
     const std::lock_guard lock(mutex_);
     now_ = target;
-}
-
-std::size_t VirtualMainQueue::scheduledCount() const {
-    const std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::ranges::count_if(tasks_, [this](const auto& entry) {
-        return entry.first.first > now_ && !*entry.second.cancelled;
-    }));
 }
 
 std::optional<double> VirtualMainQueue::nextDue() const {

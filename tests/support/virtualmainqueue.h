@@ -24,8 +24,6 @@ public:
         const std::lock_guard lock(mutex_);
         return now_;
     }
-    /// Work waiting for a later virtual time.
-    [[nodiscard]] std::size_t scheduledCount() const;
     /// The virtual time at which the earliest waiting work is due.
     [[nodiscard]] std::optional<double> nextDue() const;
 
