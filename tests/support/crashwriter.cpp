@@ -14,7 +14,8 @@ using Steady = std::chrono::steady_clock;
 
 long WriterRun::lastSaved() const {
     // Writes end in order; a line the kill cut off has no end and does not count.
-    const std::string lines = "\n" + output.substr(0, output.rfind('\n') + 1);
+    std::string lines(1, '\n');
+    lines.append(output, 0, output.rfind('\n') + 1);
     const std::size_t last = lines.rfind("\nsaved ");
     return last == std::string::npos ? -1 : std::stol(lines.substr(last + 7));
 }
