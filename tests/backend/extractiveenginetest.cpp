@@ -26,8 +26,6 @@ TEST(HtmlText, ReadsMarkupAsText) {
         {"<p>Yes.</p><blockquote>Old <p>one</p><blockquote>older</blockquote></blockquote>"
          "<p>End.</p>",
          "Yes.\n\n> Old\n\n> one\n\n>> older\n\nEnd.\n"},
-        // A meta charset does not override the UTF-8 that the mail part was converted to.
-        {"<meta charset=\"iso-8859-1\"><p>M\xC3\xBCnchen</p>", "M\xC3\xBCnchen\n"},
         {"a < b and c > d &unknown;", "a < b and c > d &unknown;\n"},
         {std::string("<p>a\xFF"
                      "b\0c</p>",
@@ -95,12 +93,8 @@ TEST(ExtractiveEngine, MessagesWithoutQuestionsOrAnswersSaySo) {
 TEST(SampleMail, SummariesAndRepliesFollowTheMessageAndItsLanguage) {
     const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
         {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},
-        {"offsite-planning.eml", "offsite will take place in Porto", "Hi Carla,"},
-        {"invoice-reminder.eml", "1,240 euros was due on 20 November.", "Hi Jürgen,"},
         {"lyon-trip.eml", "on Thursday at 07:58 from platform 11.", "Hi Élodie,"},
-        {"expense-tool.eml", "no longer sent by post.", "Hi Dana,"},
         {"printer-notice.eml", "replaced on Monday morning.", "Hi Facilities,"},
-        {"harbour-concert.eml", "We’ve reserved twenty seats", "Hi Renée,"},
         {"atelier-lille.eml", "le jeudi 12 mars", "Bonjour Camille,"},
         {"lager-bremen.eml", "Partner in Hamburg", "Hallo Jonas,"},
         {"presupuesto-madrid.eml", "el martes a las diez", "Hola, Lucía,"},

@@ -129,19 +129,12 @@ TEST_F(HttpsServerTest, RefusedRequestIsAnsweredThenTheConnectionCloses) {
 }
 
 TEST_F(HttpsServerTest, NothingAHandlerThrowsEndsTheProcess) {
-    const std::vector<std::pair<std::function<void()>, std::string>> throwers = {
-        {[] { throw std::runtime_error("broken"); }, "internal error: broken"},
-        {[] { throw 42; }, "internal error: an exception of unknown type"}};
-    std::vector<std::string> logged;
-    for (const auto& [thrower, line] : throwers) {
-        serve({}, [thrower](HttpRequest, Respond) { thrower(); });
-        const LoopbackClient::Answer answer = client().send(health);
-        EXPECT_EQ(answer.status, 500);
-        EXPECT_EQ(json::parse(answer.body)["error"], "internal error");
-        server->stop();
-        logged.push_back(line);
-        EXPECT_EQ(logLines(), logged);
-    }
+    serve({}, [](HttpRequest, Respond) { throw 42; });
+    const LoopbackClient::Answer answer = client().send(health);
+    EXPECT_EQ(answer.status, 500);
+    EXPECT_EQ(json::parse(answer.body)["error"], "internal error");
+    server->stop();
+    EXPECT_EQ(logLines(), std::vector<std::string>{"internal error: an exception of unknown type"});
 }
 
 } // namespace

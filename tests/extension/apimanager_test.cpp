@@ -1,27 +1,11 @@
 // Which backend the extension talks to.
 #include "apimanager.h"
 #include "deployments.h"
-#include "notificationnames.h"
 #include "scriptedbackend.h"
 
 namespace {
 
 using APIManagerTest = ScriptedBackendTest;
-
-TEST_F(APIManagerTest, AChangedEndpointIsLoggedWhileTheCurrentUrlsStayAsFirstRead) {
-    // First in the file: the manager observes the platform current at its creation.
-    APIManager& manager = APIManager::shared();
-    const QString first = currentApiUrl();
-    const QString firstBase = currentBaseApiUrl();
-    ASSERT_TRUE(defaults().set("selectedApiEndpoint", QStringLiteral("staging")));
-    log().clear();
-    Platform::current().notificationCenter().post(NotificationNames::apiEndpointChanged);
-    const QString staging = baseUrlTable().at("staging");
-    EXPECT_TRUE(log().contains("API Endpoint changed to: " + staging + "/api/v1"));
-    EXPECT_EQ(manager.apiUrl(), staging + "/api/v1");
-    EXPECT_EQ(currentApiUrl(), first);
-    EXPECT_EQ(currentBaseApiUrl(), firstBase);
-}
 
 TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEveryCall) {
     APIManager& manager = APIManager::shared();

@@ -1,7 +1,6 @@
-// The chat history: its stored form, appends that survive a reopen and a kill, and failures
-// that keep what was stored.
+// The chat history: its stored form, appends that survive a reopen, and failures that keep
+// what was stored. Kills mid-write are the defaults file's own tests.
 #include "chathistory.h"
-#include "crashwriter.h"
 #include "sqlitedatabase.h"
 #include "sqliteuserdefaults.h"
 #include "testplatform.h"
@@ -119,54 +118,6 @@ TEST_F(ChatHistoryTest, AnOlderCopyOfTheConversationNeverOverwritesTheStoredOne)
     EXPECT_TRUE(older.changedElsewhere());
     EXPECT_FALSE(older.saveMessages());
     EXPECT_EQ(reopened(history_.key()), encodeConversation(history_.messages()));
-}
-
-// A child appends to the history until it is killed; every append that returned is there
-// after a reopen, numbered from 0 without a gap.
-TEST(ChatHistoryCrash, EveryReturnedAppendSurvivesAKillAtAnyMoment) {
-    // No test platform: its network thread would not exist in the child that replaces it.
-    Platform::Services parent;
-    parent.log = std::make_unique<CapturedLog>();
-    Platform::install(std::make_unique<Platform>(std::move(parent)));
-    const QTemporaryDir folder;
-    const std::filesystem::path file = folder.path().toStdString() + "/defaults.sqlite";
-    const QString key = ChatHistory::keyFor(std::nullopt);
-    const auto appendFrom = [&](long first) {
-        Platform::Services services;
-        services.log = std::make_unique<StandardOutputLog>();
-        services.userDefaults = std::make_unique<SqliteUserDefaults>(file);
-        Platform::install(std::make_unique<Platform>(std::move(services)));
-        ChatHistory history(key);
-        history.loadMessages();
-        // Entries are numbered by position: up to `first`, the ones the last round may have
-        // stored without saying so.
-        for (long n = long(history.messages().size());; ++n) {
-            if (n == first) {
-                acknowledge("ready");
-            }
-            if (!history.append(Message::question(QString::number(n)))) {
-                return 1;
-            }
-            if (n >= first) {
-                acknowledge("saved " + std::to_string(n));
-            }
-        }
-    };
-    long kept = -1;
-    const auto expectKept = [&](long, const WriterRun& run) {
-        const std::optional<QByteArray> stored = SqliteUserDefaults(file).data(key);
-        if (!stored && kept < 0 && run.lastSaved() < 0) {
-            return; // killed before its first append returned
-        }
-        const Conversation conversation = decoded(stored);
-        ASSERT_GT(long(conversation.size()), std::max(kept, run.lastSaved()));
-        for (std::size_t i = 0; i < conversation.size(); ++i) {
-            ASSERT_EQ(conversation[i].text, QString::number(i));
-        }
-        kept = long(conversation.size()) - 1;
-    };
-    expectKillsLoseNothing(appendFrom, expectKept, 1);
-    Platform::uninstall();
 }
 
 } // namespace

@@ -4,9 +4,6 @@
 #include "testmessage.h"
 #include "testplatform.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 namespace {
 
 class MailHandlersTest : public testing::Test {
@@ -42,16 +39,6 @@ TEST_F(MailHandlersTest, MarsSubjectsAreColouredAndBodiesBecomeTheReplyContent) 
         EXPECT_EQ(decisions, (std::vector{c.coloured ? red : std::nullopt}));
         EXPECT_EQ(ReplyEmailManager::shared().content, c.content);
     }
-}
-
-TEST_F(MailHandlersTest, ContentRulesAreTheBundlesOrNone) {
-    EXPECT_TRUE(extension_.handlerForContentBlocker().contentRulesJSON().isEmpty());
-    const std::optional<QByteArray> shipped =
-        QtBundle().resource(QStringLiteral("ContentBlockerRules"), QStringLiteral("json"));
-    ASSERT_TRUE(shipped.has_value());
-    platform_.bundle().resources["ContentBlockerRules.json"] = *shipped;
-    EXPECT_EQ(extension_.handlerForContentBlocker().contentRulesJSON(), *shipped);
-    EXPECT_FALSE(QJsonDocument::fromJson(*shipped).array().isEmpty());
 }
 
 } // namespace

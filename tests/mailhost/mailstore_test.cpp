@@ -24,7 +24,9 @@ struct ParseCase {
 
 TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
     const ParseCase cases[] = {
-        {.name = "lone CR is data", .file = "A: 1\n\nx\ry\r", .stored = "A: 1\n\nx\ry\r"},
+        {.name = "CRLF ends lines, a lone CR is data",
+         .file = "A: 1\r\n\r\nx\ry\r\n",
+         .stored = "A: 1\n\nx\ry\n"},
         {.name = "LF, dated",
          .file = "Date: Tue, 01 Dec 2026 09:14:05 +0100\nA: 1\n\nx",
          .stored = "Date: Tue, 01 Dec 2026 09:14:05 +0100\nA: 1\n\nx",
@@ -125,15 +127,7 @@ TEST_F(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadable
     EXPECT_EQ(listing("eml/a.eml"), QStringList{"Not a folder: " + folder_.filePath("eml/a.eml")});
 }
 
-TEST_F(MailFolderTest, LargeMessagesAreReadAndTooLargeOnesMarked) {
-    const QByteArray line = QByteArray(78, 'x') + "\r\n";
-    const QByteArray big = "Subject: big\r\n\r\n" + line.repeated((2 << 20) / line.size());
-    const ListedMessage listed = readMessageFile(write("big.eml", big));
-    ASSERT_TRUE(listed.message) << listed.error->toStdString();
-    EXPECT_EQ(listed.message->subject(), "big");
-    EXPECT_EQ(listed.message->raw.size(), big.size() - big.count('\r'));
-    EXPECT_TRUE(listed.message->raw.endsWith("xx\n"));
-
+TEST_F(MailFolderTest, TooLargeMessagesAreMarked) {
     const QString huge = write("huge.eml", "Subject: huge\n\n");
     std::filesystem::resize_file(huge.toStdString(), kLargestMessageBytes + 1);
     EXPECT_EQ(readMessageFile(huge).error, QString("larger than 256 MiB"));

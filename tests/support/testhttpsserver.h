@@ -26,11 +26,9 @@ struct ScriptedReply {
     enum class Fault {
         None,
         DropConnection,    // closes the connection without answering
-        TruncateBody,      // announces the whole body, sends half of it and closes
         StallMidBody,      // announces the whole body, sends half of it and falls silent
         ResetMidBody,      // announces the whole body, sends half of it and resets the connection
         StallAfterHeaders, // announces the whole body, sends none of it and falls silent
-        NeverAnswer,       // keeps the connection open and silent
     };
     int status = 200;
     std::string body = "{}";

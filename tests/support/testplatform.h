@@ -10,17 +10,15 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-/// A bundle whose information dictionary and resources a test sets.
+/// A bundle whose information dictionary a test sets, without resources.
 class TestBundle : public Bundle {
 public:
     std::optional<QVariantMap> info;
-    std::map<QString, QByteArray> resources; // by "name.extension"
 
     [[nodiscard]] std::optional<QVariantMap> infoDictionary() const override { return info; }
-    [[nodiscard]] std::optional<QByteArray> resource(const QString& name,
-                                                     const QString& extension) const override {
-        const auto it = resources.find(name + QLatin1Char('.') + extension);
-        return it == resources.end() ? std::nullopt : std::optional(it->second);
+    [[nodiscard]] std::optional<QByteArray> resource(const QString&,
+                                                     const QString&) const override {
+        return std::nullopt;
     }
 };
 

@@ -107,9 +107,6 @@ TEST_F(SignInTest, AnswersThatAreNotUsableSessionsEndTheFlowOrThePolling) {
         bool opened = false;
         bool signedIn = false;
     } rows[] = {
-        {"no body", kNoBody, kPending, "No data received"},
-        {"a number past a double's range", ok(R"({"id":"s1","expires":1e400})"), kPending,
-         "Error parsing JSON response: "},
         {"null login_url", ok(R"({"id":"s1","login_url":null,"x":[1]})"), kPending, ""},
         {"id makes no URL", session("bad id%zz", "not a url"), kPending, "Invalid URL"},
         {"script page", session("s1", "javascript:alert(1)"), kPending, kNullLine, true},
@@ -175,8 +172,8 @@ protected:
     SessionTabsViewTest() {
         AuthManager::shared().setAccessToken(QStringLiteral("tok"));
         platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
-        answer(kVersionPath, 200, R"({"current_version":"1.0.0"})");
-        window_ = openWindow();
+        answer(kVersionPath, 200,
+               R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})");
     }
 
     /// Lets the version check of the appearance report, and the notice fade in or out.
@@ -192,36 +189,22 @@ protected:
     }
 
     IncommingUpdatesManager& updates_ = IncommingUpdatesManager::shared();
-    std::shared_ptr<ComposeSessionViewController> window_;
-    const char* const newVersion_ =
-        R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})";
 };
 
-TEST_F(SessionTabsViewTest, AWindowChecksEveryTwelveHoursAndAtEachAppearanceWithAKeyMonitor) {
-    const QString sent = "Sending request to URL: " + base + "/apple-version?currentVersion=1.0.0";
-    const auto checks = [&] { return log().lines().count(sent); };
-    queue().advance(ComposeSessionViewController::updateCheckInterval - 1);
-    EXPECT_EQ(checks(), 0) << "loading the view runs no check";
-    queue().advance(1);
-    EXPECT_EQ(checks(), 1);
-    queue().advance(ComposeSessionViewController::updateCheckInterval);
-    EXPECT_EQ(checks(), 2);
-
-    ShownView shown(window_->view(), 400, 550);
-    const QString check =
-        "Sending request to URL: " + base + kVersionPath + "?currentVersion=1.0.0";
-    EXPECT_EQ(log().lines().count(check), 1);
-    window_->view().setVisible(false);
-    window_->view().setVisible(true);
-    EXPECT_EQ(log().lines().count(check), 2);
-    EXPECT_EQ(*platform_.keyMonitor().active, 1) << "one key monitor per appearance";
-}
-
-/// The blur needs a graphics API: under a display (xvfb-run) the effect is drawn, offscreen
-/// the panel is only dimmed. Update now keeps the notice; remind me later hides it.
+/// A window checks for a new version every twelve hours, and at each appearance with one key
+/// monitor. The blur needs a graphics API: under a display (xvfb-run) the effect is drawn,
+/// offscreen the panel is only dimmed. Update now keeps the notice; remind me later hides it.
 TEST_F(SessionTabsViewTest, UpdateNoticeInEveryAppearance) {
+    {
+        const auto loaded = openWindow();
+        const QString sent =
+            "Sending request to URL: " + base + "/apple-version?currentVersion=1.0.0";
+        queue().advance(ComposeSessionViewController::updateCheckInterval - 1);
+        EXPECT_EQ(log().lines().count(sent), 0) << "loading the view runs no check";
+        queue().advance(ComposeSessionViewController::updateCheckInterval + 1);
+        EXPECT_EQ(log().lines().count(sent), 2);
+    }
     const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
-    answer(kVersionPath, 200, newVersion_);
     forEachAppearance([&](int width, const QString& suffix) {
         updates_.setIncommingUpdatesAvailable(false);
         AuthManager::shared().setAccessToken(QStringLiteral("tok")); // the last one signed out
@@ -235,6 +218,10 @@ TEST_F(SessionTabsViewTest, UpdateNoticeInEveryAppearance) {
         EXPECT_EQ(platform_.workspace().opened.back(), QUrl("https://dl.example/2.0"));
         shown.click("remindLaterButton");
         waitForNotice(shown, false);
+        window->view().setVisible(false);
+        window->view().setVisible(true);
+        waitForNotice(shown, true);
+        EXPECT_EQ(*platform_.keyMonitor().active, 1) << "one key monitor per appearance";
 
         shown.click("logoutButton"); // the notice's own
         EXPECT_EQ(layers(*window), (QStringList{"sessionTabsView", "loginView"}));
