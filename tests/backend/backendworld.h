@@ -75,8 +75,7 @@ private:
 /// A backend in a fresh data folder with one account, ann@example.org / "pw", the router's
 /// worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
 struct BackendWorld {
-    explicit BackendWorld(backend::Engine* engineInUse = nullptr,
-                          backend::RouterOptions options = {}) {
+    explicit BackendWorld(backend::Engine* engineInUse = nullptr) {
         std::string folder = std::filesystem::temp_directory_path() / "qv-backend-XXXXXX";
         dir = ::mkdtemp(folder.data());
         store = std::make_unique<backend::Store>(dir / "backend.sqlite");
@@ -85,7 +84,7 @@ struct BackendWorld {
         auth->addAccount("ann@example.org", "Ann Lee", "pw");
         router = std::make_unique<backend::Router>(
             *store, *auth, engineInUse ? *engineInUse : engine, clock,
-            backend::RouterThreads{workers, hashing}, std::move(options), logLine);
+            backend::RouterThreads{workers, hashing}, backend::RouterOptions{}, logLine);
     }
     ~BackendWorld() {
         server.reset();
@@ -95,12 +94,10 @@ struct BackendWorld {
     }
 
     /// Routes `request` and waits for its answer.
-    backend::HttpResponse call(backend::HttpRequest request,
-                               backend::Router::Surface surface = backend::Router::Surface::All) {
+    backend::HttpResponse call(backend::HttpRequest request) {
         auto answer = std::make_shared<std::promise<backend::HttpResponse>>();
-        router->handle(
-            std::move(request), [answer](backend::HttpResponse r) { answer->set_value(r); },
-            surface);
+        router->handle(std::move(request),
+                       [answer](backend::HttpResponse r) { answer->set_value(r); });
         return answer->get_future().get();
     }
 

@@ -93,8 +93,6 @@ TEST(ExtractiveEngine, MessagesWithoutQuestionsOrAnswersSaySo) {
 TEST(SampleMail, SummariesAndRepliesFollowTheMessageAndItsLanguage) {
     const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
         {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},
-        {"lyon-trip.eml", "on Thursday at 07:58 from platform 11.", "Hi Élodie,"},
-        {"printer-notice.eml", "replaced on Monday morning.", "Hi Facilities,"},
         {"atelier-lille.eml", "le jeudi 12 mars", "Bonjour Camille,"},
         {"lager-bremen.eml", "Partner in Hamburg", "Hallo Jonas,"},
         {"presupuesto-madrid.eml", "el martes a las diez", "Hola, Lucía,"},

@@ -179,7 +179,9 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         shot(*view_, "panel-developer-menu", {"developerMenu", "endpointDev"});
         view_->click("logoutButton");
         EXPECT_TRUE(log().contains("Logout button clicked"));
+        EXPECT_TRUE(log().contains("URLSession cache cleared"));
         EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+        EXPECT_TRUE(defaults().keys().isEmpty()) << "everything stored goes with the account";
     });
 }
 
