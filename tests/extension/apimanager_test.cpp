@@ -19,12 +19,12 @@ TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEv
     defaults().remove("selectedApiEndpoint");
     EXPECT_EQ(manager.apiUrl(), apiUrlTable().at("live"));
     EXPECT_EQ(manager.baseApiUrl(), baseUrlTable().at("live"));
-    for (const DefaultsValue& unknown : {DefaultsValue(QStringLiteral("Live")), DefaultsValue(true),
-                                         DefaultsValue(QByteArray("dev"))}) {
+    for (const DefaultsValue& unknown :
+         {DefaultsValue(QStringLiteral("Live")), DefaultsValue(true)}) {
         ASSERT_TRUE(defaults().set("selectedApiEndpoint", unknown));
         EXPECT_EQ(manager.apiUrl(), apiUrlTable().at("live"));
     }
-    EXPECT_EQ(log().lines().count(fallback), 4);
+    EXPECT_EQ(log().lines().count(fallback), 3);
 }
 
 TEST(ChooseBaseUrl, AcceptsOnlyAnHttpsOriginAndSaysWhyOtherwise) {

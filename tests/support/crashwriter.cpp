@@ -4,10 +4,10 @@
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using Steady = std::chrono::steady_clock;
@@ -29,7 +29,7 @@ void acknowledge(const std::string& line) {
 namespace {
 
 /// Forks a process that runs `work` with standard output on a pipe to this one, and SIGKILLs it
-/// `killAfterReady` after it printed "ready", at the latest 30 s after start. With
+/// `killAfterReady` after it printed "ready"; it dies of SIGALRM 30 s after start. With
 /// `fileSizeLimit`, writes past that size fail with EFBIG, as on a full disk.
 WriterRun runWriter(const std::function<int()>& work,
                     std::optional<std::chrono::milliseconds> killAfterReady,
@@ -51,6 +51,7 @@ WriterRun runWriter(const std::function<int()>& work,
             const rlimit size{*fileSizeLimit, *fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &size);
         }
+        ::alarm(30); // a writer that hangs ends all the same
         const int status = work();
         std::fflush(nullptr);
         ::_exit(status);
@@ -60,31 +61,21 @@ WriterRun runWriter(const std::function<int()>& work,
         ::close(out[0]);
         return run;
     }
-    auto killAt = Steady::now() + std::chrono::seconds(30);
     char buffer[4096];
-    bool open = true;
-    for (auto now = Steady::now(); open && now < killAt; now = Steady::now()) {
-        pollfd ready{out[0], POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(killAt - now);
-        if (::poll(&ready, 1, static_cast<int>(wait.count()) + 1) <= 0) {
-            continue;
-        }
+    const auto readSome = [&] {
         const ssize_t got = ::read(out[0], buffer, sizeof buffer);
-        open = got > 0;
         run.output.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        if (!run.started && run.output.find("ready\n") != std::string::npos) {
-            run.started = true;
-            if (killAfterReady) {
-                killAt = std::min(killAt, Steady::now() + *killAfterReady);
-            }
-        }
+        return got > 0;
+    };
+    while (!run.started && readSome()) {
+        run.started = run.output.find("ready\n") != std::string::npos;
     }
-    if (open) {
+    if (run.started && killAfterReady) {
+        std::this_thread::sleep_for(*killAfterReady);
         ::kill(child, SIGKILL);
     }
     // What the child printed before it died still counts: those writes had returned.
-    for (ssize_t got = 0; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        run.output.append(buffer, static_cast<std::size_t>(got));
+    while (readSome()) {
     }
     ::close(out[0]);
     int status = 0;
