@@ -15,9 +15,9 @@ TEST(CommandLineTest, TlsInitKeepsKeysPrivateAndTheLoginListenerStaysOnLoopback)
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
     const fs::path dir = ::mkdtemp(folder.data());
     const auto backend = [&](const std::string& arguments) {
-        const int status = std::system(
-            (QUORVANE_BACKEND_BINARY " " + arguments + " --data " + dir.string() + " >/dev/null 2>&1")
-                .c_str());
+        const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
+                                        dir.string() + " >/dev/null 2>&1")
+                                           .c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const mode_t umask = ::umask(0);
