@@ -128,13 +128,4 @@ TEST_F(HttpsServerTest, RefusedRequestIsAnsweredThenTheConnectionCloses) {
     }
 }
 
-TEST_F(HttpsServerTest, NothingAHandlerThrowsEndsTheProcess) {
-    serve({}, [](HttpRequest, Respond) { throw 42; });
-    const LoopbackClient::Answer answer = client().send(health);
-    EXPECT_EQ(answer.status, 500);
-    EXPECT_EQ(json::parse(answer.body)["error"], "internal error");
-    server->stop();
-    EXPECT_EQ(logLines(), std::vector<std::string>{"internal error: an exception of unknown type"});
-}
-
 } // namespace

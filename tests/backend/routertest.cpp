@@ -44,6 +44,7 @@ TEST_F(RouterTest, EveryApiRouteNeedsAValidToken) {
     EXPECT_EQ(json::parse(send("GET", "/api/v1/me", "", token).body)["email"], "ann@example.org");
 }
 
+// A store that fails mid-request answers 500 with a JSON error and one log line.
 TEST_F(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
     const auto post = [&](const std::string& route, const std::string& body) {
         return send("POST", "/api/v1" + route, body, token);
@@ -78,6 +79,12 @@ TEST_F(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
     const HttpResponse answer = post("/chat/send", turn.dump());
     ASSERT_EQ(answer.status, 200);
     EXPECT_NE(answer.body.find("noon"), std::string::npos);
+
+    sqlite::Database(dir / "backend.sqlite").exec("DROP TABLE training_pairs");
+    const HttpResponse failed = post("/create-training-data", R"({"question":"q","answer":"a"})");
+    EXPECT_EQ(failed.status, 500);
+    EXPECT_EQ(json::parse(failed.body)["error"], "internal error");
+    EXPECT_EQ(logLines().back(), "internal error: no such table: training_pairs");
 }
 
 TEST_F(RouterTest, LoginPageIsStrictAndEscapesAndItsSessionStaysOutOfTheLog) {

@@ -108,7 +108,7 @@ protected:
     QTemporaryDir folder_;
 };
 
-TEST_F(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadable) {
+TEST_F(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOrTooLarge) {
     write("eml/b.eml", "Subject: second\n\nx");
     write("eml/a.eml", "Subject: first\r\n\r\nx");
     write("eml/c.eml", "");
@@ -121,9 +121,6 @@ TEST_F(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadable
     EXPECT_EQ(listing("maildir"), (QStringList{"100.host: unread", "200.host:2,S: read"}));
     EXPECT_EQ(listing("missing"), QStringList{"No such folder: " + folder_.filePath("missing")});
     EXPECT_EQ(listing("eml/a.eml"), QStringList{"Not a folder: " + folder_.filePath("eml/a.eml")});
-}
-
-TEST_F(MailFolderTest, TooLargeMessagesAreMarked) {
     const QString huge = write("huge.eml", "Subject: huge\n\n");
     std::filesystem::resize_file(huge.toStdString(), kLargestMessageBytes + 1);
     EXPECT_EQ(readMessageFile(huge).error, QString("larger than 256 MiB"));
