@@ -1,3 +1,4 @@
+#include "allocator.h"
 #include "authenticator.h"
 #include "certificateauthority.h"
 #include "extractiveengine.h"
@@ -208,6 +209,7 @@ int serve(std::map<std::string, std::string>& opts) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    keepFreedMemoryForRequests();
     EventLoop loop(2);
     Store store(dir / "backend.sqlite");
     SystemClock clock;

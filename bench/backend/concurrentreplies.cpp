@@ -1,6 +1,7 @@
 // 64 reply requests at once through the openai engine to a loopback model server that takes
 // 1.0 s per completion, while one client keeps polling a sign-in session and /me: the replies
 // must overlap instead of queueing on threads, and the polls must not wait behind them.
+#include "allocator.h"
 #include "backendworld.h"
 #include "openaiengine.h"
 #include "testhttpsserver.h"
@@ -22,6 +23,7 @@ constexpr auto modelDelay = std::chrono::milliseconds(1000);
 } // namespace
 
 int main() {
+    backend::keepFreedMemoryForRequests(); // as the server does
     // The model server has threads of its own, as it would on its own machine.
     TestHttpsServer model;
     model.on("/v1/chat/completions",
