@@ -28,8 +28,7 @@ std::size_t lineEnd(std::string_view text, std::size_t start) {
 } // namespace
 
 MailSentences::MailSentences(const std::string& mail)
-    : text_(mailText(mail))
-    , language_(detectLanguage(text_)) {
+    : text_(mailText(mail)) {
     const std::string_view text = text_;
     const auto line = [&](std::size_t start) {
         return text.substr(start, lineEnd(text, start) - start);

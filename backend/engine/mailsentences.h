@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,14 @@ public:
     [[nodiscard]] std::string_view senderFirstName() const {
         return std::string_view(sender_).substr(0, sender_.find(' '));
     }
-    /// The language of the mail's own text.
-    [[nodiscard]] Language language() const { return language_; }
+    /// The language of the mail's own text, detected when first asked: a summary of a mail with
+    /// sentences never needs it, and detection is a quarter of a summary's time.
+    [[nodiscard]] Language language() const {
+        if (!language_) {
+            language_ = detectLanguage(text_);
+        }
+        return *language_;
+    }
 
 private:
     // 32-bit offsets halve the spans of long mails; request bodies are capped far below 4 GiB.
@@ -42,7 +49,7 @@ private:
     // The mail's text, with the line breaks inside each paragraph turned into spaces so that
     // every sentence is one piece of it. Offsets stay valid when the object moves.
     std::string text_;
-    Language language_;
+    mutable std::optional<Language> language_;
     std::vector<Span> spans_;
     std::string sender_;
 };
