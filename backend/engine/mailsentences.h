@@ -29,7 +29,7 @@ public:
         return std::string_view(sender_).substr(0, sender_.find(' '));
     }
     /// The language of the mail's own text, detected when first asked: a summary of a mail with
-    /// sentences never needs it, and detection is a quarter of a summary's time.
+    /// sentences never needs it, and detection is much of a short summary's time.
     [[nodiscard]] Language language() const {
         if (!language_) {
             language_ = detectLanguage(text_);
