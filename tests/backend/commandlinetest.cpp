@@ -1,24 +1,130 @@
-// The administration commands of quorvane-backend, run as an administrator runs them.
+// The command line of quorvane-backend: what it reads, what it refuses, and the administration
+// commands run as an administrator runs them.
+#include "commandline.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
+using backend::CommandLine;
 
 namespace {
 
-// Keys stay private even under a umask that lets everyone read new files, and the plain-HTTP
-// sign-in listener, which takes passwords, only listens on loopback.
-TEST(CommandLineTest, TlsInitKeepsKeysPrivateAndTheLoginListenerStaysOnLoopback) {
+CommandLine parse(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+    std::vector<const char*> argv;
+    for (const auto& word : words) {
+        argv.push_back(word.c_str());
+    }
+    return backend::parseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
+    using C = CommandLine::Command;
+    EXPECT_EQ(parse("").command, C::Help);
+    EXPECT_EQ(parse("--help").command, C::Help);
+    EXPECT_EQ(parse("tls init --data d").command, C::TlsInit);
+    EXPECT_EQ(parse("export-training --data=d").data, "d");
+
+    const CommandLine user = parse("user add ann@example.org --name Ann --data d");
+    EXPECT_EQ(user.command, C::UserAdd);
+    EXPECT_EQ(user.email, "ann@example.org");
+    EXPECT_EQ(user.name, "Ann");
+
+    const auto defaults = parse("serve --data d").serve;
+    EXPECT_EQ(defaults.listen.address, "127.0.0.1");
+    EXPECT_EQ(defaults.listen.port, 8443);
+    EXPECT_FALSE(defaults.loginListen || defaults.publicUrl || defaults.llmQueue);
+    EXPECT_EQ(defaults.engine, "extractive");
+    EXPECT_EQ(defaults.llmTimeoutSeconds, 60);
+
+    const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
+                           "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
+                           "--llm-queue 9 --public-url https://api.example.org")
+                         .serve;
+    EXPECT_EQ(set.listen.address, "::1");
+    EXPECT_EQ(set.listen.port, 0);
+    ASSERT_TRUE(set.loginListen);
+    EXPECT_EQ(set.loginListen->port, 8080);
+    EXPECT_EQ(set.llmTimeoutSeconds, 30);
+    EXPECT_EQ(set.llmQueue, 9);
+    EXPECT_EQ(set.publicUrl, "https://api.example.org");
+}
+
+TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
+    const struct {
+        const char* line;
+        const char* says;
+    } rows[] = {
+        {"serve --data d --llm-timout 30", "unrecognised option '--llm-timout'"},
+        {"serve --data d --llm-time 30", "unrecognised option '--llm-time'"},
+        {"serve --data d stray", "too many positional options"},
+        {"serve", "'--data' is required"},
+        {"serve --data d --listen localhost:80", "localhost:80"},
+        {"serve --data d --listen 127.0.0.1", "not ADDRESS:PORT"},
+        {"serve --data d --listen 127.0.0.1:99999", "not ADDRESS:PORT"},
+        {"serve --data d --listen user@127.0.0.1:1", "not ADDRESS:PORT"},
+        {"serve --data d --llm-timeout 0", "--llm-timeout must be at least 1"},
+        {"serve --data d --llm-queue -3", "--llm-queue must be at least 1"},
+        {"serve --data d --llm-concurrency many", "llm-concurrency"},
+        {"user add --name Ann --data d", "'--email' is required"},
+        {"user add a@b c@d --name Ann --data d", "too many positional options"},
+        {"user remove a@b --data d", "unknown command 'user'"},
+        {"frobnicate", "unknown command 'frobnicate'"},
+    };
+    for (const auto& row : rows) {
+        try {
+            (void)parse(row.line);
+            ADD_FAILURE() << row.line << " was accepted";
+        } catch (const backend::CommandLineError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(row.says), std::string::npos) << row.line << ": " << message;
+            EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(CommandLineTest, AddressesAreReadAndWrittenAsUrlsDo) {
+    EXPECT_EQ(backend::originUrl("http", {"::1", 8080}), "http://[::1]:8080");
+    EXPECT_EQ(backend::originUrl("https", {"127.0.0.1", 443}), "https://127.0.0.1:443");
+    for (const auto& [address, loopback] : {std::pair{"127.0.0.1", true},
+                                            {"127.8.9.10", true},
+                                            {"::1", true},
+                                            {"0.0.0.0", false},
+                                            {"::", false},
+                                            {"10.0.0.1", false},
+                                            {"localhost", false},
+                                            {"", false}}) {
+        EXPECT_EQ(backend::isLoopback(address), loopback) << address;
+    }
+}
+
+// The program itself: keys stay private even under a umask that lets everyone read new files,
+// a misspelt flag stops the start with one line, and the plain-HTTP sign-in listener, which
+// takes passwords, only listens on loopback.
+TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
     const fs::path dir = ::mkdtemp(folder.data());
     const auto backend = [&](const std::string& arguments) {
         const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
-                                        dir.string() + " >/dev/null 2>&1")
+                                        dir.string() + " >/dev/null 2>" + (dir / "err").string())
                                            .c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const auto errorLines = [&] {
+        std::ifstream in(dir / "err");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
     };
     const mode_t umask = ::umask(0);
     ASSERT_EQ(backend("tls init"), 0);
@@ -30,7 +136,12 @@ TEST(CommandLineTest, TlsInitKeepsKeysPrivateAndTheLoginListenerStaysOnLoopback)
         EXPECT_EQ(fs::status(dir / "tls" / file).permissions(), fs::perms(mode)) << file;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "tls"), fs::directory_iterator()), 4);
+
+    EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --llm-timout 30"), 2);
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"quorvane-backend: serve: unrecognised "
+                                                     "option '--llm-timout'"});
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
+    EXPECT_EQ(errorLines().size(), 1u);
     fs::remove_all(dir);
 }
 

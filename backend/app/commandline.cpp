@@ -1,0 +1,161 @@
+#include "commandline.h"
+
+#include <boost/program_options.hpp>
+#include <functional>
+#include <sstream>
+#include <vector>
+
+namespace backend {
+
+// Lets Boost.Program_options read an Endpoint option; found by argument-dependent lookup.
+void validate(boost::any& value, const std::vector<std::string>& texts, Endpoint*, int) {
+    namespace po = boost::program_options;
+    const std::string& text = po::validators::get_single_string(texts);
+    const auto endpoint = parseEndpoint(text);
+    if (!endpoint) {
+        throw po::invalid_option_value(text + " (not ADDRESS:PORT)");
+    }
+    value = *endpoint;
+}
+
+namespace {
+
+namespace po = boost::program_options;
+
+struct Options {
+    po::options_description named{"options"};
+    po::positional_options_description positional;
+    std::string operands;
+};
+
+struct CommandSpec {
+    std::vector<std::string_view> words;
+    CommandLine::Command command;
+    std::function<void(Options&, CommandLine&)> describe;
+};
+
+auto text(std::optional<std::string>& target) {
+    return po::value<std::string>()->notifier([&target](const std::string& v) { target = v; });
+}
+
+auto atLeastOne(std::int64_t& target, const char* flag) {
+    return po::value<std::int64_t>(&target)->notifier([flag](std::int64_t v) {
+        if (v < 1) {
+            throw CommandLineError(std::string("--") + flag + " must be at least 1");
+        }
+    });
+}
+
+void data(Options& options, CommandLine& line) {
+    options.named.add_options()("data", po::value(&line.data)->required(),
+                                "the backend's data folder");
+}
+
+void describeServe(Options& options, CommandLine& line) {
+    ServeSettings& s = line.serve;
+    data(options, line);
+    options.named.add_options()
+        // clang-format off
+        ("listen", po::value(&s.listen), "ADDRESS:PORT of the API (127.0.0.1:8443)")
+        ("login-listen", po::value<Endpoint>()->notifier([&s](const Endpoint& e) {
+             s.loginListen = e; }), "loopback ADDRESS:PORT of a plain-HTTP sign-in page")
+        ("tls-cert", text(s.tlsCert), "certificate PEM (DATA/tls/server.pem)")
+        ("tls-key", text(s.tlsKey), "key PEM (DATA/tls/server-key.pem)")
+        ("public-url", text(s.publicUrl), "the URL clients reach the API at")
+        ("release-version", text(s.releaseVersion), "the newest extension version")
+        ("release-url", text(s.releaseUrl), "where that version is downloaded")
+        ("engine", po::value(&s.engine), "extractive or openai")
+        ("llm-url", po::value(&s.llmUrl), "the model server's base URL")
+        ("llm-model", po::value(&s.llmModel), "the model's name")
+        ("llm-timeout", atLeastOne(s.llmTimeoutSeconds, "llm-timeout"), "seconds per model call")
+        ("llm-concurrency", atLeastOne(s.llmConcurrency, "llm-concurrency"),
+         "model calls at once")
+        ("llm-queue", po::value<std::int64_t>()->notifier([&s](std::int64_t v) {
+             if (v < 1) {
+                 throw CommandLineError("--llm-queue must be at least 1");
+             }
+             s.llmQueue = v; }), "model calls waiting (4 x concurrency)");
+    // clang-format on
+}
+
+void describeUserAdd(Options& options, CommandLine& line) {
+    data(options, line);
+    options.named.add_options()("email", po::value(&line.email)->required(),
+                                "the account's e-mail address")(
+        "name", po::value(&line.name)->required(), "the account's display name");
+    options.positional.add("email", 1);
+    options.operands = " EMAIL";
+}
+
+const std::vector<CommandSpec>& commands() {
+    using C = CommandLine::Command;
+    static const std::vector<CommandSpec> table = {
+        {{"serve"}, C::Serve, describeServe},
+        {{"user", "add"}, C::UserAdd, describeUserAdd},
+        {{"tls", "init"}, C::TlsInit, data},
+        {{"export-training"}, C::ExportTraining, data},
+    };
+    return table;
+}
+
+std::string commandName(const CommandSpec& spec) {
+    std::string name;
+    for (const auto word : spec.words) {
+        name += (name.empty() ? "" : " ") + std::string(word);
+    }
+    return name;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+    const std::vector<std::string> args(argv, argv + argc);
+    CommandLine line;
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        return line;
+    }
+    for (const CommandSpec& spec : commands()) {
+        if (args.size() < spec.words.size() ||
+            !std::equal(spec.words.begin(), spec.words.end(), args.begin())) {
+            continue;
+        }
+        Options options;
+        spec.describe(options, line);
+        const std::vector<std::string> rest(args.begin() + std::ssize(spec.words), args.end());
+        try {
+            po::variables_map values;
+            // No abbreviations: a shortened flag must not quietly pick one of several.
+            const int style =
+                po::command_line_style::default_style & ~po::command_line_style::allow_guessing;
+            po::store(po::command_line_parser(rest)
+                          .options(options.named)
+                          .positional(options.positional)
+                          .style(style)
+                          .run(),
+                      values);
+            po::notify(values);
+        } catch (const po::error& e) {
+            throw CommandLineError(commandName(spec) + ": " + e.what());
+        }
+        line.command = spec.command;
+        return line;
+    }
+    throw CommandLineError("unknown command '" + args[0] + "'; see quorvane-backend --help");
+}
+
+std::string usage() {
+    std::ostringstream out;
+    out << "usage: quorvane-backend COMMAND [OPTIONS]\n";
+    for (const CommandSpec& spec : commands()) {
+        Options options;
+        CommandLine unused;
+        spec.describe(options, unused);
+        out << "\nquorvane-backend " << commandName(spec) << options.operands << "\n"
+            << options.named;
+    }
+    out << "\nThe openai engine reads its key from QUORVANE_LLM_API_KEY; user add reads the "
+           "password from standard input.\n";
+    return out.str();
+}
+
+} // namespace backend

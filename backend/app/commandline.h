@@ -1,0 +1,55 @@
+#pragma once
+
+#include "endpoint.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace backend {
+
+/// What `serve` was told; every member has the default the server runs with.
+struct ServeSettings {
+    Endpoint listen{"127.0.0.1", 8443};
+    /// A loopback listener for the browser's sign-in page, apart from the API.
+    std::optional<Endpoint> loginListen;
+    std::optional<std::string> tlsCert;
+    std::optional<std::string> tlsKey;
+    std::optional<std::string> publicUrl;
+    std::optional<std::string> releaseVersion;
+    std::optional<std::string> releaseUrl;
+    std::string engine = "extractive";
+    std::string llmUrl;
+    std::string llmModel;
+    std::int64_t llmTimeoutSeconds = 60;
+    std::int64_t llmConcurrency = 64;
+    /// Four times the concurrency unless set.
+    std::optional<std::int64_t> llmQueue;
+};
+
+/// One run of quorvane-backend as its arguments ask for it.
+struct CommandLine {
+    enum class Command { Help, Serve, UserAdd, TlsInit, ExportTraining };
+    Command command = Command::Help;
+    std::filesystem::path data;
+    /// The account of `user add`.
+    std::string email;
+    std::string name;
+    ServeSettings serve;
+};
+
+/// A command line that cannot run; what() is one line that says why.
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Reads the arguments after the program name; throws CommandLineError.
+[[nodiscard]] CommandLine parseCommandLine(int argc, const char* const* argv);
+
+/// The commands and their options, for --help and for a command line without a command.
+[[nodiscard]] std::string usage();
+
+} // namespace backend

@@ -1,0 +1,141 @@
+#include "serve.h"
+
+#include "allocator.h"
+#include "authenticator.h"
+#include "extractiveengine.h"
+#include "httpsserver.h"
+#include "openaiengine.h"
+#include "router.h"
+#include "store.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+namespace backend {
+namespace {
+
+// Answers in flight when SIGTERM arrives get this long to be written.
+constexpr std::chrono::milliseconds stopGrace{10000};
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, EventLoop& loop) {
+    if (settings.engine == "extractive") {
+        return std::make_unique<ExtractiveEngine>();
+    }
+    if (settings.engine != "openai") {
+        throw std::runtime_error("unknown engine " + settings.engine);
+    }
+    if (settings.llmUrl.empty() || settings.llmModel.empty()) {
+        throw std::runtime_error("--engine openai needs --llm-url and --llm-model");
+    }
+    const char* key = std::getenv("QUORVANE_LLM_API_KEY");
+    const char* ca = std::getenv("QUORVANE_CA_CERTS");
+    const auto concurrency = static_cast<std::size_t>(settings.llmConcurrency);
+    return std::make_unique<OpenAiEngine>(
+        loop,
+        OpenAiOptions{
+            settings.llmUrl, settings.llmModel, key ? key : "",
+            std::chrono::seconds(settings.llmTimeoutSeconds), ca ? ca : "", concurrency,
+            static_cast<std::size_t>(settings.llmQueue.value_or(4 * settings.llmConcurrency))});
+}
+
+} // namespace
+
+int serve(const std::filesystem::path& data, const ServeSettings& settings) {
+    ServerOptions server;
+    server.address = settings.listen.address;
+    server.port = settings.listen.port;
+    server.certificatePem =
+        readFile(settings.tlsCert.value_or((data / "tls" / "server.pem").string()));
+    server.keyPem = readFile(settings.tlsKey.value_or((data / "tls" / "server-key.pem").string()));
+    std::optional<ServerOptions> login;
+    if (settings.loginListen) {
+        // The page takes passwords over plain HTTP, which only loopback keeps private.
+        if (!isLoopback(settings.loginListen->address)) {
+            throw std::runtime_error("--login-listen must be a loopback address, such as "
+                                     "127.0.0.1:8080");
+        }
+        login = ServerOptions{};
+        login->address = settings.loginListen->address;
+        login->port = settings.loginListen->port;
+        login->transport = ServerOptions::Transport::Plain;
+    }
+
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    keepFreedMemoryForRequests();
+    EventLoop loop(2);
+    Store store(data / "backend.sqlite");
+    SystemClock clock;
+    Authenticator auth(store, clock, {});
+    const std::unique_ptr<Engine> engine = makeEngine(settings, loop);
+    WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
+    WorkPool hashing(2, 64);
+    const auto log = [](const std::string& line) { std::cout << line + "\n" << std::flush; };
+
+    // Both listeners are bound before the router is made, and accept only once it exists.
+    HttpsServer https(loop, server, log);
+    RouterOptions routing;
+    const std::uint16_t port = https.bind();
+    routing.publicUrl =
+        settings.publicUrl.value_or(originUrl("https", {settings.listen.address, port}));
+    std::optional<HttpsServer> loginServer;
+    if (login) {
+        loginServer.emplace(loop, *login, log);
+        routing.loginUrl = originUrl("http", {login->address, loginServer->bind()});
+    }
+    if (settings.releaseVersion && settings.releaseUrl) {
+        routing.releaseVersion = settings.releaseVersion;
+        routing.releaseUrl = settings.releaseUrl;
+    }
+    Router router(store, auth, *engine, clock, {workers, hashing}, routing, log);
+    const auto handler = [&router, &log](Router::Surface surface) {
+        return [&router, &log, surface](HttpRequest request, Respond respond) {
+            std::string line = request.method + " " + Router::logPath(request.target);
+            router.handle(
+                std::move(request),
+                [respond = std::move(respond), line = std::move(line), &log](HttpResponse r) {
+                    log(line + " " + std::to_string(r.status));
+                    respond(std::move(r));
+                },
+                surface);
+        };
+    };
+    https.start(handler(Router::Surface::All));
+    if (loginServer) {
+        loginServer->start(handler(Router::Surface::LoginPage));
+        log("sign-in page on " + *routing.loginUrl);
+    }
+    log("listening on " + routing.publicUrl);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    log("stopping");
+    if (loginServer) {
+        loginServer->stop(stopGrace);
+    }
+    https.stop(stopGrace);
+    loop.stop();
+    workers.join();
+    hashing.join();
+    return 0;
+}
+
+} // namespace backend
