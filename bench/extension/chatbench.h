@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chathistory.h"
+#include "chat/chathistory.h"
 #include "platform.h"
 #include "sqliteuserdefaults.h"
 

@@ -1,7 +1,7 @@
 // Opening a chat view on a stored conversation of 1,000 entries against one of 10: the view
 // made, its history loaded and scrolled to the end, and its first frame drawn offscreen.
 #include "chatbench.h"
-#include "viewengine.h"
+#include "views/viewengine.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>

@@ -1,6 +1,6 @@
 // extractBody against the least any extraction must do to give the same result. Prints
 // throughputs and their ratio.
-#include "extractbody.h"
+#include "stores/extractbody.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,11 +1,11 @@
 // Opening the session panel (its state objects made, the view created and its first frame
 // drawn offscreen) against making and drawing an empty window of the same size. Prints the
 // median of each and their ratio.
-#include "buttonstatemanager.h"
-#include "replyemailmanager.h"
-#include "summarizestatemanager.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/summarizestatemanager.h"
+#include "stores/replyemailmanager.h"
 #include "testplatform.h"
-#include "viewengine.h"
+#include "views/viewengine.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>

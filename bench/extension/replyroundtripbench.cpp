@@ -1,7 +1,7 @@
 // One reply request through the extension's request core against a bare
 // QNetworkAccessManager POST of the same bytes to the same loopback server.
-#include "handleapirequests.h"
-#include "json.h"
+#include "api/handleapirequests.h"
+#include "api/json.h"
 #include "testhttpsserver.h"
 #include "testplatform.h"
 

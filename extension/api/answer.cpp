@@ -1,4 +1,4 @@
-#include "answer.h"
+#include "api/answer.h"
 
 #include "log.h"
 

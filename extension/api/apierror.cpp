@@ -1,4 +1,4 @@
-#include "apierror.h"
+#include "api/apierror.h"
 
 ApiError ApiError::serverError(std::int64_t statusCode) {
     ApiError error(Kind::serverError);

@@ -1,4 +1,4 @@
-#include "appversion.h"
+#include "api/appversion.h"
 
 #include "platform.h"
 

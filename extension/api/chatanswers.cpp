@@ -1,6 +1,6 @@
-#include "chatanswers.h"
+#include "api/chatanswers.h"
 
-#include "answer.h"
+#include "api/answer.h"
 
 std::optional<ChatStartResponse> decodeChatStartResponse(const Json& answer) {
     const auto response = answer.find("response");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chatbodies.h"
-#include "json.h"
+#include "api/chatbodies.h"
+#include "api/json.h"
 
 #include <optional>
 

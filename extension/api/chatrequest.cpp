@@ -1,8 +1,8 @@
-#include "chatrequest.h"
+#include "api/chatrequest.h"
 
-#include "answer.h"
+#include "api/answer.h"
+#include "api/requestbuilder.h"
 #include "platform.h"
-#include "requestbuilder.h"
 
 namespace {
 

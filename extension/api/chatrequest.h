@@ -1,7 +1,7 @@
 #pragma once
 
-#include "apierror.h"
-#include "json.h"
+#include "api/apierror.h"
+#include "api/json.h"
 
 #include <QString>
 #include <QUrl>

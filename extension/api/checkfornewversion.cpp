@@ -1,8 +1,8 @@
-#include "answer.h"
-#include "handleapirequests.h"
-#include "incommingupdatesmanager.h"
+#include "api/answer.h"
+#include "api/handleapirequests.h"
+#include "api/requestbuilder.h"
 #include "platform.h"
-#include "requestbuilder.h"
+#include "stores/incommingupdatesmanager.h"
 #include "url.h"
 
 namespace {

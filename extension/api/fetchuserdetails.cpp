@@ -1,12 +1,12 @@
-#include "answer.h"
-#include "apimanager.h"
-#include "authmanager.h"
-#include "handleapirequests.h"
+#include "api/answer.h"
+#include "api/handleapirequests.h"
+#include "api/requestbuilder.h"
+#include "api/tokenredaction.h"
 #include "platform.h"
-#include "requestbuilder.h"
-#include "tokenredaction.h"
+#include "stores/apimanager.h"
+#include "stores/authmanager.h"
+#include "stores/userdetailsmanager.h"
 #include "url.h"
-#include "userdetailsmanager.h"
 
 void HandleApiRequests::fetchUserDetails(const QString& urlText, const QString& accessToken,
                                          UserDetailsCompletion completion) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "apierror.h"
-#include "chatbodies.h"
-#include "generateresponsebody.h"
-#include "summarizerequestbody.h"
-#include "trainingdatabody.h"
+#include "api/apierror.h"
+#include "api/chatbodies.h"
+#include "api/generateresponsebody.h"
+#include "api/summarizerequestbody.h"
+#include "api/trainingdatabody.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "json.h"
+#include "api/json.h"
 
 EncodedBody encodeBody(const Json& body) {
     try {

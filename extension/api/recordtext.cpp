@@ -1,4 +1,4 @@
-#include "recordtext.h"
+#include "api/recordtext.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "chatbodies.h"
-#include "generateresponsebody.h"
-#include "recordtext.h"
-#include "summarizerequestbody.h"
-#include "trainingdatabody.h"
+#include "api/chatbodies.h"
+#include "api/generateresponsebody.h"
+#include "api/recordtext.h"
+#include "api/summarizerequestbody.h"
+#include "api/trainingdatabody.h"
 
 // Each body lists its members once; the wire form and the log form both follow that list.
 

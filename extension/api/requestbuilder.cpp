@@ -1,4 +1,4 @@
-#include "requestbuilder.h"
+#include "api/requestbuilder.h"
 
 #include <algorithm>
 

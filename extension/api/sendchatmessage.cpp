@@ -1,6 +1,6 @@
-#include "chatanswers.h"
-#include "chatrequest.h"
-#include "handleapirequests.h"
+#include "api/chatanswers.h"
+#include "api/chatrequest.h"
+#include "api/handleapirequests.h"
 #include "platform.h"
 
 void HandleApiRequests::sendChatMessage(const QUrl& url, const QString& accessToken,

@@ -1,8 +1,8 @@
-#include "chatanswers.h"
-#include "chatrequest.h"
-#include "handleapirequests.h"
+#include "api/chatanswers.h"
+#include "api/chatrequest.h"
+#include "api/handleapirequests.h"
+#include "api/tokenredaction.h"
 #include "platform.h"
-#include "tokenredaction.h"
 
 void HandleApiRequests::startChat(const QUrl& url, const QString& accessToken,
                                   const ChatStartBody& body, ChatStartCompletion completion) {

@@ -1,7 +1,7 @@
-#include "answer.h"
-#include "handleapirequests.h"
+#include "api/answer.h"
+#include "api/handleapirequests.h"
+#include "api/requestbuilder.h"
 #include "platform.h"
-#include "requestbuilder.h"
 
 namespace {
 

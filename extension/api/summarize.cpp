@@ -1,9 +1,9 @@
-#include "answer.h"
-#include "apimanager.h"
-#include "handleapirequests.h"
+#include "api/answer.h"
+#include "api/handleapirequests.h"
+#include "api/requestbuilder.h"
 #include "platform.h"
-#include "requestbuilder.h"
-#include "summarizemanager.h"
+#include "stores/apimanager.h"
+#include "stores/summarizemanager.h"
 
 #include <memory>
 

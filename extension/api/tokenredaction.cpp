@@ -1,4 +1,4 @@
-#include "tokenredaction.h"
+#include "api/tokenredaction.h"
 
 QString redactedToken(const QString& token) {
     constexpr qsizetype kShownPrefix = 4;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "json.h"
+#include "api/json.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "chaterrortext.h"
+#include "chat/chaterrortext.h"
 
-#include "assignchanged.h"
-#include "optionaltext.h"
+#include "panel/assignchanged.h"
+#include "panel/optionaltext.h"
 
 ChatErrorText& ChatErrorText::shared() {
     static ChatErrorText instance;

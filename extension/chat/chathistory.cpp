@@ -1,4 +1,4 @@
-#include "chathistory.h"
+#include "chat/chathistory.h"
 
 #include "platform.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "message.h"
+#include "chat/message.h"
 
 #include <QString>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "chatmessages.h"
+#include "chat/chatmessages.h"
 
-#include "optionaltext.h"
+#include "panel/optionaltext.h"
 
 ChatMessages::ChatMessages(QString key, QObject* parent)
     : QAbstractListModel(parent)

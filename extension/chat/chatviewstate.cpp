@@ -1,15 +1,15 @@
-#include "chatviewstate.h"
+#include "chat/chatviewstate.h"
 
-#include "apimanager.h"
-#include "assignchanged.h"
-#include "authmanager.h"
-#include "chaterrortext.h"
-#include "handleapirequests.h"
-#include "optionaltext.h"
+#include "api/handleapirequests.h"
+#include "chat/chaterrortext.h"
+#include "panel/assignchanged.h"
+#include "panel/optionaltext.h"
 #include "platform.h"
-#include "replyemailmanager.h"
-#include "startchatmanager.h"
-#include "userdetailsmanager.h"
+#include "stores/apimanager.h"
+#include "stores/authmanager.h"
+#include "stores/replyemailmanager.h"
+#include "stores/startchatmanager.h"
+#include "stores/userdetailsmanager.h"
 
 #include <QPointer>
 #include <algorithm>

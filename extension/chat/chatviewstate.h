@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chatmessages.h"
+#include "chat/chatmessages.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "composesessionhandler.h"
+#include "entry/composesessionhandler.h"
 
-#include "authmanager.h"
-#include "extractbody.h"
-#include "handleapirequests.h"
+#include "api/handleapirequests.h"
 #include "log.h"
-#include "replyemailmanager.h"
+#include "stores/authmanager.h"
+#include "stores/extractbody.h"
+#include "stores/replyemailmanager.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composesessionviewcontrollerfactory.h"
+#include "entry/composesessionviewcontrollerfactory.h"
 #include "mecomposesessionhandler.h"
 
 /// Handles one compose session: everything it learns goes into the shared stores.

@@ -1,4 +1,4 @@
-#include "contentblocker.h"
+#include "entry/contentblocker.h"
 
 #include "platform.h"
 

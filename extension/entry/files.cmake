@@ -1,17 +1,11 @@
 set(ENTRY_SOURCES
-    entry/apimanager.cpp
-    entry/authmanager.cpp
-    entry/composesessionhandler.cpp
-    entry/contentblocker.cpp
-    entry/deployments.cpp
-    entry/extractbody.cpp
-    entry/incommingupdatesmanager.cpp
-    entry/mailextension.cpp
-    entry/messageactionhandler.cpp
-    entry/messagesecurityhandler.cpp
-    entry/messagesecurityviewcontroller.cpp
-    entry/replyemailmanager.cpp
-    entry/startchatmanager.cpp
-    entry/summarizemanager.cpp
-    entry/userdetailsmanager.cpp
+    entry/composesessionhandler.cpp entry/composesessionhandler.h
+    entry/composesessionviewcontroller.cpp entry/composesessionviewcontroller.h
+    entry/composesessionviewcontrollerfactory.h
+    entry/contentblocker.cpp entry/contentblocker.h
+    entry/coordinator.h
+    entry/mailextension.cpp entry/mailextension.h
+    entry/messageactionhandler.cpp entry/messageactionhandler.h
+    entry/messagesecurityhandler.cpp entry/messagesecurityhandler.h
+    entry/messagesecurityviewcontroller.cpp entry/messagesecurityviewcontroller.h
 )

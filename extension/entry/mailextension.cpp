@@ -1,9 +1,9 @@
-#include "mailextension.h"
+#include "entry/mailextension.h"
 
-#include "composesessionhandler.h"
-#include "contentblocker.h"
-#include "messageactionhandler.h"
-#include "messagesecurityhandler.h"
+#include "entry/composesessionhandler.h"
+#include "entry/contentblocker.h"
+#include "entry/messageactionhandler.h"
+#include "entry/messagesecurityhandler.h"
 
 std::unique_ptr<MEComposeSessionHandler>
 MailExtension::handlerForComposeSession(const MEComposeSession& /*session*/) {

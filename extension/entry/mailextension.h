@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composesessionviewcontrollerfactory.h"
+#include "entry/composesessionviewcontrollerfactory.h"
 #include "meextension.h"
 
 /// How the extension makes the controllers it hands to the mail client.

@@ -1,7 +1,7 @@
-#include "messageactionhandler.h"
+#include "entry/messageactionhandler.h"
 
-#include "extractbody.h"
-#include "replyemailmanager.h"
+#include "stores/extractbody.h"
+#include "stores/replyemailmanager.h"
 
 void MessageActionHandler::decideAction(const MEMessage& message, const Completion& completion) {
     // Runs while a compose window is open too, so the assistant may answer this body instead.

@@ -1,4 +1,4 @@
-#include "messagesecurityhandler.h"
+#include "entry/messagesecurityhandler.h"
 
 void MessageSecurityHandler::getEncodingStatus(
     const MEMessage& /*message*/, const MEComposeContext& /*context*/,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composesessionviewcontrollerfactory.h"
+#include "entry/composesessionviewcontrollerfactory.h"
 #include "memessagesecurityhandler.h"
 
 /// Neither signs, encrypts nor decodes; shows an empty view for a message's signers.

@@ -1,4 +1,4 @@
-#include "messagesecurityviewcontroller.h"
+#include "entry/messagesecurityviewcontroller.h"
 
 #include "meextensionviewcontroller.h"
 

@@ -1,8 +1,8 @@
-#include "buttonstatemanager.h"
+#include "panel/buttonstatemanager.h"
 
-#include "assignchanged.h"
-#include "optionaltext.h"
-#include "panelkeys.h"
+#include "panel/assignchanged.h"
+#include "panel/optionaltext.h"
+#include "panel/panelkeys.h"
 #include "platform.h"
 
 #include <QPointer>

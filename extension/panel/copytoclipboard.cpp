@@ -1,4 +1,4 @@
-#include "copytoclipboard.h"
+#include "panel/copytoclipboard.h"
 
 #include "platform.h"
 

@@ -1,6 +1,6 @@
-#include "fallbackcontent.h"
+#include "panel/fallbackcontent.h"
 
-#include "panelkeys.h"
+#include "panel/panelkeys.h"
 #include "platform.h"
 
 bool storeFallbackContent(const QString& text) {

@@ -1,7 +1,7 @@
-#include "logoutfrompanel.h"
+#include "panel/logoutfrompanel.h"
 
-#include "authmanager.h"
 #include "log.h"
+#include "stores/authmanager.h"
 
 void logOutFromPanel() {
     Log::line("Logout button clicked");

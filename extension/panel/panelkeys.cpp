@@ -1,6 +1,6 @@
-#include "panelkeys.h"
+#include "panel/panelkeys.h"
 
-#include "replyemailmanager.h"
+#include "stores/replyemailmanager.h"
 
 namespace {
 

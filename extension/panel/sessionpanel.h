@@ -1,7 +1,7 @@
 #pragma once
 
-#include "buttonstatemanager.h"
-#include "summarizestatemanager.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/summarizestatemanager.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "sessiontabsstate.h"
+#include "panel/sessiontabsstate.h"
 
-#include "apimanager.h"
-#include "appversion.h"
-#include "handleapirequests.h"
-#include "minimumheight.h"
+#include "api/appversion.h"
+#include "api/handleapirequests.h"
+#include "signin/minimumheight.h"
+#include "stores/apimanager.h"
 
 SessionTabsState::SessionTabsState()
     : buttonStateManager_(new ButtonStateManager(this))

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "buttonstatemanager.h"
-#include "developermenustate.h"
-#include "summarizestatemanager.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/summarizestatemanager.h"
+#include "signin/developermenustate.h"
 
 #include <QQuickItem>
 

@@ -1,10 +1,10 @@
-#include "summarizestatemanager.h"
+#include "panel/summarizestatemanager.h"
 
-#include "assignchanged.h"
-#include "optionaltext.h"
-#include "panelkeys.h"
+#include "panel/assignchanged.h"
+#include "panel/optionaltext.h"
+#include "panel/panelkeys.h"
+#include "panel/summaryrequest.h"
 #include "platform.h"
-#include "summaryrequest.h"
 
 #include <QPointer>
 

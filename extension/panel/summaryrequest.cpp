@@ -1,14 +1,14 @@
-#include "summaryrequest.h"
+#include "panel/summaryrequest.h"
 
-#include "apimanager.h"
-#include "authmanager.h"
-#include "fallbackcontent.h"
-#include "handleapirequests.h"
+#include "api/handleapirequests.h"
+#include "panel/fallbackcontent.h"
 #include "platform.h"
-#include "replyemailmanager.h"
-#include "summarizemanager.h"
+#include "stores/apimanager.h"
+#include "stores/authmanager.h"
+#include "stores/replyemailmanager.h"
+#include "stores/summarizemanager.h"
+#include "stores/userdetailsmanager.h"
 #include "url.h"
-#include "userdetailsmanager.h"
 
 void runSummaryRequest(SummaryResultHandler handler) {
     const std::optional<QString> token = AuthManager::shared().accessToken();

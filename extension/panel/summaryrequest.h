@@ -1,6 +1,6 @@
 #pragma once
 
-#include "summarizedresponse.h"
+#include "stores/summarizedresponse.h"
 
 #include <functional>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "updateactions.h"
+#include "panel/updateactions.h"
 
-#include "incommingupdatesmanager.h"
-#include "logoutfrompanel.h"
+#include "panel/logoutfrompanel.h"
 #include "platform.h"
+#include "stores/incommingupdatesmanager.h"
 #include "url.h"
 
 void UpdateActions::updateNow() {

@@ -1,7 +1,7 @@
-#include "quorvaneextensionplugin.h"
+#include "plugin/quorvaneextensionplugin.h"
 
-#include "composesessionviewcontrollerfactory.h"
-#include "messagesecurityviewcontroller.h"
+#include "entry/composesessionviewcontrollerfactory.h"
+#include "entry/messagesecurityviewcontroller.h"
 #include "platform.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "entry/mailextension.h"
 #include "log.h"
-#include "mailextension.h"
 #include "meextensionplugin.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "developermenustate.h"
+#include "signin/developermenustate.h"
 
-#include "developermenushortcut.h"
 #include "platform.h"
+#include "signin/developermenushortcut.h"
 
 #include <QPointer>
 #include <QQuickItem>

@@ -1,9 +1,9 @@
-#include "endpointselection.h"
+#include "signin/endpointselection.h"
 
-#include "appversion.h"
-#include "authmanager.h"
-#include "notificationnames.h"
+#include "api/appversion.h"
 #include "platform.h"
+#include "stores/authmanager.h"
+#include "stores/notificationnames.h"
 
 namespace {
 const QString selectedApiEndpointKey = QStringLiteral("selectedApiEndpoint");

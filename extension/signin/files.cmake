@@ -1,6 +1,4 @@
 set(SIGNIN_SOURCES
-    signin/composesessionviewcontroller.cpp signin/composesessionviewcontroller.h
-    signin/coordinator.h
     signin/developermenushortcut.h
     signin/developermenustate.cpp signin/developermenustate.h
     signin/endpointselection.cpp signin/endpointselection.h
@@ -8,6 +6,7 @@ set(SIGNIN_SOURCES
     signin/minimumheight.h
     signin/sessionresponse.cpp signin/sessionresponse.h
     signin/signinflow.cpp signin/signinflow.h
+    signin/signinwindow.h
 )
 set(SIGNIN_QML
     signin/CustomButton.qml

@@ -1,7 +1,7 @@
-#include "loginviewstate.h"
+#include "signin/loginviewstate.h"
 
 #include "log.h"
-#include "minimumheight.h"
+#include "signin/minimumheight.h"
 
 LoginViewState::LoginViewState(QObject* parent)
     : DeveloperMenuState(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "developermenustate.h"
+#include "signin/developermenustate.h"
 
 #include <QQuickItem>
 #include <functional>

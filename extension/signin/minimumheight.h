@@ -1,6 +1,6 @@
 #pragma once
 
-#include "replyemailmanager.h"
+#include "stores/replyemailmanager.h"
 
 /// The least height of the extension's views, from the reply context as it is now: 550 when
 /// answering a message with a subject, 400 for a new message.

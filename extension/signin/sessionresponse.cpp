@@ -1,6 +1,6 @@
-#include "sessionresponse.h"
+#include "signin/sessionresponse.h"
 
-#include "answer.h"
+#include "api/answer.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "signinflow.h"
+#include "signin/signinflow.h"
 
-#include "apimanager.h"
-#include "authmanager.h"
-#include "composesessionviewcontroller.h"
+#include "api/tokenredaction.h"
 #include "platform.h"
-#include "sessionresponse.h"
-#include "tokenredaction.h"
+#include "signin/sessionresponse.h"
+#include "signin/signinwindow.h"
+#include "stores/apimanager.h"
+#include "stores/authmanager.h"
 #include "url.h"
 
 namespace SignInFlow {
@@ -53,7 +53,7 @@ void get(const QUrl& url, const QString& parseFailurePrefix, AnswerHandler handl
         });
 }
 
-void signIn(const std::weak_ptr<ComposeSessionViewController>& controller, const QString& token) {
+void signIn(const std::weak_ptr<SignInWindow>& controller, const QString& token) {
     Log::line("Access token received: " + redactedToken(token));
     AuthManager::shared().setAccessToken(token);
     if (const auto strong = controller.lock()) {
@@ -68,7 +68,7 @@ void signIn(const std::weak_ptr<ComposeSessionViewController>& controller, const
 
 } // namespace
 
-void requestLoginSession(std::weak_ptr<ComposeSessionViewController> controller) {
+void requestLoginSession(std::weak_ptr<SignInWindow> controller) {
     const APIManager& api = APIManager::shared();
     Log::line("CURRENT BASE API URL IN API MANAGER", api.baseApiUrl());
     Log::line("URL is:", api.baseApiUrl());
@@ -101,8 +101,7 @@ void openLoginURL(const QString& text) {
     }
 }
 
-void pollAccessToken(std::weak_ptr<ComposeSessionViewController> controller,
-                     const QString& urlText) {
+void pollAccessToken(std::weak_ptr<SignInWindow> controller, const QString& urlText) {
     const std::optional<QUrl> url = parseUrl(urlText);
     if (!url) {
         Log::line("Invalid URL");
@@ -125,8 +124,7 @@ void pollAccessToken(std::weak_ptr<ComposeSessionViewController> controller,
         });
 }
 
-void schedulePoll(std::shared_ptr<ComposeSessionViewController> controller,
-                  const QString& urlText) {
+void schedulePoll(std::shared_ptr<SignInWindow> controller, const QString& urlText) {
     Platform::current().mainQueue().asyncAfter(
         pollInterval,
         [controller = std::move(controller), urlText] { pollAccessToken(controller, urlText); });

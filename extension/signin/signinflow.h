@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-class ComposeSessionViewController;
+class SignInWindow;
 
 /// Browser sign-in for one compose window: a session request, the session's login page in
 /// the browser, then polls of the session until it carries a token. Answers are handled on
@@ -15,11 +15,10 @@ namespace SignInFlow {
 inline constexpr double pollInterval = 2.0;
 
 /// Starts an independent chain; several may run side by side.
-void requestLoginSession(std::weak_ptr<ComposeSessionViewController> controller);
+void requestLoginSession(std::weak_ptr<SignInWindow> controller);
 /// Opens a web page in the browser; anything that is not an http or https URL is ignored.
 void openLoginURL(const QString& text);
-void pollAccessToken(std::weak_ptr<ComposeSessionViewController> controller,
-                     const QString& urlText);
-void schedulePoll(std::shared_ptr<ComposeSessionViewController> controller, const QString& urlText);
+void pollAccessToken(std::weak_ptr<SignInWindow> controller, const QString& urlText);
+void schedulePoll(std::shared_ptr<SignInWindow> controller, const QString& urlText);
 
 } // namespace SignInFlow

@@ -1,4 +1,4 @@
-#include "colorscheme.h"
+#include "views/colorscheme.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qmlsingleton.h"
+#include "stores/qmlsingleton.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "screenitem.h"
+#include "views/screenitem.h"
 
 ScreenItem::ScreenItem(QQuickItem* parent)
     : QQuickItem(parent) {}

@@ -1,4 +1,4 @@
-#include "viewengine.h"
+#include "views/viewengine.h"
 
 #include "log.h"
 

@@ -1,7 +1,7 @@
 // Which backend the extension talks to.
-#include "apimanager.h"
-#include "deployments.h"
 #include "scriptedbackend.h"
+#include "stores/apimanager.h"
+#include "stores/deployments.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The chat history: its stored form, appends that survive a reopen, and failures that keep
 // what was stored. Kills mid-write are the defaults file's own tests.
-#include "chathistory.h"
+#include "chat/chathistory.h"
 #include "sqlitedatabase.h"
 #include "sqliteuserdefaults.h"
 #include "testplatform.h"

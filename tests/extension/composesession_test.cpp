@@ -1,6 +1,6 @@
 // What a compose session takes from the message it answers, and what it logs for each part
 // that is missing.
-#include "composesessionhandler.h"
+#include "entry/composesessionhandler.h"
 #include "scriptedbackend.h"
 #include "testmessage.h"
 

@@ -1,6 +1,6 @@
 // The extension's handlers as the mail host asks for them.
-#include "mailextension.h"
-#include "replyemailmanager.h"
+#include "entry/mailextension.h"
+#include "stores/replyemailmanager.h"
 #include "testmessage.h"
 #include "testplatform.h"
 

@@ -1,11 +1,11 @@
 // The panel's reply and summary state: what changes on which thread, what is stored under which
 // key, and what a failure keeps.
-#include "buttonstatemanager.h"
-#include "fallbackcontent.h"
-#include "panelactions.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/fallbackcontent.h"
+#include "panel/panelactions.h"
+#include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
-#include "summarizemanager.h"
-#include "summarizestatemanager.h"
+#include "stores/summarizemanager.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // What only a scripted session can give the backend requests. Transport faults, error statuses,
 // HTML and empty bodies, arrays, wrong member types and large answers are in the fault matrix,
 // over real TLS; the bodies sent are checked where the panel and the chat send them.
-#include "handleapirequests.h"
+#include "api/handleapirequests.h"
 #include "scriptedbackend.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "authmanager.h"
-#include "replyemailmanager.h"
+#include "stores/authmanager.h"
+#include "stores/replyemailmanager.h"
+#include "stores/userdetailsmanager.h"
 #include "testplatform.h"
-#include "userdetailsmanager.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "answer.h"
+#include "api/answer.h"
 #include "require.h"
 
 // The first byte picks the checks and which parts the answer has, the next two the status

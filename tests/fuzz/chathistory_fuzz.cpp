@@ -1,4 +1,4 @@
-#include "message.h"
+#include "chat/message.h"
 #include "require.h"
 
 namespace {

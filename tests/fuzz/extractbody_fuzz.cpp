@@ -1,5 +1,5 @@
-#include "extractbody.h"
 #include "require.h"
+#include "stores/extractbody.h"
 
 #include <QStringDecoder>
 

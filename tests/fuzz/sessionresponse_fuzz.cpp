@@ -1,6 +1,6 @@
-#include "chatanswers.h"
+#include "api/chatanswers.h"
 #include "require.h"
-#include "sessionresponse.h"
+#include "signin/sessionresponse.h"
 
 namespace {
 

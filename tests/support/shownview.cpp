@@ -1,7 +1,7 @@
 #include "shownview.h"
 
 #include "metopmostcontrol.h"
-#include "viewengine.h"
+#include "views/viewengine.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,21 +1,21 @@
 // Every request of the extension against every way the network or the backend can fail, on a
 // real HTTPS server on loopback: what is logged, what the panel shows and what it toasts, and
 // how long the GUI thread was ever kept from its event loop meanwhile.
-#include "apimanager.h"
-#include "authmanager.h"
-#include "buttonstatemanager.h"
-#include "chaterrortext.h"
-#include "chatviewstate.h"
-#include "composesessionviewcontroller.h"
-#include "handleapirequests.h"
-#include "incommingupdatesmanager.h"
-#include "replyemailmanager.h"
-#include "sessionpanel.h"
-#include "summarizemanager.h"
-#include "summarizestatemanager.h"
+#include "api/handleapirequests.h"
+#include "chat/chaterrortext.h"
+#include "chat/chatviewstate.h"
+#include "entry/composesessionviewcontroller.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/sessionpanel.h"
+#include "panel/summarizestatemanager.h"
+#include "stores/apimanager.h"
+#include "stores/authmanager.h"
+#include "stores/incommingupdatesmanager.h"
+#include "stores/replyemailmanager.h"
+#include "stores/summarizemanager.h"
+#include "stores/userdetailsmanager.h"
 #include "testhttpsserver.h"
 #include "testplatform.h"
-#include "userdetailsmanager.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "../scriptedbackend.h"
-#include "composesessionviewcontroller.h"
-#include "endpointselection.h"
-#include "incommingupdatesmanager.h"
+#include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
-#include "signinflow.h"
+#include "signin/endpointselection.h"
+#include "signin/signinflow.h"
+#include "stores/incommingupdatesmanager.h"
 
 #include <QQmlProperty>
 #include <QTest>

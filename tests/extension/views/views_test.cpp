@@ -1,10 +1,10 @@
 #include "../scriptedbackend.h"
-#include "buttonstatemanager.h"
-#include "chatviewstate.h"
-#include "loginviewstate.h"
+#include "chat/chatviewstate.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/summarizestatemanager.h"
 #include "shownview.h"
-#include "summarizemanager.h"
-#include "summarizestatemanager.h"
+#include "signin/loginviewstate.h"
+#include "stores/summarizemanager.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "incommingupdatesmanager.h"
+#include "stores/incommingupdatesmanager.h"
 
 IncommingUpdatesManager& IncommingUpdatesManager::shared() {
     static IncommingUpdatesManager instance;

@@ -1,4 +1,4 @@
-#include "replyemailmanager.h"
+#include "stores/replyemailmanager.h"
 
 ReplyEmailManager& ReplyEmailManager::shared() {
     static ReplyEmailManager instance;

@@ -1,4 +1,4 @@
-#include "summarizemanager.h"
+#include "stores/summarizemanager.h"
 
 SummarizeManager& SummarizeManager::shared() {
     static SummarizeManager instance;

@@ -2,6 +2,7 @@
 
 #include "meextensionviewcontroller.h"
 #include "notificationcenter.h"
+#include "signin/signinwindow.h"
 
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@ class RepeatingTimer;
 /// refer to it weakly; lives on the GUI thread and must be released there.
 class ComposeSessionViewController
     : public MEExtensionViewController,
+      public SignInWindow,
       public std::enable_shared_from_this<ComposeSessionViewController> {
 public:
     /// Seconds between two update checks of a window.
@@ -29,13 +31,13 @@ public:
 
     /// Set once a sign-in chain of this window has received a token; never cleared.
     [[nodiscard]] bool isLoggedIn() const { return isLoggedIn_; }
-    void setIsLoggedIn(bool loggedIn) { isLoggedIn_ = loggedIn; }
+    void setIsLoggedIn(bool loggedIn) override { isLoggedIn_ = loggedIn; }
 
     void triggerUpdateCheck();
     void handleLogout();
     void buttonClicked();
     void requestLoginSession();
-    void refreshAfterLogin();
+    void refreshAfterLogin() override;
 
     void showInitialView();
     /// Lays a new login view over whatever is shown.

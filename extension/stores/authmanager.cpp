@@ -1,7 +1,7 @@
-#include "authmanager.h"
+#include "stores/authmanager.h"
 
-#include "notificationnames.h"
 #include "platform.h"
+#include "stores/notificationnames.h"
 
 #include <QThread>
 

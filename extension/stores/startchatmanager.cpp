@@ -1,4 +1,4 @@
-#include "startchatmanager.h"
+#include "stores/startchatmanager.h"
 
 StartChatManager& StartChatManager::shared() {
     static StartChatManager instance;

@@ -1,4 +1,4 @@
-#include "extractbody.h"
+#include "stores/extractbody.h"
 
 #include <cstring>
 #include <simdjson.h>

@@ -1,4 +1,4 @@
-#include "userdetailsmanager.h"
+#include "stores/userdetailsmanager.h"
 
 UserDetailsManager& UserDetailsManager::shared() {
     static UserDetailsManager instance;

@@ -1,8 +1,8 @@
-#include "apimanager.h"
+#include "stores/apimanager.h"
 
-#include "deployments.h"
-#include "notificationnames.h"
 #include "platform.h"
+#include "stores/deployments.h"
+#include "stores/notificationnames.h"
 
 namespace {
 

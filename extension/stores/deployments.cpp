@@ -1,4 +1,4 @@
-#include "deployments.h"
+#include "stores/deployments.h"
 
 #include "log.h"
 #include "url.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "summarizedresponse.h"
+#include "stores/summarizedresponse.h"
 
 #include <QString>
 #include <map>

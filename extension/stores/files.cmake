@@ -1,0 +1,14 @@
+set(STORES_SOURCES
+    stores/apimanager.cpp stores/apimanager.h
+    stores/authmanager.cpp stores/authmanager.h
+    stores/deployments.cpp stores/deployments.h
+    stores/extractbody.cpp stores/extractbody.h
+    stores/incommingupdatesmanager.cpp stores/incommingupdatesmanager.h
+    stores/notificationnames.h
+    stores/qmlsingleton.h
+    stores/replyemailmanager.cpp stores/replyemailmanager.h
+    stores/startchatmanager.cpp stores/startchatmanager.h
+    stores/summarizedresponse.h
+    stores/summarizemanager.cpp stores/summarizemanager.h
+    stores/userdetailsmanager.cpp stores/userdetailsmanager.h
+)
