@@ -15,6 +15,8 @@ namespace {
 using json = nlohmann::json;
 
 const std::string sessionPrefix = "/plugin-auth/session-request/";
+const std::string expiredLink =
+    "This sign-in link has expired or was used. Start again from the mail window.";
 
 HttpResponse jsonResponse(int status, const json& body) {
     return {
@@ -231,13 +233,13 @@ void Router::health(Call& call) {
 void Router::sessionRequest(Call& call) {
     const std::string id = call.path.substr(sessionPrefix.size());
     if (id.empty()) {
-        const std::string created = auth_.createSession();
+        const auto created = auth_.createSession();
         const std::string login = options_.loginUrl.value_or(options_.publicUrl);
-        return call.respond(
-            jsonResponse(200, {{"id", created},
-                               {"access_token", nullptr},
-                               {"refresh_token", nullptr},
-                               {"login_url", login + "/plugin-auth/login?session=" + created}}));
+        return call.respond(jsonResponse(
+            200, {{"id", created.id},
+                  {"access_token", nullptr},
+                  {"refresh_token", nullptr},
+                  {"login_url", login + "/plugin-auth/login?code=" + created.loginCode}}));
     }
     const auto result = auth_.poll(id);
     switch (result.state) {
@@ -254,30 +256,37 @@ void Router::sessionRequest(Call& call) {
 
 void Router::loginPage(Call& call) {
     const auto fields = formFields(call.query);
-    const auto it = fields.find("session");
-    if (it == fields.end() || it->second.empty()) {
-        return call.respond(html(400, loginpage::form("", "This sign-in link is incomplete.")));
+    const auto code = fields.find("code");
+    if (code == fields.end() || code->second.empty()) {
+        return call.respond(html(400, loginpage::notice("This sign-in link is incomplete.")));
     }
-    call.respond(html(200, loginpage::form(it->second, "")));
+    const auto requestedAt = auth_.loginRequestedAt(code->second);
+    if (!requestedAt) {
+        return call.respond(html(410, loginpage::notice(expiredLink)));
+    }
+    call.respond(html(200, loginpage::form(code->second, *requestedAt, "")));
 }
 
 void Router::loginSubmit(Call& call) {
     auto fields = formFields(call.request.body);
-    const std::string session = fields["session"];
-    switch (auth_.login(session, fields["email"], fields["password"], call.request.clientAddress)) {
+    const std::string code = fields["code"];
+    const auto again = [&](int status, const std::string& notice) {
+        // The session may have ended since the check; the page then says so.
+        const auto requestedAt = auth_.loginRequestedAt(code);
+        call.respond(requestedAt ? html(status, loginpage::form(code, *requestedAt, notice))
+                                 : html(410, loginpage::notice(expiredLink)));
+    };
+    switch (auth_.login(code, fields["email"], fields["password"], call.request.clientAddress)) {
     case Authenticator::LoginResult::SignedIn:
         return call.respond(html(200, loginpage::done()));
     case Authenticator::LoginResult::WrongCredentials:
-        return call.respond(
-            html(401, loginpage::form(session, "Wrong e-mail address or password.")));
+        return again(401, "Wrong e-mail address or password.");
     case Authenticator::LoginResult::TooManyAttempts:
-        return call.respond(
-            html(429, loginpage::form(session, "Too many attempts. Wait a moment and try again.")));
+        return again(429, "Too many attempts. Wait a moment and try again.");
     case Authenticator::LoginResult::SessionExpired:
         break;
     }
-    call.respond(html(410, loginpage::form("", "This sign-in link has expired. Start again "
-                                               "from the mail window.")));
+    call.respond(html(410, loginpage::notice(expiredLink)));
 }
 
 void Router::stylesheet(Call& call) {

@@ -90,10 +90,9 @@ void describeUserAdd(Options& options, CommandLine& line) {
 const std::vector<CommandSpec>& commands() {
     using C = CommandLine::Command;
     static const std::vector<CommandSpec> table = {
-        {{"serve"}, C::Serve, describeServe},
-        {{"user", "add"}, C::UserAdd, describeUserAdd},
-        {{"tls", "init"}, C::TlsInit, data},
-        {{"export-training"}, C::ExportTraining, data},
+        {{"serve"}, C::Serve, describeServe}, {{"user", "add"}, C::UserAdd, describeUserAdd},
+        {{"tls", "init"}, C::TlsInit, data},  {{"export-training"}, C::ExportTraining, data},
+        {{"migrate"}, C::Migrate, data},
     };
     return table;
 }

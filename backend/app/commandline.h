@@ -31,7 +31,7 @@ struct ServeSettings {
 
 /// One run of quorvane-backend as its arguments ask for it.
 struct CommandLine {
-    enum class Command { Help, Serve, UserAdd, TlsInit, ExportTraining };
+    enum class Command { Help, Serve, UserAdd, TlsInit, ExportTraining, Migrate };
     Command command = Command::Help;
     std::filesystem::path data;
     /// The account of `user add`.

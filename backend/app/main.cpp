@@ -59,6 +59,13 @@ int exportTraining(const CommandLine& line) {
     return 0;
 }
 
+int migrate(const CommandLine& line) {
+    const auto file = dataDir(line) / "backend.sqlite";
+    const Store store(file);
+    std::cout << file.string() << " is at schema version " << store.schemaVersion() << "\n";
+    return 0;
+}
+
 int run(const CommandLine& line) {
     switch (line.command) {
     case CommandLine::Command::Help:
@@ -72,6 +79,8 @@ int run(const CommandLine& line) {
         return tlsInit(line);
     case CommandLine::Command::ExportTraining:
         return exportTraining(line);
+    case CommandLine::Command::Migrate:
+        return migrate(line);
     }
     return 2;
 }

@@ -15,19 +15,25 @@ Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCo
     , cost_(cost)
     , dummyHash_(secrets::hashPassword(secrets::randomHex(16), cost)) {}
 
-std::string Authenticator::createSession() {
-    store_.purgeExpiredSessions(clock_.now());
-    const std::string id = secrets::randomHex(16);
-    store_.addSession(secrets::sha256Hex(id), clock_.now() + sessionLifetime);
-    return id;
+Authenticator::Session Authenticator::createSession() {
+    const std::int64_t now = clock_.now();
+    store_.purgeExpiredSessions(now);
+    Session session{secrets::randomHex(16), secrets::randomHex(16)};
+    store_.addSession(secrets::sha256Hex(session.id), secrets::sha256Hex(session.loginCode), now,
+                      now + sessionLifetime);
+    return session;
 }
 
-Authenticator::LoginResult Authenticator::login(const std::string& sessionId,
+std::optional<std::int64_t> Authenticator::loginRequestedAt(const std::string& loginCode) {
+    return store_.loginRequestedAt(secrets::sha256Hex(loginCode), clock_.now());
+}
+
+Authenticator::LoginResult Authenticator::login(const std::string& loginCode,
                                                 const std::string& email,
                                                 const std::string& password,
                                                 const std::string& clientAddress) {
-    const std::string idHash = secrets::sha256Hex(sessionId);
-    if (store_.sessionState(idHash, clock_.now()) != Store::SessionState::Pending) {
+    const std::string codeHash = secrets::sha256Hex(loginCode);
+    if (!store_.loginRequestedAt(codeHash, clock_.now())) {
         return LoginResult::SessionExpired;
     }
     if (addresses_.locked(clientAddress, clock_.now())) {
@@ -50,8 +56,8 @@ Authenticator::LoginResult Authenticator::login(const std::string& sessionId,
         return LoginResult::WrongCredentials;
     }
     store_.clearLoginFailures(email);
-    return store_.signInSession(idHash, email, clock_.now()) ? LoginResult::SignedIn
-                                                             : LoginResult::SessionExpired;
+    return store_.signInSession(codeHash, email, clock_.now()) ? LoginResult::SignedIn
+                                                               : LoginResult::SessionExpired;
 }
 
 Authenticator::PollResult Authenticator::poll(const std::string& sessionId) {

@@ -17,13 +17,22 @@ public:
 
     Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost);
 
-    /// Creates a sign-in session and returns its id (128 random bits).
-    [[nodiscard]] std::string createSession();
+    /// A new sign-in session: the id only the client knows and polls with, and the one-time
+    /// code of its login link (128 random bits each).
+    struct Session {
+        std::string id;
+        std::string loginCode;
+    };
+    [[nodiscard]] Session createSession();
+
+    /// When the session of `loginCode` was asked for, while the code still signs in.
+    [[nodiscard]] std::optional<std::int64_t> loginRequestedAt(const std::string& loginCode);
 
     enum class LoginResult { SignedIn, WrongCredentials, TooManyAttempts, SessionExpired };
-    /// Signs the session in when the password is right; wrong passwords lock the account,
-    /// and the client's address, for a time that doubles with each further failure.
-    [[nodiscard]] LoginResult login(const std::string& sessionId, const std::string& email,
+    /// Signs the session of `loginCode` in when the password is right, at most once; wrong
+    /// passwords lock the account, and the client's address, for a time that doubles with
+    /// each further failure.
+    [[nodiscard]] LoginResult login(const std::string& loginCode, const std::string& email,
                                     const std::string& password, const std::string& clientAddress);
 
     enum class PollState { Unknown, Pending, Issued };

@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include "migrations.h"
+
 namespace backend {
 
 Store::Store(const std::filesystem::path& file)
@@ -7,25 +9,42 @@ Store::Store(const std::filesystem::path& file)
     db_.exec("PRAGMA journal_mode=WAL");
     db_.exec("PRAGMA synchronous=FULL");
     db_.exec("PRAGMA foreign_keys=ON");
-    db_.exec(R"sql(
-        CREATE TABLE IF NOT EXISTS accounts(
-            email TEXT PRIMARY KEY, name TEXT NOT NULL, password_hash TEXT NOT NULL,
-            failed_logins INTEGER NOT NULL DEFAULT 0, locked_until INTEGER NOT NULL DEFAULT 0);
-        CREATE TABLE IF NOT EXISTS signin_sessions(
-            id_hash TEXT PRIMARY KEY, expires_at INTEGER NOT NULL, email TEXT);
-        CREATE TABLE IF NOT EXISTS tokens(
-            token_hash TEXT PRIMARY KEY, email TEXT NOT NULL REFERENCES accounts(email),
-            created_at INTEGER NOT NULL);
-        CREATE TABLE IF NOT EXISTS chats(
-            thread_id TEXT PRIMARY KEY, assistant_id TEXT NOT NULL, email TEXT NOT NULL,
-            content TEXT NOT NULL);
-        CREATE TABLE IF NOT EXISTS chat_turns(
-            id INTEGER PRIMARY KEY, thread_id TEXT NOT NULL REFERENCES chats(thread_id),
-            question TEXT NOT NULL, answer TEXT NOT NULL);
-        CREATE TABLE IF NOT EXISTS training_pairs(
-            id INTEGER PRIMARY KEY, email TEXT NOT NULL, question TEXT NOT NULL,
-            answer TEXT NOT NULL, created_at INTEGER NOT NULL);
-    )sql");
+    migrate(file);
+}
+
+int Store::storedVersion() {
+    auto select = db_.prepare("SELECT version FROM schema_version");
+    if (select.step()) {
+        return static_cast<int>(select.integer(0));
+    }
+    // A file from before versions were counted already holds the first schema.
+    auto accounts =
+        db_.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'accounts'");
+    const int version = accounts.step() ? 1 : 0;
+    db_.prepare("INSERT INTO schema_version(version) VALUES(?)").bind(1, version).run();
+    return version;
+}
+
+void Store::migrate(const std::filesystem::path& file) {
+    sqlite::Transaction transaction(db_);
+    db_.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
+    schemaVersion_ = storedVersion();
+    const int latest = migrations().back().version;
+    if (schemaVersion_ > latest) {
+        throw std::runtime_error(file.string() + " has schema version " +
+                                 std::to_string(schemaVersion_) + ", newer than the " +
+                                 std::to_string(latest) +
+                                 " this quorvane-backend knows; "
+                                 "run a newer release");
+    }
+    for (const Migration& step : migrations()) {
+        if (step.version > schemaVersion_) {
+            db_.exec(step.sql);
+            schemaVersion_ = step.version;
+        }
+    }
+    db_.prepare("UPDATE schema_version SET version = ?").bind(1, schemaVersion_).run();
+    transaction.commit();
 }
 
 void Store::addAccount(const Account& account) {
@@ -60,17 +79,32 @@ void Store::clearLoginFailures(const std::string& email) {
     update.bind(1, email).run();
 }
 
-void Store::addSession(const std::string& idHash, std::int64_t expiresAt) {
+void Store::addSession(const std::string& idHash, const std::string& loginCodeHash,
+                       std::int64_t createdAt, std::int64_t expiresAt) {
     std::lock_guard lock(mutex_);
-    auto insert = db_.prepare("INSERT INTO signin_sessions(id_hash, expires_at) VALUES(?, ?)");
-    insert.bind(1, idHash).bind(2, expiresAt).run();
+    auto insert = db_.prepare("INSERT INTO signin_sessions(id_hash, login_code_hash, created_at, "
+                              "expires_at) VALUES(?, ?, ?, ?)");
+    insert.bind(1, idHash).bind(2, loginCodeHash).bind(3, createdAt).bind(4, expiresAt).run();
 }
 
-bool Store::signInSession(const std::string& idHash, const std::string& email, std::int64_t now) {
+std::optional<std::int64_t> Store::loginRequestedAt(const std::string& loginCodeHash,
+                                                    std::int64_t now) {
     std::lock_guard lock(mutex_);
-    auto update =
-        db_.prepare("UPDATE signin_sessions SET email = ? WHERE id_hash = ? AND expires_at > ?");
-    update.bind(1, email).bind(2, idHash).bind(3, now).run();
+    auto select = db_.prepare("SELECT created_at FROM signin_sessions WHERE login_code_hash = ? "
+                              "AND expires_at > ? AND email IS NULL");
+    select.bind(1, loginCodeHash).bind(2, now);
+    if (!select.step()) {
+        return std::nullopt;
+    }
+    return select.integer(0);
+}
+
+bool Store::signInSession(const std::string& loginCodeHash, const std::string& email,
+                          std::int64_t now) {
+    std::lock_guard lock(mutex_);
+    auto update = db_.prepare("UPDATE signin_sessions SET email = ? WHERE login_code_hash = ? "
+                              "AND expires_at > ? AND email IS NULL");
+    update.bind(1, email).bind(2, loginCodeHash).bind(3, now).run();
     return db_.changes() == 1;
 }
 

@@ -32,16 +32,28 @@ struct TrainingPair {
 /// Every method is one transaction; calls from several threads are serialised.
 class Store {
 public:
+    /// Opens or makes the file and brings its schema up to date in one transaction; throws
+    /// when the file is newer than this program.
     explicit Store(const std::filesystem::path& file);
+
+    /// The schema version the file is at, which is the newest this program knows.
+    [[nodiscard]] int schemaVersion() const { return schemaVersion_; }
 
     void addAccount(const Account& account);
     [[nodiscard]] std::optional<Account> account(const std::string& email);
     void recordLoginFailure(const std::string& email, std::int64_t lockedUntil);
     void clearLoginFailures(const std::string& email);
 
-    void addSession(const std::string& idHash, std::int64_t expiresAt);
-    /// Marks a live session as signed in by `email`; false when it is unknown or expired.
-    [[nodiscard]] bool signInSession(const std::string& idHash, const std::string& email,
+    /// A sign-in session, polled by the hash of its id and signed in through the hash of its
+    /// login code.
+    void addSession(const std::string& idHash, const std::string& loginCodeHash,
+                    std::int64_t createdAt, std::int64_t expiresAt);
+    /// When the session of a login code was asked for, while it is live and not signed in.
+    [[nodiscard]] std::optional<std::int64_t> loginRequestedAt(const std::string& loginCodeHash,
+                                                               std::int64_t now);
+    /// Marks the live session of a login code as signed in by `email`, once; false when it is
+    /// unknown, expired or already signed in.
+    [[nodiscard]] bool signInSession(const std::string& loginCodeHash, const std::string& email,
                                      std::int64_t now);
     enum class SessionState { Unknown, Pending, SignedIn };
     [[nodiscard]] SessionState sessionState(const std::string& idHash, std::int64_t now);
@@ -66,8 +78,12 @@ public:
     [[nodiscard]] std::vector<TrainingPair> trainingPairs();
 
 private:
+    void migrate(const std::filesystem::path& file);
+    [[nodiscard]] int storedVersion();
+
     std::mutex mutex_;
     sqlite::Database db_;
+    int schemaVersion_ = 0;
 };
 
 } // namespace backend

@@ -1,5 +1,7 @@
 #include "loginpage.h"
 
+#include <ctime>
+
 namespace backend::loginpage {
 namespace {
 
@@ -40,18 +42,32 @@ std::string escape(const std::string& text) {
     return out;
 }
 
-std::string form(const std::string& sessionId, const std::string& notice) {
+std::string form(const std::string& loginCode, std::int64_t requestedAt,
+                 const std::string& notice) {
+    const std::time_t when = requestedAt;
+    std::tm utc{};
+    ::gmtime_r(&when, &utc);
+    char asked[64];
+    std::strftime(asked, sizeof asked, "%H:%M UTC on %d %B %Y", &utc);
     return page(
         (notice.empty() ? "" : "<p class=\"notice\" id=\"notice\">" + escape(notice) + "</p>") +
+        "<p id=\"request\">The Quorvane reply assistant in your mail program asks to use your "
+        "account. It asked at " +
+        std::string(asked) +
+        ". If you did not just press Login in a mail window, close this page.</p>"
         "<form method=\"post\" action=\"/plugin-auth/login\">"
-        "<input type=\"hidden\" name=\"session\" value=\"" +
-        escape(sessionId) +
+        "<input type=\"hidden\" name=\"code\" value=\"" +
+        escape(loginCode) +
         "\">"
         "<label>E-mail <input id=\"email\" name=\"email\" type=\"email\" required "
         "autocomplete=\"username\"></label>"
         "<label>Password <input id=\"password\" name=\"password\" type=\"password\" "
         "required autocomplete=\"current-password\"></label>"
         "<button id=\"signin\" type=\"submit\">Sign in</button></form>");
+}
+
+std::string notice(const std::string& text) {
+    return page("<p class=\"notice\" id=\"notice\">" + escape(text) + "</p>");
 }
 
 std::string done() {

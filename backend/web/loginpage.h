@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace backend::loginpage {
 
-/// The sign-in form for session `sessionId`, with an optional notice above it.
-[[nodiscard]] std::string form(const std::string& sessionId, const std::string& notice);
+/// The sign-in form for a login code, which says what asks for access and when it asked
+/// (seconds since 1970), with an optional notice above it.
+[[nodiscard]] std::string form(const std::string& loginCode, std::int64_t requestedAt,
+                               const std::string& notice);
+/// A page with only a notice, for a link that cannot sign in.
+[[nodiscard]] std::string notice(const std::string& text);
 /// The page shown once the account is signed in.
 [[nodiscard]] std::string done();
 /// The page's own stylesheet.

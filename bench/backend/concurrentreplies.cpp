@@ -35,7 +35,7 @@ int main() {
     BackendWorld world(&engine);
     world.serve();
     const std::string token = world.signIn();
-    const std::string pending = world.auth->createSession();
+    const std::string pending = world.auth->createSession().id;
 
     using C = LoopbackClient::Connection;
     const std::string reply = LoopbackClient::request(

@@ -11,23 +11,31 @@ using Login = Authenticator::LoginResult;
 
 class AuthenticatorTest : public testing::Test, protected BackendWorld {};
 
-// A sign-in session lasts ten minutes.
+// A sign-in session lasts ten minutes; its login code signs in once and never polls.
 TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash) {
-    const std::string expiring = auth->createSession();
+    const auto expiring = auth->createSession();
     clock.advance(Authenticator::sessionLifetime - 1);
-    const std::string id = auth->createSession();
-    EXPECT_EQ(id.size(), 32u);
-    EXPECT_EQ(auth->poll(expiring).state, Poll::Pending);
-    EXPECT_EQ(auth->login(id, "bob@example.org", "pw", ""), Login::WrongCredentials);
-    EXPECT_EQ(auth->login(id, "ann@example.org", "", ""), Login::WrongCredentials);
-    ASSERT_EQ(auth->login(id, "ann@example.org", "pw", ""), Login::SignedIn);
-    const auto issued = auth->poll(id);
+    const auto session = auth->createSession();
+    EXPECT_EQ(session.id.size(), 32u);
+    EXPECT_EQ(session.loginCode.size(), 32u);
+    EXPECT_NE(session.id, session.loginCode);
+    EXPECT_EQ(auth->loginRequestedAt(session.loginCode), clock.now());
+    EXPECT_EQ(auth->poll(expiring.id).state, Poll::Pending);
+    EXPECT_EQ(auth->login(session.id, "ann@example.org", "pw", ""), Login::SessionExpired);
+    EXPECT_EQ(auth->login(session.loginCode, "bob@example.org", "pw", ""), Login::WrongCredentials);
+    EXPECT_EQ(auth->login(session.loginCode, "ann@example.org", "", ""), Login::WrongCredentials);
+    EXPECT_EQ(auth->poll(session.loginCode).state, Poll::Unknown);
+    ASSERT_EQ(auth->login(session.loginCode, "ann@example.org", "pw", ""), Login::SignedIn);
+    EXPECT_EQ(auth->login(session.loginCode, "ann@example.org", "pw", ""), Login::SessionExpired);
+    EXPECT_FALSE(auth->loginRequestedAt(session.loginCode));
+    const auto issued = auth->poll(session.id);
     ASSERT_EQ(issued.state, Poll::Issued);
     EXPECT_EQ(issued.token.size(), 64u);
-    EXPECT_EQ(auth->poll(id).state, Poll::Unknown);
+    EXPECT_EQ(auth->poll(session.id).state, Poll::Unknown);
     clock.advance(1);
-    EXPECT_EQ(auth->login(expiring, "ann@example.org", "pw", ""), Login::SessionExpired);
-    EXPECT_EQ(auth->poll(expiring).state, Poll::Unknown);
+    EXPECT_EQ(auth->login(expiring.loginCode, "ann@example.org", "pw", ""), Login::SessionExpired);
+    EXPECT_FALSE(auth->loginRequestedAt(expiring.loginCode));
+    EXPECT_EQ(auth->poll(expiring.id).state, Poll::Unknown);
     EXPECT_FALSE(auth->accountForToken("").has_value());
     EXPECT_FALSE(auth->accountForToken(issued.token + "0").has_value());
 

@@ -12,11 +12,13 @@ using namespace backend;
 
 namespace {
 
-// A plain TCP connection to 127.0.0.1, or -1.
-int connectLoopback(std::uint16_t port) {
+// A plain TCP connection from `from`, a loopback address, to 127.0.0.1, or -1.
+int connectLoopback(std::uint16_t port, const std::string& from = "127.0.0.1") {
     asio::io_context io;
     tcp::socket socket(io);
     beast::error_code ec;
+    socket.open(tcp::v4(), ec);
+    socket.bind({asio::ip::make_address(from, ec), 0}, ec);
     socket.connect({asio::ip::address_v4::loopback(), port}, ec);
     if (ec) {
         return -1;
@@ -42,13 +44,14 @@ struct LoopbackClient::Stream {
     beast::flat_buffer buffer;
 };
 
-LoopbackClient::LoopbackClient(std::uint16_t port, const std::string& caPem)
+LoopbackClient::LoopbackClient(std::uint16_t port, const std::string& caPem,
+                               const std::string& from)
     : stream_(std::make_unique<Stream>()) {
     beast::error_code ec;
     stream_->tls.add_certificate_authority(asio::buffer(caPem), ec);
     stream_->tls.set_verify_mode(asio::ssl::verify_peer);
     stream_->tlsStream.set_verify_callback(asio::ssl::host_name_verification("127.0.0.1"));
-    const int fd = connectLoopback(port);
+    const int fd = connectLoopback(port, from);
     stream_->tlsStream.next_layer().assign(tcp::v4(), fd, ec);
     stream_->tlsStream.handshake(asio::ssl::stream_base::client, ec);
 }

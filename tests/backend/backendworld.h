@@ -23,7 +23,9 @@ public:
         std::string body;
     };
 
-    LoopbackClient(std::uint16_t port, const std::string& caPem);
+    /// Connects from `from`, any address in 127.0.0.0/8, as a client elsewhere would.
+    LoopbackClient(std::uint16_t port, const std::string& caPem,
+                   const std::string& from = "127.0.0.1");
     ~LoopbackClient();
 
     /// Writes raw request bytes and reads one answer; status 0 when the server closed or failed.
@@ -103,9 +105,9 @@ struct BackendWorld {
 
     /// A fresh token of ann's.
     [[nodiscard]] std::string signIn() {
-        const std::string id = auth->createSession();
-        (void)auth->login(id, "ann@example.org", "pw", "");
-        return auth->poll(id).token;
+        const auto session = auth->createSession();
+        (void)auth->login(session.loginCode, "ann@example.org", "pw", "");
+        return auth->poll(session.id).token;
     }
 
     /// Listens on 127.0.0.1, any port, with a certificate made for this run that `caPem`
@@ -124,7 +126,9 @@ struct BackendWorld {
         });
     }
 
-    [[nodiscard]] LoopbackClient client() const { return {port, caPem}; }
+    [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {
+        return {port, caPem, from};
+    }
 
     [[nodiscard]] std::vector<std::string> logLines() {
         const std::lock_guard lock(logMutex);

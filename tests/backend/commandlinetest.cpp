@@ -2,6 +2,8 @@
 // commands run as an administrator runs them.
 #include "commandline.h"
 
+#include "sqlitedatabase.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +34,7 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(parse("--help").command, C::Help);
     EXPECT_EQ(parse("tls init --data d").command, C::TlsInit);
     EXPECT_EQ(parse("export-training --data=d").data, "d");
+    EXPECT_EQ(parse("migrate --data d").command, C::Migrate);
 
     const CommandLine user = parse("user add ann@example.org --name Ann --data d");
     EXPECT_EQ(user.command, C::UserAdd);
@@ -142,6 +145,12 @@ TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
                                                      "option '--llm-timout'"});
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
     EXPECT_EQ(errorLines().size(), 1u);
+
+    ASSERT_EQ(backend("migrate"), 0);
+    sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
+    EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
+    ASSERT_EQ(errorLines().size(), 1u);
+    EXPECT_NE(errorLines()[0].find("has schema version 999, newer than"), std::string::npos);
     fs::remove_all(dir);
 }
 

@@ -87,10 +87,17 @@ TEST_F(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
     EXPECT_EQ(logLines().back(), "internal error: no such table: training_pairs");
 }
 
-TEST_F(RouterTest, LoginPageIsStrictAndEscapesAndItsSessionStaysOutOfTheLog) {
-    const auto page = send("GET", "/plugin-auth/login?session=%3Cscript%3E");
+TEST_F(RouterTest, LoginPageIsStrictAndSaysWhoAsksAndItsSessionStaysOutOfTheLog) {
+    EXPECT_EQ(send("GET", "/plugin-auth/login?code=%3Cscript%3E").status, 410);
+    EXPECT_EQ(send("GET", "/plugin-auth/login").status, 400);
+    const std::string code = auth->createSession().loginCode;
+    const auto page = send("GET", "/plugin-auth/login?code=" + code);
     EXPECT_EQ(page.status, 200);
-    EXPECT_EQ(page.body.find("<script>"), std::string::npos);
+    EXPECT_NE(page.body.find("asks to use your account. It asked at 22:13 UTC on 14 November "
+                             "2023"),
+              std::string::npos)
+        << page.body;
+    EXPECT_NE(page.body.find("name=\"code\" value=\"" + code + "\""), std::string::npos);
     EXPECT_TRUE(std::ranges::any_of(page.headers, [](const auto& header) {
         return header.first == "Content-Security-Policy" &&
                header.second.starts_with("default-src 'none'");
@@ -118,9 +125,9 @@ TEST(FormFields, DecodeLikeABrowser) {
 TEST_F(RouterTest, FailedSignInsAreSlowedPerClientAddressAndPerAccount) {
     const auto signIn = [&](const std::string& email, const std::string& password,
                             const std::string& from) {
-        const std::string id = json::parse(send("GET", "/plugin-auth/session-request/").body)["id"];
+        const std::string code = auth->createSession().loginCode;
         return send("POST", "/plugin-auth/login",
-                    "session=" + id + "&email=" + email + "&password=" + password, "", from)
+                    "code=" + code + "&email=" + email + "&password=" + password, "", from)
             .status;
     };
     const std::string ann = "ann%40example.org";

@@ -1,0 +1,62 @@
+// Attacks on the sign-in and on tokens, each against the real server on loopback.
+#include "backendworld.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using namespace backend;
+using nlohmann::json;
+
+namespace {
+
+const std::string sessions = "/plugin-auth/session-request/";
+
+class SignInAttackTest : public testing::Test, protected BackendWorld {
+protected:
+    SignInAttackTest() { serve(); }
+
+    LoopbackClient::Answer send(const std::string& method, const std::string& target,
+                                const std::string& body = "", const std::string& token = "",
+                                const std::string& from = "127.0.0.1") {
+        return client(from).send(LoopbackClient::request(method, target, body, token));
+    }
+    LoopbackClient::Answer signIn(const std::string& code, const std::string& email,
+                                  const std::string& password,
+                                  const std::string& from = "127.0.0.1") {
+        return send("POST", "/plugin-auth/login",
+                    "code=" + code + "&email=" + email + "&password=" + password, "", from);
+    }
+    // A new session as the client sees it: its id and the code of its login link.
+    std::pair<std::string, std::string> startSession() {
+        const json session = json::parse(send("GET", sessions).body);
+        const std::string link = session["login_url"];
+        return {session["id"], link.substr(link.find("?code=") + 6)};
+    }
+    std::string me(const std::string& token) {
+        const auto answer = send("GET", "/api/v1/me", "", token);
+        return answer.status == 200 ? json::parse(answer.body)["email"].get<std::string>()
+                                    : std::to_string(answer.status);
+    }
+};
+
+// Whoever learns the login link (another user's process list, browser history, a forwarded
+// mail) can sign in through it, but can neither collect the token nor take over a session
+// that is already signed in.
+TEST_F(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
+    const auto [id, code] = startSession();
+    ASSERT_EQ(code.size(), 32u);
+    EXPECT_NE(id, code);
+    EXPECT_EQ(send("GET", sessions + code).status, 404);
+    EXPECT_EQ(signIn(code, "ann%40example.org", "pw").status, 200);
+    EXPECT_EQ(send("GET", sessions + code).status, 404);
+
+    auth->addAccount("eve@example.org", "Eve", "eves password");
+    EXPECT_EQ(signIn(code, "eve%40example.org", "eves+password").status, 410);
+    EXPECT_EQ(send("GET", "/plugin-auth/login?code=" + code).status, 410);
+    const json poll = json::parse(send("GET", sessions + id).body);
+    ASSERT_TRUE(poll["access_token"].is_string()) << poll;
+    EXPECT_EQ(me(poll["access_token"]), "ann@example.org");
+    EXPECT_EQ(send("GET", sessions + id).status, 404);
+}
+
+} // namespace

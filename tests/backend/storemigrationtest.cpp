@@ -1,0 +1,72 @@
+// The store's schema steps on files of every age: fresh, from before versions were counted,
+// and from a newer program.
+#include "migrations.h"
+#include "store.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace backend;
+namespace fs = std::filesystem;
+
+namespace {
+
+class StoreMigrationTest : public testing::Test {
+protected:
+    static fs::path madeFolder() {
+        std::string folder = fs::temp_directory_path() / "qv-migrate-XXXXXX";
+        return ::mkdtemp(folder.data());
+    }
+    ~StoreMigrationTest() override { fs::remove_all(dir); }
+
+    const fs::path dir = madeFolder();
+    fs::path file = dir / "backend.sqlite";
+    const int latest = migrations().back().version;
+};
+
+TEST_F(StoreMigrationTest, StepsCountUpFromOneWithoutGaps) {
+    for (std::size_t i = 0; i < migrations().size(); ++i) {
+        EXPECT_EQ(migrations()[i].version, static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(Store(file).schemaVersion(), latest);
+    EXPECT_EQ(Store(file).schemaVersion(), latest);
+}
+
+// A file the first releases made, with an account and a token in it, counts as version 1
+// and keeps both through every later step.
+TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
+    {
+        sqlite::Database old(file);
+        old.exec(migrations()[0].sql);
+        old.exec("INSERT INTO accounts(email, name, password_hash) VALUES('a@b', 'A', 'h');"
+                 "INSERT INTO tokens(token_hash, email, created_at) VALUES('t', 'a@b', 5);"
+                 "INSERT INTO signin_sessions(id_hash, expires_at) VALUES('s', 99)");
+    }
+    Store store(file);
+    EXPECT_EQ(store.schemaVersion(), latest);
+    EXPECT_EQ(store.account("a@b")->passwordHash, "h");
+    EXPECT_EQ(store.tokenOwner("t"), "a@b");
+    store.addSession("id", "code", 1, 99);
+    EXPECT_EQ(store.loginRequestedAt("code", 2), 1);
+}
+
+TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
+    { Store made(file); }
+    sqlite::Database(file).exec("UPDATE schema_version SET version = version + 1");
+    try {
+        Store store(file);
+        ADD_FAILURE() << "opened a newer file";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), file.string() + " has schema version " +
+                                             std::to_string(latest + 1) + ", newer than the " +
+                                             std::to_string(latest) +
+                                             " this quorvane-backend knows; run a newer release");
+    }
+    sqlite::Database db(file);
+    auto version = db.prepare("SELECT version FROM schema_version");
+    ASSERT_TRUE(version.step());
+    EXPECT_EQ(version.integer(0), latest + 1);
+}
+
+} // namespace
