@@ -70,6 +70,7 @@ void describeServe(Options& options, CommandLine& line) {
         ("llm-timeout", atLeastOne(s.llmTimeoutSeconds, "llm-timeout"), "seconds per model call")
         ("llm-concurrency", atLeastOne(s.llmConcurrency, "llm-concurrency"),
          "model calls at once")
+        ("token-days", atLeastOne(s.tokenDays, "token-days"), "days a token lasts (30)")
         ("llm-queue", po::value<std::int64_t>()->notifier([&s](std::int64_t v) {
              if (v < 1) {
                  throw CommandLineError("--llm-queue must be at least 1");
@@ -87,12 +88,22 @@ void describeUserAdd(Options& options, CommandLine& line) {
     options.operands = " EMAIL";
 }
 
+void describeTokenRevoke(Options& options, CommandLine& line) {
+    data(options, line);
+    options.named.add_options()("user", po::value(&line.email)->required(),
+                                "the e-mail address whose tokens end now");
+}
+
 const std::vector<CommandSpec>& commands() {
     using C = CommandLine::Command;
     static const std::vector<CommandSpec> table = {
-        {{"serve"}, C::Serve, describeServe}, {{"user", "add"}, C::UserAdd, describeUserAdd},
-        {{"tls", "init"}, C::TlsInit, data},  {{"export-training"}, C::ExportTraining, data},
+        {{"serve"}, C::Serve, describeServe},
+        {{"user", "add"}, C::UserAdd, describeUserAdd},
+        {{"tls", "init"}, C::TlsInit, data},
+        {{"export-training"}, C::ExportTraining, data},
         {{"migrate"}, C::Migrate, data},
+        {{"token", "list"}, C::TokenList, data},
+        {{"token", "revoke"}, C::TokenRevoke, describeTokenRevoke},
     };
     return table;
 }

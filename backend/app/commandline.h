@@ -27,14 +27,24 @@ struct ServeSettings {
     std::int64_t llmConcurrency = 64;
     /// Four times the concurrency unless set.
     std::optional<std::int64_t> llmQueue;
+    std::int64_t tokenDays = 30;
 };
 
 /// One run of quorvane-backend as its arguments ask for it.
 struct CommandLine {
-    enum class Command { Help, Serve, UserAdd, TlsInit, ExportTraining, Migrate };
+    enum class Command {
+        Help,
+        Serve,
+        UserAdd,
+        TlsInit,
+        ExportTraining,
+        Migrate,
+        TokenList,
+        TokenRevoke
+    };
     Command command = Command::Help;
     std::filesystem::path data;
-    /// The account of `user add`.
+    /// The account of `user add` and `token revoke`.
     std::string email;
     std::string name;
     ServeSettings serve;

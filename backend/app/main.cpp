@@ -5,6 +5,7 @@
 #include "serve.h"
 #include "store.h"
 
+#include <ctime>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -66,6 +67,32 @@ int migrate(const CommandLine& line) {
     return 0;
 }
 
+std::string utc(std::int64_t seconds) {
+    const std::time_t time = seconds;
+    std::tm parts{};
+    ::gmtime_r(&time, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%MZ", &parts);
+    return text;
+}
+
+// Opens the store beside a running server, which sees the change on its next request.
+int tokenList(const CommandLine& line) {
+    Store store(dataDir(line) / "backend.sqlite");
+    for (const TokenRecord& token : store.tokens()) {
+        std::cout << token.email << " " << token.hashPrefix << " created " << utc(token.createdAt)
+                  << " last-used " << (token.lastUsedAt ? utc(*token.lastUsedAt) : "never") << "\n";
+    }
+    return 0;
+}
+
+int tokenRevoke(const CommandLine& line) {
+    Store store(dataDir(line) / "backend.sqlite");
+    std::cout << "revoked " << store.revokeTokens(line.email) << " tokens of " << line.email
+              << "\n";
+    return 0;
+}
+
 int run(const CommandLine& line) {
     switch (line.command) {
     case CommandLine::Command::Help:
@@ -81,6 +108,10 @@ int run(const CommandLine& line) {
         return exportTraining(line);
     case CommandLine::Command::Migrate:
         return migrate(line);
+    case CommandLine::Command::TokenList:
+        return tokenList(line);
+    case CommandLine::Command::TokenRevoke:
+        return tokenRevoke(line);
     }
     return 2;
 }

@@ -84,7 +84,7 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
     EventLoop loop(2);
     Store store(data / "backend.sqlite");
     SystemClock clock;
-    Authenticator auth(store, clock, {});
+    Authenticator auth(store, clock, {}, settings.tokenDays * Authenticator::day);
     const std::unique_ptr<Engine> engine = makeEngine(settings, loop);
     WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
     WorkPool hashing(2, 64);

@@ -9,10 +9,12 @@ constexpr std::int64_t freeAttempts = 3;
 
 } // namespace
 
-Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost)
+Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost,
+                             std::int64_t tokenLifetime)
     : store_(store)
     , clock_(clock)
     , cost_(cost)
+    , tokenLifetime_(tokenLifetime)
     , dummyHash_(secrets::hashPassword(secrets::randomHex(16), cost)) {}
 
 Authenticator::Session Authenticator::createSession() {
@@ -81,7 +83,8 @@ std::optional<std::string> Authenticator::accountForToken(const std::string& tok
     if (token.empty()) {
         return std::nullopt;
     }
-    return store_.tokenOwner(secrets::sha256Hex(token));
+    const std::int64_t now = clock_.now();
+    return store_.useToken(secrets::sha256Hex(token), now - tokenLifetime_, now);
 }
 
 void Authenticator::addAccount(const std::string& email, const std::string& name,

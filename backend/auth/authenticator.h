@@ -14,8 +14,11 @@ namespace backend {
 class Authenticator {
 public:
     static constexpr std::int64_t sessionLifetime = 600;
+    static constexpr std::int64_t day = 86400;
 
-    Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost);
+    /// Tokens stop working `tokenLifetime` seconds after they were handed out.
+    Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost,
+                  std::int64_t tokenLifetime = 30 * day);
 
     /// A new sign-in session: the id only the client knows and polls with, and the one-time
     /// code of its login link (128 random bits each).
@@ -43,7 +46,7 @@ public:
     /// Hands out a fresh token once the session is signed in; the session is gone afterwards.
     [[nodiscard]] PollResult poll(const std::string& sessionId);
 
-    /// The account e-mail for a bearer token, when the token is known.
+    /// The account e-mail for a bearer token, when the token is known and has not expired.
     [[nodiscard]] std::optional<std::string> accountForToken(const std::string& token);
 
     /// Adds an account with a hashed password.
@@ -53,6 +56,7 @@ private:
     Store& store_;
     const Clock& clock_;
     secrets::ScryptCost cost_;
+    std::int64_t tokenLifetime_;
     std::string dummyHash_;
     AddressThrottle addresses_;
 };

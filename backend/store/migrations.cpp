@@ -30,6 +30,11 @@ const std::vector<Migration>& migrations() {
             ALTER TABLE signin_sessions ADD COLUMN created_at INTEGER NOT NULL DEFAULT 0;
             CREATE UNIQUE INDEX signin_sessions_login_code ON signin_sessions(login_code_hash);
         )sql"},
+        // Tokens end: by age, checked on use, and by revocation, which finds them by account.
+        {3, R"sql(
+            ALTER TABLE tokens ADD COLUMN last_used_at INTEGER;
+            CREATE INDEX tokens_email ON tokens(email);
+        )sql"},
     };
     return steps;
 }

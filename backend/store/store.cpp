@@ -144,14 +144,42 @@ void Store::purgeExpiredSessions(std::int64_t now) {
     remove.bind(1, now).run();
 }
 
-std::optional<std::string> Store::tokenOwner(const std::string& tokenHash) {
+std::optional<std::string> Store::useToken(const std::string& tokenHash, std::int64_t issuedAfter,
+                                           std::int64_t now) {
+    constexpr std::int64_t lastUseGranularity = 3600;
     std::lock_guard lock(mutex_);
-    auto select = db_.prepare("SELECT email FROM tokens WHERE token_hash = ?");
-    select.bind(1, tokenHash);
+    auto select = db_.prepare("SELECT email, last_used_at FROM tokens "
+                              "WHERE token_hash = ? AND created_at > ?");
+    select.bind(1, tokenHash).bind(2, issuedAfter);
     if (!select.step()) {
         return std::nullopt;
     }
-    return select.text(0);
+    std::string email = select.text(0);
+    if (select.isNull(1) || select.integer(1) <= now - lastUseGranularity) {
+        select.reset();
+        auto update = db_.prepare("UPDATE tokens SET last_used_at = ? WHERE token_hash = ?");
+        update.bind(1, now).bind(2, tokenHash).run();
+    }
+    return email;
+}
+
+std::int64_t Store::revokeTokens(const std::string& email) {
+    std::lock_guard lock(mutex_);
+    auto remove = db_.prepare("DELETE FROM tokens WHERE email = ?");
+    remove.bind(1, email).run();
+    return db_.changes();
+}
+
+std::vector<TokenRecord> Store::tokens() {
+    std::lock_guard lock(mutex_);
+    auto select = db_.prepare("SELECT email, substr(token_hash, 1, 12), created_at, last_used_at "
+                              "FROM tokens ORDER BY email, created_at");
+    std::vector<TokenRecord> records;
+    while (select.step()) {
+        records.push_back({select.text(0), select.text(1), select.integer(2),
+                           select.isNull(3) ? std::nullopt : std::optional(select.integer(3))});
+    }
+    return records;
 }
 
 void Store::addChat(const std::string& threadId, const std::string& assistantId,

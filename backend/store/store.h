@@ -20,6 +20,14 @@ struct Account {
     std::int64_t lockedUntil = 0;
 };
 
+/// A stored token as an administrator sees it: never the whole hash.
+struct TokenRecord {
+    std::string email;
+    std::string hashPrefix;
+    std::int64_t createdAt = 0;
+    std::optional<std::int64_t> lastUsedAt;
+};
+
 /// One question and answer pair submitted for training.
 struct TrainingPair {
     std::string email;
@@ -62,8 +70,14 @@ public:
                                      std::int64_t now);
     void purgeExpiredSessions(std::int64_t now);
 
-    /// The e-mail address that holds the token with this hash.
-    [[nodiscard]] std::optional<std::string> tokenOwner(const std::string& tokenHash);
+    /// The e-mail address that holds the token with this hash, when the token was issued
+    /// after `issuedAfter`. Records `now` as its last use when the record is an hour old or
+    /// missing, so that a busy token costs a disk sync an hour, not one a request.
+    [[nodiscard]] std::optional<std::string> useToken(const std::string& tokenHash,
+                                                      std::int64_t issuedAfter, std::int64_t now);
+    /// Forgets every token of `email`; returns how many there were.
+    std::int64_t revokeTokens(const std::string& email);
+    [[nodiscard]] std::vector<TokenRecord> tokens();
 
     void addChat(const std::string& threadId, const std::string& assistantId,
                  const std::string& email, const std::string& content);

@@ -43,8 +43,25 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash)
     store = std::make_unique<Store>(dir / "backend.sqlite");
     auth = std::make_unique<Authenticator>(*store, clock, cost);
     EXPECT_EQ(auth->accountForToken(issued.token), "ann@example.org");
-    EXPECT_EQ(store->tokenOwner(issued.token), std::nullopt);
-    EXPECT_EQ(store->tokenOwner(secrets::sha256Hex(issued.token)), "ann@example.org");
+    EXPECT_EQ(store->useToken(issued.token, 0, clock.now()), std::nullopt);
+    EXPECT_EQ(store->tokens().at(0).hashPrefix, secrets::sha256Hex(issued.token).substr(0, 12));
+}
+
+// A token works for thirty days from its issue; its last use is written at most once an hour.
+TEST_F(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
+    const std::string token = signIn();
+    const std::int64_t issued = clock.now();
+    const auto lastUse = [&] { return store->tokens().at(0).lastUsedAt; };
+    EXPECT_EQ(lastUse(), std::nullopt);
+    for (const auto& [advance, recorded] : {std::pair{0, 0}, {3599, 0}, {1, 3600}, {10, 3600}}) {
+        clock.advance(advance);
+        EXPECT_EQ(auth->accountForToken(token), "ann@example.org");
+        EXPECT_EQ(lastUse(), issued + recorded) << advance;
+    }
+    clock.advance(issued + 30 * Authenticator::day - 1 - clock.now());
+    EXPECT_EQ(auth->accountForToken(token), "ann@example.org");
+    clock.advance(1);
+    EXPECT_EQ(auth->accountForToken(token), std::nullopt);
 }
 
 } // namespace

@@ -2,16 +2,15 @@
 // commands run as an administrator runs them.
 #include "commandline.h"
 
+#include "backendprogram.h"
 #include "sqlitedatabase.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using backend::CommandLine;
@@ -35,6 +34,9 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(parse("tls init --data d").command, C::TlsInit);
     EXPECT_EQ(parse("export-training --data=d").data, "d");
     EXPECT_EQ(parse("migrate --data d").command, C::Migrate);
+    EXPECT_EQ(parse("token list --data d").command, C::TokenList);
+    EXPECT_EQ(parse("token revoke --user a@b --data d").email, "a@b");
+    EXPECT_EQ(parse("serve --data d --token-days 7").serve.tokenDays, 7);
 
     const CommandLine user = parse("user add ann@example.org --name Ann --data d");
     EXPECT_EQ(user.command, C::UserAdd);
@@ -47,6 +49,7 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_FALSE(defaults.loginListen || defaults.publicUrl || defaults.llmQueue);
     EXPECT_EQ(defaults.engine, "extractive");
     EXPECT_EQ(defaults.llmTimeoutSeconds, 60);
+    EXPECT_EQ(defaults.tokenDays, 30);
 
     const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
                            "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
@@ -78,6 +81,8 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --llm-queue -3", "--llm-queue must be at least 1"},
         {"serve --data d --llm-concurrency many", "llm-concurrency"},
         {"user add --name Ann --data d", "'--email' is required"},
+        {"token revoke --data d", "'--user' is required"},
+        {"serve --data d --token-days 0", "--token-days must be at least 1"},
         {"user add a@b c@d --name Ann --data d", "too many positional options"},
         {"user remove a@b --data d", "unknown command 'user'"},
         {"frobnicate", "unknown command 'frobnicate'"},
@@ -115,19 +120,11 @@ TEST(CommandLineTest, AddressesAreReadAndWrittenAsUrlsDo) {
 TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
     const fs::path dir = ::mkdtemp(folder.data());
+    std::string errors;
     const auto backend = [&](const std::string& arguments) {
-        const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
-                                        dir.string() + " >/dev/null 2>" + (dir / "err").string())
-                                           .c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    const auto errorLines = [&] {
-        std::ifstream in(dir / "err");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        const ProgramRun run = runBackend(arguments, dir);
+        errors = run.output;
+        return run.exitCode;
     };
     const mode_t umask = ::umask(0);
     ASSERT_EQ(backend("tls init"), 0);
@@ -141,16 +138,15 @@ TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "tls"), fs::directory_iterator()), 4);
 
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --llm-timout 30"), 2);
-    EXPECT_EQ(errorLines(), std::vector<std::string>{"quorvane-backend: serve: unrecognised "
-                                                     "option '--llm-timout'"});
+    EXPECT_EQ(errors, "quorvane-backend: serve: unrecognised option '--llm-timout'\n");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
-    EXPECT_EQ(errorLines().size(), 1u);
+    EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
 
     ASSERT_EQ(backend("migrate"), 0);
     sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
-    ASSERT_EQ(errorLines().size(), 1u);
-    EXPECT_NE(errorLines()[0].find("has schema version 999, newer than"), std::string::npos);
+    EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
+    EXPECT_NE(errors.find("has schema version 999, newer than"), std::string::npos);
     fs::remove_all(dir);
 }
 

@@ -1,4 +1,5 @@
 // Attacks on the sign-in and on tokens, each against the real server on loopback.
+#include "backendprogram.h"
 #include "backendworld.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,9 @@ protected:
                                 const std::string& from = "127.0.0.1") {
         return client(from).send(LoopbackClient::request(method, target, body, token));
     }
-    LoopbackClient::Answer signIn(const std::string& code, const std::string& email,
-                                  const std::string& password,
-                                  const std::string& from = "127.0.0.1") {
+    LoopbackClient::Answer submitLogin(const std::string& code, const std::string& email,
+                                       const std::string& password,
+                                       const std::string& from = "127.0.0.1") {
         return send("POST", "/plugin-auth/login",
                     "code=" + code + "&email=" + email + "&password=" + password, "", from);
     }
@@ -47,16 +48,39 @@ TEST_F(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     ASSERT_EQ(code.size(), 32u);
     EXPECT_NE(id, code);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
-    EXPECT_EQ(signIn(code, "ann%40example.org", "pw").status, 200);
+    EXPECT_EQ(submitLogin(code, "ann%40example.org", "pw").status, 200);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
 
     auth->addAccount("eve@example.org", "Eve", "eves password");
-    EXPECT_EQ(signIn(code, "eve%40example.org", "eves+password").status, 410);
+    EXPECT_EQ(submitLogin(code, "eve%40example.org", "eves+password").status, 410);
     EXPECT_EQ(send("GET", "/plugin-auth/login?code=" + code).status, 410);
     const json poll = json::parse(send("GET", sessions + id).body);
     ASSERT_TRUE(poll["access_token"].is_string()) << poll;
     EXPECT_EQ(me(poll["access_token"]), "ann@example.org");
     EXPECT_EQ(send("GET", sessions + id).status, 404);
+}
+
+// A token that has expired, or that the administrator revoked with the server running, gets
+// the 401 of a token never issued.
+TEST_F(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
+    const std::string unknown = me(std::string(64, '0'));
+    ASSERT_EQ(unknown, "401");
+    const std::string expiring = signIn();
+    clock.advance(30 * Authenticator::day);
+    const std::string revoked = signIn();
+    EXPECT_EQ(me(revoked), "ann@example.org");
+    EXPECT_EQ(me(expiring), unknown);
+
+    const auto [listed, list] = runBackend("token list", dir);
+    EXPECT_EQ(listed, 0);
+    EXPECT_NE(list.find("ann@example.org " + secrets::sha256Hex(revoked).substr(0, 12) +
+                        " created 2023-12-14T22:13Z last-used 2023-12-14T22:13Z"),
+              std::string::npos)
+        << list;
+    EXPECT_EQ(list.find(secrets::sha256Hex(revoked).substr(0, 13)), std::string::npos);
+    EXPECT_EQ(runBackend("token revoke --user ann@example.org", dir),
+              (ProgramRun{0, "revoked 2 tokens of ann@example.org\n"}));
+    EXPECT_EQ(me(revoked), unknown);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
     Store store(file);
     EXPECT_EQ(store.schemaVersion(), latest);
     EXPECT_EQ(store.account("a@b")->passwordHash, "h");
-    EXPECT_EQ(store.tokenOwner("t"), "a@b");
+    EXPECT_EQ(store.useToken("t", 0, 10), "a@b");
     store.addSession("id", "code", 1, 99);
     EXPECT_EQ(store.loginRequestedAt("code", 2), 1);
 }

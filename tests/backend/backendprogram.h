@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+
+/// What one run of quorvane-backend did: its exit code (-1 when killed) and everything it
+/// wrote to standard output and error.
+struct ProgramRun {
+    int exitCode = -1;
+    std::string output;
+    bool operator==(const ProgramRun&) const = default;
+};
+
+/// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would.
+inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir) {
+    const std::string out = (dir / "program-output").string();
+    const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
+                                    dir.string() + " </dev/null >" + out + " 2>&1")
+                                       .c_str());
+    std::ifstream in(out);
+    std::string output{std::istreambuf_iterator<char>(in), {}};
+    std::filesystem::remove(out);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::move(output)};
+}
