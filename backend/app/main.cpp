@@ -8,19 +8,33 @@
 #include <ctime>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace {
 
 using namespace backend;
 
 std::filesystem::path dataDir(const CommandLine& line) {
-    std::filesystem::create_directories(line.data);
+    makePrivateFolder(line.data);
     return line.data;
+}
+
+// The folder holds password hashes, whole mails and the TLS key.
+void refuseSharedFolder(const std::filesystem::path& dir) {
+    const auto perms = std::filesystem::status(dir).permissions();
+    const auto others = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
+    if ((perms & others) != std::filesystem::perms::none) {
+        std::ostringstream mode;
+        mode << std::oct << static_cast<unsigned>(perms);
+        throw std::runtime_error("the data folder " + dir.string() + " is open to other users " +
+                                 "(mode 0" + mode.str() + "); make it private with chmod 700 " +
+                                 dir.string());
+    }
 }
 
 int tlsInit(const CommandLine& line) {
     const auto dir = dataDir(line) / "tls";
-    std::filesystem::create_directories(dir);
+    makePrivateFolder(dir);
     const auto ca = tls::makeCertificateAuthority("Quorvane local CA", 825);
     const auto server = tls::issueServerCertificate(ca, {"127.0.0.1", "localhost", "::1"}, 825);
     writeFileAtomically(dir / "ca.pem", ca.certificatePem, 0644);
@@ -99,7 +113,8 @@ int run(const CommandLine& line) {
         std::cout << usage();
         return 0;
     case CommandLine::Command::Serve:
-        return serve(dataDir(line), line.serve);
+        refuseSharedFolder(dataDir(line));
+        return serve(line.data, line.serve);
     case CommandLine::Command::UserAdd:
         return userAdd(line);
     case CommandLine::Command::TlsInit:

@@ -35,4 +35,32 @@ void writeFileAtomically(const std::filesystem::path& path, const std::string& t
     }
 }
 
+void makePrivateFolder(const std::filesystem::path& path) {
+    if (!path.parent_path().empty()) {
+        std::filesystem::create_directories(path.parent_path());
+    }
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        throw std::runtime_error("cannot make " + path.string() + ": " + std::strerror(errno));
+    }
+}
+
+void makePrivateFile(const std::filesystem::path& path, CreateMissing create) {
+    const int flags =
+        O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create == CreateMissing::Yes ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0 && errno == ENOENT && create == CreateMissing::No) {
+        return;
+    }
+    // An older release made its files under the umask, often readable by everyone.
+    const bool done = fd >= 0 && ::fchmod(fd, 0600) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!done) {
+        throw std::runtime_error("cannot make " + path.string() +
+                                 " private: " + std::strerror(error));
+    }
+}
+
 } // namespace backend

@@ -11,4 +11,13 @@ namespace backend {
 /// a moment, and a failed write leaves the old file whole. Throws std::runtime_error.
 void writeFileAtomically(const std::filesystem::path& path, const std::string& text, mode_t mode);
 
+/// Makes `path` a folder that only its owner may enter, whatever the umask: a new one is made
+/// with mode 0700, an existing one is left as it is. Throws std::runtime_error.
+void makePrivateFolder(const std::filesystem::path& path);
+
+/// Creates `path` if it is missing, and makes it readable and writable by its owner alone.
+/// With `create` false a missing file stays missing. Throws std::runtime_error.
+enum class CreateMissing { Yes, No };
+void makePrivateFile(const std::filesystem::path& path, CreateMissing create);
+
 } // namespace backend

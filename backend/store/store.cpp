@@ -1,11 +1,26 @@
 #include "store.h"
 
 #include "migrations.h"
+#include "privatefile.h"
 
 namespace backend {
 
+namespace {
+
+// Accounts, mails and training pairs are for this user alone; SQLite gives its -wal and -shm
+// files the mode of the database file.
+const std::filesystem::path& privateFile(const std::filesystem::path& file) {
+    makePrivateFile(file, CreateMissing::Yes);
+    for (const char* suffix : {"-wal", "-shm"}) {
+        makePrivateFile(file.string() + suffix, CreateMissing::No);
+    }
+    return file;
+}
+
+} // namespace
+
 Store::Store(const std::filesystem::path& file)
-    : db_(file) {
+    : db_(privateFile(file)) {
     db_.exec("PRAGMA journal_mode=WAL");
     db_.exec("PRAGMA synchronous=FULL");
     db_.exec("PRAGMA foreign_keys=ON");

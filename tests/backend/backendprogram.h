@@ -17,7 +17,7 @@ struct ProgramRun {
 
 /// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would.
 inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir) {
-    const std::string out = (dir / "program-output").string();
+    const std::string out = dir.string() + ".output";
     const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
                                     dir.string() + " </dev/null >" + out + " 2>&1")
                                        .c_str());

@@ -114,12 +114,13 @@ TEST(CommandLineTest, AddressesAreReadAndWrittenAsUrlsDo) {
     }
 }
 
-// The program itself: keys stay private even under a umask that lets everyone read new files,
-// a misspelt flag stops the start with one line, and the plain-HTTP sign-in listener, which
+// The program itself: the data folder, its keys and its database stay private even under a
+// umask that lets everyone read new files, and serve refuses a folder others can open; a
+// misspelt flag stops the start with one line, and the plain-HTTP sign-in listener, which
 // takes passwords, only listens on loopback.
-TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
+TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
-    const fs::path dir = ::mkdtemp(folder.data());
+    const fs::path dir = fs::path(::mkdtemp(folder.data())) / "data";
     std::string errors;
     const auto backend = [&](const std::string& arguments) {
         const ProgramRun run = runBackend(arguments, dir);
@@ -128,7 +129,14 @@ TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
     };
     const mode_t umask = ::umask(0);
     ASSERT_EQ(backend("tls init"), 0);
+    ASSERT_EQ(backend("migrate"), 0);
     ::umask(umask);
+    EXPECT_EQ(fs::status(dir).permissions(), fs::perms(0700));
+    EXPECT_EQ(fs::status(dir / "tls").permissions(), fs::perms(0700));
+    EXPECT_EQ(fs::status(dir / "backend.sqlite").permissions(), fs::perms(0600));
+    fs::permissions(dir / "backend.sqlite", fs::perms(0644));
+    ASSERT_EQ(backend("migrate"), 0);
+    EXPECT_EQ(fs::status(dir / "backend.sqlite").permissions(), fs::perms(0600));
     for (const auto& [file, mode] : {std::pair{"server-key.pem", 0600},
                                      {"ca-key.pem", 0600},
                                      {"server.pem", 0644},
@@ -142,12 +150,18 @@ TEST(CommandLineTest, TheProgramKeepsKeysPrivateAndStopsOnBadFlags) {
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
     EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
 
-    ASSERT_EQ(backend("migrate"), 0);
+    fs::permissions(dir, fs::perms(0750));
+    EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
+    EXPECT_EQ(errors, "quorvane-backend: the data folder " + dir.string() +
+                          " is open to other users (mode 0750); make it private with chmod 700 " +
+                          dir.string() + "\n");
+    fs::permissions(dir, fs::perms(0700));
+
     sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
     EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
     EXPECT_NE(errors.find("has schema version 999, newer than"), std::string::npos);
-    fs::remove_all(dir);
+    fs::remove_all(dir.parent_path());
 }
 
 } // namespace
