@@ -1,9 +1,9 @@
 // Opening the session panel (its state objects made, the view created and its first frame
 // drawn offscreen) against making and drawing an empty window of the same size. Prints the
 // median of each and their ratio.
+#include "entry/composesessionhandler.h"
 #include "panel/buttonstatemanager.h"
 #include "panel/summarizestatemanager.h"
-#include "stores/replyemailmanager.h"
 #include "testplatform.h"
 #include "views/viewengine.h"
 
@@ -60,14 +60,16 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     TestPlatform platform;
-    ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
-    ReplyEmailManager::shared().messageId = QStringLiteral("bench");
+    ReplyContext context;
+    context.subject = QStringLiteral("Lunch on Tuesday");
+    context.messageId = QStringLiteral("bench");
+    const std::shared_ptr<ComposeWindow> window = ComposeSessionHandler::makeWindow(context);
 
     const double empty = median([] { return std::unique_ptr<QQuickItem>(); });
-    const double panel = median([] {
+    const double panel = median([&window] {
         // Owned by the view for as long as it lives, as the session tabs own them.
-        auto buttons = new ButtonStateManager;
-        auto summary = new SummarizeStateManager;
+        auto buttons = new ButtonStateManager(*window);
+        auto summary = new SummarizeStateManager(*window);
         std::unique_ptr<QQuickItem> view =
             ViewEngine::create(QStringLiteral("SessionModalView"),
                                {{"buttonStateManager", QVariant::fromValue(buttons)},

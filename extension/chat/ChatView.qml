@@ -9,7 +9,8 @@ import Quorvane.Extension
 ScreenItem {
     id: root
 
-    readonly property ChatViewState viewState: ChatViewState {}
+    required property ComposeWindow window
+    readonly property ChatViewState viewState: ChatViewState { window: root.window }
     readonly property int bubbleWidth: 300
 
     implicitWidth: 400
@@ -43,7 +44,7 @@ ScreenItem {
             onCountChanged: showLast()
             onHeightChanged: showLast()
             Connections {
-                target: ChatErrorText
+                target: root.viewState.chatError
                 function onTextChanged() { list.showLast() }
             }
 
@@ -119,9 +120,9 @@ ScreenItem {
                         anchors.right: parent.right
                         width: Math.min(implicitWidth, row.room)
                         visible: row.question && row.index === list.count - 1
-                                 && ChatErrorText.text !== null
+                                 && root.viewState.chatError.text !== null
                         topPadding: 2
-                        text: ChatErrorText.text ?? ""
+                        text: root.viewState.chatError.text ?? ""
                         font.italic: true
                         font.pixelSize: Typography.body
                         color: ColorScheme.red

@@ -1,6 +1,6 @@
 #include "chat/chatmessages.h"
 
-#include "panel/optionaltext.h"
+#include "stores/optionaltext.h"
 
 ChatMessages::ChatMessages(QString key, QObject* parent)
     : QAbstractListModel(parent)

@@ -1,13 +1,12 @@
 #include "chat/chatviewstate.h"
 
 #include "api/handleapirequests.h"
-#include "chat/chaterrortext.h"
-#include "panel/assignchanged.h"
-#include "panel/optionaltext.h"
 #include "platform.h"
 #include "stores/apimanager.h"
+#include "stores/assignchanged.h"
 #include "stores/authmanager.h"
-#include "stores/replyemailmanager.h"
+#include "stores/chaterrortext.h"
+#include "stores/optionaltext.h"
 #include "stores/startchatmanager.h"
 #include "stores/userdetailsmanager.h"
 
@@ -35,8 +34,34 @@ auto onMainThread(ChatViewState* state, void (*work)(ChatViewState&, Result)) {
 } // namespace
 
 ChatViewState::ChatViewState(QObject* parent)
-    : QObject(parent)
-    , messages_(ChatHistory::keyFor(ReplyEmailManager::shared().messageId), this) {}
+    : QObject(parent) {}
+
+ChatViewState::ChatViewState(ComposeWindow& window, QObject* parent)
+    : QObject(parent) {
+    setWindow(&window);
+}
+
+void ChatViewState::setWindow(ComposeWindow* window) {
+    if (window_ || !window) {
+        return;
+    }
+    window_ = window;
+    messages_ = new ChatMessages(ChatHistory::keyFor(window->context().messageId), this);
+    emit windowChanged();
+}
+
+ChatErrorText* ChatViewState::chatError() const {
+    return window_ ? &window_->chatError() : nullptr;
+}
+
+const Conversation& ChatViewState::entries() const {
+    static const Conversation none;
+    return messages_ ? messages_->entries() : none;
+}
+
+QString ChatViewState::userDefaultsKey() const {
+    return messages_ ? messages_->history().key() : QString();
+}
 
 void ChatViewState::setNewMessageText(const QString& text) {
     if (assignChanged(newMessageText_, text)) {
@@ -51,18 +76,22 @@ void ChatViewState::setLoading(bool loading) {
 }
 
 void ChatViewState::loadMessages() {
-    messages_.load();
+    if (messages_) {
+        messages_->load();
+    }
 }
 
 void ChatViewState::saveMessages() {
-    messages_.save();
+    if (messages_) {
+        messages_->save();
+    }
 }
 
 void ChatViewState::submitMessage() {
-    if (newMessageText_.isEmpty()) {
+    if (newMessageText_.isEmpty() || !window_) {
         return;
     }
-    messages_.append(Message::question(newMessageText_));
+    messages_->append(Message::question(newMessageText_));
     setNewMessageText(QString());
     if (assistantId_ && threadId_) {
         sendLatestQuestion();
@@ -72,11 +101,13 @@ void ChatViewState::submitMessage() {
 }
 
 void ChatViewState::openChat() {
+    if (!window_) {
+        return;
+    }
     setLoading(true);
     const ChatStartBody body{
         .email = UserDetailsManager::shared().email(),
-        .email_content =
-            ReplyEmailManager::shared().content.value_or(QStringLiteral("Compose session")),
+        .email_content = window_->context().content.value_or(QStringLiteral("Compose session")),
     };
     HandleApiRequests::startChat(
         QUrl(currentApiUrl() + QStringLiteral("/chat/start")), accessToken(), body,
@@ -98,10 +129,10 @@ void ChatViewState::openChat() {
 }
 
 void ChatViewState::sendLatestQuestion() {
-    if (!assistantId_ || !threadId_) {
+    if (!assistantId_ || !threadId_ || !window_) {
         return;
     }
-    const Conversation& entries = messages_.entries();
+    const Conversation& entries = messages_->entries();
     const auto latest = std::find_if(entries.rbegin(), entries.rend(),
                                      [](const Message& m) { return m.isSentByCurrentUser; });
     if (latest == entries.rend() || !latest->text) {
@@ -123,17 +154,19 @@ void ChatViewState::sendLatestQuestion() {
                 self.showChatError();
                 return;
             }
-            self.messages_.append(Message::answer(std::get<ChatResponse>(result).response));
-            ChatErrorText::shared().setText(std::nullopt);
+            self.messages_->append(Message::answer(std::get<ChatResponse>(result).response));
+            if (ChatErrorText* error = self.chatError()) {
+                error->setText(std::nullopt);
+            }
         }));
 }
 
 void ChatViewState::showChatError() {
-    const Conversation& entries = messages_.entries();
+    const Conversation& entries = this->entries();
     if (std::any_of(entries.begin(), entries.end(),
                     [](const Message& m) { return m.isSentByCurrentUser; })) {
-        // The rows follow the shared text, so nothing needs rebuilding here.
-        ChatErrorText::shared().setText(errorText);
+        // The rows follow the message's text, so nothing needs rebuilding here.
+        chatError()->setText(errorText);
     } else {
         Log::line("No message sent by the current user was found.");
     }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "chat/chatmessages.h"
+#include "stores/composewindow.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -13,29 +15,36 @@
 class ChatViewState : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(ChatMessages* messages READ messages CONSTANT)
+    Q_PROPERTY(ComposeWindow* window READ window WRITE setWindow NOTIFY windowChanged REQUIRED)
+    Q_PROPERTY(ChatMessages* messages READ messages NOTIFY windowChanged)
+    Q_PROPERTY(ChatErrorText* chatError READ chatError NOTIFY windowChanged)
     Q_PROPERTY(QString newMessageText READ newMessageText WRITE setNewMessageText NOTIFY
                    newMessageTextChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QVariant assistantId READ assistantIdValue NOTIFY chatChanged)
     Q_PROPERTY(QVariant threadId READ threadIdValue NOTIFY chatChanged)
-    Q_PROPERTY(QString userDefaultsKey READ userDefaultsKey CONSTANT)
+    Q_PROPERTY(QString userDefaultsKey READ userDefaultsKey NOTIFY windowChanged)
 
 public:
     static inline const QString errorText =
         QStringLiteral("Something went wrong, please try again");
 
-    /// The key comes from the reply context as it is now.
+    /// A view's state does nothing until its window is set.
     explicit ChatViewState(QObject* parent = nullptr);
+    explicit ChatViewState(ComposeWindow& window, QObject* parent = nullptr);
 
-    [[nodiscard]] ChatMessages* messages() { return &messages_; }
-    [[nodiscard]] const Conversation& entries() const { return messages_.entries(); }
+    [[nodiscard]] ComposeWindow* window() const { return window_; }
+    /// Takes the window's message, once; the conversation is that message's.
+    void setWindow(ComposeWindow* window);
+    [[nodiscard]] ChatMessages* messages() const { return messages_; }
+    [[nodiscard]] ChatErrorText* chatError() const;
+    [[nodiscard]] const Conversation& entries() const;
     [[nodiscard]] const QString& newMessageText() const { return newMessageText_; }
     void setNewMessageText(const QString& text);
     [[nodiscard]] bool isLoading() const { return isLoading_; }
     [[nodiscard]] const std::optional<QString>& assistantId() const { return assistantId_; }
     [[nodiscard]] const std::optional<QString>& threadId() const { return threadId_; }
-    [[nodiscard]] QString userDefaultsKey() const { return messages_.history().key(); }
+    [[nodiscard]] QString userDefaultsKey() const;
 
     Q_INVOKABLE void loadMessages();
     Q_INVOKABLE void saveMessages();
@@ -48,6 +57,7 @@ public:
     Q_INVOKABLE void showChatError();
 
 signals:
+    void windowChanged();
     void newMessageTextChanged();
     void isLoadingChanged();
     void chatChanged();
@@ -57,7 +67,8 @@ private:
     [[nodiscard]] QVariant assistantIdValue() const;
     [[nodiscard]] QVariant threadIdValue() const;
 
-    ChatMessages messages_;
+    QPointer<ComposeWindow> window_;
+    ChatMessages* messages_ = nullptr; // a child, made with the window
     QString newMessageText_;
     bool isLoading_ = false;
     std::optional<QString> assistantId_;

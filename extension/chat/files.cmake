@@ -1,5 +1,4 @@
 set(CHAT_SOURCES
-    chat/chaterrortext.cpp chat/chaterrortext.h
     chat/chathistory.cpp chat/chathistory.h
     chat/chatmessages.cpp chat/chatmessages.h
     chat/chatviewstate.cpp chat/chatviewstate.h

@@ -1,6 +1,7 @@
 #include "entry/composesessionhandler.h"
 
 #include "api/handleapirequests.h"
+#include "chat/chathistory.h"
 #include "log.h"
 #include "stores/authmanager.h"
 #include "stores/extractbody.h"
@@ -20,6 +21,12 @@ std::optional<QString> firstValue(const MEHeaderMap& headers, const QString& nam
 }
 
 } // namespace
+
+std::shared_ptr<ComposeWindow> ComposeSessionHandler::makeWindow(ReplyContext context) {
+    std::shared_ptr<ChatErrorText> chatError =
+        ChatErrorText::forMessage(ChatHistory::keyFor(context.messageId));
+    return std::make_shared<ComposeWindow>(std::move(context), std::move(chatError));
+}
 
 void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& session) {
     ReplyEmailManager& context = ReplyEmailManager::shared();
@@ -89,11 +96,19 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
     }
 
     HandleApiRequests::fetchUserDetailsAtSessionStart();
+    window_ = makeWindow(context.snapshot());
 }
 
 void ComposeSessionHandler::mailComposeSessionDidEnd(const MEComposeSession& /*session*/) {}
 
+std::shared_ptr<ComposeWindow> ComposeSessionHandler::window() {
+    if (!window_) {
+        window_ = makeWindow(ReplyEmailManager::shared().snapshot());
+    }
+    return window_;
+}
+
 std::shared_ptr<MEExtensionViewController>
 ComposeSessionHandler::viewControllerForSession(const MEComposeSession& /*session*/) {
-    return makeViewController_();
+    return makeViewController_(window());
 }

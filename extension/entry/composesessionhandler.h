@@ -2,21 +2,32 @@
 
 #include "entry/composesessionviewcontrollerfactory.h"
 #include "mecomposesessionhandler.h"
+#include "stores/composewindow.h"
 
-/// Handles one compose session: everything it learns goes into the shared stores.
+#include <memory>
+
+/// Handles one compose session: what it learns goes into the shared stores, and a snapshot of
+/// it to every controller of this session's window.
 class ComposeSessionHandler : public MEComposeSessionHandler {
 public:
-    explicit ComposeSessionHandler(ViewControllerFactory makeViewController)
+    explicit ComposeSessionHandler(ComposeViewControllerFactory makeViewController)
         : makeViewController_(std::move(makeViewController)) {}
 
-    /// Takes the reply context from the message being answered, then fetches the user's details.
+    /// Takes the reply context from the message being answered, then fetches the user's
+    /// details; the window keeps the context as it was then.
     void mailComposeSessionDidBegin(const MEComposeSession& session) override;
     /// The stores keep what the session put into them.
     void mailComposeSessionDidEnd(const MEComposeSession& session) override;
-    /// A new controller on every call; it reads the shared stores, not the session.
+    /// A new controller on every call, on this session's window.
     [[nodiscard]] std::shared_ptr<MEExtensionViewController>
     viewControllerForSession(const MEComposeSession& session) override;
 
+    /// A window on `context`, sharing the chat error of every other window on its message.
+    [[nodiscard]] static std::shared_ptr<ComposeWindow> makeWindow(ReplyContext context);
+    /// This session's window; before the session began, one on the shared context as it is.
+    [[nodiscard]] std::shared_ptr<ComposeWindow> window();
+
 private:
-    ViewControllerFactory makeViewController_;
+    ComposeViewControllerFactory makeViewController_;
+    std::shared_ptr<ComposeWindow> window_;
 };

@@ -28,16 +28,20 @@ void fillEdgeToEdge(QQuickItem& layer, QQuickItem& area) {
 
 } // namespace
 
-std::shared_ptr<ComposeSessionViewController> ComposeSessionViewController::make() {
-    return std::shared_ptr<ComposeSessionViewController>(new ComposeSessionViewController());
+std::shared_ptr<ComposeSessionViewController>
+ComposeSessionViewController::make(std::shared_ptr<ComposeWindow> window) {
+    return std::shared_ptr<ComposeSessionViewController>(
+        new ComposeSessionViewController(std::move(window)));
 }
 
-std::shared_ptr<MEExtensionViewController> makeComposeSessionViewController() {
-    return ComposeSessionViewController::make();
+std::shared_ptr<MEExtensionViewController>
+makeComposeSessionViewController(std::shared_ptr<ComposeWindow> window) {
+    return ComposeSessionViewController::make(std::move(window));
 }
 
-ComposeSessionViewController::ComposeSessionViewController()
-    : customHeight_(minimumHeightForReplyContext()) {}
+ComposeSessionViewController::ComposeSessionViewController(std::shared_ptr<ComposeWindow> window)
+    : window_(std::move(window))
+    , customHeight_(minimumHeightFor(window_->context())) {}
 
 ComposeSessionViewController::~ComposeSessionViewController() {
     logoutObservation_.reset();
@@ -74,7 +78,7 @@ void ComposeSessionViewController::showInitialView() {
 }
 
 void ComposeSessionViewController::showLoginView() {
-    auto state = std::make_unique<LoginViewState>();
+    auto state = std::make_unique<LoginViewState>(customHeight_);
     // Weakly: the view belongs to this controller, so it never presses for a controller that
     // is gone, and holding the controller here would keep every closed window alive.
     state->onLoginButtonTap = [controller = weak_from_this()] {
@@ -93,7 +97,7 @@ void ComposeSessionViewController::showLoginView() {
 void ComposeSessionViewController::showSessionTabsView() {
     removeLayers();
     auto coordinator = std::make_unique<Coordinator>(*this);
-    auto state = std::make_unique<SessionTabsState>();
+    auto state = std::make_unique<SessionTabsState>(*window_);
     std::unique_ptr<QQuickItem> item = ViewEngine::create(
         QStringLiteral("SessionTabsView"), {{"coordinator", QVariant::fromValue(coordinator.get())},
                                             {"viewState", QVariant::fromValue(state.get())}});

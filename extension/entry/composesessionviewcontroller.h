@@ -3,6 +3,7 @@
 #include "meextensionviewcontroller.h"
 #include "notificationcenter.h"
 #include "signin/signinwindow.h"
+#include "stores/composewindow.h"
 
 #include <memory>
 #include <vector>
@@ -20,7 +21,8 @@ public:
     /// Seconds between two update checks of a window.
     static constexpr double updateCheckInterval = 43200.0;
 
-    [[nodiscard]] static std::shared_ptr<ComposeSessionViewController> make();
+    [[nodiscard]] static std::shared_ptr<ComposeSessionViewController>
+    make(std::shared_ptr<ComposeWindow> window);
     /// Stops listening for sign-outs before the content goes.
     ~ComposeSessionViewController() override;
     ComposeSessionViewController(const ComposeSessionViewController&) = delete;
@@ -55,10 +57,12 @@ private:
         std::unique_ptr<QQuickItem> item;
     };
 
-    ComposeSessionViewController();
+    explicit ComposeSessionViewController(std::shared_ptr<ComposeWindow> window);
     void addLayer(Layer layer);
     void removeLayers();
 
+    // Declared first: the layers' state objects refer to it until they go.
+    const std::shared_ptr<ComposeWindow> window_;
     const int customHeight_;
     bool isLoggedIn_ = false;
     std::unique_ptr<RepeatingTimer> updateTimer_;

@@ -5,7 +5,7 @@
 
 /// How the extension makes the controllers it hands to the mail client.
 struct ViewControllerFactories {
-    ViewControllerFactory composeSession;
+    ComposeViewControllerFactory composeSession;
     ViewControllerFactory messageSignersView;
 };
 

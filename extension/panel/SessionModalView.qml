@@ -336,7 +336,7 @@ Item {
                         Layout.fillHeight: true
                         Layout.margins: 5
 
-                        sourceComponent: ChatView {}
+                        sourceComponent: ChatView { window: root.buttonStateManager.window }
                     }
                 }
             }

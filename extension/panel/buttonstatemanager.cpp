@@ -1,16 +1,17 @@
 #include "panel/buttonstatemanager.h"
 
-#include "panel/assignchanged.h"
-#include "panel/optionaltext.h"
 #include "panel/panelkeys.h"
 #include "platform.h"
+#include "stores/assignchanged.h"
+#include "stores/optionaltext.h"
 
 #include <QPointer>
 
-ButtonStateManager::ButtonStateManager(QObject* parent)
+ButtonStateManager::ButtonStateManager(ComposeWindow& window, QObject* parent)
     : QObject(parent)
-    , summarizeResponseKey_(PanelKeys::summarizeResponseKey())
-    , generateResponseKey_(PanelKeys::generateResponseKey()) {}
+    , window_(window)
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.context().messageId))
+    , generateResponseKey_(PanelKeys::generateResponseKey(window.context().messageId)) {}
 
 void ButtonStateManager::setGenerateResponseLoading(bool loading) {
     if (assignChanged(isGenerateResponseLoading_, loading)) {

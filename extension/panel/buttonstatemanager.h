@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/composewindow.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -10,6 +12,8 @@
 class ButtonStateManager : public QObject {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("made with its compose window")
+    Q_PROPERTY(ComposeWindow* window READ windowObject CONSTANT)
     // Kept for the views' sake; nothing changes the summary flag or the alert here.
     Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading CONSTANT)
     Q_PROPERTY(bool isGenerateResponseLoading READ isGenerateResponseLoading NOTIFY
@@ -28,8 +32,10 @@ public:
     /// Seconds a toast stays visible.
     static constexpr double toastSeconds = 5.0;
 
-    /// The keys come from the reply context as it is now.
-    explicit ButtonStateManager(QObject* parent = nullptr);
+    /// The keys are those of the window's message.
+    explicit ButtonStateManager(ComposeWindow& window, QObject* parent = nullptr);
+
+    [[nodiscard]] ComposeWindow& window() const { return window_; }
 
     [[nodiscard]] bool isSummarizeLoading() const { return false; }
     [[nodiscard]] bool isGenerateResponseLoading() const { return isGenerateResponseLoading_; }
@@ -64,6 +70,8 @@ signals:
     void toastMessageChanged();
 
 private:
+    ComposeWindow& window_;
+    [[nodiscard]] ComposeWindow* windowObject() const { return &window_; }
     [[nodiscard]] QVariant summarizeResponseValue() const;
     [[nodiscard]] QVariant generateResponseValue() const;
     void setSummarizeResponse(const std::optional<QString>& summary);

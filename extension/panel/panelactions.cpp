@@ -10,7 +10,6 @@
 #include "platform.h"
 #include "stores/apimanager.h"
 #include "stores/authmanager.h"
-#include "stores/replyemailmanager.h"
 #include "stores/userdetailsmanager.h"
 #include "url.h"
 
@@ -22,7 +21,7 @@ void showReply(ButtonStateManager& state, const QString& reply) {
     state.setGenerateResponse(reply);
     UserDefaults& defaults = Platform::current().userDefaults();
     // Failed writes are logged by the store; the reply on screen stays.
-    (void)defaults.set(PanelKeys::replyDoneFlag(), true);
+    (void)defaults.set(PanelKeys::replyDoneFlag(state.window().context().messageId), true);
     (void)defaults.set(state.generateResponseKey(), reply);
     state.toast(QStringLiteral("Response generated successfully."));
 }
@@ -47,31 +46,32 @@ void showReplyError(ButtonStateManager& state, const QString& error) {
 void summarizeFromPanel(SummarizeStateManager& state) {
     state.setSummarizeLoading(true);
     // The outcome is logged even when the panel closed first; only the state goes with it.
-    runSummaryRequest([self = QPointer(&state)](std::optional<SummarizedResponse> result) {
-        if (!result) {
-            Log::line("Failed to summarize.");
-        } else {
-            Log::line("Summarization successful: " +
-                      recordText("SummarizedResponse", {{"messageId", result->messageId},
-                                                        {"response", result->response}}));
-        }
-        if (!self) {
-            return;
-        }
-        if (result) {
-            self->setSummarizeResponse(result->response);
-        }
-        self->setSummarizeLoading(false);
-    });
+    runSummaryRequest(
+        state.window(), [self = QPointer(&state)](std::optional<SummarizedResponse> result) {
+            if (!result) {
+                Log::line("Failed to summarize.");
+            } else {
+                Log::line("Summarization successful: " +
+                          recordText("SummarizedResponse", {{"messageId", result->messageId},
+                                                            {"response", result->response}}));
+            }
+            if (!self) {
+                return;
+            }
+            if (result) {
+                self->setSummarizeResponse(result->response);
+            }
+            self->setSummarizeLoading(false);
+        });
 }
 
 void generateReply(ButtonStateManager& state) {
     state.setGenerateResponseLoading(true);
     const std::optional<QString> token = AuthManager::shared().accessToken();
     const QString email = UserDetailsManager::shared().email();
-    const ReplyEmailManager& context = ReplyEmailManager::shared();
+    const ReplyContext& context = state.window().context();
     const std::optional<QString> content =
-        context.content ? context.content : loadFallbackContent();
+        context.content ? context.content : loadFallbackContent(state.window());
     const QString messageId = context.messageId.value_or(QString());
     const auto fail = [self = QPointer(&state)](const QString& error) {
         Platform::current().mainQueue().async([self, error] {

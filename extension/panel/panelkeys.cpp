@@ -1,16 +1,6 @@
 #include "panel/panelkeys.h"
 
-#include "stores/replyemailmanager.h"
-
 namespace {
-
-QString keyIdentifier() {
-    return ReplyEmailManager::shared().messageId.value_or(QStringLiteral("compose"));
-}
-
-QString flagIdentifier() {
-    return ReplyEmailManager::shared().messageId.value_or(QString());
-}
 
 /// The identifier as a quoted literal: backslash, quote and control characters escaped.
 QString quoted(const QString& text) {
@@ -47,26 +37,26 @@ QString quoted(const QString& text) {
 
 namespace PanelKeys {
 
-QString summarizeResponseKey() {
-    return QStringLiteral("summarizeResponse ") + keyIdentifier();
+QString summarizeResponseKey(const std::optional<QString>& messageId) {
+    return QStringLiteral("summarizeResponse ") + messageId.value_or(QStringLiteral("compose"));
 }
 
-QString generateResponseKey() {
-    return QStringLiteral("generateResponse ") + keyIdentifier();
+QString generateResponseKey(const std::optional<QString>& messageId) {
+    return QStringLiteral("generateResponse ") + messageId.value_or(QStringLiteral("compose"));
 }
 
-QString summaryDoneFlag() {
-    return flagIdentifier() + QStringLiteral("_summarize");
+QString summaryDoneFlag(const std::optional<QString>& messageId) {
+    return messageId.value_or(QString()) + QStringLiteral("_summarize");
 }
 
-QString replyDoneFlag() {
-    return flagIdentifier() + QStringLiteral("_generateResponse");
+QString replyDoneFlag(const std::optional<QString>& messageId) {
+    return messageId.value_or(QString()) + QStringLiteral("_generateResponse");
 }
 
-QString fallbackContentKey() {
-    const std::optional<QString>& id = ReplyEmailManager::shared().messageId;
-    const QString form =
-        id ? QStringLiteral("Optional(") + quoted(*id) + QLatin1Char(')') : QStringLiteral("nil");
+QString fallbackContentKey(const std::optional<QString>& messageId) {
+    const QString form = messageId
+                             ? QStringLiteral("Optional(") + quoted(*messageId) + QLatin1Char(')')
+                             : QStringLiteral("nil");
     return form + QStringLiteral(" fallbackContent");
 }
 

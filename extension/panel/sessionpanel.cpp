@@ -1,7 +1,6 @@
 #include "panel/sessionpanel.h"
 
 #include "api/handleapirequests.h"
-#include "panel/assignchanged.h"
 #include "panel/copytoclipboard.h"
 #include "panel/fallbackcontent.h"
 #include "panel/logoutfrompanel.h"
@@ -9,15 +8,13 @@
 #include "panel/panelkeys.h"
 #include "platform.h"
 #include "stores/apimanager.h"
+#include "stores/assignchanged.h"
 #include "stores/authmanager.h"
-#include "stores/replyemailmanager.h"
-#include "stores/summarizemanager.h"
 #include "stores/userdetailsmanager.h"
 #include "url.h"
 
 SessionPanel::SessionPanel(QObject* parent)
-    : QObject(parent)
-    , textareaInput_(SummarizeManager::shared().fallbackSummarizeContent) {}
+    : QObject(parent) {}
 
 void SessionPanel::setButtonStateManager(ButtonStateManager* buttons) {
     if (buttons == buttons_) {
@@ -27,6 +24,9 @@ void SessionPanel::setButtonStateManager(ButtonStateManager* buttons) {
         disconnect(buttons_, nullptr, this, nullptr);
     }
     buttons_ = buttons;
+    if (buttons_ && assignChanged(textareaInput_, buttons_->window().fallbackSummarizeContent)) {
+        emit textareaInputChanged();
+    }
     if (buttons_) {
         // The reply-done flag is written after the reply is set; any later change re-reads it.
         for (const auto signal : {&ButtonStateManager::generateResponseChanged,
@@ -57,8 +57,8 @@ void SessionPanel::setSummarizeStateManager(SummarizeStateManager* summary) {
     follow();
 }
 
-bool SessionPanel::showsSummaryArea() {
-    return ReplyEmailManager::shared().subject.has_value();
+bool SessionPanel::showsSummaryArea() const {
+    return buttons_ && buttons_->window().context().subject.has_value();
 }
 
 // Recomputed whenever a state object announces a change, as the view rebuilds then; the
@@ -67,7 +67,7 @@ void SessionPanel::follow() {
     SummarySection section = SummarySection::Nothing;
     if (summary_ && summary_->summarizeResponse()) {
         section = SummarySection::Card;
-    } else if (SummarizeManager::shared().requestFailed) {
+    } else if (summary_ && summary_->window().requestFailed) {
         section = SummarySection::ContentUnavailable;
     } else if (summary_ && summary_->isSummarizeLoading()) {
         section = SummarySection::Progress;
@@ -77,7 +77,10 @@ void SessionPanel::follow() {
     }
     const bool regenerate =
         buttons_ && buttons_->generateResponse() &&
-        Platform::current().userDefaults().flag(PanelKeys::replyDoneFlag()).value_or(false);
+        Platform::current()
+            .userDefaults()
+            .flag(PanelKeys::replyDoneFlag(buttons_->window().context().messageId))
+            .value_or(false);
     if (assignChanged(showsRegenerateLayout_, regenerate)) {
         emit showsRegenerateLayoutChanged();
     }
@@ -87,8 +90,10 @@ void SessionPanel::setTextareaInput(const QString& text) {
     if (!assignChanged(textareaInput_, text)) {
         return;
     }
-    SummarizeManager::shared().fallbackSummarizeContent = text;
-    (void)storeFallbackContent(text); // a failed write is logged by the store
+    if (buttons_) {
+        buttons_->window().fallbackSummarizeContent = text;
+        (void)storeFallbackContent(buttons_->window(), text); // failures are logged by the store
+    }
     emit textareaInputChanged();
 }
 
@@ -103,11 +108,14 @@ void SessionPanel::summaryAreaShown() {
 }
 
 void SessionPanel::pasteBoxShown() {
-    const QString stored = loadFallbackContent().value_or(QString());
+    if (!buttons_) {
+        return;
+    }
+    const QString stored = loadFallbackContent(buttons_->window()).value_or(QString());
     if (assignChanged(textareaInput_, stored)) {
         emit textareaInputChanged();
     }
-    SummarizeManager::shared().fallbackSummarizeContent = textareaInput_;
+    buttons_->window().fallbackSummarizeContent = textareaInput_;
 }
 
 void SessionPanel::summarize() {
@@ -129,11 +137,14 @@ void SessionPanel::sendTrainingExample() {
         Log::line("Invalid URL");
         return;
     }
-    const ReplyEmailManager& context = ReplyEmailManager::shared();
+    if (!buttons_) {
+        return;
+    }
+    const ReplyContext& context = buttons_->window().context();
     if (context.messageId.value_or(QString()).isEmpty()) {
         Log::line("Session message id is nil");
     }
-    const std::optional<QString> reply = buttons_ ? buttons_->generateResponse() : std::nullopt;
+    const std::optional<QString> reply = buttons_->generateResponse();
     const TrainingDataBody body{UserDetailsManager::shared().email(),
                                 context.content.value_or(QString()),
                                 reply.value_or(QStringLiteral("No response available"))};

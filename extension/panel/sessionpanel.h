@@ -14,10 +14,10 @@ class SessionPanel : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager WRITE
-                   setButtonStateManager NOTIFY stateManagersChanged)
+                   setButtonStateManager NOTIFY stateManagersChanged REQUIRED)
     Q_PROPERTY(SummarizeStateManager* summarizeStateManager READ summarizeStateManager WRITE
                    setSummarizeStateManager NOTIFY stateManagersChanged)
-    Q_PROPERTY(bool showsSummaryArea READ showsSummaryArea CONSTANT)
+    Q_PROPERTY(bool showsSummaryArea READ showsSummaryArea NOTIFY stateManagersChanged)
     Q_PROPERTY(SummarySection summarySection READ summarySection NOTIFY summarySectionChanged)
     Q_PROPERTY(
         bool showsRegenerateLayout READ showsRegenerateLayout NOTIFY showsRegenerateLayoutChanged)
@@ -33,7 +33,8 @@ public:
     /// Seconds the "copied" tooltip stays.
     static constexpr double tooltipSeconds = 2.0;
 
-    /// The paste box starts with the text last summarized in this process.
+    /// The window comes with the button state manager; the paste box starts with the window's
+    /// text to summarize.
     explicit SessionPanel(QObject* parent = nullptr);
 
     [[nodiscard]] ButtonStateManager* buttonStateManager() const { return buttons_; }
@@ -42,7 +43,7 @@ public:
     void setSummarizeStateManager(SummarizeStateManager* summary);
 
     /// Only a reply to a message with a subject has a summary area.
-    [[nodiscard]] static bool showsSummaryArea();
+    [[nodiscard]] bool showsSummaryArea() const;
     [[nodiscard]] SummarySection summarySection() const { return summarySection_; }
     /// The reply is shown once one was stored for this message and one is at hand.
     [[nodiscard]] bool showsRegenerateLayout() const { return showsRegenerateLayout_; }

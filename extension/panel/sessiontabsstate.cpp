@@ -5,10 +5,10 @@
 #include "signin/minimumheight.h"
 #include "stores/apimanager.h"
 
-SessionTabsState::SessionTabsState()
-    : buttonStateManager_(new ButtonStateManager(this))
-    , summarizeStateManager_(new SummarizeStateManager(this))
-    , customHeight_(minimumHeightForReplyContext()) {}
+SessionTabsState::SessionTabsState(ComposeWindow& window)
+    : buttonStateManager_(new ButtonStateManager(window, this))
+    , summarizeStateManager_(new SummarizeStateManager(window, this))
+    , customHeight_(minimumHeightFor(window.context())) {}
 
 void SessionTabsState::appear(QQuickItem* view) {
     if (const std::optional<QString>& version = appVersion()) {

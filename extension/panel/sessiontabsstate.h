@@ -17,8 +17,8 @@ class SessionTabsState : public DeveloperMenuState {
     Q_PROPERTY(int customHeight READ customHeight CONSTANT)
 
 public:
-    /// The state objects and the height come from the reply context as it is now.
-    SessionTabsState();
+    /// The state objects and the height are those of the window's message.
+    explicit SessionTabsState(ComposeWindow& window);
 
     [[nodiscard]] ButtonStateManager* buttonStateManager() const { return buttonStateManager_; }
     [[nodiscard]] SummarizeStateManager* summarizeStateManager() const {

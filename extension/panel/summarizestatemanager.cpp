@@ -1,16 +1,17 @@
 #include "panel/summarizestatemanager.h"
 
-#include "panel/assignchanged.h"
-#include "panel/optionaltext.h"
 #include "panel/panelkeys.h"
 #include "panel/summaryrequest.h"
 #include "platform.h"
+#include "stores/assignchanged.h"
+#include "stores/optionaltext.h"
 
 #include <QPointer>
 
-SummarizeStateManager::SummarizeStateManager(QObject* parent)
+SummarizeStateManager::SummarizeStateManager(ComposeWindow& window, QObject* parent)
     : QObject(parent)
-    , summarizeResponseKey_(PanelKeys::summarizeResponseKey()) {}
+    , window_(window)
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.context().messageId)) {}
 
 void SummarizeStateManager::setSummarizeLoading(bool loading) {
     if (assignChanged(isSummarizeLoading_, loading)) {
@@ -33,14 +34,15 @@ void SummarizeStateManager::requestSummary() {
         return;
     }
     setSummarizeLoading(true);
-    runSummaryRequest([self = QPointer(this)](std::optional<SummarizedResponse> result) {
+    runSummaryRequest(window_, [self = QPointer(this)](std::optional<SummarizedResponse> result) {
         if (!self) {
             return;
         }
         if (result) {
             self->setSummarizeResponse(result->response);
             UserDefaults& defaults = Platform::current().userDefaults();
-            (void)defaults.set(PanelKeys::summaryDoneFlag(), true); // failures are logged
+            (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
+                               true); // failures are logged
             // Reloading after a failed write would replace the new summary on screen.
             if (defaults.set(self->summarizeResponseKey_, result->response)) {
                 self->loadSavedSummary();

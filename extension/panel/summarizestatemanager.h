@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/composewindow.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -10,6 +12,7 @@
 class SummarizeStateManager : public QObject {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("made with its compose window")
     Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading NOTIFY isSummarizeLoadingChanged)
     Q_PROPERTY(
         QVariant summarizeResponse READ summarizeResponseValue NOTIFY summarizeResponseChanged)
@@ -21,8 +24,10 @@ class SummarizeStateManager : public QObject {
     Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT)
 
 public:
-    /// The key comes from the reply context as it is now.
-    explicit SummarizeStateManager(QObject* parent = nullptr);
+    /// The key is that of the window's message.
+    explicit SummarizeStateManager(ComposeWindow& window, QObject* parent = nullptr);
+
+    [[nodiscard]] ComposeWindow& window() const { return window_; }
 
     [[nodiscard]] bool isSummarizeLoading() const { return isSummarizeLoading_; }
     void setSummarizeLoading(bool loading);
@@ -46,6 +51,7 @@ signals:
     void summarizeResponseChanged();
 
 private:
+    ComposeWindow& window_;
     [[nodiscard]] QVariant summarizeResponseValue() const;
 
     bool isSummarizeLoading_ = false;

@@ -5,19 +5,19 @@
 #include "platform.h"
 #include "stores/apimanager.h"
 #include "stores/authmanager.h"
-#include "stores/replyemailmanager.h"
 #include "stores/summarizemanager.h"
 #include "stores/userdetailsmanager.h"
 #include "url.h"
 
-void runSummaryRequest(SummaryResultHandler handler) {
+#include <QPointer>
+
+void runSummaryRequest(ComposeWindow& window, SummaryResultHandler handler) {
     const std::optional<QString> token = AuthManager::shared().accessToken();
     const QString email = UserDetailsManager::shared().email();
-    const ReplyEmailManager& context = ReplyEmailManager::shared();
-    const QString content =
-        context.content.value_or(SummarizeManager::shared().fallbackSummarizeContent);
+    const ReplyContext& context = window.context();
+    const QString content = context.content.value_or(window.fallbackSummarizeContent);
     const QString messageId = context.messageId.value_or(QString());
-    (void)storeFallbackContent(content); // a failed write is logged by the store
+    (void)storeFallbackContent(window, content); // a failed write is logged by the store
     MainQueue& mainQueue = Platform::current().mainQueue();
 
     const std::optional<QUrl> url = parseUrl(currentApiUrl() + QStringLiteral("/summarize"));
@@ -32,19 +32,24 @@ void runSummaryRequest(SummaryResultHandler handler) {
     }
     HandleApiRequests::summarize(
         *url, *token, SummarizeRequestBody{content, email}, messageId,
-        [messageId, handler](std::optional<QString> answeredId, std::optional<QString> summary) {
+        [messageId, handler, window = QPointer(&window)](std::optional<QString> answeredId,
+                                                         std::optional<QString> summary) {
             // The cache is read on the main thread, so it is written there too.
-            Platform::current().mainQueue().async([messageId, handler, answeredId, summary] {
-                std::map<QString, SummarizedResponse>& responses =
-                    SummarizeManager::shared().responses;
-                std::optional<SummarizedResponse> result;
-                if (answeredId && summary) {
-                    result = SummarizedResponse{*answeredId, *summary};
-                    responses.insert_or_assign(messageId, *result);
-                } else {
-                    responses.erase(messageId);
-                }
-                handler(std::move(result));
-            });
+            Platform::current().mainQueue().async(
+                [messageId, handler, window, answeredId, summary] {
+                    SummarizeManager& summaries = SummarizeManager::shared();
+                    std::optional<SummarizedResponse> result;
+                    if (answeredId && summary) {
+                        result = SummarizedResponse{*answeredId, *summary};
+                        summaries.responses.insert_or_assign(messageId, *result);
+                    } else {
+                        summaries.responses.erase(messageId);
+                        // The request core has set the shared flag on the main thread by now.
+                        if (window && summaries.requestFailed) {
+                            window->requestFailed = true;
+                        }
+                    }
+                    handler(std::move(result));
+                });
         });
 }

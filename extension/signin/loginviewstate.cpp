@@ -1,11 +1,10 @@
 #include "signin/loginviewstate.h"
 
 #include "log.h"
-#include "signin/minimumheight.h"
 
-LoginViewState::LoginViewState(QObject* parent)
+LoginViewState::LoginViewState(int customHeight, QObject* parent)
     : DeveloperMenuState(parent)
-    , customHeight_(minimumHeightForReplyContext()) {}
+    , customHeight_(customHeight) {}
 
 void LoginViewState::loginButtonTapped() {
     if (onLoginButtonTap) {

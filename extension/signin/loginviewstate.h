@@ -10,11 +10,12 @@
 class LoginViewState : public DeveloperMenuState {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("made with its compose window")
     Q_PROPERTY(int customHeight READ customHeight CONSTANT)
 
 public:
-    /// The height is `minimumHeightForReplyContext()` at creation.
-    explicit LoginViewState(QObject* parent = nullptr);
+    /// The height is the window's least height.
+    explicit LoginViewState(int customHeight, QObject* parent = nullptr);
 
     /// Run by the "Login" button and by nothing else.
     std::function<void()> onLoginButtonTap;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "stores/replyemailmanager.h"
+#include "stores/replycontext.h"
 
-/// The least height of the extension's views, from the reply context as it is now: 550 when
-/// answering a message with a subject, 400 for a new message.
-[[nodiscard]] inline int minimumHeightForReplyContext() {
-    return ReplyEmailManager::shared().subject ? 550 : 400;
+/// The least height of a compose window's extension views: 550 when answering a message with
+/// a subject, 400 for a new message.
+[[nodiscard]] inline int minimumHeightFor(const ReplyContext& context) {
+    return context.subject ? 550 : 400;
 }

@@ -1,11 +1,16 @@
 set(STORES_SOURCES
     stores/apimanager.cpp stores/apimanager.h
+    stores/assignchanged.h
     stores/authmanager.cpp stores/authmanager.h
+    stores/chaterrortext.cpp stores/chaterrortext.h
+    stores/composewindow.h
     stores/deployments.cpp stores/deployments.h
     stores/extractbody.cpp stores/extractbody.h
     stores/incommingupdatesmanager.cpp stores/incommingupdatesmanager.h
     stores/notificationnames.h
+    stores/optionaltext.h
     stores/qmlsingleton.h
+    stores/replycontext.h
     stores/replyemailmanager.cpp stores/replyemailmanager.h
     stores/startchatmanager.cpp stores/startchatmanager.h
     stores/summarizedresponse.h

@@ -1,12 +1,16 @@
 #pragma once
 
-#include <QString>
-#include <optional>
+#include "stores/replycontext.h"
 
-/// The reply context of the compose session that began last.
+/// The reply context of the compose session that began last. Windows read their own snapshot
+/// of it, so a session that begins later never changes what an open window sends.
 class ReplyEmailManager {
 public:
     [[nodiscard]] static ReplyEmailManager& shared();
+
+    [[nodiscard]] ReplyContext snapshot() const {
+        return {email, subject, date, content, messageId};
+    }
 
     std::optional<QString> email;
     std::optional<QString> subject;

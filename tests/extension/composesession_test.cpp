@@ -1,6 +1,11 @@
-// What a compose session takes from the message it answers, and what it logs for each part
-// that is missing.
+// What a compose session takes from the message it answers, what it logs for each part that is
+// missing, and what its window keeps of it.
+#include "chat/chatviewstate.h"
 #include "entry/composesessionhandler.h"
+#include "entry/mailextension.h"
+#include "panel/buttonstatemanager.h"
+#include "panel/panelactions.h"
+#include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
 #include "testmessage.h"
 
@@ -82,3 +87,58 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
 }
 
 } // namespace
+
+// Each window keeps the message it was opened on: a later session and a listed message change
+// the shared context, not what an open window sends or where it files its results.
+TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
+    MailExtension extension({});
+    const auto open = [&](const QString& id, const QByteArray& body) {
+        auto message = std::make_shared<TestMessage>();
+        message->raw = "Subject: x\n\n" + body;
+        message->subjectText = QStringLiteral("Re: x");
+        message->headerMap = MEHeaderMap{{"message-id", {id}}};
+        std::unique_ptr<MEComposeSessionHandler> handler =
+            extension.handlerForComposeSession(TestComposeSession(message));
+        handler->mailComposeSessionDidBegin(TestComposeSession(message));
+        return static_cast<ComposeSessionHandler&>(*handler).window();
+    };
+    const std::shared_ptr<ComposeWindow> first = open("<a@x>", "Can we meet on Tuesday?");
+    const std::shared_ptr<ComposeWindow> second = open("<b@x>", "Please send the report.");
+    TestMessage listed;
+    listed.raw = "A: 1\n\nA listed message.";
+    extension.handlerForMessageActions().decideAction(listed, [](auto) {});
+    EXPECT_EQ(ReplyEmailManager::shared().messageId, QString("<b@x>"));
+    EXPECT_EQ(ReplyEmailManager::shared().content, QString("A listed message."));
+
+    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
+    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
+    answer("/api/v1/chat/start", 200, R"({"response":{"assistantId":"a1","threadId":"t1"}})");
+    answer("/api/v1/chat/send", 200, R"({"response":"At ten."})");
+    ButtonStateManager buttons(*first);
+    SummarizeStateManager summary(*first);
+    ChatViewState chat(*first);
+    generateReply(buttons);
+    summary.requestSummary();
+    chat.setNewMessageText(QStringLiteral("When?"));
+    chat.submitMessage();
+    settle();
+
+    const QString content = R"("Can we meet on Tuesday?")";
+    EXPECT_TRUE(bodiesSentTo("/api/v1/response")
+                    .at(0)
+                    .contains(R"({"messageId":"<a@x>","content":)" + content.toUtf8()));
+    EXPECT_TRUE(
+        bodiesSentTo("/api/v1/summarize").at(0).contains(R"("content":)" + content.toUtf8()));
+    EXPECT_TRUE(bodiesSentTo("/api/v1/chat/start")
+                    .at(0)
+                    .contains(R"("email_content":)" + content.toUtf8()));
+    EXPECT_EQ(defaults().string("generateResponse <a@x>"), QString("Tuesday works."));
+    EXPECT_EQ(defaults().flag("<a@x>_generateResponse"), true);
+    EXPECT_EQ(defaults().string("summarizeResponse <a@x>"), QString("A meeting request."));
+    EXPECT_EQ(defaults().flag("<a@x>_summarize"), true);
+    EXPECT_TRUE(defaults().data("reply <a@x>").value_or("").contains("At ten."));
+    for (const QString& key : defaults().keys()) {
+        EXPECT_FALSE(key.contains("<b@x>")) << key.toStdString();
+    }
+    EXPECT_EQ(second->context().content, QString("Please send the report."));
+}

@@ -13,7 +13,7 @@ using PanelStateTest = ScriptedBackendTest;
 
 TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
-    ButtonStateManager buttons;
+    ButtonStateManager buttons(*window_);
     QStringList changes;
     QObject::connect(&buttons, &ButtonStateManager::isGenerateResponseLoadingChanged, [&] {
         changes << QStringLiteral("loading=%1").arg(buttons.isGenerateResponseLoading());
@@ -34,20 +34,22 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
         R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"
         R"("email":"me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})");
 
-    ButtonStateManager nextPanel;
+    ButtonStateManager nextPanel(*window_);
     nextPanel.loadSavedResponses();
     EXPECT_EQ(nextPanel.generateResponse(), QString("Tuesday works."));
 }
 
 TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QStringLiteral("earlier reply")));
-    ReplyEmailManager::shared().content.reset();
-    ButtonStateManager buttons;
+    ReplyContext withoutContent = window_->context();
+    withoutContent.content.reset();
+    window_ = ComposeSessionHandler::makeWindow(withoutContent);
+    ButtonStateManager buttons(*window_);
     generateReply(buttons);
     queue().runDue();
     EXPECT_FALSE(buttons.toastMessage().isEmpty()) << "nothing to reply to is reported";
 
-    ASSERT_TRUE(storeFallbackContent("pasted text"));
+    ASSERT_TRUE(storeFallbackContent(*window_, "pasted text"));
     AuthManager::shared().setAccessToken(std::nullopt);
     generateReply(buttons);
     EXPECT_TRUE(buttons.isGenerateResponseLoading()) << "the result arrives through the main queue";
@@ -68,7 +70,7 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
 TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetchedOnce) {
     SummarizeManager::shared().responses.insert_or_assign("abc", SummarizedResponse{"abc", "old"});
     answer("/api/v1/summarize", 200, R"({"response":5})");
-    SummarizeStateManager summary;
+    SummarizeStateManager summary(*window_);
     summary.requestSummary();
     settle();
     EXPECT_EQ(SummarizeManager::shared().responses.count("abc"), 0U) << "no stale summary";
@@ -81,7 +83,7 @@ TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetche
     EXPECT_EQ(summary.summarizeResponse(), QString("A meeting request."));
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 2U) << "one request while loading";
     EXPECT_EQ(defaults().flag("abc_summarize"), true);
-    SummarizeStateManager nextPanel;
+    SummarizeStateManager nextPanel(*window_);
     nextPanel.loadSavedSummary();
     nextPanel.requestSummary();
     EXPECT_FALSE(nextPanel.isSummarizeLoading()) << "a stored summary is not asked for again";
@@ -92,8 +94,8 @@ TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetche
 TEST_F(PanelStateTest, APanelClosedBeforeItsAnswersArriveIsLeftAlone) {
     answer("/api/v1/response", 200, R"({"response":"late"})");
     answer("/api/v1/summarize", 200, "{}");
-    auto buttons = std::make_unique<ButtonStateManager>();
-    auto summary = std::make_unique<SummarizeStateManager>();
+    auto buttons = std::make_unique<ButtonStateManager>(*window_);
+    auto summary = std::make_unique<SummarizeStateManager>(*window_);
     buttons->toast("shown");
     generateReply(*buttons);
     summarizeFromPanel(*summary);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entry/composesessionhandler.h"
 #include "stores/authmanager.h"
 #include "stores/replyemailmanager.h"
 #include "stores/userdetailsmanager.h"
@@ -24,6 +25,7 @@ protected:
         AuthManager::shared().setAccessToken(QStringLiteral("tok"));
         UserDetailsManager::shared().setEmail(QStringLiteral("me@example.com"));
         answer("/api/v1/me", 200, R"({"email":"me@example.com","name":"Me"})");
+        window_ = ComposeSessionHandler::makeWindow(context.snapshot());
     }
 
     /// Answers `path` with `status` and `body`, again and again.
@@ -38,6 +40,13 @@ protected:
             queue().runDue();
         } while (!network().waitUntilIdle(std::chrono::milliseconds(0)) ||
                  queue().nextDue().value_or(queue().now() + 1) <= queue().now());
+    }
+
+    /// Replaces the window by a new one on the same message, its context changed by `change`.
+    template <typename Change> void reopenWindow(Change change) {
+        ReplyContext context = window_->context();
+        change(context);
+        window_ = ComposeSessionHandler::makeWindow(std::move(context));
     }
 
     /// The bodies of the requests sent to `path`, in the order sent.
@@ -55,4 +64,6 @@ protected:
     [[nodiscard]] CapturedLog& log() const { return platform_.log(); }
 
     TestPlatform platform_;
+    /// The compose window of that reply.
+    std::shared_ptr<ComposeWindow> window_;
 };

@@ -2,14 +2,15 @@
 // real HTTPS server on loopback: what is logged, what the panel shows and what it toasts, and
 // how long the GUI thread was ever kept from its event loop meanwhile.
 #include "api/handleapirequests.h"
-#include "chat/chaterrortext.h"
 #include "chat/chatviewstate.h"
+#include "entry/composesessionhandler.h"
 #include "entry/composesessionviewcontroller.h"
 #include "panel/buttonstatemanager.h"
 #include "panel/sessionpanel.h"
 #include "panel/summarizestatemanager.h"
 #include "stores/apimanager.h"
 #include "stores/authmanager.h"
+#include "stores/chaterrortext.h"
 #include "stores/incommingupdatesmanager.h"
 #include "stores/replyemailmanager.h"
 #include "stores/summarizemanager.h"
@@ -309,13 +310,14 @@ protected:
         UserDetailsManager::shared().setEmail(QStringLiteral("before@example.com"));
         ReplyEmailManager::shared().messageId = QString::fromLatin1(endpoint.name);
         SummarizeManager::shared().requestFailed = false;
-        ChatErrorText::shared().setText(std::nullopt);
         IncommingUpdatesManager& updates = IncommingUpdatesManager::shared();
         updates.newVersion = QStringLiteral("earlier");
         updates.setIncommingUpdatesAvailable(true);
 
-        ButtonStateManager buttons;
-        SummarizeStateManager summary;
+        const std::shared_ptr<ComposeWindow> window =
+            ComposeSessionHandler::makeWindow(ReplyEmailManager::shared().snapshot());
+        ButtonStateManager buttons(*window);
+        SummarizeStateManager summary(*window);
         SessionPanel panel;
         panel.setButtonStateManager(&buttons);
         panel.setSummarizeStateManager(&summary);
@@ -334,11 +336,11 @@ protected:
             return {"", toast()};
         case StartChat:
         case SendChat: {
-            ChatViewState chat;
+            ChatViewState chat(*window);
             chat.setNewMessageText(QStringLiteral("When?"));
             drive([&] { chat.submitMessage(); });
             return {QStringLiteral("%1 entries=%2")
-                        .arg(ChatErrorText::shared().text() ? "error" : "answered")
+                        .arg(window->chatError().text() ? "error" : "answered")
                         .arg(chat.entries().size()),
                     toast()};
         }
@@ -365,7 +367,7 @@ protected:
         }
         case SignIn:
         case Poll: {
-            const auto controller = ComposeSessionViewController::make();
+            const auto controller = ComposeSessionViewController::make(window);
             drive([&] { controller->requestLoginSession(); });
             VirtualMainQueue& queue = platform_->mainQueue();
             const bool polling = queue.nextDue() == queue.now() + 2.0;

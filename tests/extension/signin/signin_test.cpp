@@ -41,8 +41,8 @@ protected:
     }
 
     /// A compose window as the host opens it: made, then its view loaded.
-    [[nodiscard]] static std::shared_ptr<ComposeSessionViewController> openWindow() {
-        auto controller = ComposeSessionViewController::make();
+    [[nodiscard]] std::shared_ptr<ComposeSessionViewController> openWindow() const {
+        auto controller = ComposeSessionViewController::make(window_);
         (void)controller->view();
         return controller;
     }

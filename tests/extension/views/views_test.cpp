@@ -27,14 +27,14 @@ class ViewsTest : public ScriptedBackendTest {
 protected:
     ShownView& showLogin(int width = 400) {
         view_.reset();
-        login_ = std::make_unique<LoginViewState>();
+        login_ = std::make_unique<LoginViewState>(550);
         return show("LoginView", {{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
     }
     /// A new panel, as the session tabs make it: fresh state objects, stored results loaded.
     ShownView& showPanel(int width = 400) {
         view_.reset();
-        buttons_ = std::make_unique<ButtonStateManager>();
-        summary_ = std::make_unique<SummarizeStateManager>();
+        buttons_ = std::make_unique<ButtonStateManager>(*window_);
+        summary_ = std::make_unique<SummarizeStateManager>(*window_);
         summary_->loadSavedSummary();
         buttons_->loadSavedResponses();
         return show("SessionModalView",
@@ -46,8 +46,9 @@ protected:
         view_ = std::make_unique<ShownView>(type, properties, width, height);
         return *view_;
     }
-    [[nodiscard]] static std::unique_ptr<ShownView> chat(int width = 400) {
-        return std::make_unique<ShownView>("ChatView", QVariantMap{}, width, 550);
+    [[nodiscard]] std::unique_ptr<ShownView> chat(int width = 400) const {
+        return std::make_unique<ShownView>(
+            "ChatView", QVariantMap{{"window", QVariant::fromValue(window_.get())}}, width, 550);
     }
     [[nodiscard]] static ChatViewState& state(const ShownView& view) {
         return *view.root().property("viewState").value<ChatViewState*>();
@@ -70,14 +71,15 @@ protected:
         }
         return texts;
     }
-    /// Forgets what earlier panels stored, what they were told and their sign-out.
-    static void forget() {
+    /// Forgets what earlier panels stored, what they were told and their sign-out, in a new
+    /// window on the message.
+    void forget() {
         for (const QString& key : defaults().keys()) {
             defaults().remove(key);
         }
         EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
         SummarizeManager::shared().requestFailed = false;
-        ReplyEmailManager::shared().subject = QStringLiteral("Lunch on Tuesday");
+        reopenWindow([](ReplyContext& context) { context.subject = "Lunch on Tuesday"; });
         AuthManager::shared().setAccessToken(QStringLiteral("tok"));
     }
 
@@ -172,7 +174,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         answered(*view_);
         EXPECT_EQ(view_->text("summaryText"), summary);
         forget();
-        ReplyEmailManager::shared().subject.reset();
+        reopenWindow([](ReplyContext& context) { context.subject.reset(); });
         shot(showPanel(width), "panel-empty", {"quickResponseTab"},
              {"summaryCard", "summaryProgress"});
         view_->root().setProperty("showDeveloperMenu", true);
@@ -189,7 +191,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
 // views of one message go on with one conversation, the view closed last keeps it whole, and
 // an answer for a closed view is dropped. Without a body, the chat is about the compose session.
 TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
-    ReplyEmailManager::shared().content.reset();
+    reopenWindow([](ReplyContext& context) { context.content.reset(); });
     network().answer(kStart, {ScriptedAnswer::http(503, "{}"), kStarted});
     network().answer(kSend, {reply("On Friday."), reply("In the lab.")});
     auto view = chat();
