@@ -37,30 +37,55 @@ Classified classify(const std::optional<QByteArray>& data,
     return Object{std::move(value)};
 }
 
-std::optional<QString> postFailureText(const Classified& answer) {
+std::optional<ApiError> postFailure(const Classified& answer) {
     if (const auto* failure = std::get_if<TransportError>(&answer)) {
-        return "Error sending request: " + failure->error.description;
+        return ApiError::networkError(failure->error)
+            .saying("Error sending request: " + failure->error.description);
     }
     if (std::holds_alternative<NotHttp>(answer)) {
-        return QStringLiteral("Invalid response received from the server.");
+        return ApiError::invalidResponse().saying(
+            QStringLiteral("Invalid response received from the server."));
     }
     if (const auto* status = std::get_if<BadStatus>(&answer)) {
-        return "Server error: " + QString::number(status->statusCode);
+        return ApiError::serverError(status->statusCode)
+            .saying("Server error: " + QString::number(status->statusCode));
+    }
+    if (std::holds_alternative<NoBody>(answer)) {
+        return ApiError::invalidData()
+            .with(ApiError::Detail::noBody)
+            .saying(QStringLiteral("No data received from server."));
     }
     return std::nullopt;
 }
 
-bool logGetFailure(const Classified& answer, const QString& parseFailurePrefix) {
+std::optional<ApiError> getFailure(const Classified& answer, const QString& parseFailurePrefix) {
     if (const auto* failure = std::get_if<TransportError>(&answer)) {
-        Log::line("Error: " + failure->error.description);
-    } else if (std::holds_alternative<NoBody>(answer)) {
-        Log::line("No data received");
-    } else if (const auto* notJson = std::get_if<NotJson>(&answer)) {
-        Log::line(parseFailurePrefix + notJson->description);
-    } else {
-        return false;
+        return logged(
+            ApiError::networkError(failure->error).saying("Error: " + failure->error.description));
     }
-    return true;
+    if (std::holds_alternative<NoBody>(answer)) {
+        return logged(ApiError::invalidData()
+                          .with(ApiError::Detail::noBody)
+                          .saying(QStringLiteral("No data received")));
+    }
+    if (const auto* notJson = std::get_if<NotJson>(&answer)) {
+        return logged(ApiError::invalidData().saying(parseFailurePrefix + notJson->description));
+    }
+    if (std::holds_alternative<NotObject>(answer)) {
+        return logged(ApiError::invalidData()
+                          .with(ApiError::Detail::notObject)
+                          .saying(QStringLiteral("Server error. Please try again.")));
+    }
+    return std::nullopt;
+}
+
+ApiError invalidUrl(const QString& line) {
+    return logged(ApiError::invalidResponse().saying(line));
+}
+
+ApiError logged(ApiError error) {
+    Log::line(error.message());
+    return error;
 }
 
 std::optional<QString> stringMember(const Json& object, const char* name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/apierror.h"
 #include "api/json.h"
 #include "urlsession.h"
 
@@ -36,13 +37,21 @@ enum class Checks { PostAnswer, GetAnswer };
                                   const std::optional<HTTPURLResponse>& response,
                                   const std::optional<URLError>& error, Checks checks);
 
-/// The text of a failure at the first three checks of a POST answer (transport error, not
-/// HTTP, status), as the POST operations log or report it; absent past them.
-[[nodiscard]] std::optional<QString> postFailureText(const Classified& answer);
+/// The error of a POST answer that failed at a check every POST operation words alike
+/// (transport error, not HTTP, status, no body), saying that check's text; absent past them.
+[[nodiscard]] std::optional<ApiError> postFailure(const Classified& answer);
 
-/// Logs a failure at the checks the GET operations share (transport error, no body, not
-/// JSON); the parse line starts with `parseFailurePrefix`. True when the answer failed there.
-bool logGetFailure(const Classified& answer, const QString& parseFailurePrefix);
+/// The error of a GET answer that failed before its members were read (transport error, no
+/// body, not JSON, not an object), after its log line; the parse line starts with
+/// `parseFailurePrefix`. Absent for an object.
+[[nodiscard]] std::optional<ApiError> getFailure(const Classified& answer,
+                                                 const QString& parseFailurePrefix);
+
+/// A request that was not sent because its URL is not valid, after `line` was logged.
+[[nodiscard]] ApiError invalidUrl(const QString& line);
+
+/// `error` after its message was logged.
+[[nodiscard]] ApiError logged(ApiError error);
 
 /// The member `name` of `object` when it is a string.
 [[nodiscard]] std::optional<QString> stringMember(const Json& object, const char* name);

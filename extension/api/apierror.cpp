@@ -12,6 +12,18 @@ ApiError ApiError::networkError(URLError transportError) {
     return error;
 }
 
+ApiError ApiError::saying(QString message) const {
+    ApiError error = *this;
+    error.message_ = std::move(message);
+    return error;
+}
+
+ApiError ApiError::with(Detail detail) const {
+    ApiError error = *this;
+    error.detail_ = detail;
+    return error;
+}
+
 QString ApiError::text() const {
     switch (kind_) {
     case Kind::serverError:
@@ -27,7 +39,7 @@ QString ApiError::text() const {
 }
 
 bool ApiError::operator==(const ApiError& other) const {
-    return kind_ == other.kind_ && statusCode_ == other.statusCode_ &&
-           transportError_.code == other.transportError_.code &&
+    return kind_ == other.kind_ && detail_ == other.detail_ && statusCode_ == other.statusCode_ &&
+           message_ == other.message_ && transportError_.code == other.transportError_.code &&
            transportError_.description == other.transportError_.description;
 }

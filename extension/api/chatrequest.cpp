@@ -1,6 +1,5 @@
 #include "api/chatrequest.h"
 
-#include "api/answer.h"
 #include "api/requestbuilder.h"
 #include "platform.h"
 
@@ -9,24 +8,22 @@ namespace {
 /// The failure an answer is reported as, after its log line; absent for an object.
 std::optional<ApiError> failureOf(const Answer::Classified& answer) {
     if (const auto* failure = std::get_if<Answer::TransportError>(&answer)) {
-        Log::line("Error sending chat request: " + failure->error.description);
-        return ApiError::networkError(failure->error);
+        return Answer::logged(
+            ApiError::networkError(failure->error)
+                .saying("Error sending chat request: " + failure->error.description));
     }
-    if (std::holds_alternative<Answer::NotHttp>(answer)) {
-        Log::line("Invalid response received from the server.");
-        return ApiError::invalidResponse();
-    }
-    if (const auto* status = std::get_if<Answer::BadStatus>(&answer)) {
-        Log::line("Server error: " + QString::number(status->statusCode));
-        return ApiError::serverError(status->statusCode);
+    if (std::optional<ApiError> failure = Answer::postFailure(answer)) {
+        return failure->detail() == ApiError::Detail::noBody ? *failure : Answer::logged(*failure);
     }
     if (std::holds_alternative<Answer::NotJson>(answer)) {
-        Log::line("Server error. Please try again.");
-        return ApiError::invalidData();
+        return Answer::logged(
+            ApiError::invalidData().saying(QStringLiteral("Server error. Please try again.")));
     }
     if (std::holds_alternative<Answer::NotObject>(answer)) {
-        Log::line("Failed to cast JSON response to dictionary.");
-        return ApiError::invalidData();
+        return Answer::logged(
+            ApiError::invalidData()
+                .with(ApiError::Detail::notObject)
+                .saying(QStringLiteral("Failed to cast JSON response to dictionary.")));
     }
     return std::nullopt;
 }
@@ -34,13 +31,13 @@ std::optional<ApiError> failureOf(const Answer::Classified& answer) {
 } // namespace
 
 void sendChatRequest(const QUrl& url, const QString& accessToken, const Json& body,
-                     std::function<void(std::variant<ApiError, Json>)> handler) {
+                     std::function<void(ApiResult<Json>)> handler) {
     URLRequest request = makeBackendRequest(
         url, "POST", {RequestHeader::ContentType, RequestHeader::Authorization}, accessToken);
     EncodedBody encoded = encodeBody(body);
     if (!encoded.bytes) {
-        Log::line("Failed to encode JSON: " + encoded.errorDescription);
-        handler(ApiError::invalidData());
+        handler(Answer::logged(
+            ApiError::invalidData().saying("Failed to encode JSON: " + encoded.errorDescription)));
         return;
     }
     request.httpBody = std::move(encoded.bytes);
@@ -48,9 +45,6 @@ void sendChatRequest(const QUrl& url, const QString& accessToken, const Json& bo
         std::move(request), [handler = std::move(handler)](auto data, auto response, auto error) {
             Answer::Classified answer =
                 Answer::classify(data, response, error, Answer::Checks::PostAnswer);
-            if (std::holds_alternative<Answer::NoBody>(answer)) {
-                return;
-            }
             if (std::optional<ApiError> failure = failureOf(answer)) {
                 handler(std::move(*failure));
                 return;

@@ -1,9 +1,7 @@
 #include "api/answer.h"
+#include "api/completion.h"
 #include "api/handleapirequests.h"
 #include "api/requestbuilder.h"
-#include "platform.h"
-#include "stores/apimanager.h"
-#include "stores/summarizemanager.h"
 
 #include <memory>
 
@@ -14,7 +12,7 @@ struct SummarizeCall {
     URLRequest request;
     SummarizeRequestBody body;
     QString messageId;
-    HandleApiRequests::SummarizeCompletion completion;
+    ApiCompletion<SummarizedResponse> completion;
 };
 
 constexpr int kLastAttempt = 3;
@@ -22,48 +20,51 @@ constexpr double kRetryDelaySeconds = 2.0;
 
 void send(const std::shared_ptr<SummarizeCall>& call, int attempt);
 
-void retryOrGiveUp(const std::shared_ptr<SummarizeCall>& call, int attempt) {
-    MainQueue& mainQueue = Platform::current().mainQueue();
+void retryOrGiveUp(const std::shared_ptr<SummarizeCall>& call, int attempt,
+                   const ApiError& failure) {
     if (attempt >= kLastAttempt) {
         Log::line("Max retry attempts reached. Request failed.");
-        // Readers of the flag live on the main thread; it is set there before the caller's
-        // own work, which the caller posts after this completion, can run.
-        mainQueue.async([] { SummarizeManager::shared().requestFailed = true; });
-        call->completion(std::nullopt, std::nullopt);
+        complete(call->completion, failure.with(ApiError::Detail::retriesExhausted));
         return;
     }
     Log::line(QStringLiteral("Retrying request, attempt %1...").arg(attempt + 1));
-    mainQueue.asyncAfter(kRetryDelaySeconds, [call, attempt] { send(call, attempt + 1); });
+    Platform::current().mainQueue().asyncAfter(kRetryDelaySeconds,
+                                               [call, attempt] { send(call, attempt + 1); });
 }
 
 void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
                   const Answer::Classified& answer) {
-    if (const std::optional<QString> failure = Answer::postFailureText(answer)) {
-        Log::line(*failure);
-        retryOrGiveUp(call, attempt);
-    } else if (std::holds_alternative<Answer::NoBody>(answer)) {
-        Log::line("No data received from server.");
-        call->completion(std::nullopt, std::nullopt);
-    } else if (std::holds_alternative<Answer::NotJson>(answer)) {
-        retryOrGiveUp(call, attempt);
-    } else {
-        const auto* object = std::get_if<Answer::Object>(&answer);
-        const Json shown = object ? object->value : Json::object();
-        Log::line("Response from server: " + describe(shown));
-        if (std::optional<QString> summary = Answer::stringMember(shown, "response")) {
-            call->completion(call->messageId, std::move(summary));
+    if (std::optional<ApiError> failure = Answer::postFailure(answer)) {
+        Log::line(failure->message());
+        if (failure->detail() == ApiError::Detail::noBody) {
+            complete(call->completion, *std::move(failure));
         } else {
-            Log::line("The 'response' key does not exist or is not a string.");
-            call->completion(std::nullopt, std::nullopt);
+            retryOrGiveUp(call, attempt, *failure);
         }
+        return;
     }
+    if (std::holds_alternative<Answer::NotJson>(answer)) {
+        retryOrGiveUp(call, attempt, ApiError::invalidData());
+        return;
+    }
+    const auto* object = std::get_if<Answer::Object>(&answer);
+    const Json shown = object ? object->value : Json::object();
+    Log::line("Response from server: " + describe(shown));
+    std::optional<QString> summary = Answer::stringMember(shown, "response");
+    if (!summary) {
+        complete(call->completion, Answer::logged(ApiError::invalidData().saying(QStringLiteral(
+                                       "The 'response' key does not exist or is not a string."))));
+        return;
+    }
+    complete(call->completion, SummarizedResponse{call->messageId, *summary});
 }
 
 void send(const std::shared_ptr<SummarizeCall>& call, int attempt) {
     EncodedBody encoded = encodeBody(toJson(call->body));
     if (!encoded.bytes) {
-        Log::line("Failed to encode JSON: " + encoded.errorDescription);
-        retryOrGiveUp(call, attempt);
+        retryOrGiveUp(call, attempt,
+                      Answer::logged(ApiError::invalidData().saying("Failed to encode JSON: " +
+                                                                    encoded.errorDescription)));
         return;
     }
     URLRequest request = call->request;
@@ -77,15 +78,29 @@ void send(const std::shared_ptr<SummarizeCall>& call, int attempt) {
 
 } // namespace
 
-void HandleApiRequests::summarize(const QUrl& url, const QString& accessToken,
-                                  SummarizeRequestBody body, const QString& messageId,
-                                  SummarizeCompletion completion) {
+void HandleApiRequests::summarize(const QUrl& url, const QString& userDetailsUrl,
+                                  const QString& accessToken, SummarizeRequestBody body,
+                                  const QString& messageId,
+                                  std::function<void(const UserDetails&)> signedIn,
+                                  ApiCompletion<SummarizedResponse> completion) {
     auto call = std::make_shared<SummarizeCall>(
         SummarizeCall{makeBackendRequest(url, "POST",
                                          {RequestHeader::ContentType, RequestHeader::Accept,
                                           RequestHeader::Authorization},
                                          accessToken),
                       std::move(body), messageId, std::move(completion)});
-    fetchUserDetails(currentApiUrl() + QStringLiteral("/me"), accessToken,
-                     [call](UserDetailsManager&) { send(call, 0); });
+    fetchUserDetails(userDetailsUrl, accessToken,
+                     [call, signedIn = std::move(signedIn)](ApiResult<UserDetails> checked) {
+                         if (const auto* error = std::get_if<ApiError>(&checked)) {
+                             // The check logged why; the caller ends its progress quietly.
+                             complete(call->completion,
+
+                                      error->with(ApiError::Detail::userCheckFailed));
+                             return;
+                         }
+                         if (signedIn) {
+                             signedIn(std::get<UserDetails>(checked));
+                         }
+                         send(call, 0);
+                     });
 }

@@ -19,15 +19,14 @@ QString accessToken() {
     return AuthManager::shared().accessToken().value_or(QString());
 }
 
-/// Runs `work` with the state on the main thread, unless the view is gone by then.
-template <typename Result>
-auto onMainThread(ChatViewState* state, void (*work)(ChatViewState&, Result)) {
-    return [self = QPointer(state), work](Result result) {
-        Platform::current().mainQueue().async([self, work, result = std::move(result)]() mutable {
-            if (self) {
-                work(*self, std::move(result));
-            }
-        });
+/// Runs `work` with the state and the result, unless the view is gone by then.
+template <typename Response>
+ApiCompletion<Response> whileAlive(ChatViewState* state,
+                                   void (*work)(ChatViewState&, ApiResult<Response>)) {
+    return [self = QPointer(state), work](ApiResult<Response> result) {
+        if (self) {
+            work(*self, std::move(result));
+        }
     };
 }
 
@@ -111,11 +110,10 @@ void ChatViewState::openChat() {
     };
     HandleApiRequests::startChat(
         QUrl(currentApiUrl() + QStringLiteral("/chat/start")), accessToken(), body,
-        onMainThread<ApiResult<ChatStartResponse>>(this, [](ChatViewState& self, auto result) {
+        whileAlive<ChatStartResponse>(this, [](ChatViewState& self, auto result) {
             self.setLoading(false);
             if (const auto* error = std::get_if<ApiError>(&result)) {
-                Log::line("Error from start chat is:", error->text());
-                self.showChatError();
+                self.showChatError(*error, "Error from start chat is:");
                 return;
             }
             const auto& started = std::get<ChatStartResponse>(result);
@@ -147,11 +145,10 @@ void ChatViewState::sendLatestQuestion() {
     setLoading(true);
     HandleApiRequests::sendChatMessage(
         QUrl(currentApiUrl() + QStringLiteral("/chat/send")), accessToken(), body,
-        onMainThread<ApiResult<ChatResponse>>(this, [](ChatViewState& self, auto result) {
+        whileAlive<ChatResponse>(this, [](ChatViewState& self, auto result) {
             self.setLoading(false);
             if (const auto* error = std::get_if<ApiError>(&result)) {
-                Log::line("Error from chat message is:", error->text());
-                self.showChatError();
+                self.showChatError(*error, "Error from chat message is:");
                 return;
             }
             self.messages_->append(Message::answer(std::get<ChatResponse>(result).response));
@@ -161,7 +158,11 @@ void ChatViewState::sendLatestQuestion() {
         }));
 }
 
-void ChatViewState::showChatError() {
+void ChatViewState::showChatError(const ApiError& error, const char* linePrefix) {
+    // An answer without a body was never logged as an error, so it is not logged now either.
+    if (error.detail() != ApiError::Detail::noBody) {
+        Log::line(linePrefix, error.text());
+    }
     const Conversation& entries = this->entries();
     if (std::any_of(entries.begin(), entries.end(),
                     [](const Message& m) { return m.isSentByCurrentUser; })) {

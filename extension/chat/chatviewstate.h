@@ -10,6 +10,8 @@
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
+class ApiError;
+
 /// What a chat view keeps and does: its conversation, the text being typed, the open backend
 /// chat and the requests that ask it. Lives on the main thread.
 class ChatViewState : public QObject {
@@ -53,8 +55,6 @@ public:
     Q_INVOKABLE void openChat();
     /// Sends the newest question into the open chat.
     Q_INVOKABLE void sendLatestQuestion();
-    /// Shows the error under the newest question.
-    Q_INVOKABLE void showChatError();
 
 signals:
     void windowChanged();
@@ -64,6 +64,8 @@ signals:
 
 private:
     void setLoading(bool loading);
+    /// Logs a failed request after `linePrefix` and shows the error under the newest question.
+    void showChatError(const ApiError& error, const char* linePrefix);
     [[nodiscard]] QVariant assistantIdValue() const;
     [[nodiscard]] QVariant threadIdValue() const;
 

@@ -3,9 +3,11 @@
 #include "api/handleapirequests.h"
 #include "chat/chathistory.h"
 #include "log.h"
+#include "stores/apimanager.h"
 #include "stores/authmanager.h"
 #include "stores/extractbody.h"
 #include "stores/replyemailmanager.h"
+#include "stores/userdetailsmanager.h"
 
 namespace {
 
@@ -18,6 +20,17 @@ std::optional<QString> firstValue(const MEHeaderMap& headers, const QString& nam
         return std::nullopt;
     }
     return it->second.first();
+}
+
+/// Learns who is signed in, so that the session's requests carry their address.
+void fetchUserDetailsAtSessionStart() {
+    const APIManager& manager = APIManager::shared();
+    Log::line("CURRENT API URL IN API MANAGER", manager.apiUrl());
+    const QString token = AuthManager::shared().accessToken().value_or(QString());
+    if (!token.isEmpty()) {
+        HandleApiRequests::fetchUserDetails(manager.apiUrl() + QStringLiteral("/me"), token,
+                                            storingUserDetailsIn(UserDetailsManager::shared()));
+    }
 }
 
 } // namespace
@@ -95,7 +108,7 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
         Log::line("Acess token is empty. User need to be logged in.");
     }
 
-    HandleApiRequests::fetchUserDetailsAtSessionStart();
+    fetchUserDetailsAtSessionStart();
     window_ = makeWindow(context.snapshot());
 }
 

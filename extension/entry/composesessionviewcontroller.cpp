@@ -11,7 +11,9 @@
 #include "signin/signinflow.h"
 #include "stores/apimanager.h"
 #include "stores/authmanager.h"
+#include "stores/incommingupdatesmanager.h"
 #include "stores/notificationnames.h"
+#include "stores/userdetailsmanager.h"
 #include "views/viewengine.h"
 
 namespace {
@@ -74,7 +76,8 @@ void ComposeSessionViewController::showInitialView() {
     }
     showSessionTabsView();
     HandleApiRequests::fetchUserDetails(currentApiUrl() + QStringLiteral("/me"),
-                                        auth.accessToken().value_or(QString()), {});
+                                        auth.accessToken().value_or(QString()),
+                                        storingUserDetailsIn(UserDetailsManager::shared()));
 }
 
 void ComposeSessionViewController::showLoginView() {
@@ -148,6 +151,8 @@ void ComposeSessionViewController::refreshAfterLogin() {
 void ComposeSessionViewController::triggerUpdateCheck() {
     const QString url = currentBaseApiUrl() + QStringLiteral("/apple-version");
     if (const std::optional<QString>& version = appVersion()) {
-        HandleApiRequests::checkForNewVersion(url, *version);
+        HandleApiRequests::checkForNewVersion(url, *version, [](const auto& result) {
+            storeVersionCheck(result, IncommingUpdatesManager::shared());
+        });
     }
 }

@@ -26,12 +26,11 @@ void showReply(ButtonStateManager& state, const QString& reply) {
     state.toast(QStringLiteral("Response generated successfully."));
 }
 
-void showReplyResult(ButtonStateManager& state, const std::optional<QString>& messageId,
-                     const std::optional<QString>& reply, const std::optional<QString>& error) {
-    if (messageId) {
-        showReply(state, reply.value_or(QString()));
-    } else if (error) {
-        state.toast(*error);
+void showReplyResult(ButtonStateManager& state, const ApiResult<GeneratedResponse>& result) {
+    if (const auto* reply = std::get_if<GeneratedResponse>(&result)) {
+        showReply(state, reply->response);
+    } else {
+        state.toast(std::get<ApiError>(result).message());
     }
     state.setGenerateResponseLoading(false);
 }
@@ -47,13 +46,14 @@ void summarizeFromPanel(SummarizeStateManager& state) {
     state.setSummarizeLoading(true);
     // The outcome is logged even when the panel closed first; only the state goes with it.
     runSummaryRequest(
-        state.window(), [self = QPointer(&state)](std::optional<SummarizedResponse> result) {
-            if (!result) {
-                Log::line("Failed to summarize.");
-            } else {
+        state.window(), [self = QPointer(&state)](const ApiResult<SummarizedResponse>& outcome) {
+            const auto* result = std::get_if<SummarizedResponse>(&outcome);
+            if (result) {
                 Log::line("Summarization successful: " +
                           recordText("SummarizedResponse", {{"messageId", result->messageId},
                                                             {"response", result->response}}));
+            } else if (std::get<ApiError>(outcome).detail() != ApiError::Detail::userCheckFailed) {
+                Log::line("Failed to summarize.");
             }
             if (!self) {
                 return;
@@ -98,11 +98,9 @@ void generateReply(ButtonStateManager& state) {
     }
     HandleApiRequests::generateResponse(
         *url, *token, GenerateResponseBody{messageId, *content, email}, messageId,
-        [self = QPointer(&state)](auto answeredId, auto reply, auto error) {
-            Platform::current().mainQueue().async([self, answeredId, reply, error] {
-                if (self) {
-                    showReplyResult(*self, answeredId, reply, error);
-                }
-            });
+        [self = QPointer(&state)](const ApiResult<GeneratedResponse>& result) {
+            if (self) {
+                showReplyResult(*self, result);
+            }
         });
 }

@@ -150,14 +150,14 @@ void SessionPanel::sendTrainingExample() {
                                 reply.value_or(QStringLiteral("No response available"))};
     HandleApiRequests::submitTrainingData(
         *url, AuthManager::shared().accessToken().value_or(QString()), body,
-        [buttons = buttons_](const QString& success) {
-            Platform::current().mainQueue().async([buttons, success] {
-                if (buttons) {
-                    buttons->toast(success.isEmpty()
-                                       ? QStringLiteral("Failed to submit training data.")
-                                       : QStringLiteral("Success: ") + success);
-                }
-            });
+        [buttons = buttons_](const ApiResult<QString>& result) {
+            // A failure was logged and shows nothing.
+            const auto* success = std::get_if<QString>(&result);
+            if (buttons && success) {
+                buttons->toast(success->isEmpty()
+                                   ? QStringLiteral("Failed to submit training data.")
+                                   : QStringLiteral("Success: ") + *success);
+            }
         });
 }
 

@@ -4,6 +4,7 @@
 #include "api/handleapirequests.h"
 #include "signin/minimumheight.h"
 #include "stores/apimanager.h"
+#include "stores/incommingupdatesmanager.h"
 
 SessionTabsState::SessionTabsState(ComposeWindow& window)
     : buttonStateManager_(new ButtonStateManager(window, this))
@@ -12,8 +13,10 @@ SessionTabsState::SessionTabsState(ComposeWindow& window)
 
 void SessionTabsState::appear(QQuickItem* view) {
     if (const std::optional<QString>& version = appVersion()) {
-        HandleApiRequests::checkForNewVersion(currentApiUrl() + QStringLiteral("/apple-version"),
-                                              *version);
+        HandleApiRequests::checkForNewVersion(
+            currentApiUrl() + QStringLiteral("/apple-version"), *version, [](const auto& result) {
+                storeVersionCheck(result, IncommingUpdatesManager::shared());
+            });
     }
     summarizeStateManager_->loadSavedSummary();
     buttonStateManager_->loadSavedResponses();

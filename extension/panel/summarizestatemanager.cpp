@@ -34,22 +34,23 @@ void SummarizeStateManager::requestSummary() {
         return;
     }
     setSummarizeLoading(true);
-    runSummaryRequest(window_, [self = QPointer(this)](std::optional<SummarizedResponse> result) {
-        if (!self) {
-            return;
-        }
-        if (result) {
-            self->setSummarizeResponse(result->response);
-            UserDefaults& defaults = Platform::current().userDefaults();
-            (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
-                               true); // failures are logged
-            // Reloading after a failed write would replace the new summary on screen.
-            if (defaults.set(self->summarizeResponseKey_, result->response)) {
-                self->loadSavedSummary();
+    runSummaryRequest(
+        window_, [self = QPointer(this)](const ApiResult<SummarizedResponse>& outcome) {
+            if (!self) {
+                return;
             }
-        }
-        self->setSummarizeLoading(false);
-    });
+            if (const auto* result = std::get_if<SummarizedResponse>(&outcome)) {
+                self->setSummarizeResponse(result->response);
+                UserDefaults& defaults = Platform::current().userDefaults();
+                (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
+                                   true); // failures are logged
+                // Reloading after a failed write would replace the new summary on screen.
+                if (defaults.set(self->summarizeResponseKey_, result->response)) {
+                    self->loadSavedSummary();
+                }
+            }
+            self->setSummarizeLoading(false);
+        });
 }
 
 QVariant SummarizeStateManager::summarizeResponseValue() const {

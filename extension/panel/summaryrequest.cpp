@@ -11,7 +11,33 @@
 
 #include <QPointer>
 
-void runSummaryRequest(ComposeWindow& window, SummaryResultHandler handler) {
+namespace {
+
+/// Files the outcome in the summary cache, under the message the request was made for. Only
+/// running out of retries counts as a failed request.
+void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& messageId,
+                 ComposeWindow* window) {
+    SummarizeManager& summaries = SummarizeManager::shared();
+    if (const auto* summary = std::get_if<SummarizedResponse>(&result)) {
+        summaries.responses.insert_or_assign(messageId, *summary);
+        return;
+    }
+    const ApiError& error = std::get<ApiError>(result);
+    if (error.detail() == ApiError::Detail::userCheckFailed) {
+        return; // no summary was asked for
+    }
+    if (error.detail() == ApiError::Detail::retriesExhausted) {
+        summaries.requestFailed = true;
+        if (window) {
+            window->requestFailed = true;
+        }
+    }
+    summaries.responses.erase(messageId);
+}
+
+} // namespace
+
+void runSummaryRequest(ComposeWindow& window, ApiCompletion<SummarizedResponse> handler) {
     const std::optional<QString> token = AuthManager::shared().accessToken();
     const QString email = UserDetailsManager::shared().email();
     const ReplyContext& context = window.context();
@@ -22,34 +48,21 @@ void runSummaryRequest(ComposeWindow& window, SummaryResultHandler handler) {
 
     const std::optional<QUrl> url = parseUrl(currentApiUrl() + QStringLiteral("/summarize"));
     if (!url) {
-        mainQueue.async([handler] { handler(std::nullopt); });
+        mainQueue.async([handler] { handler(ApiError::invalidResponse()); });
         return;
     }
     if (!token) {
         Log::line("Access token is null in summarize API call");
-        mainQueue.async([handler] { handler(std::nullopt); });
+        mainQueue.async([handler] { handler(ApiError::invalidResponse()); });
         return;
     }
     HandleApiRequests::summarize(
-        *url, *token, SummarizeRequestBody{content, email}, messageId,
-        [messageId, handler, window = QPointer(&window)](std::optional<QString> answeredId,
-                                                         std::optional<QString> summary) {
-            // The cache is read on the main thread, so it is written there too.
-            Platform::current().mainQueue().async(
-                [messageId, handler, window, answeredId, summary] {
-                    SummarizeManager& summaries = SummarizeManager::shared();
-                    std::optional<SummarizedResponse> result;
-                    if (answeredId && summary) {
-                        result = SummarizedResponse{*answeredId, *summary};
-                        summaries.responses.insert_or_assign(messageId, *result);
-                    } else {
-                        summaries.responses.erase(messageId);
-                        // The request core has set the shared flag on the main thread by now.
-                        if (window && summaries.requestFailed) {
-                            window->requestFailed = true;
-                        }
-                    }
-                    handler(std::move(result));
-                });
+        *url, currentApiUrl() + QStringLiteral("/me"), *token, SummarizeRequestBody{content, email},
+        messageId,
+        [](const UserDetails& details) { details.storeIn(UserDetailsManager::shared()); },
+        [messageId, handler,
+         window = QPointer(&window)](const ApiResult<SummarizedResponse>& result) {
+            fileSummary(result, messageId, window.data());
+            handler(result);
         });
 }

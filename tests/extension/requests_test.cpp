@@ -20,9 +20,7 @@ protected:
         log().clear();
         network().answer(path, answers);
         auto got = std::make_shared<QString>("(no completion)");
-        start([got](const QString& text) {
-            Platform::current().mainQueue().async([got, text] { *got = text; });
-        });
+        start([got](const QString& text) { *got = text; });
         settle();
         while (const std::optional<double> next = queue().nextDue()) {
             EXPECT_EQ(*next, queue().now() + 2.0) << "retries are 2 s apart, not growing";
@@ -38,16 +36,17 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
         ScriptedAnswer answer;
         QString outcome;
     } rows[] = {
-        {ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})"), "reply Yes."},
+        {ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})"), "<m@x> Yes."},
         {kNotHttp, "Invalid response received from the server."},
     };
     for (const auto& row : rows) {
         const QString got = outcome("/api/v1/response", {row.answer}, [](auto done) {
             HandleApiRequests::generateResponse(
                 QUrl(base + "/api/v1/response"), "tok", {"<m@x>", "Meet?", "me@x"}, "<m@x>",
-                [done](auto id, auto reply, auto error) {
-                    done(id == QString("<m@x>") ? "reply " + reply.value_or("?")
-                                                : error.value_or("?"));
+                [done](const ApiResult<GeneratedResponse>& result) {
+                    const auto* reply = std::get_if<GeneratedResponse>(&result);
+                    done(reply ? reply->messageId + " " + reply->response
+                               : std::get<ApiError>(result).message());
                 });
         });
         EXPECT_EQ(got, row.outcome);
@@ -57,17 +56,19 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
 }
 
 TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
-    const QString got =
-        outcome("/api/v1/summarize",
-                {ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
-                 ok(R"({"response":"Done."})")},
-                [](auto done) {
-                    HandleApiRequests::summarize(
-                        QUrl(base + "/api/v1/summarize"), "tok", {"Review it.", "me@x"}, "abc",
-                        [done](auto id, auto summary) {
-                            done(id.value_or("-") + ": " + summary.value_or("-"));
-                        });
-                });
+    const QString got = outcome("/api/v1/summarize",
+                                {ScriptedAnswer::transportError("connection reset"), kNotHttp,
+                                 ok("<html>"), ok(R"({"response":"Done."})")},
+                                [](auto done) {
+                                    HandleApiRequests::summarize(
+                                        QUrl(base + "/api/v1/summarize"), base + "/api/v1/me",
+                                        "tok", {"Review it.", "me@x"}, "abc", {},
+                                        [done](const ApiResult<SummarizedResponse>& result) {
+                                            const auto& summary =
+                                                std::get<SummarizedResponse>(result);
+                                            done(summary.messageId + ": " + summary.response);
+                                        });
+                                });
     EXPECT_EQ(got, "abc: Done.");
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
@@ -77,12 +78,13 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
 TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {
     const QString got =
         outcome("/api/v1/chat/start", {ok(R"({"response":{"assistantId":"a"}})")}, [](auto done) {
-            HandleApiRequests::startChat(
-                QUrl(base + "/api/v1/chat/start"), "0123456789abcdefSECRET",
-                {.email = "me@x", .email_content = "Meet?"}, [done](auto result) {
-                    const auto* error = std::get_if<ApiError>(&result);
-                    done(error ? error->text() : "started");
-                });
+            HandleApiRequests::startChat(QUrl(base + "/api/v1/chat/start"),
+                                         "0123456789abcdefSECRET",
+                                         {.email = "me@x", .email_content = "Meet?"},
+                                         [done](const ApiResult<ChatStartResponse>& result) {
+                                             const auto* error = std::get_if<ApiError>(&result);
+                                             done(error ? error->text() : "started");
+                                         });
         });
     EXPECT_EQ(got, "invalidData");
     EXPECT_TRUE(log().contains("Start chat access_token: 0123… (22 characters)"));
@@ -91,12 +93,18 @@ TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {
 
 TEST_F(RequestsTest, NothingIsSentToAnInvalidUrlAndTheVersionIsOneQueryValue) {
     log().clear();
-    HandleApiRequests::fetchUserDetails("not a url", "tok", {});
-    HandleApiRequests::checkForNewVersion("::not a url", "1.0");
+    int failures = 0;
+    const auto failed = [&failures](const auto& result) {
+        failures += std::holds_alternative<ApiError>(result) ? 1 : 0;
+    };
+    HandleApiRequests::fetchUserDetails("not a url", "tok", failed);
+    HandleApiRequests::checkForNewVersion("::not a url", "1.0", failed);
+    settle();
     EXPECT_EQ(log().lines(), (QStringList{"Invalid URL", "Invalid URL"}));
+    EXPECT_EQ(failures, 2);
     EXPECT_TRUE(network().requests().empty());
 
-    HandleApiRequests::checkForNewVersion(base + "/api/v1/apple-version?x=1", "1.0 beta+1&x");
+    HandleApiRequests::checkForNewVersion(base + "/api/v1/apple-version?x=1", "1.0 beta+1&x", {});
     settle();
     ASSERT_EQ(network().requests().size(), 1U);
     EXPECT_EQ(network().requests()[0].url.toString(QUrl::FullyEncoded),

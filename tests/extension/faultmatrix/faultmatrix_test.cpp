@@ -1,7 +1,10 @@
 // Every request of the extension against every way the network or the backend can fail, on a
-// real HTTPS server on loopback: what is logged, what the panel shows and what it toasts, and
-// how long the GUI thread was ever kept from its event loop meanwhile.
+// real HTTPS server on loopback: what is logged, what the panel shows and what it toasts, that
+// each backend operation completes exactly once on the GUI thread, and how long the GUI thread
+// was ever kept from its event loop meanwhile.
 #include "api/handleapirequests.h"
+#include "api/userdetails.h"
+#include "api/versionoffer.h"
 #include "chat/chatviewstate.h"
 #include "entry/composesessionhandler.h"
 #include "entry/composesessionviewcontroller.h"
@@ -139,7 +142,8 @@ const char* const kPolling = "page open, polling";
 constexpr Set<Outcome> kUnreadable = BadStatus | NotJson | NotObject | WrongTypes;
 
 const Expected kExpected[] = {
-    {Summary, HostDown, "Error: ", "progress"},
+    // A failed sign-in check ends the progress too, though no summary was asked for.
+    {Summary, HostDown, "Error: ", "nothing"},
     {Summary, PathBroken | BadStatus | NotJson, kGaveUp, "unavailable"},
     {Summary, NotObject | WrongTypes, kNoResponse, "nothing"},
     {Summary, Big, "Response from server: ", "card"},
@@ -235,6 +239,33 @@ struct ShortTimeoutSession : URLSession {
     std::atomic<int> wrongTimeouts = 0;
 };
 
+/// Counts the runs of the completions it makes, and those off the thread that made it.
+struct Completions {
+    std::thread::id guiThread = std::this_thread::get_id();
+    std::shared_ptr<std::atomic<int>> runs = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> offGuiThread = std::make_shared<std::atomic<int>>(0);
+
+    template <typename Value> ApiCompletion<Value> counting(ApiCompletion<Value> then = {}) const {
+        return [counts = *this, then = std::move(then)](ApiResult<Value> result) {
+            ++*counts.runs;
+            *counts.offGuiThread += std::this_thread::get_id() == counts.guiThread ? 0 : 1;
+            if (then) {
+                then(std::move(result));
+            }
+        };
+    }
+};
+
+/// What a request left behind: the panel's state and toast, the log, and how its backend
+/// operation completed (-1 runs for sign-in, which is no such operation).
+struct Observed {
+    QString state;
+    QString toast;
+    QStringList lines;
+    int completions = -1;
+    int offGuiThread = 0;
+};
+
 class FaultMatrix : public testing::TestWithParam<int> {
 protected:
     FaultMatrix()
@@ -292,9 +323,59 @@ protected:
         ADD_FAILURE() << "requests still open after 30 s";
     }
 
-    /// Runs `request` against the fault, every other path answering as a healthy backend would;
-    /// gives the panel's state and its toast.
-    std::pair<QString, QString> run(Request request) {
+    /// Calls the backend operation behind `request` itself, so that its completions can be
+    /// counted; the panel and the chat keep theirs to themselves.
+    void callOperation(Request request, const Completions& completions) {
+        const QString api = currentApiUrl();
+        switch (request) {
+        case Summary:
+            HandleApiRequests::summarize(QUrl(api + "/summarize"), api + "/me", "tok",
+                                         {"Can we meet?", "me@x"}, "m", {},
+                                         completions.counting<SummarizedResponse>());
+            break;
+        case Reply:
+            HandleApiRequests::generateResponse(QUrl(api + "/response"), "tok",
+                                                {"m", "Can we meet?", "me@x"}, "m",
+                                                completions.counting<GeneratedResponse>());
+            break;
+        case StartChat:
+            HandleApiRequests::startChat(QUrl(api + "/chat/start"), "tok",
+                                         {.email = "me@x", .email_content = "Can we meet?"},
+                                         completions.counting<ChatStartResponse>());
+            break;
+        case SendChat:
+            HandleApiRequests::sendChatMessage(
+                QUrl(api + "/chat/send"), "tok",
+                {.assistantId = "a", .threadId = "t", .email = "me@x", .content = "When?"},
+                completions.counting<ChatResponse>());
+            break;
+        case Training:
+            HandleApiRequests::submitTrainingData(QUrl(api + "/create-training-data"), "tok",
+                                                  {"me@x", "When?", "On Friday."},
+                                                  completions.counting<QString>());
+            break;
+        default:
+            ADD_FAILURE() << "the panel's own call is counted";
+        }
+    }
+
+    /// Runs `request` against the fault, every other path answering as a healthy backend would.
+    Observed run(Request request) {
+        Observed observed = panelRun(request);
+        observed.lines = platform_->log().lines();
+        if (request != SignIn && request != Poll && observed.completions < 0) {
+            drive([&] { callOperation(request, completions_); }, request == Summary);
+        }
+        if (request != SignIn && request != Poll) {
+            observed.completions = completions_.runs->exchange(0);
+            observed.offGuiThread = completions_.offGuiThread->exchange(0);
+        }
+        return observed;
+    }
+
+    /// The request made as the panel, the chat or the controller makes it; gives what they
+    /// show. User details and version checks count their completions here.
+    Observed panelRun(Request request) {
         for (const Endpoint& endpoint : kEndpoints) {
             server_.on(endpoint.path, ScriptedReply{200, endpoint.good});
         }
@@ -326,14 +407,14 @@ protected:
         case Summary: {
             drive([&] { panel.summaryAreaShown(); }, true);
             const char* sections[] = {"nothing", "card", "unavailable", "progress"};
-            return {sections[static_cast<int>(panel.summarySection())], toast()};
+            return {sections[static_cast<int>(panel.summarySection())], toast(), {}};
         }
         case Reply:
             drive([&] { panel.generateReply(); });
-            return {panel.showsRegenerateLayout() ? "regenerate" : "first", toast()};
+            return {panel.showsRegenerateLayout() ? "regenerate" : "first", toast(), {}};
         case Training:
             drive([&] { panel.sendTrainingExample(); });
-            return {"", toast()};
+            return {"", toast(), {}};
         case StartChat:
         case SendChat: {
             ChatViewState chat(*window);
@@ -342,28 +423,30 @@ protected:
             return {QStringLiteral("%1 entries=%2")
                         .arg(window->chatError().text() ? "error" : "answered")
                         .arg(chat.entries().size()),
-                    toast()};
+                    toast(),
+                    {}};
         }
-        case User: {
-            std::optional<std::thread::id> storedOn;
+        case User:
             drive([&] {
-                HandleApiRequests::fetchUserDetails(currentApiUrl() + "/me", "tok", [&](auto&) {
-                    storedOn = std::this_thread::get_id();
-                });
+                HandleApiRequests::fetchUserDetails(
+                    currentApiUrl() + "/me", "tok",
+                    completions_.counting(storingUserDetailsIn(UserDetailsManager::shared())));
             });
-            EXPECT_TRUE(!storedOn || storedOn == std::this_thread::get_id())
-                << "off the GUI thread";
-            return {UserDetailsManager::shared().email(), toast()};
-        }
+            return {UserDetailsManager::shared().email(), toast(), {}, 0};
         case Version: {
-            drive([] {
-                HandleApiRequests::checkForNewVersion(currentApiUrl() + "/apple-version", "1.0");
+            drive([&] {
+                HandleApiRequests::checkForNewVersion(
+                    currentApiUrl() + "/apple-version", "1.0",
+                    completions_.counting<VersionOffer>(
+                        [&](const auto& result) { storeVersionCheck(result, updates); }));
             });
             const QString version = updates.newVersion.value_or("none");
             return {updates.incommingUpdatesAvailable() ? "offered " + version
                     : version == "none"                 ? QString("none")
                                                         : "not offered " + version,
-                    toast()};
+                    toast(),
+                    {},
+                    0};
         }
         case SignIn:
         case Poll: {
@@ -377,7 +460,8 @@ protected:
                     : !opened                ? "signed out"
                     : polling                ? "page open, polling"
                                              : "page open, polling ended",
-                    toast()};
+                    toast(),
+                    {}};
         }
         }
         return {};
@@ -387,11 +471,12 @@ protected:
     TestHttpsServer server_;
     ShortTimeoutSession* session_ = nullptr;
     std::optional<TestPlatform> platform_;
+    Completions completions_;
     std::chrono::milliseconds lastStall_{0};
     std::chrono::milliseconds longestStall_{0};
 };
 
-TEST_P(FaultMatrix, EveryRequestLogsShowsAndToastsWhatItShouldWithoutBlockingTheGuiThread) {
+TEST_P(FaultMatrix, EveryRequestLogsShowsAndCompletesOnceWithoutBlockingTheGuiThread) {
     std::size_t requestsRun = 0;
     for (const Expected& expected : kExpected) {
         for (int index = 0; index < int(std::size(kEndpoints)); ++index) {
@@ -407,8 +492,11 @@ TEST_P(FaultMatrix, EveryRequestLogsShowsAndToastsWhatItShouldWithoutBlockingThe
                     .replace("{status}", QString::number(fault_.reply.status))
                     .replace("{chat}", request == StartChat ? "start chat" : "chat message");
             };
-            const auto [state, toast] = run(request);
-            const QStringList lines = platform_->log().lines();
+            const auto [state, toast, lines, completions, offGuiThread] = run(request);
+            if (completions >= 0) {
+                EXPECT_EQ(completions, 1) << "the operation completes exactly once";
+                EXPECT_EQ(offGuiThread, 0) << "and on the GUI thread";
+            }
             const QString wanted = filled(expected.lines);
             EXPECT_TRUE(!wanted.isEmpty() || lines.isEmpty()) << lines.join('\n').toStdString();
             for (const QString& prefix : wanted.split('|', Qt::SkipEmptyParts)) {
