@@ -2,6 +2,10 @@
 // HTML and empty bodies, arrays, wrong member types and large answers are in the fault matrix,
 // over real TLS; the bodies sent are checked where the panel and the chat send them.
 #include "api/handleapirequests.h"
+#include "chat/chaterrortext.h"
+#include "chat/chatviewstate.h"
+#include "panel/panelactions.h"
+#include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
 
 namespace {
@@ -73,6 +77,27 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
     EXPECT_EQ(network().requestsTo("/api/v1/me").size(), 1U) << "the user check is not repeated";
+}
+
+// Neither leaves a spinner running, and neither adds a line to what the request logged.
+TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgress) {
+    answer("/api/v1/me", 401, R"({"detail":"token refused"})");
+    SummarizeStateManager summary;
+    summarizeFromPanel(summary);
+    settle();
+    EXPECT_FALSE(summary.isSummarizeLoading());
+    EXPECT_TRUE(network().requestsTo("/api/v1/summarize").empty());
+    EXPECT_EQ(log().lines().last(), "Email or name not found in response");
+
+    log().clear();
+    network().answer("/api/v1/chat/start", ScriptedAnswer::http(200, std::nullopt));
+    ChatViewState chat;
+    chat.setNewMessageText("When?");
+    chat.submitMessage();
+    settle();
+    EXPECT_FALSE(chat.isLoading());
+    EXPECT_EQ(ChatErrorText::shared().text(), QString("Something went wrong, please try again"));
+    EXPECT_TRUE(log().lines().last().startsWith("Start chat body: "));
 }
 
 TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {

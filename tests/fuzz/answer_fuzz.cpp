@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "a POST answer outside 2xx is a bad status");
     if (const auto* status = std::get_if<Answer::BadStatus>(&answer)) {
         require(status->statusCode == response->statusCode &&
-                    *Answer::postFailureText(answer) ==
+                    Answer::postFailure(answer)->message() ==
                         "Server error: " + QString::number(response->statusCode),
                 "the bad status is the answer's, reported as received");
     }
@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     require(std::holds_alternative<Answer::NoBody>(answer) == !body, "no body is no body");
-    require(!Answer::postFailureText(answer), "past the status, no POST failure text");
+    require(Answer::postFailure(answer).has_value() == !body,
+            "past the status, only a missing body is a POST failure");
     if (const auto* object = std::get_if<Answer::Object>(&answer)) {
         require(object->value.is_object(), "an object is an object");
         // What was received can be sent again and read back the same.
