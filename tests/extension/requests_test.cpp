@@ -2,11 +2,11 @@
 // HTML and empty bodies, arrays, wrong member types and large answers are in the fault matrix,
 // over real TLS; the bodies sent are checked where the panel and the chat send them.
 #include "api/handleapirequests.h"
-#include "chat/chaterrortext.h"
 #include "chat/chatviewstate.h"
 #include "panel/panelactions.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
+#include "stores/chaterrortext.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
 // Neither leaves a spinner running, and neither adds a line to what the request logged.
 TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgress) {
     answer("/api/v1/me", 401, R"({"detail":"token refused"})");
-    SummarizeStateManager summary;
+    SummarizeStateManager summary(*window_);
     summarizeFromPanel(summary);
     settle();
     EXPECT_FALSE(summary.isSummarizeLoading());
@@ -91,12 +91,12 @@ TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgre
 
     log().clear();
     network().answer("/api/v1/chat/start", ScriptedAnswer::http(200, std::nullopt));
-    ChatViewState chat;
+    ChatViewState chat(*window_);
     chat.setNewMessageText("When?");
     chat.submitMessage();
     settle();
     EXPECT_FALSE(chat.isLoading());
-    EXPECT_EQ(ChatErrorText::shared().text(), QString("Something went wrong, please try again"));
+    EXPECT_EQ(window_->chatError().text(), QString("Something went wrong, please try again"));
     EXPECT_TRUE(log().lines().last().startsWith("Start chat body: "));
 }
 
