@@ -276,12 +276,20 @@ void Router::loginSubmit(Call& call) {
         call.respond(requestedAt ? html(status, loginpage::form(code, *requestedAt, notice))
                                  : html(410, loginpage::notice(expiredLink)));
     };
-    switch (auth_.login(code, fields["email"], fields["password"], call.request.clientAddress)) {
+    const std::string& address = call.request.clientAddress;
+    // One line per failure for whoever watches for guessing: never the password or the code.
+    const auto failed = [&](const std::string& why) {
+        log_("sign-in failed from " + address + " account " +
+             secrets::sha256Hex(fields["email"]).substr(0, 16) + ": " + why);
+    };
+    switch (auth_.login(code, fields["email"], fields["password"], address)) {
     case Authenticator::LoginResult::SignedIn:
         return call.respond(html(200, loginpage::done()));
     case Authenticator::LoginResult::WrongCredentials:
+        failed("wrong e-mail address or password");
         return again(401, "Wrong e-mail address or password.");
     case Authenticator::LoginResult::TooManyAttempts:
+        failed("too many attempts");
         return again(429, "Too many attempts. Wait a moment and try again.");
     case Authenticator::LoginResult::SessionExpired:
         break;

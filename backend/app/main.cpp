@@ -5,10 +5,13 @@
 #include "serve.h"
 #include "store.h"
 
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,11 +49,36 @@ int tlsInit(const CommandLine& line) {
     return 0;
 }
 
-int userAdd(const CommandLine& line) {
+constexpr std::size_t minimumPasswordLength = 12;
+
+// One line of standard input; typed at a terminal, it is not shown.
+std::string readPassword() {
     std::string password;
+    termios shown{};
+    if (::isatty(STDIN_FILENO) == 0 || ::tcgetattr(STDIN_FILENO, &shown) != 0) {
+        std::getline(std::cin, password);
+        return password;
+    }
+    termios hidden = shown;
+    hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+    std::cerr << "Password: " << std::flush;
     std::getline(std::cin, password);
-    if (password.empty()) {
-        std::cerr << "quorvane-backend: the password (on standard input) must not be empty\n";
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+    std::cerr << "\n";
+    return password;
+}
+
+std::size_t characters(const std::string& utf8) {
+    return static_cast<std::size_t>(
+        std::ranges::count_if(utf8, [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+int userAdd(const CommandLine& line) {
+    const std::string password = readPassword();
+    if (characters(password) < minimumPasswordLength) {
+        std::cerr << "quorvane-backend: the password must be at least " << minimumPasswordLength
+                  << " characters long\n";
         return 2;
     }
     Store store(dataDir(line) / "backend.sqlite");

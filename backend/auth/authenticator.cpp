@@ -1,25 +1,18 @@
 #include "authenticator.h"
 
-#include "backoff.h"
-
 namespace backend {
-namespace {
-
-constexpr std::int64_t freeAttempts = 3;
-
-} // namespace
-
 Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCost cost,
                              std::int64_t tokenLifetime)
     : store_(store)
     , clock_(clock)
     , cost_(cost)
     , tokenLifetime_(tokenLifetime)
-    , dummyHash_(secrets::hashPassword(secrets::randomHex(16), cost)) {}
+    , dummyHash_(secrets::hashPassword(secrets::randomHex(16), cost))
+    , throttle_(store, clock) {}
 
 Authenticator::Session Authenticator::createSession() {
     const std::int64_t now = clock_.now();
-    store_.purgeExpiredSessions(now);
+    store_.purgeExpired(now, SignInThrottle::window);
     Session session{secrets::randomHex(16), secrets::randomHex(16)};
     store_.addSession(secrets::sha256Hex(session.id), secrets::sha256Hex(session.loginCode), now,
                       now + sessionLifetime);
@@ -38,26 +31,22 @@ Authenticator::LoginResult Authenticator::login(const std::string& loginCode,
     if (!store_.loginRequestedAt(codeHash, clock_.now())) {
         return LoginResult::SessionExpired;
     }
-    if (addresses_.locked(clientAddress, clock_.now())) {
+    const auto keys = SignInThrottle::keys(email, clientAddress, codeHash);
+    if (throttle_.locked(keys)) {
         return LoginResult::TooManyAttempts;
     }
     const auto account = store_.account(email);
-    if (!account) {
-        // Unknown addresses cost as much time as known ones.
-        (void)secrets::verifyPassword(password, dummyHash_);
-        addresses_.recordFailure(clientAddress, clock_.now());
+    // Unknown addresses cost as much time as known ones, and are throttled alike.
+    const bool right =
+        secrets::verifyPassword(password, account ? account->passwordHash : dummyHash_) && account;
+    if (!right) {
+        throttle_.recordFailure(keys);
         return LoginResult::WrongCredentials;
     }
-    if (account->lockedUntil > clock_.now()) {
-        return LoginResult::TooManyAttempts;
+    throttle_.clear(keys);
+    if (secrets::needsRehash(account->passwordHash, cost_)) {
+        store_.setPasswordHash(email, secrets::hashPassword(password, cost_));
     }
-    if (!secrets::verifyPassword(password, account->passwordHash)) {
-        store_.recordLoginFailure(email,
-                                  clock_.now() + lockSeconds(account->failedLogins, freeAttempts));
-        addresses_.recordFailure(clientAddress, clock_.now());
-        return LoginResult::WrongCredentials;
-    }
-    store_.clearLoginFailures(email);
     return store_.signInSession(codeHash, email, clock_.now()) ? LoginResult::SignedIn
                                                                : LoginResult::SessionExpired;
 }
@@ -89,7 +78,7 @@ std::optional<std::string> Authenticator::accountForToken(const std::string& tok
 
 void Authenticator::addAccount(const std::string& email, const std::string& name,
                                const std::string& password) {
-    store_.addAccount({email, name, secrets::hashPassword(password, cost_), 0, 0});
+    store_.addAccount({email, name, secrets::hashPassword(password, cost_)});
 }
 
 } // namespace backend

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "addressthrottle.h"
 #include "clock.h"
 #include "secrets.h"
+#include "signinthrottle.h"
 #include "store.h"
 
 #include <optional>
@@ -32,9 +32,9 @@ public:
     [[nodiscard]] std::optional<std::int64_t> loginRequestedAt(const std::string& loginCode);
 
     enum class LoginResult { SignedIn, WrongCredentials, TooManyAttempts, SessionExpired };
-    /// Signs the session of `loginCode` in when the password is right, at most once; wrong
-    /// passwords lock the account, and the client's address, for a time that doubles with
-    /// each further failure.
+    /// Signs the session of `loginCode` in when the password is right, at most once. Failures
+    /// are throttled per account and address together and per login code, alike for unknown
+    /// accounts; a password hashed at another cost is hashed again at this one.
     [[nodiscard]] LoginResult login(const std::string& loginCode, const std::string& email,
                                     const std::string& password, const std::string& clientAddress);
 
@@ -58,7 +58,7 @@ private:
     secrets::ScryptCost cost_;
     std::int64_t tokenLifetime_;
     std::string dummyHash_;
-    AddressThrottle addresses_;
+    SignInThrottle throttle_;
 };
 
 } // namespace backend

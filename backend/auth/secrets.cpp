@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -23,14 +24,40 @@ std::string toHex(const unsigned char* data, std::size_t size) {
 
 std::vector<unsigned char> derive(const std::string& password, const std::string& salt,
                                   ScryptCost cost) {
+    // A stored record names its own cost; one far above today's would only exhaust memory.
+    if (cost.n > (1u << 20) || cost.r > 32 || cost.p > 16) {
+        throw std::runtime_error("scrypt cost out of range");
+    }
+    // What scrypt allocates for this cost, with a page to spare.
+    const std::uint64_t memory = 128 * cost.r * (cost.n + cost.p + 2) + 4096;
     std::vector<unsigned char> key(32);
-    // 64 MiB covers N=2^15, r=8 with room to spare.
     if (EVP_PBE_scrypt(password.data(), password.size(),
                        reinterpret_cast<const unsigned char*>(salt.data()), salt.size(), cost.n,
-                       cost.r, cost.p, 64ull << 20, key.data(), key.size()) != 1) {
+                       cost.r, cost.p, memory, key.data(), key.size()) != 1) {
         throw std::runtime_error("scrypt failed");
     }
     return key;
+}
+
+struct Record {
+    ScryptCost cost;
+    std::string salt;
+    std::string hash;
+};
+
+std::optional<Record> parse(const std::string& record) {
+    std::istringstream in(record);
+    std::string scheme, n, r, p, salt, hash;
+    if (!std::getline(in, scheme, '$') || scheme != "scrypt" || !std::getline(in, n, '$') ||
+        !std::getline(in, r, '$') || !std::getline(in, p, '$') || !std::getline(in, salt, '$') ||
+        !std::getline(in, hash)) {
+        return std::nullopt;
+    }
+    try {
+        return Record{{std::stoull(n), std::stoull(r), std::stoull(p)}, salt, hash};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -62,22 +89,23 @@ std::string hashPassword(const std::string& password, ScryptCost cost) {
 }
 
 bool verifyPassword(const std::string& password, const std::string& record) {
-    std::istringstream in(record);
-    std::string scheme, n, r, p, salt, hash;
-    if (!std::getline(in, scheme, '$') || scheme != "scrypt" || !std::getline(in, n, '$') ||
-        !std::getline(in, r, '$') || !std::getline(in, p, '$') || !std::getline(in, salt, '$') ||
-        !std::getline(in, hash)) {
+    const auto parsed = parse(record);
+    if (!parsed) {
         return false;
     }
     try {
-        const ScryptCost cost{std::stoull(n), std::stoull(r), std::stoull(p)};
-        const auto key = derive(password, salt, cost);
+        const auto key = derive(password, parsed->salt, parsed->cost);
         const std::string computed = toHex(key.data(), key.size());
-        return computed.size() == hash.size() &&
-               CRYPTO_memcmp(computed.data(), hash.data(), hash.size()) == 0;
+        return computed.size() == parsed->hash.size() &&
+               CRYPTO_memcmp(computed.data(), parsed->hash.data(), computed.size()) == 0;
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool needsRehash(const std::string& record, ScryptCost cost) {
+    const auto parsed = parse(record);
+    return !parsed || parsed->cost != cost;
 }
 
 } // namespace backend::secrets

@@ -35,6 +35,13 @@ const std::vector<Migration>& migrations() {
             ALTER TABLE tokens ADD COLUMN last_used_at INTEGER;
             CREATE INDEX tokens_email ON tokens(email);
         )sql"},
+        // Failed sign-ins per account and address, and per login code, shared by instances;
+        // the counts on accounts are no longer read.
+        {4, R"sql(
+            CREATE TABLE login_failures(
+                throttle_key TEXT PRIMARY KEY, failures INTEGER NOT NULL,
+                window_start INTEGER NOT NULL, locked_until INTEGER NOT NULL);
+        )sql"},
     };
     return steps;
 }

@@ -70,28 +70,53 @@ void Store::addAccount(const Account& account) {
 
 std::optional<Account> Store::account(const std::string& email) {
     std::lock_guard lock(mutex_);
-    auto select = db_.prepare("SELECT email, name, password_hash, failed_logins, locked_until "
-                              "FROM accounts WHERE email = ?");
+    auto select = db_.prepare("SELECT email, name, password_hash FROM accounts WHERE email = ?");
     select.bind(1, email);
     if (!select.step()) {
         return std::nullopt;
     }
-    return Account{select.text(0), select.text(1), select.text(2), select.integer(3),
-                   select.integer(4)};
+    return Account{select.text(0), select.text(1), select.text(2)};
 }
 
-void Store::recordLoginFailure(const std::string& email, std::int64_t lockedUntil) {
+void Store::setPasswordHash(const std::string& email, const std::string& passwordHash) {
     std::lock_guard lock(mutex_);
-    auto update = db_.prepare("UPDATE accounts SET failed_logins = failed_logins + 1, "
-                              "locked_until = ? WHERE email = ?");
-    update.bind(1, lockedUntil).bind(2, email).run();
+    auto update = db_.prepare("UPDATE accounts SET password_hash = ? WHERE email = ?");
+    update.bind(1, passwordHash).bind(2, email).run();
 }
 
-void Store::clearLoginFailures(const std::string& email) {
+LoginFailures Store::loginFailures(const std::string& key) {
     std::lock_guard lock(mutex_);
-    auto update =
-        db_.prepare("UPDATE accounts SET failed_logins = 0, locked_until = 0 WHERE email = ?");
-    update.bind(1, email).run();
+    return readLoginFailures(key);
+}
+
+LoginFailures Store::readLoginFailures(const std::string& key) {
+    auto select = db_.prepare("SELECT failures, window_start, locked_until FROM login_failures "
+                              "WHERE throttle_key = ?");
+    select.bind(1, key);
+    if (!select.step()) {
+        return {};
+    }
+    return {select.integer(0), select.integer(1), select.integer(2)};
+}
+
+void Store::updateLoginFailures(const std::string& key,
+                                const std::function<LoginFailures(LoginFailures)>& update) {
+    std::lock_guard lock(mutex_);
+    sqlite::Transaction transaction(db_);
+    const LoginFailures failures = update(readLoginFailures(key));
+    auto upsert = db_.prepare(
+        "INSERT INTO login_failures(throttle_key, failures, window_start, locked_until) "
+        "VALUES(?, ?, ?, ?) ON CONFLICT(throttle_key) DO UPDATE SET failures = excluded.failures, "
+        "window_start = excluded.window_start, locked_until = excluded.locked_until");
+    upsert.bind(1, key).bind(2, failures.count).bind(3, failures.windowStart);
+    upsert.bind(4, failures.lockedUntil).run();
+    transaction.commit();
+}
+
+void Store::clearLoginFailures(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto remove = db_.prepare("DELETE FROM login_failures WHERE throttle_key = ?");
+    remove.bind(1, key).run();
 }
 
 void Store::addSession(const std::string& idHash, const std::string& loginCodeHash,
@@ -153,10 +178,13 @@ bool Store::redeemSession(const std::string& idHash, const std::string& tokenHas
     return true;
 }
 
-void Store::purgeExpiredSessions(std::int64_t now) {
+void Store::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
     std::lock_guard lock(mutex_);
-    auto remove = db_.prepare("DELETE FROM signin_sessions WHERE expires_at <= ?");
-    remove.bind(1, now).run();
+    auto sessions = db_.prepare("DELETE FROM signin_sessions WHERE expires_at <= ?");
+    sessions.bind(1, now).run();
+    auto failures =
+        db_.prepare("DELETE FROM login_failures WHERE window_start <= ? AND locked_until <= ?");
+    failures.bind(1, now - failureWindow).bind(2, now).run();
 }
 
 std::optional<std::string> Store::useToken(const std::string& tokenHash, std::int64_t issuedAfter,

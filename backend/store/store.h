@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,7 +17,12 @@ struct Account {
     std::string email;
     std::string name;
     std::string passwordHash;
-    std::int64_t failedLogins = 0;
+};
+
+/// Failed sign-ins counted under one throttle key since `windowStart`.
+struct LoginFailures {
+    std::int64_t count = 0;
+    std::int64_t windowStart = 0;
     std::int64_t lockedUntil = 0;
 };
 
@@ -49,8 +55,15 @@ public:
 
     void addAccount(const Account& account);
     [[nodiscard]] std::optional<Account> account(const std::string& email);
-    void recordLoginFailure(const std::string& email, std::int64_t lockedUntil);
-    void clearLoginFailures(const std::string& email);
+    /// Replaces the password hash record, as when it is made again at a higher cost.
+    void setPasswordHash(const std::string& email, const std::string& passwordHash);
+
+    [[nodiscard]] LoginFailures loginFailures(const std::string& key);
+    /// Stores what `update` makes of the failures under `key` (zero when there are none), in
+    /// one transaction.
+    void updateLoginFailures(const std::string& key,
+                             const std::function<LoginFailures(LoginFailures)>& update);
+    void clearLoginFailures(const std::string& key);
 
     /// A sign-in session, polled by the hash of its id and signed in through the hash of its
     /// login code.
@@ -68,7 +81,8 @@ public:
     /// Consumes a signed-in session and stores `tokenHash` for its account in one transaction.
     [[nodiscard]] bool redeemSession(const std::string& idHash, const std::string& tokenHash,
                                      std::int64_t now);
-    void purgeExpiredSessions(std::int64_t now);
+    /// Forgets expired sessions, and failures older than `failureWindow` that lock nothing.
+    void purgeExpired(std::int64_t now, std::int64_t failureWindow);
 
     /// The e-mail address that holds the token with this hash, when the token was issued
     /// after `issuedAfter`. Records `now` as its last use when the record is an hour old or
@@ -93,6 +107,7 @@ public:
 
 private:
     void migrate(const std::filesystem::path& file);
+    [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
     [[nodiscard]] int storedVersion();
 
     std::mutex mutex_;

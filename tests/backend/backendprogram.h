@@ -15,14 +15,19 @@ struct ProgramRun {
     bool operator==(const ProgramRun&) const = default;
 };
 
-/// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would.
-inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir) {
+/// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would, with
+/// `input` on its standard input.
+inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir,
+                             const std::string& input = "") {
+    const std::string in = dir.string() + ".input";
     const std::string out = dir.string() + ".output";
+    std::ofstream(in) << input;
     const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
-                                    dir.string() + " </dev/null >" + out + " 2>&1")
+                                    dir.string() + " <" + in + " >" + out + " 2>&1")
                                        .c_str());
-    std::ifstream in(out);
-    std::string output{std::istreambuf_iterator<char>(in), {}};
+    std::filesystem::remove(in);
+    std::ifstream written(out);
+    std::string output{std::istreambuf_iterator<char>(written), {}};
     std::filesystem::remove(out);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::move(output)};
 }

@@ -122,8 +122,8 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
     const fs::path dir = fs::path(::mkdtemp(folder.data())) / "data";
     std::string errors;
-    const auto backend = [&](const std::string& arguments) {
-        const ProgramRun run = runBackend(arguments, dir);
+    const auto backend = [&](const std::string& arguments, const std::string& input = "") {
+        const ProgramRun run = runBackend(arguments, dir, input);
         errors = run.output;
         return run.exitCode;
     };
@@ -149,6 +149,11 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     EXPECT_EQ(errors, "quorvane-backend: serve: unrecognised option '--llm-timout'\n");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
     EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
+
+    for (const auto& [password, status] :
+         {std::pair{"eleven char\n", 2}, {"", 2}, {"twelve chars", 0}}) {
+        EXPECT_EQ(backend("user add ann@example.org --name Ann", password), status) << password;
+    }
 
     fs::permissions(dir, fs::perms(0750));
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);

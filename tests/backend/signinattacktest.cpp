@@ -83,4 +83,20 @@ TEST_F(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
     EXPECT_EQ(me(revoked), unknown);
 }
 
+// Every guess at ann from one address leaves her own sign-in from another one, and the
+// passwords at the old cost of her first record, alone.
+TEST_F(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
+    store->setPasswordHash("ann@example.org", secrets::hashPassword("pw", {512, 8, 1}));
+    for (int i = 0; i < 100; ++i) {
+        const int status = submitLogin(startSession().second, "ann%40example.org",
+                                       "guess" + std::to_string(i), "127.0.0.2")
+                               .status;
+        ASSERT_EQ(status, i < SignInThrottle::freeFailures ? 401 : 429) << i;
+    }
+    const auto [id, code] = startSession();
+    EXPECT_EQ(submitLogin(code, "ann%40example.org", "pw", "127.0.0.3").status, 200);
+    EXPECT_EQ(me(json::parse(send("GET", sessions + id).body)["access_token"]), "ann@example.org");
+    EXPECT_FALSE(secrets::needsRehash(store->account("ann@example.org")->passwordHash, cost));
+}
+
 } // namespace
