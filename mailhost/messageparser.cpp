@@ -90,6 +90,12 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
     }
     message.subjectText = fromUtf8(g_mime_message_get_subject(parsed.get()));
     readSender(parsed.get(), message);
+    InternetAddressList* to = g_mime_message_get_addresses(parsed.get(), GMIME_ADDRESS_TYPE_TO);
+    if (to != nullptr && internet_address_list_length(to) > 0) {
+        char* text = internet_address_list_to_string(to, nullptr, FALSE);
+        message.recipients = fromUtf8(text);
+        g_free(text);
+    }
     message.date = readDate(parsed.get());
     return message;
 }

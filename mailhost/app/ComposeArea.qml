@@ -2,14 +2,15 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
 
-// The host's compose window: recipients, subject and text on the left, the extension's area
-// on the right.
+// The host's compose window: recipients, subject, the text being written and the quoted
+// original on the left, the extension's area on the right.
 Rectangle {
     id: window
 
     property alias to: toField.text
     property alias subject: subjectField.text
-    property alias body: bodyArea.text
+    property string attribution
+    property QtObject quote
     property size extensionMinimum: Qt.size(0, 0)
     property size extensionMaximum: Qt.size(0, 0)
     readonly property Item extensionArea: area
@@ -34,10 +35,51 @@ Rectangle {
                 Label { text: qsTr("Subject:") }
                 TextField { id: subjectField; objectName: "composeSubject"; Layout.fillWidth: true }
             }
-            ScrollView {
+            Frame {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                TextArea { id: bodyArea; objectName: "composeBody"; wrapMode: TextEdit.Wrap }
+                padding: 1
+                background: Rectangle { color: palette.base; border.color: palette.mid }
+
+                ListView {
+                    id: text
+                    objectName: "composeText"
+                    anchors.fill: parent
+                    clip: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    model: window.quote
+                    ScrollBar.vertical: ScrollBar {}
+                    header: Column {
+                        width: ListView.view.width
+                        TextArea {
+                            objectName: "composeBody"
+                            width: parent.width
+                            height: Math.max(implicitHeight, 96)
+                            wrapMode: TextEdit.Wrap
+                            background: null
+                        }
+                        Label {
+                            visible: window.attribution !== ""
+                            width: parent.width
+                            leftPadding: 6
+                            rightPadding: 6
+                            text: window.attribution
+                            textFormat: Text.PlainText
+                            wrapMode: Text.Wrap
+                            color: palette.placeholderText
+                        }
+                    }
+                    delegate: Label {
+                        required property string display
+                        width: ListView.view.width
+                        leftPadding: 6
+                        rightPadding: 6
+                        text: display
+                        textFormat: Text.PlainText
+                        wrapMode: Text.WrapAnywhere
+                        color: palette.placeholderText
+                    }
+                }
             }
         }
         Item {

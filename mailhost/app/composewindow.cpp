@@ -14,14 +14,16 @@ ComposeWindow::ComposeWindow(QQmlEngine& engine, MEExtension& extension,
     setSource(QUrl(QStringLiteral("qrc:/mailhost/ComposeArea.qml")));
     QQuickItem* area = rootObject();
     if (original) {
-        setTitle(tr("Reply"));
         const ReplyDraft draft = replyDraft(*original);
+        setTitle(draft.subject);
         area->setProperty("to", draft.to);
         area->setProperty("subject", draft.subject);
-        area->setProperty("body", draft.body);
+        area->setProperty("attribution", draft.attribution);
+        quote_.setStringList(draft.quote);
     } else {
-        setTitle(tr("New Message"));
+        setTitle(tr("New message"));
     }
+    area->setProperty("quote", QVariant::fromValue(static_cast<QObject*>(&quote_)));
     // As a mail client does: the session begins, then the extension's area is asked for.
     handler_->mailComposeSessionDidBegin(session_);
     showExtensionArea();

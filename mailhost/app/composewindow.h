@@ -5,6 +5,7 @@
 #include "meextension.h"
 
 #include <QQuickView>
+#include <QStringListModel>
 #include <memory>
 
 class MEExtensionViewController;
@@ -37,6 +38,9 @@ protected:
 private:
     void showExtensionArea();
 
+    /// The original's lines, shown as a list so that only the lines in sight are laid out:
+    /// a text area lays out all of its text at once.
+    QStringListModel quote_;
     MEBasicComposeSession session_;
     std::unique_ptr<MEComposeSessionHandler> handler_;
     std::shared_ptr<MEExtensionViewController> controller_;

@@ -2,11 +2,11 @@
 
 #include "composewindow.h"
 #include "memessagecolor.h"
+#include "messageview.h"
 
 #include <QHeaderView>
 #include <QLocale>
 #include <QSplitter>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <algorithm>
@@ -41,7 +41,7 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     : extension_(extension)
     , folders_(std::move(folders))
     , list_(new QTreeWidget)
-    , viewer_(new QTextBrowser) {
+    , viewer_(new MessageView) {
     setWindowTitle(tr("Quorvane Mail"));
     list_->setColumnCount(3);
     list_->setHeaderLabels({tr("From"), tr("Subject"), tr("Date")});
@@ -53,6 +53,7 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(list_);
     splitter->addWidget(viewer_);
+    splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     QToolBar* tools = addToolBar(tr("Mail"));
     tools->addAction(tr("Reply"), this, [this] {
@@ -60,7 +61,7 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
             reply(item->data(0, Qt::UserRole).toString());
         }
     });
-    tools->addAction(tr("New Message"), this, [this] { compose(); });
+    tools->addAction(tr("New message"), this, [this] { compose(); });
     tools->addAction(tr("Refresh"), this, [this] { refresh(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
     connect(list_, &QTreeWidget::itemDoubleClicked, this,
@@ -119,18 +120,15 @@ void MailWindow::refresh() {
             }
         });
     }
+    // Opened on the newest message, as a mailbox is.
+    list_->setCurrentItem(list_->topLevelItem(0));
 }
 
 void MailWindow::showSelected() {
     QTreeWidgetItem* item = list_->currentItem();
     const auto index = item ? list_->indexOfTopLevelItem(item) : -1;
-    if (index < 0 || index >= static_cast<int>(messages_.size()) ||
-        !messages_[static_cast<std::size_t>(index)].message) {
-        viewer_->clear();
-        return;
-    }
-    viewer_->setPlainText(
-        QString::fromUtf8(messages_[static_cast<std::size_t>(index)].message->raw));
+    const bool listed = index >= 0 && index < static_cast<int>(messages_.size());
+    viewer_->display(listed ? messages_[static_cast<std::size_t>(index)].message.get() : nullptr);
 }
 
 ComposeWindow* MailWindow::reply(const QString& fileName) {
@@ -146,8 +144,19 @@ ComposeWindow* MailWindow::compose() {
     return open(nullptr);
 }
 
+ComposeWindow* MailWindow::chooseCompose(qsizetype number) {
+    if (number < 1 || number > static_cast<qsizetype>(open_.size())) {
+        return nullptr;
+    }
+    current_ = open_[static_cast<std::size_t>(number - 1)];
+    current_->requestActivate();
+    return current_;
+}
+
 ComposeWindow* MailWindow::open(std::shared_ptr<const MailMessage> original) {
     auto* window = new ComposeWindow(engine_, extension_, std::move(original));
+    open_.push_back(window);
+    connect(window, &ComposeWindow::ended, this, [this, window] { std::erase(open_, window); });
     current_ = window;
     window->show();
     return window;

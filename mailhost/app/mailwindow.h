@@ -9,7 +9,7 @@
 #include <QQmlEngine>
 #include <vector>
 
-class QTextBrowser;
+class MessageView;
 class QTreeWidget;
 
 /// The message list and the message shown, with the commands to answer or write.
@@ -25,8 +25,11 @@ public:
     /// Opens a reply to the listed message with that file name; null when there is none.
     ComposeWindow* reply(const QString& fileName);
     ComposeWindow* compose();
-    /// The compose window opened last and still open.
+    /// The compose window opened or chosen last, while it is open.
     [[nodiscard]] ComposeWindow* currentCompose() const { return current_; }
+    /// Makes the `number`-th open compose window, counted from 1 for the oldest, the current
+    /// one; null when fewer are open.
+    ComposeWindow* chooseCompose(qsizetype number);
     /// The folders' errors, one line each, from the last refresh.
     [[nodiscard]] const QStringList& folderErrors() const { return folderErrors_; }
 
@@ -40,6 +43,7 @@ private:
     std::vector<ListedMessage> messages_;
     QStringList folderErrors_;
     QTreeWidget* list_;
-    QTextBrowser* viewer_;
+    MessageView* viewer_;
+    std::vector<ComposeWindow*> open_; // oldest first; each leaves when it ends
     QPointer<ComposeWindow> current_;
 };

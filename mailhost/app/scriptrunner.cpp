@@ -19,7 +19,7 @@ void printError(const QString& text) {
     std::fflush(stderr);
 }
 
-const QStringList kCommands = {"reply", "compose", "close",      "quit",  "press",
+const QStringList kCommands = {"reply", "compose", "window",     "close", "quit",      "press",
                                "type",  "key",     "expect-log", "sleep", "screenshot"};
 
 } // namespace
@@ -126,6 +126,15 @@ bool ScriptRunner::run(const ScriptStep& step, QString& reason) {
     }
     if (command == QLatin1String("compose")) {
         mail_.compose();
+        return done();
+    }
+    if (command == QLatin1String("window")) {
+        bool ok = false;
+        const int number = step.text.toInt(&ok);
+        if (!ok || mail_.chooseCompose(number) == nullptr) {
+            reason = QStringLiteral("no compose window number %1 is open").arg(step.text);
+            return false;
+        }
         return done();
     }
     if (command == QLatin1String("close")) {

@@ -22,6 +22,8 @@ check() {
 check 1 '# a comment\nreply no-such.eml\n' 'steps:2: step "reply no-such.eml" failed'
 check 1 'compose\npress noSuchButton\n' 'steps:2: step "press noSuchButton" failed'
 check 1 'compose\nexpect-log never written 0.2\n' 'steps:2: step "expect-log never written 0.2" failed'
+check 1 'compose\nreply lyon-trip.eml\nwindow 1\nclose\nwindow 2\n' \
+    'steps:5: step "window 2" failed: no compose window number 2 is open'
 check 2 'compose\nfly away\n' 'steps:2: unknown step "fly"'
 timeout 30 "$mail" --offscreen "$work/missing" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing folder is not status 2"

@@ -1,3 +1,4 @@
+#include "linewrap.h"
 #include "messageparser.h"
 #include "require.h"
 #include "storedform.h"
@@ -33,6 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(!name.isEmpty() && name == name.toLower(), "field names are lower case");
         require(!values.isEmpty(), "a listed field has a value");
     }
-    (void)readableText(message);
+    for (const QString& line : quoted(readableText(message))) {
+        require(line.startsWith(QLatin1String("> ")) && line.size() <= kQuoteColumns,
+                "a quoted line is marked and fits its columns");
+    }
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "linewrap.h"
 #include "mailfolder.h"
 #include "messageparser.h"
 
@@ -17,6 +18,7 @@ struct ParseCase {
     std::optional<QString> subject = {};
     std::optional<QString> address = {}; // "" for none
     std::optional<QString> senderName = {};
+    std::optional<QString> recipients = {};
     std::optional<MEHeaderMap> headers = {};
     std::optional<QString> text = {};
     std::optional<QString> date = {}; // ISO 8601 with its offset, "" for none
@@ -33,12 +35,16 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
          .date = "2026-12-01T09:14:05+01:00"},
         {.name = "encoded words",
          .file = "Subject: =?UTF-8?B?UsOpdW5pb24gw6AgTHlvbg==?=\n"
-                 "From: =?ISO-8859-1?Q?Andr=E9?= Dupont <andre@example.fr>\n\nbody\n",
+                 "From: =?ISO-8859-1?Q?Andr=E9?= Dupont <andre@example.fr>\n"
+                 "To: =?UTF-8?Q?L=C3=A9a?= <lea@example.fr>, bob@example.org\n\nbody\n",
          .subject = "Réunion à Lyon",
          .address = "andre@example.fr",
          .senderName = "André Dupont",
-         .headers = MEHeaderMap{{"subject", {"=?UTF-8?B?UsOpdW5pb24gw6AgTHlvbg==?="}},
-                                {"from", {"=?ISO-8859-1?Q?Andr=E9?= Dupont <andre@example.fr>"}}}},
+         .recipients = "Léa <lea@example.fr>, bob@example.org",
+         .headers =
+             MEHeaderMap{{"subject", {"=?UTF-8?B?UsOpdW5pb24gw6AgTHlvbg==?="}},
+                         {"from", {"=?ISO-8859-1?Q?Andr=E9?= Dupont <andre@example.fr>"}},
+                         {"to", {"=?UTF-8?Q?L=C3=A9a?= <lea@example.fr>, bob@example.org"}}}},
         {.name = "several message ids",
          .file = "Message-ID: <a@x>\nMessage-Id:  <b@x>\nFrom: b@x.org\n\nhi\n",
          .address = "b@x.org",
@@ -48,6 +54,7 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
          .subject = "",
          .address = "",
          .senderName = "",
+         .recipients = "",
          .headers = MEHeaderMap{{"x-note", {"hi"}}},
          .text = "body\n"},
         {.name = "base64 latin-1 part beside HTML",
@@ -71,6 +78,7 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
         check(c.subject, message.subject());
         check(c.address, message.fromAddress() ? message.fromAddress()->addressString : "");
         check(c.senderName, message.senderName);
+        check(c.recipients, message.recipients);
         check(c.headers, message.headers());
         check(c.text, readableText(message));
         check(c.date, message.date ? message.date->toString(Qt::ISODate) : "");
@@ -124,6 +132,45 @@ TEST_F(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadable
     const QString huge = write("huge.eml", "Subject: huge\n\n");
     std::filesystem::resize_file(huge.toStdString(), kLargestMessageBytes + 1);
     EXPECT_EQ(readMessageFile(huge).error, QString("larger than 256 MiB"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(LineWrapTest, QuotesWrapAtSpacesWithinTheColumnsAndCutOnlyLongWords) {
+    const QString words = QString("word ").repeated(40).trimmed();   // 199 columns
+    const QString block = QString("x").repeated(kQuoteColumns * 2);  // no space to wrap at
+    const QString emoji = QString("a") + QString("😀").repeated(100); // pairs never split
+    const struct {
+        const char* name;
+        QString text;
+        QStringList lines;
+    } rows[] = {
+        {"short lines and blank ones", "Hi,\n\nsee you", {"> Hi,", "> ", "> see you"}},
+        {"words",
+         words,
+         {"> " + QString("word ").repeated(14) + "word",
+          "> " + QString("word ").repeated(14) + "word",
+          "> " + QString("word ").repeated(9) + "word"}},
+        {"one long word",
+         block,
+         {"> " + block.first(74), "> " + block.sliced(74, 74), "> " + block.sliced(148)}},
+        {"quoted already",
+         "> " + words.first(100),
+         {"> > " + words.first(69), "> > " + words.sliced(70, 30)}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(quoted(row.text), row.lines);
+    }
+    EXPECT_EQ(wrapped(u"ab cd\n\nefg", 2), (QStringList{"ab", "cd", "", "ef", "g"}));
+    for (const QString& text : {emoji, QString(">").repeated(100) + words}) {
+        for (const QString& line : quoted(text)) {
+            EXPECT_LE(line.size(), kQuoteColumns);
+            EXPECT_FALSE(line.back().isHighSurrogate()) << line.size();
+        }
+    }
 }
 
 } // namespace

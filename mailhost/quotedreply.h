@@ -1,0 +1,18 @@
+#pragma once
+
+#include "mailmessage.h"
+
+#include <QStringList>
+
+/// What a reply window starts with.
+struct ReplyDraft {
+    QString to;
+    QString subject;
+    /// "NAME wrote on DATE:", above the quote.
+    QString attribution;
+    /// The original's text, quoted line by line.
+    QStringList quote;
+};
+
+/// "Re: " before the subject (once), the sender as recipient, and the original text quoted.
+[[nodiscard]] ReplyDraft replyDraft(const MailMessage& original);

@@ -1,0 +1,152 @@
+#include "composewindow.h"
+#include "mailwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QQuickItem>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+/// An extension that shows nothing in the host's windows, so that they are what is tested.
+class SilentExtension : public MEExtension, MEMessageActionHandler {
+    class Session : public MEComposeSessionHandler {
+        void mailComposeSessionDidBegin(const MEComposeSession&) override {}
+        void mailComposeSessionDidEnd(const MEComposeSession&) override {}
+        std::shared_ptr<MEExtensionViewController>
+        viewControllerForSession(const MEComposeSession&) override {
+            return nullptr;
+        }
+    };
+
+public:
+    std::unique_ptr<MEComposeSessionHandler>
+    handlerForComposeSession(const MEComposeSession&) override {
+        return std::make_unique<Session>();
+    }
+    MEMessageActionHandler& handlerForMessageActions() override { return *this; }
+    // The host asks for these only when it shows a message's security, which it never does.
+    MEContentBlocker& handlerForContentBlocker() override { std::abort(); }
+    MEMessageSecurityHandler& handlerForMessageSecurity() override { std::abort(); }
+
+private:
+    void decideAction(const MEMessage&, const Completion& completion) override {
+        completion(std::nullopt);
+    }
+};
+
+/// What a dark desktop gives the application.
+QPalette darkPalette() {
+    QPalette palette(QColor(0x3A3A3E), QColor(0x1E1E20));
+    palette.setColor(QPalette::Base, QColor(0x2A2A2D));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(0xA0A0A8));
+    return palette;
+}
+
+/// Saves what `grab` gives, light and dark, as build/screenshots/<name>-<appearance>.png.
+template <typename Grab> void screenshots(const QString& name, Grab grab) {
+    const QPalette light = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        QCoreApplication::processEvents(); // the windows take the palette up
+        const QImage image = grab();
+        ASSERT_FALSE(image.isNull());
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+        image.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/%1-%2.png")
+                       .arg(name, dark ? "dark" : "light"));
+    }
+    QApplication::setPalette(light);
+}
+
+class MailWindowTest : public testing::Test {
+protected:
+    MailWindowTest() {
+        write("old.eml", "Date: Thu, 01 Jan 2026 09:00:00 +0000\nFrom: ann@example.org\n"
+                         "Subject: Old\n\nFirst.\n");
+        write("new.eml", "Date: Tue, 01 Dec 2026 09:00:00 +0000\n"
+                         "From: =?UTF-8?Q?L=C3=A9a?= <lea@example.org>\nTo: bob@example.org\n"
+                         "Subject: Newest\n\n" +
+                             QByteArray("word ").repeated(40) + "\n");
+        mail_.refresh();
+    }
+    ~MailWindowTest() override {
+        // Compose windows delete themselves once closed.
+        while (ComposeWindow* window = mail_.chooseCompose(1)) {
+            window->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile file(folder_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir folder_;
+    SilentExtension extension_;
+    MailWindow mail_{extension_, {folder_.path()}};
+};
+
+TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
+    QStringList fields;
+    for (const QLabel* label : mail_.findChildren<QLabel*>()) {
+        fields << label->text();
+    }
+    for (const char* expected : {"Léa <lea@example.org>", "bob@example.org", "Newest"}) {
+        EXPECT_TRUE(fields.contains(QString(expected))) << expected;
+    }
+    EXPECT_TRUE(fields.filter("2026").size() == 1) << fields.join('|').toStdString();
+    const auto* text = mail_.findChild<QPlainTextEdit*>("messageText");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText().trimmed(), QString("word ").repeated(40).trimmed());
+    for (const int width : {500, 900}) {
+        mail_.resize(width, 600);
+        screenshots(QStringLiteral("mailhost-%1").arg(width),
+                    [this] { return mail_.grab().toImage(); });
+    }
+}
+
+TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
+    ComposeWindow* newest = mail_.reply("new.eml");
+    ASSERT_NE(newest, nullptr);
+    mail_.reply("old.eml");
+    mail_.compose();
+    const auto title = [this](qsizetype number) {
+        ComposeWindow* window = mail_.chooseCompose(number);
+        return window && window == mail_.currentCompose() ? window->title() : QString("none");
+    };
+    EXPECT_EQ(QStringList({title(1), title(2), title(3), title(4), title(0)}),
+              QStringList({"Re: Newest", "Re: Old", "New message", "none", "none"}));
+    mail_.chooseCompose(1)->close();
+    EXPECT_EQ(QStringList({title(1), title(2), title(3)}),
+              QStringList({"Re: Old", "New message", "none"}));
+
+    // The reply to the newest: the quote, wrapped, under its attribution.
+    newest = mail_.reply("new.eml");
+    QQuickItem* area = newest->rootObject();
+    EXPECT_TRUE(area->property("attribution").toString().startsWith("Léa wrote on "));
+    const auto* quote = qobject_cast<QStringListModel*>(area->property("quote").value<QObject*>());
+    ASSERT_NE(quote, nullptr);
+    newest->resize(560, 400);
+    screenshots("mailhost-reply-560", [newest] { return newest->grabWindow(); });
+    EXPECT_EQ(quote->stringList(), QStringList({"> " + QString("word ").repeated(14) + "word",
+                                                "> " + QString("word ").repeated(14) + "word",
+                                                "> " + QString("word ").repeated(9) + "word"}));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
