@@ -3,7 +3,9 @@
 #include "formfields.h"
 #include "loginpage.h"
 #include "requestbody.h"
+#include "secretmemory.h"
 #include "secrets.h"
+#include "stricttransport.h"
 
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -41,7 +43,9 @@ HttpResponse html(int status, const std::string& body) {
                                          "'self'; frame-ancestors 'none'; base-uri 'none'"},
              {"X-Content-Type-Options", "nosniff"},
              {"X-Frame-Options", "DENY"},
-             {"Referrer-Policy", "no-referrer"},
+             // Under "no-referrer" a browser posts the form with `Origin: null`, which the
+             // sign-in listener cannot tell from another site's.
+             {"Referrer-Policy", "same-origin"},
              {"Cache-Control", "no-store"}}};
 }
 
@@ -100,7 +104,9 @@ Router::Router(Store& store, Authenticator& auth, Engine& engine, const Clock& c
     , clock_(clock)
     , threads_(threads)
     , options_(std::move(options))
-    , log_(std::move(log)) {}
+    , log_(std::move(log))
+    , sessionStarts_(options_.sessionsPerMinute)
+    , strictTransport_(strictTransportSecurity(options_.publicUrl)) {}
 
 const std::vector<Router::Route>& Router::routes() {
     using M = Route::Match;
@@ -169,6 +175,13 @@ void Router::handle(HttpRequest request, Respond respond, Surface surface) {
     }
     call->request = std::move(request);
     call->respond = std::move(respond);
+    if (strictTransport_ && surface == Surface::All && found->surface == Surface::LoginPage) {
+        call->respond = [respond = std::move(call->respond),
+                         value = *strictTransport_](HttpResponse answer) {
+            answer.headers.emplace_back("Strict-Transport-Security", value);
+            respond(std::move(answer));
+        };
+    }
     WorkPool& pool = found->runs == Route::Runs::Hashing ? threads_.hashing : threads_.workers;
     const bool queued =
         pool.tryPost([this, found, call] { guarded(call->respond, [&] { run(*found, *call); }); });
@@ -195,6 +208,12 @@ void Router::run(const Route& route, Call& call) {
         }
     }
     (this->*route.handler)(call);
+    // A sign-in form holds a password, and the answer no longer needs it.
+    const auto type = call.request.headers.find("content-type");
+    if (type != call.request.headers.end() &&
+        type->second.starts_with("application/x-www-form-urlencoded")) {
+        cleanse(call.request.body);
+    }
 }
 
 void Router::guarded(const Respond& respond, const std::function<void()>& work) {
@@ -233,6 +252,12 @@ void Router::health(Call& call) {
 void Router::sessionRequest(Call& call) {
     const std::string id = call.path.substr(sessionPrefix.size());
     if (id.empty()) {
+        if (const std::int64_t wait = sessionStarts_.take(call.request.clientAddress, clock_.now());
+            wait > 0) {
+            HttpResponse refused = error(429, "too many sign-in requests; try again shortly");
+            refused.headers.emplace_back("Retry-After", std::to_string(wait));
+            return call.respond(refused);
+        }
         const auto created = auth_.createSession();
         const std::string login = options_.loginUrl.value_or(options_.publicUrl);
         return call.respond(jsonResponse(

@@ -3,6 +3,7 @@
 #include "authenticator.h"
 #include "engine.h"
 #include "httpmessage.h"
+#include "ratelimit.h"
 #include "store.h"
 #include "workpool.h"
 
@@ -21,6 +22,9 @@ struct RouterOptions {
     std::optional<std::string> loginUrl;
     std::optional<std::string> releaseVersion;
     std::optional<std::string> releaseUrl;
+    /// Each new session costs a disk sync, so one client address may start only this many a
+    /// minute.
+    std::size_t sessionsPerMinute = 30;
 };
 
 /// Where the router's work runs: CPU work on `workers`; password checks, slow by design, on
@@ -89,6 +93,8 @@ private:
     RouterThreads threads_;
     RouterOptions options_;
     Log log_;
+    RateLimit sessionStarts_;
+    std::optional<std::string> strictTransport_;
 };
 
 } // namespace backend

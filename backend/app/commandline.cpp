@@ -75,7 +75,14 @@ void describeServe(Options& options, CommandLine& line) {
              if (v < 1) {
                  throw CommandLineError("--llm-queue must be at least 1");
              }
-             s.llmQueue = v; }), "model calls waiting (4 x concurrency)");
+             s.llmQueue = v; }), "model calls waiting (4 x concurrency)")
+        ("sessions-per-minute", atLeastOne(s.sessionsPerMinute, "sessions-per-minute"),
+         "sign-in sessions one client address may start a minute")
+        ("connections-per-address", atLeastOne(s.connectionsPerAddress,
+                                               "connections-per-address"),
+         "connections one client address may hold")
+        ("keep-alive-timeout", atLeastOne(s.keepAliveSeconds, "keep-alive-timeout"),
+         "seconds an idle connection has for its next request's headers");
     // clang-format on
 }
 

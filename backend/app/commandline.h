@@ -28,6 +28,9 @@ struct ServeSettings {
     /// Four times the concurrency unless set.
     std::optional<std::int64_t> llmQueue;
     std::int64_t tokenDays = 30;
+    std::int64_t sessionsPerMinute = 30;
+    std::int64_t connectionsPerAddress = 256;
+    std::int64_t keepAliveSeconds = 10;
 };
 
 /// One run of quorvane-backend as its arguments ask for it.

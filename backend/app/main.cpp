@@ -2,6 +2,7 @@
 #include "certificateauthority.h"
 #include "commandline.h"
 #include "privatefile.h"
+#include "secretmemory.h"
 #include "serve.h"
 #include "store.h"
 
@@ -163,6 +164,7 @@ int run(const CommandLine& line) {
 
 int main(int argc, char** argv) {
     try {
+        keepMemoryPrivate();
         if (argc < 2) {
             std::cerr << usage();
             return 2;

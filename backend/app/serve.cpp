@@ -6,6 +6,7 @@
 #include "httpsserver.h"
 #include "openaiengine.h"
 #include "router.h"
+#include "secretmemory.h"
 #include "store.h"
 
 #include <csignal>
@@ -31,7 +32,8 @@ std::string readFile(const std::filesystem::path& path) {
     return out.str();
 }
 
-std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, EventLoop& loop) {
+std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, const std::string& key,
+                                   EventLoop& loop) {
     if (settings.engine == "extractive") {
         return std::make_unique<ExtractiveEngine>();
     }
@@ -41,13 +43,12 @@ std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, EventLoop& loo
     if (settings.llmUrl.empty() || settings.llmModel.empty()) {
         throw std::runtime_error("--engine openai needs --llm-url and --llm-model");
     }
-    const char* key = std::getenv("QUORVANE_LLM_API_KEY");
     const char* ca = std::getenv("QUORVANE_CA_CERTS");
     const auto concurrency = static_cast<std::size_t>(settings.llmConcurrency);
     return std::make_unique<OpenAiEngine>(
         loop,
         OpenAiOptions{
-            settings.llmUrl, settings.llmModel, key ? key : "",
+            settings.llmUrl, settings.llmModel, key,
             std::chrono::seconds(settings.llmTimeoutSeconds), ca ? ca : "", concurrency,
             static_cast<std::size_t>(settings.llmQueue.value_or(4 * settings.llmConcurrency))});
 }
@@ -61,6 +62,8 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
     server.certificatePem =
         readFile(settings.tlsCert.value_or((data / "tls" / "server.pem").string()));
     server.keyPem = readFile(settings.tlsKey.value_or((data / "tls" / "server-key.pem").string()));
+    server.maxConnectionsPerAddress = static_cast<std::size_t>(settings.connectionsPerAddress);
+    server.keepAliveTimeout = std::chrono::seconds(settings.keepAliveSeconds);
     std::optional<ServerOptions> login;
     if (settings.loginListen) {
         // The page takes passwords over plain HTTP, which only loopback keeps private.
@@ -72,6 +75,9 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
         login->address = settings.loginListen->address;
         login->port = settings.loginListen->port;
         login->transport = ServerOptions::Transport::Plain;
+        login->origins = ServerOptions::Origins::OwnOnly;
+        login->maxConnectionsPerAddress = server.maxConnectionsPerAddress;
+        login->keepAliveTimeout = server.keepAliveTimeout;
     }
 
     sigset_t signals;
@@ -85,7 +91,9 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
     Store store(data / "backend.sqlite");
     SystemClock clock;
     Authenticator auth(store, clock, {}, settings.tokenDays * Authenticator::day);
-    const std::unique_ptr<Engine> engine = makeEngine(settings, loop);
+    // Read even when no engine uses it, so that it leaves the environment either way.
+    const std::string key = takeEnvironmentVariable("QUORVANE_LLM_API_KEY");
+    const std::unique_ptr<Engine> engine = makeEngine(settings, key, loop);
     WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
     WorkPool hashing(2, 64);
     const auto log = [](const std::string& line) { std::cout << line + "\n" << std::flush; };
@@ -93,6 +101,7 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
     // Both listeners are bound before the router is made, and accept only once it exists.
     HttpsServer https(loop, server, log);
     RouterOptions routing;
+    routing.sessionsPerMinute = static_cast<std::size_t>(settings.sessionsPerMinute);
     const std::uint16_t port = https.bind();
     routing.publicUrl =
         settings.publicUrl.value_or(originUrl("https", {settings.listen.address, port}));

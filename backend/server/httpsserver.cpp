@@ -1,14 +1,18 @@
 #include "httpsserver.h"
 
 #include "beastnet.h"
+#include "ownorigin.h"
 
 #include <atomic>
 #include <boost/asio/post.hpp>
 #include <boost/asio/strand.hpp>
 #include <map>
 #include <mutex>
+#include <openssl/crypto.h>
+#include <openssl/ssl.h>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
 namespace backend {
 namespace {
@@ -19,6 +23,11 @@ constexpr std::uint32_t headerLimit = 16 * 1024;
 constexpr std::size_t tlsRecordSize = 16 * 1024;
 // How long the rest of a refused request is read and dropped before the connection closes.
 constexpr std::chrono::milliseconds drainTime{1000};
+// TLS 1.3 offers only suites like these; for TLS 1.2, ephemeral keys and authenticated
+// encryption, for ECDSA and RSA certificates.
+constexpr const char* tls12Ciphers = "ECDHE-ECDSA-AES128-GCM-SHA256:ECDHE-RSA-AES128-GCM-SHA256:"
+                                     "ECDHE-ECDSA-AES256-GCM-SHA384:ECDHE-RSA-AES256-GCM-SHA384:"
+                                     "ECDHE-ECDSA-CHACHA20-POLY1305:ECDHE-RSA-CHACHA20-POLY1305";
 
 HttpResponse errorResponse(int status, const std::string& message) {
     return {status, "application/json", "{\"error\":\"" + message + "\"}", {}};
@@ -39,11 +48,13 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
     Handler handler;
     asio::ssl::context tls{asio::ssl::context::tls_server};
     tcp::acceptor acceptor;
+    std::optional<OwnOrigin> ownOrigin;
     std::atomic<bool> stopping = false;
-    std::atomic<std::size_t> connections = 0;
     std::atomic<std::size_t> inFlight = 0;
     std::mutex mutex;
     std::map<ConnectionBase*, std::weak_ptr<ConnectionBase>> open;
+    std::size_t connections = 0;
+    std::unordered_map<std::string, std::size_t> connectionsPerAddress;
 
     Impl(EventLoop& l, ServerOptions o, Log lg)
         : loop(l)
@@ -52,6 +63,31 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
         , acceptor(asio::make_strand(loop.context())) {}
 
     void accept();
+
+    // Counts a connection from `address` unless that would pass a cap.
+    bool admit(const std::string& address) {
+        const std::lock_guard lock(mutex);
+        std::size_t& fromAddress = connectionsPerAddress[address];
+        if (connections >= options.maxConnections ||
+            fromAddress >= options.maxConnectionsPerAddress) {
+            if (fromAddress == 0) {
+                connectionsPerAddress.erase(address);
+            }
+            return false;
+        }
+        ++connections;
+        ++fromAddress;
+        return true;
+    }
+
+    void release(ConnectionBase* connection, const std::string& address) {
+        const std::lock_guard lock(mutex);
+        open.erase(connection);
+        --connections;
+        if (--connectionsPerAddress[address] == 0) {
+            connectionsPerAddress.erase(address);
+        }
+    }
 };
 
 namespace {
@@ -65,14 +101,9 @@ public:
         : stream_(std::move(stream))
         , shared_(std::move(shared))
         , clientAddress_(std::move(clientAddress)) {
-        ++shared_->connections;
         buffer_.reserve(tlsRecordSize);
     }
-    ~Connection() override {
-        const std::lock_guard lock(shared_->mutex);
-        shared_->open.erase(this);
-        --shared_->connections;
-    }
+    ~Connection() override { shared_->release(this, clientAddress_); }
 
     void start() {
         {
@@ -110,10 +141,19 @@ private:
         parser_->header_limit(headerLimit);
         parser_->body_limit(shared_->options.bodyLimit);
         buffer_.consume(buffer_.size());
-        // The idle deadline covers the wait for a request's first byte; after that the read
-        // deadline would be tighter, but one deadline per request keeps this simple and safe.
-        lowest().expires_after(keptAlive_ ? shared_->options.idleTimeout
+        // A kept-alive connection that sends nothing soon makes room for others.
+        lowest().expires_after(keptAlive_ ? shared_->options.keepAliveTimeout
                                           : shared_->options.readTimeout);
+        http::async_read_header(stream_, buffer_, *parser_,
+                                [self = this->shared_from_this()](
+                                    beast::error_code ec, std::size_t) { self->onHeader(ec); });
+    }
+
+    void onHeader(beast::error_code headerError) {
+        if (headerError || parser_->is_done()) {
+            return onRead(headerError);
+        }
+        lowest().expires_after(shared_->options.readTimeout);
         http::async_read(stream_, buffer_, *parser_,
                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                              self->onRead(ec);
@@ -140,6 +180,17 @@ private:
             return close();
         }
         auto message = parser_->release();
+        if (const auto& own = shared_->ownOrigin) {
+            if (!own->isHost(message[http::field::host])) {
+                return reply(errorResponse(403, "unknown host"), Close::Yes);
+            }
+            const bool changes =
+                message.method() != http::verb::get && message.method() != http::verb::head;
+            if (changes && message.count(http::field::origin) > 0 &&
+                !own->isOrigin(message[http::field::origin])) {
+                return reply(errorResponse(403, "cross-site request"), Close::Yes);
+            }
+        }
         HttpRequest request;
         request.method = std::string(message.method_string());
         request.target = std::string(message.target());
@@ -152,6 +203,12 @@ private:
         }
         request.body = std::move(message.body());
         request.clientAddress = clientAddress_;
+        // A sign-in form's password would outlive the request in the read buffer.
+        if (const auto type = request.headers.find("content-type");
+            type != request.headers.end() &&
+            type->second.starts_with("application/x-www-form-urlencoded")) {
+            wipeBuffer();
+        }
         dispatch(std::move(request), message.keep_alive() ? Close::No : Close::Yes);
     }
 
@@ -186,6 +243,8 @@ private:
         message->result(static_cast<unsigned>(response.status));
         message->set(http::field::server, "quorvane-backend");
         message->set(http::field::content_type, response.contentType);
+        // Answers carry tokens, mail and drafts: no cache on the way may keep one.
+        message->set(http::field::cache_control, "no-store");
         for (const auto& [name, value] : response.headers) {
             message->set(name, value);
         }
@@ -234,6 +293,12 @@ private:
             });
     }
 
+    void wipeBuffer() {
+        buffer_.clear();
+        const auto whole = buffer_.prepare(buffer_.capacity());
+        OPENSSL_cleanse(whole.data(), whole.size());
+    }
+
     void close() {
         if constexpr (std::is_same_v<Stream, beast::tcp_stream>) {
             beast::error_code ignored;
@@ -264,13 +329,13 @@ void HttpsServer::Impl::accept() {
                 return;
             }
             if (!ec) {
-                if (self->connections.load() >= self->options.maxConnections) {
+                const auto peer = socket.remote_endpoint(ec);
+                std::string address = ec ? "" : peer.address().to_string();
+                if (!self->admit(address)) {
                     beast::error_code ignored;
                     socket.close(ignored);
                 } else {
                     socket.set_option(tcp::no_delay(true), ec);
-                    const auto peer = socket.remote_endpoint(ec);
-                    std::string address = ec ? "" : peer.address().to_string();
                     if (self->options.transport == ServerOptions::Transport::Plain) {
                         std::make_shared<Connection<beast::tcp_stream>>(
                             beast::tcp_stream(std::move(socket)), self, std::move(address))
@@ -297,9 +362,12 @@ HttpsServer::~HttpsServer() {
 std::uint16_t HttpsServer::bind() {
     if (impl_->options.transport == ServerOptions::Transport::Tls) {
         auto& tls = impl_->tls;
-        tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
-                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
-                        asio::ssl::context::no_tlsv1_1);
+        SSL_CTX* native = tls.native_handle();
+        SSL_CTX_set_min_proto_version(native, TLS1_2_VERSION);
+        SSL_CTX_set_options(native, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE);
+        if (SSL_CTX_set_cipher_list(native, tls12Ciphers) != 1) {
+            throw std::runtime_error("this OpenSSL offers none of the TLS 1.2 ciphers in use");
+        }
         tls.use_certificate_chain(asio::buffer(impl_->options.certificatePem));
         tls.use_private_key(asio::buffer(impl_->options.keyPem), asio::ssl::context::pem);
     }
@@ -310,7 +378,12 @@ std::uint16_t HttpsServer::bind() {
     acceptor.set_option(asio::socket_base::reuse_address(true));
     acceptor.bind(endpoint);
     acceptor.listen(asio::socket_base::max_listen_connections);
-    return acceptor.local_endpoint().port();
+    const std::uint16_t port = acceptor.local_endpoint().port();
+    if (impl_->options.origins == ServerOptions::Origins::OwnOnly) {
+        const bool plain = impl_->options.transport == ServerOptions::Transport::Plain;
+        impl_->ownOrigin.emplace(plain ? "http" : "https", impl_->options.address, port);
+    }
+    return port;
 }
 
 void HttpsServer::start(Handler handler) {

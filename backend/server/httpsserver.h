@@ -19,10 +19,17 @@ struct ServerOptions {
     enum class Transport { Tls, Plain } transport = Transport::Tls;
     std::string certificatePem;
     std::string keyPem;
+    /// For a new connection's handshake and first request headers, and for each request body.
     std::chrono::milliseconds readTimeout{15000};
-    std::chrono::milliseconds idleTimeout{60000};
+    /// For a kept-alive connection's next request headers.
+    std::chrono::milliseconds keepAliveTimeout{10000};
     std::size_t maxConnections = 2048;
+    /// Every client behind one address shares this.
+    std::size_t maxConnectionsPerAddress = 256;
     std::size_t bodyLimit = 1 << 20;
+    /// Which `Host` and, for requests that change something, `Origin` the listener serves; a
+    /// listener that takes passwords from the user's own browser serves only its own.
+    enum class Origins { Any, OwnOnly } origins = Origins::Any;
 };
 
 /// An HTTP/1.1 server, over TLS unless told otherwise, on a shared event loop. The handler

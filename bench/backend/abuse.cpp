@@ -56,8 +56,9 @@ int main() {
     }
     BackendWorld world;
     ServerOptions options;
-    // The slow clients stay for the whole measurement.
+    // The slow clients stay for the whole measurement, and all come from 127.0.0.1.
     options.readTimeout = std::chrono::seconds(120);
+    options.maxConnectionsPerAddress = options.maxConnections;
     world.serve(options);
     const std::string token = world.signIn();
     using C = LoopbackClient::Connection;

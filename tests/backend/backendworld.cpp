@@ -68,7 +68,16 @@ LoopbackClient::Answer LoopbackClient::receive() {
     http::response<http::string_body> answer;
     beast::error_code ec;
     http::read(stream_->tlsStream, stream_->buffer, answer, ec);
-    return ec ? Answer{} : Answer{static_cast<int>(answer.result_int()), std::move(answer.body())};
+    if (ec) {
+        return {};
+    }
+    Answer result{static_cast<int>(answer.result_int()), std::move(answer.body()), {}};
+    for (const auto& field : answer) {
+        std::string name(field.name_string());
+        std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
+        result.headers[name] = std::string(field.value());
+    }
+    return result;
 }
 
 bool LoopbackClient::closed() const {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,6 +22,8 @@ public:
     struct Answer {
         int status = 0;
         std::string body;
+        /// Names in lower case.
+        std::map<std::string, std::string> headers;
     };
 
     /// Connects from `from`, any address in 127.0.0.0/8, as a client elsewhere would.

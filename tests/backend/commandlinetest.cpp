@@ -50,6 +50,9 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(defaults.engine, "extractive");
     EXPECT_EQ(defaults.llmTimeoutSeconds, 60);
     EXPECT_EQ(defaults.tokenDays, 30);
+    EXPECT_EQ(defaults.sessionsPerMinute, 30);
+    EXPECT_EQ(defaults.connectionsPerAddress, 256);
+    EXPECT_EQ(defaults.keepAliveSeconds, 10);
 
     const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
                            "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
@@ -80,6 +83,7 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --llm-timeout 0", "--llm-timeout must be at least 1"},
         {"serve --data d --llm-queue -3", "--llm-queue must be at least 1"},
         {"serve --data d --llm-concurrency many", "llm-concurrency"},
+        {"serve --data d --connections-per-address 0", "--connections-per-address must be at"},
         {"user add --name Ann --data d", "'--email' is required"},
         {"token revoke --data d", "'--user' is required"},
         {"serve --data d --token-days 0", "--token-days must be at least 1"},

@@ -1,13 +1,17 @@
 #include "httpsserver.h"
 
 #include "backendworld.h"
+#include "beastnet.h"
 #include "secrets.h"
 
 #include <atomic>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <openssl/ssl.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace backend;
 using nlohmann::json;
@@ -18,9 +22,45 @@ using C = LoopbackClient::Connection;
 namespace {
 
 const std::string health = LoopbackClient::request("GET", "/health");
+const std::string keptAliveHealth = LoopbackClient::request("GET", "/health", "", "", C::KeepAlive);
 
 double secondsSince(Steady::time_point start, Steady::time_point at = Steady::now()) {
     return std::chrono::duration<double>(at - start).count();
+}
+
+struct TlsOffer {
+    const char* name;
+    int version;
+    /// TLS 1.2 suites; TLS 1.3 keeps OpenSSL's.
+    const char* ciphers;
+    enum class Then { Nothing, Renegotiate } then;
+    bool accepted;
+};
+
+// Handshakes with only what `offer` names, on a blocking socket that gives up after 5 s.
+bool handshakes(std::uint16_t port, const TlsOffer& offer) {
+    const std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> context(
+        SSL_CTX_new(TLS_client_method()), SSL_CTX_free);
+    // Level 0 lets this client offer what the server must refuse.
+    SSL_CTX_set_security_level(context.get(), 0);
+    SSL_CTX_set_min_proto_version(context.get(), offer.version);
+    SSL_CTX_set_max_proto_version(context.get(), offer.version);
+    if (offer.ciphers != nullptr && SSL_CTX_set_cipher_list(context.get(), offer.ciphers) != 1) {
+        ADD_FAILURE() << "this OpenSSL lacks " << offer.ciphers;
+        return false;
+    }
+    asio::io_context io;
+    tcp::socket socket(io);
+    socket.connect({asio::ip::address_v4::loopback(), port});
+    const timeval wait{5, 0};
+    ::setsockopt(socket.native_handle(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    const std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(context.get()), SSL_free);
+    SSL_set_fd(ssl.get(), socket.native_handle());
+    if (SSL_connect(ssl.get()) != 1) {
+        return false;
+    }
+    return offer.then == TlsOffer::Then::Nothing ||
+           (SSL_renegotiate(ssl.get()) == 1 && SSL_do_handshake(ssl.get()) == 1);
 }
 
 // Short deadlines keep the tests of slow and idle clients short.
@@ -29,7 +69,9 @@ protected:
     static constexpr milliseconds deadline{2000};
     void SetUp() override {
         ServerOptions options;
-        options.readTimeout = options.idleTimeout = deadline;
+        options.readTimeout = options.keepAliveTimeout = deadline;
+        // The slow clients all come from 127.0.0.1.
+        options.maxConnectionsPerAddress = options.maxConnections;
         serve(options);
     }
 };
@@ -124,8 +166,87 @@ TEST_F(HttpsServerTest, RefusedRequestIsAnsweredThenTheConnectionCloses) {
         const LoopbackClient::Answer refused = connection.send(raw + smuggled);
         EXPECT_EQ(refused.status, status);
         EXPECT_TRUE(json::parse(refused.body).contains("error"));
+        EXPECT_EQ(refused.headers.at("cache-control"), "no-store") << status;
         EXPECT_EQ(connection.receive().status, 0) << status;
     }
+}
+
+// Answers carry tokens and mail, so no cache on the way may keep any of them.
+TEST_F(HttpsServerTest, EveryJsonAnswerSaysNoStore) {
+    const std::string token = signIn();
+    const std::vector<std::pair<std::string, int>> cases = {
+        {health, 200},
+        {LoopbackClient::request("GET", "/plugin-auth/session-request/"), 200},
+        {LoopbackClient::request("GET", "/api/v1/me", "", token), 200},
+        {LoopbackClient::request("POST", "/api/v1/summarize", R"({"content":"A b."})", token), 200},
+        {LoopbackClient::request("GET", "/api/v1/me"), 401},
+        {LoopbackClient::request("GET", "/nowhere"), 404},
+    };
+    for (const auto& [raw, status] : cases) {
+        LoopbackClient::Answer answer = client().send(raw);
+        EXPECT_EQ(answer.status, status) << raw;
+        EXPECT_EQ(answer.headers["content-type"], "application/json") << raw;
+        EXPECT_EQ(answer.headers["cache-control"], "no-store") << raw;
+    }
+}
+
+// One address cannot hold every connection: past its cap it is refused while another address
+// is served, and a closed connection makes room again.
+TEST_F(HttpsServerTest, ConnectionsAreCappedPerClientAddress) {
+    ServerOptions options;
+    options.maxConnectionsPerAddress = 2;
+    serve(options);
+    std::optional<LoopbackClient> first(std::in_place, port, caPem);
+    auto second = client();
+    EXPECT_EQ(first->send(keptAliveHealth).status, 200);
+    EXPECT_EQ(second.send(keptAliveHealth).status, 200);
+    EXPECT_EQ(client().send(health).status, 0);
+    EXPECT_EQ(client("127.0.0.2").send(health).status, 200);
+    first.reset();
+    int status = 0;
+    for (const auto start = Steady::now();
+         status == 0 && Steady::now() - start < std::chrono::seconds(5);) {
+        std::this_thread::sleep_for(milliseconds(20));
+        status = client().send(health).status;
+    }
+    EXPECT_EQ(status, 200);
+}
+
+// Only TLS 1.2 and up, with ephemeral keys and authenticated encryption, and no renegotiation,
+// which a client could use to make the server work again and again. The test certificate's key
+// is an EC key, so only ECDSA suites can be offered.
+TEST_F(HttpsServerTest, TlsOffersOnlyCurrentVersionsAndAeadSuites) {
+    using T = TlsOffer::Then;
+    const std::vector<TlsOffer> offers = {
+        {"TLS 1.3", TLS1_3_VERSION, nullptr, T::Nothing, true},
+        {"AES-GCM", TLS1_2_VERSION, "ECDHE-ECDSA-AES128-GCM-SHA256", T::Nothing, true},
+        {"ChaCha20-Poly1305", TLS1_2_VERSION, "ECDHE-ECDSA-CHACHA20-POLY1305", T::Nothing, true},
+        {"TLS 1.1", TLS1_1_VERSION, "ECDHE-ECDSA-AES128-SHA", T::Nothing, false},
+        {"CBC with SHA-1", TLS1_2_VERSION, "ECDHE-ECDSA-AES128-SHA", T::Nothing, false},
+        {"CBC with SHA-384", TLS1_2_VERSION, "ECDHE-ECDSA-AES256-SHA384", T::Nothing, false},
+        {"renegotiation", TLS1_2_VERSION, "ECDHE-ECDSA-AES128-GCM-SHA256", T::Renegotiate, false},
+    };
+    for (const TlsOffer& offer : offers) {
+        EXPECT_EQ(handshakes(port, offer), offer.accepted) << offer.name;
+    }
+}
+
+// A kept-alive connection waits for its next request's headers a shorter time than a new one.
+TEST_F(HttpsServerTest, KeptAliveConnectionClosesWhenItsNextRequestIsLate) {
+    ServerOptions options;
+    options.readTimeout = std::chrono::seconds(30);
+    options.keepAliveTimeout = milliseconds(300);
+    serve(options);
+    auto connection = client();
+    ASSERT_EQ(connection.send(keptAliveHealth).status, 200);
+    std::this_thread::sleep_for(milliseconds(100));
+    ASSERT_EQ(connection.send(keptAliveHealth).status, 200);
+    const auto idle = Steady::now();
+    while (!connection.closed() && Steady::now() - idle < std::chrono::seconds(10)) {
+        std::this_thread::sleep_for(milliseconds(20));
+    }
+    EXPECT_TRUE(connection.closed());
+    EXPECT_GE(Steady::now() - idle, milliseconds(250));
 }
 
 } // namespace

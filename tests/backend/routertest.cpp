@@ -10,6 +10,12 @@ using nlohmann::json;
 
 namespace {
 
+std::string header(const HttpResponse& answer, const std::string& name) {
+    const auto found =
+        std::ranges::find(answer.headers, name, [](const auto& h) { return h.first; });
+    return found == answer.headers.end() ? "" : found->second;
+}
+
 class RouterTest : public testing::Test, protected BackendWorld {
 protected:
     std::string token = signIn();
@@ -97,12 +103,50 @@ TEST_F(RouterTest, LoginPageIsStrictAndSaysWhoAsksAndItsSessionStaysOutOfTheLog)
               std::string::npos)
         << page.body;
     EXPECT_NE(page.body.find("name=\"code\" value=\"" + code + "\""), std::string::npos);
-    EXPECT_TRUE(std::ranges::any_of(page.headers, [](const auto& header) {
-        return header.first == "Content-Security-Policy" &&
-               header.second.starts_with("default-src 'none'");
-    }));
+    EXPECT_TRUE(header(page, "Content-Security-Policy").starts_with("default-src 'none'"));
     EXPECT_EQ(Router::logPath("/plugin-auth/session-request/abc"),
               "/plugin-auth/session-request/:id");
+}
+
+// A session costs a disk sync: one address may start 30 a minute, and others are not held up.
+TEST_F(RouterTest, SessionStartsAreLimitedPerClientAddress) {
+    const auto start = [&](const std::string& from) {
+        return send("GET", "/plugin-auth/session-request/", "", "", from);
+    };
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_EQ(start("192.0.2.7").status, 200) << i;
+    }
+    clock.advance(20);
+    const HttpResponse refused = start("192.0.2.7");
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(header(refused, "Retry-After"), "40");
+    EXPECT_EQ(start("192.0.2.8").status, 200);
+    clock.advance(39);
+    EXPECT_EQ(start("192.0.2.7").status, 429);
+    clock.advance(1);
+    EXPECT_EQ(start("192.0.2.7").status, 200);
+}
+
+// Browsers are told to keep to HTTPS only for a DNS name of the backend's own: pinning an
+// address or localhost would break every other local server there.
+TEST_F(RouterTest, LoginPageAsksForHttpsOnlyUnderAPublicName) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"https://mail.example.org", true}, {"https://Mail.Example.org:8443", true},
+        {"https://localhost:8443", false},  {"https://app.localhost", false},
+        {"https://127.0.0.1:8443", false},  {"https://[::1]:8443", false},
+        {"http://mail.example.org", false},
+    };
+    const auto hsts = [](const HttpResponse& answer) {
+        return !header(answer, "Strict-Transport-Security").empty();
+    };
+    for (const auto& [url, pinned] : cases) {
+        RouterOptions options;
+        options.publicUrl = url;
+        router = std::make_unique<Router>(*store, *auth, engine, clock,
+                                          RouterThreads{workers, hashing}, options, logLine);
+        EXPECT_EQ(hsts(send("GET", "/plugin-auth/login?code=x")), pinned) << url;
+        EXPECT_FALSE(hsts(send("GET", "/health"))) << url;
+    }
 }
 
 // Broken escapes are the fuzz target's to find.

@@ -1,0 +1,106 @@
+// Attacks on a running quorvane-backend from the same machine.
+#include "backendprocess.h"
+#include "beastnet.h"
+#include "secrets.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace backend;
+
+namespace {
+
+// The status of the answer to `raw` over plain HTTP, or 0.
+int plainStatus(std::uint16_t port, const std::string& raw) {
+    asio::io_context io;
+    tcp::socket socket(io);
+    beast::error_code ec;
+    socket.connect({asio::ip::address_v4::loopback(), port}, ec);
+    asio::write(socket, asio::buffer(raw), ec);
+    beast::flat_buffer buffer;
+    http::response<http::string_body> answer;
+    http::read(socket, buffer, answer, ec);
+    return ec ? 0 : static_cast<int>(answer.result_int());
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// The sign-in listener takes passwords from the user's own browser. A web page can reach it
+// through a DNS name that it rebinds to 127.0.0.1, or post a form to it from its own origin;
+// the listener serves neither.
+TEST(RunningBackend, LoginListenerServesOnlyItsOwnOrigin) {
+    BackendProcess backend({"--listen", "127.0.0.1:0", "--login-listen", "127.0.0.1:0"});
+    const std::string url = backend.lineAfter("sign-in page on ");
+    ASSERT_TRUE(url.starts_with("http://127.0.0.1:")) << url;
+    const std::string own = url.substr(std::string("http://").size());
+    const std::string port = url.substr(url.rfind(':') + 1);
+    struct Case {
+        std::string method, host, origin;
+        bool refused;
+    };
+    const std::vector<Case> cases = {
+        {"GET", own, "", false},
+        {"GET", "rebound.example:" + port, "", true},
+        {"GET", "localhost:" + port, "", true},
+        {"GET", "", "", true},
+        {"POST", own, "", false},
+        {"POST", own, url, false},
+        {"POST", own, "http://attacker.example", true},
+        {"POST", own, "http://127.0.0.1:1", true},
+        {"POST", own, "null", true},
+        {"POST", "rebound.example:" + port, url, true},
+    };
+    const std::string form = "code=x&email=ann%40example.org&password=guess";
+    for (const Case& c : cases) {
+        const bool get = c.method == "GET";
+        const std::string raw =
+            c.method + (get ? " /plugin-auth/login.css" : " /plugin-auth/login") + " HTTP/1.1\r\n" +
+            (c.host.empty() ? "" : "Host: " + c.host + "\r\n") +
+            (c.origin.empty() ? "" : "Origin: " + c.origin + "\r\n") +
+            "Connection: close\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+            "Content-Length: " +
+            std::to_string(get ? 0 : form.size()) + "\r\n\r\n" + (get ? "" : form);
+        const int status = plainStatus(static_cast<std::uint16_t>(std::stoi(port)), raw);
+        if (c.refused) {
+            EXPECT_EQ(status, 403) << c.method << " " << c.host << " " << c.origin;
+        } else {
+            EXPECT_TRUE(status != 0 && status != 403)
+                << status << " " << c.method << " " << c.host << " " << c.origin;
+        }
+    }
+}
+
+// Neither another process of the same user nor a core file gets the model key.
+TEST(RunningBackend, ModelKeyLeavesTheEnvironmentAndNoCoreIsDumped) {
+    const std::string key = "sk-" + secrets::randomHex(16);
+    BackendProcess backend({"--listen", "127.0.0.1:0", "--engine", "openai", "--llm-url",
+                            "https://127.0.0.1:9/v1", "--llm-model", "m"},
+                           {"QUORVANE_LLM_API_KEY=" + key});
+    ASSERT_FALSE(backend.lineAfter("listening on ").empty());
+    const std::string proc = "/proc/" + std::to_string(backend.pid());
+    // Unreadable is as good: a process that may not be dumped keeps this from others.
+    EXPECT_EQ(readAll(proc + "/environ").find(key), std::string::npos);
+    std::istringstream limits(readAll(proc + "/limits"));
+    std::string line;
+    while (std::getline(limits, line) && !line.starts_with("Max core file size")) {
+    }
+    std::istringstream values(line.substr(std::string("Max core file size").size()));
+    std::string soft, hard;
+    values >> soft >> hard;
+    EXPECT_EQ(soft, "0") << line;
+    EXPECT_EQ(hard, "0") << line;
+    struct stat owner {};
+    if (::getuid() != 0 && ::stat((proc + "/environ").c_str(), &owner) == 0) {
+        EXPECT_EQ(owner.st_uid, 0u) << "a process that may not be dumped belongs to root in /proc";
+    }
+}
+
+} // namespace
