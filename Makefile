@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test fuzz-smoke tsan bench demo format format-check
+.PHONY: deps test fuzz-smoke tsan bench demo format format-check lint
 
 deps:
 	scripts/setup-deps
@@ -29,6 +29,12 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	scripts/run-benchmarks build/release
+
+# clang-tidy over every source the asan build compiles. Not part of `test`: on two cores it
+# would take CI past its time.
+lint: deps
+	cmake --preset asan
+	JOBS=$(JOBS) scripts/lint build/asan
 
 demo: deps
 	scripts/demo

@@ -20,7 +20,7 @@ QString chooseBaseUrl(const char* variable, const char* override, const QString&
     if (override == nullptr) {
         return fallback;
     }
-    const QString text = QString::fromUtf8(override);
+    QString text = QString::fromUtf8(override);
     if (isBaseUrl(text)) {
         return text;
     }

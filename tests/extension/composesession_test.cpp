@@ -89,7 +89,8 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
 } // namespace
 
 // Each window keeps the message it was opened on: a later session and a listed message change
-// the shared context, not what an open window sends or where it files its results.
+// the shared context, not what an open window sends, where it files its results or whose chat
+// error it shows.
 TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     MailExtension extension({});
     const auto open = [&](const QString& id, const QByteArray& body) {
@@ -141,4 +142,9 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
         EXPECT_FALSE(key.contains("<b@x>")) << key.toStdString();
     }
     EXPECT_EQ(second->context().content, QString("Please send the report."));
+
+    // The chat error belongs to the message: shared with another window on it, not with others.
+    first->chatError().setText(QStringLiteral("failed"));
+    EXPECT_EQ(open("<a@x>", "Again.")->chatError().text(), QString("failed"));
+    EXPECT_EQ(second->chatError().text(), std::nullopt);
 }
