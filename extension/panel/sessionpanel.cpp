@@ -1,9 +1,7 @@
 #include "panel/sessionpanel.h"
 
 #include "api/handleapirequests.h"
-#include "panel/copytoclipboard.h"
 #include "panel/fallbackcontent.h"
-#include "panel/logoutfrompanel.h"
 #include "panel/panelactions.h"
 #include "panel/panelkeys.h"
 #include "platform.h"
@@ -98,7 +96,7 @@ void SessionPanel::setTextareaInput(const QString& text) {
 }
 
 void SessionPanel::logout() {
-    logOutFromPanel();
+    AuthManager::shared().logoutPressed();
 }
 
 void SessionPanel::summaryAreaShown() {
@@ -162,7 +160,8 @@ void SessionPanel::sendTrainingExample() {
 }
 
 void SessionPanel::copyReply() {
-    copyToClipboard(buttons_ ? buttons_->generateResponse().value_or(QString()) : QString());
+    Platform::current().pasteboard().setString(
+        buttons_ ? buttons_->generateResponse().value_or(QString()) : QString());
     setShowTooltip(true);
     // Never cancelled: a second copy does not extend the first one's tooltip.
     Platform::current().mainQueue().asyncAfter(tooltipSeconds, [self = QPointer(this)] {

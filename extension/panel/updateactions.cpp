@@ -1,7 +1,7 @@
 #include "panel/updateactions.h"
 
-#include "panel/logoutfrompanel.h"
 #include "platform.h"
+#include "stores/authmanager.h"
 #include "stores/incommingupdatesmanager.h"
 #include "url.h"
 
@@ -22,5 +22,5 @@ void UpdateActions::remindLater() {
 }
 
 void UpdateActions::logOut() {
-    logOutFromPanel();
+    AuthManager::shared().logoutPressed();
 }

@@ -22,6 +22,11 @@ void AuthManager::setAccessToken(const std::optional<QString>& token) {
     }
 }
 
+void AuthManager::logoutPressed() {
+    Log::line("Logout button clicked");
+    logout();
+}
+
 void AuthManager::logout() {
     setAccessToken(std::nullopt);
     Platform& platform = Platform::current();

@@ -29,6 +29,8 @@ public:
 
     /// Forgets the token, every stored default and the cached answers, then tells the windows.
     Q_INVOKABLE void logout();
+    /// A "Log out" button of the panel or the update notice: the press is logged first.
+    void logoutPressed();
 
 signals:
     void accessTokenChanged();
