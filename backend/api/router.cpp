@@ -307,7 +307,9 @@ void Router::loginSubmit(Call& call) {
         log_("sign-in failed from " + address + " account " +
              secrets::sha256Hex(fields["email"]).substr(0, 16) + ": " + why);
     };
-    switch (auth_.login(code, fields["email"], fields["password"], address)) {
+    const auto result = auth_.login(code, fields["email"], fields["password"], address);
+    cleanse(fields["password"]);
+    switch (result) {
     case Authenticator::LoginResult::SignedIn:
         return call.respond(html(200, loginpage::done()));
     case Authenticator::LoginResult::WrongCredentials:
