@@ -9,6 +9,7 @@ deps:
 test: deps format-check
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
+	cmake --build --preset asan --target all_qmllint
 	ctest --preset asan -j $(JOBS)
 	$(MAKE) fuzz-smoke tsan
 

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -56,6 +58,8 @@ Item {
             }
 
             delegate: ItemDelegate {
+                id: row
+
                 required property int index
                 required property string label
                 required property bool selected
@@ -67,14 +71,14 @@ Item {
                 TapHandler {
                     acceptedModifiers: Qt.NoModifier
                     onTapped: {
-                        root.model.choose(index, false);
+                        root.model.choose(row.index, false);
                         list.forceActiveFocus();
                     }
                 }
                 TapHandler {
                     acceptedModifiers: Qt.ControlModifier
                     onTapped: {
-                        root.model.choose(index, true);
+                        root.model.choose(row.index, true);
                         list.forceActiveFocus();
                     }
                 }

@@ -1,6 +1,7 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Controls.impl
 import QtQuick.Layouts
 import Quorvane.Extension
 
@@ -13,7 +14,7 @@ ScreenItem {
     readonly property ChatViewState viewState: ChatViewState { window: root.window }
     readonly property int bubbleWidth: 300
 
-    implicitWidth: 400
+    implicitWidth: PanelSize.minimumWidth
     implicitHeight: 400
     onAppeared: viewState.loadMessages()
     onDisappeared: viewState.saveMessages()
@@ -40,9 +41,14 @@ ScreenItem {
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
             // Rows are laid out after the change that adds them, so the scroll waits for that.
-            function showLast() { Qt.callLater(list.positionViewAtEnd) }
+            function showLast() { scroll.restart() }
             onCountChanged: showLast()
             onHeightChanged: showLast()
+            Timer {
+                id: scroll
+                interval: 0
+                onTriggered: list.positionViewAtEnd()
+            }
             Connections {
                 target: root.viewState.chatError
                 function onTextChanged() { list.showLast() }
@@ -76,7 +82,7 @@ ScreenItem {
                         anchors.right: row.question ? parent.right : undefined
                         // A long text fills the bubble anyway; not asking for its natural
                         // width spares a second layout of all of it.
-                        width: Math.min(content.length > 1000 ? root.bubbleWidth : body.implicitWidth,
+                        width: Math.min(bubble.content.length > 1000 ? root.bubbleWidth : body.implicitWidth,
                                         root.bubbleWidth, row.room)
                         height: scrolls ? longBody.height + 2 * Typography.padding : body.implicitHeight
                         radius: 10
@@ -172,10 +178,14 @@ ScreenItem {
                 opacity: pressed ? 0.6 : 1
                 Accessible.name: qsTr("Send")
                 onClicked: root.viewState.submitMessage()
-                contentItem: IconImage {
-                    source: "icons/paperplane.svg"
-                    sourceSize: Qt.size(18, 18)
-                    color: ColorScheme.primary
+                contentItem: Item {
+                    TintedIcon {
+                        anchors.centerIn: parent
+                        width: 18
+                        height: 18
+                        source: "icons/paperplane.svg"
+                        color: ColorScheme.primary
+                    }
                 }
             }
         }

@@ -14,6 +14,7 @@
 #include "stores/incommingupdatesmanager.h"
 #include "stores/notificationnames.h"
 #include "stores/userdetailsmanager.h"
+#include "views/panelsize.h"
 #include "views/viewengine.h"
 
 namespace {
@@ -51,11 +52,12 @@ ComposeSessionViewController::~ComposeSessionViewController() {
 }
 
 QSizeF ComposeSessionViewController::minimumSize() const {
-    return {400, static_cast<qreal>(customHeight_)};
+    return {static_cast<qreal>(PanelSize::minimumWidth()), static_cast<qreal>(customHeight_)};
 }
 
 QSizeF ComposeSessionViewController::maximumSize() const {
-    return {500, 900};
+    return {static_cast<qreal>(PanelSize::maximumWidth()),
+            static_cast<qreal>(PanelSize::maximumHeight())};
 }
 
 void ComposeSessionViewController::viewDidLoad() {
@@ -114,6 +116,11 @@ void ComposeSessionViewController::showSessionTabsView() {
 void ComposeSessionViewController::addLayer(Layer layer) {
     if (!layer.item) {
         return; // the view could not be made, which ViewEngine has logged
+    }
+    // What the new layer covers takes no more clicks or keys, its focused field included. It
+    // stays in place, so that it still leaves the screen in order.
+    for (Layer& covered : layers_) {
+        covered.item->setEnabled(false);
     }
     fillEdgeToEdge(*layer.item, view());
     layers_.push_back(std::move(layer));

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.impl
 import Quorvane.Extension
 
 // The spinning indicator, in the text colour so that it shows in light and dark; it shows
@@ -13,10 +12,9 @@ Item {
     implicitWidth: 32
     implicitHeight: 32
 
-    IconImage {
+    TintedIcon {
         anchors.fill: parent
         source: "icons/spinner.svg"
-        sourceSize: Qt.size(width * 2, height * 2)
         color: ColorScheme.primary
 
         RotationAnimator on rotation {

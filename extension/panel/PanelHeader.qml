@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Controls.impl
 import QtQuick.Layouts
 import Quorvane.Extension
 
@@ -14,7 +13,8 @@ RowLayout {
 
     Image {
         source: "icons/quorvaneLogo.svg"
-        sourceSize: Qt.size(60, 60)
+        sourceSize.width: 60
+        sourceSize.height: 60
         Layout.preferredWidth: 30
         Layout.preferredHeight: 30
         fillMode: Image.PreserveAspectFit
@@ -38,9 +38,10 @@ RowLayout {
         contentItem: RowLayout {
             spacing: 4
 
-            IconImage {
+            TintedIcon {
+                Layout.preferredWidth: 25
+                Layout.preferredHeight: 25
                 source: "icons/logout.svg"
-                sourceSize: Qt.size(25, 25)
                 color: ColorScheme.primary
             }
             Label {

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Controls.impl
 import QtQuick.Layouts
 import Quorvane.Extension
 
@@ -12,8 +11,10 @@ Item {
     required property ButtonStateManager buttonStateManager
     required property SummarizeStateManager summarizeStateManager
     property bool showDeveloperMenu: false
+    // Set by the owner once the panel is on screen with its stored results loaded.
+    property bool shown: false
 
-    implicitWidth: 400
+    implicitWidth: PanelSize.minimumWidth
     implicitHeight: 550
 
     SessionPanel {
@@ -32,10 +33,11 @@ Item {
         contentItem: Row {
             spacing: 5
 
-            IconImage {
+            TintedIcon {
                 anchors.verticalCenter: parent.verticalCenter
+                width: 14
+                height: 14
                 source: "icons/" + tab.iconName + ".svg"
-                sourceSize: Qt.size(14, 14)
                 color: ColorScheme.primary
             }
             Label {
@@ -65,13 +67,6 @@ Item {
         }
     }
 
-    component Outline: Rectangle {
-        color: "transparent"
-        radius: 10
-        border.color: ColorScheme.separator
-        border.width: 1
-    }
-
     ColumnLayout {
         anchors.fill: parent
         spacing: 8
@@ -87,112 +82,17 @@ Item {
             visible: active
             Layout.fillWidth: true
 
+            // qmllint disable unqualified
             sourceComponent: DeveloperMenu { selection: endpoints }
+            // qmllint enable unqualified
         }
 
-        // The summary area: a card, the paste box when the message could not be read, or
-        // progress.
-        ColumnLayout {
-            id: summaryArea
-
-            readonly property int section: panel.summarySection
-
+        SummaryArea {
             visible: panel.showsSummaryArea
             Layout.fillWidth: true
-            spacing: 0
-            Component.onCompleted: if (visible) panel.summaryAreaShown()
-            onVisibleChanged: if (visible) panel.summaryAreaShown()
-
-            Outline {
-                objectName: "summaryCard"
-                visible: summaryArea.section === SessionPanel.Card
-                Layout.fillWidth: true
-                implicitHeight: summaryTitle.implicitHeight + summaryScroll.height + 30
-
-                Label {
-                    id: summaryTitle
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.top: parent.top
-                    anchors.margins: 10
-                    text: qsTr("Summary")
-                    font.pixelSize: Typography.headline
-                    font.bold: true
-                    color: ColorScheme.primary
-                }
-                LongText {
-                    id: summaryScroll
-                    objectName: "summaryText"
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.top: summaryTitle.bottom
-                    anchors.margins: 10
-                    padding: 0
-                    height: Math.min(contentHeight, 160)
-                    text: root.summarizeStateManager.summarizeResponse ?? ""
-                }
-            }
-
-            ColumnLayout {
-                visible: summaryArea.section === SessionPanel.ContentUnavailable
-                Layout.fillWidth: true
-                spacing: 0
-
-                Label {
-                    Layout.fillWidth: true
-                    Layout.margins: 5
-                    text: qsTr("Email content cannot be loaded!")
-                    font.pixelSize: Typography.title
-                    color: ColorScheme.primary
-                    wrapMode: Text.Wrap
-                }
-                Label {
-                    Layout.fillWidth: true
-                    Layout.margins: 5
-                    text: qsTr("Please copy the content and send it manually")
-                    font.pixelSize: Typography.body
-                    color: ColorScheme.primary
-                    wrapMode: Text.Wrap
-                }
-                Outline {
-                    Layout.fillWidth: true
-                    Layout.margins: 5
-                    implicitHeight: 150 + 2 * Typography.padding
-
-                    ScrollView {
-                        anchors.fill: parent
-                        anchors.margins: Typography.padding
-
-                        TextArea {
-                            objectName: "pasteBox"
-                            text: panel.textareaInput
-                            onTextChanged: panel.textareaInput = text
-                            padding: 0
-                            wrapMode: TextEdit.Wrap
-                            color: ColorScheme.primary
-                            font.pixelSize: Typography.body
-                            background: null
-                            onVisibleChanged: if (visible) panel.pasteBoxShown()
-                        }
-                    }
-                }
-                SessionButton {
-                    objectName: "summarizeButton"
-                    Layout.margins: 5
-                    label: qsTr("Summarize")
-                    iconName: "wand"
-                    borderColor: ColorScheme.blue
-                    onClicked: panel.summarize()
-                }
-            }
-
-            ProgressBar {
-                objectName: "summaryProgress"
-                visible: summaryArea.section === SessionPanel.Progress
-                Layout.fillWidth: true
-                Layout.margins: 10
-                indeterminate: true
-            }
+            panel: panel
+            summarizeStateManager: root.summarizeStateManager
+            panelShown: root.shown
         }
 
         TabBar {
@@ -229,115 +129,13 @@ Item {
                 anchors.fill: parent
                 currentIndex: tabs.currentIndex
 
-                // Quick response: one press drafts a reply.
-                Item {
-                    Loader {
-                        anchors.centerIn: parent
-                        width: parent.width - 10
-                        height: Math.max(Math.min(implicitHeight, 500), Math.min(200, parent.height - 10))
-                        active: !panel.showsRegenerateLayout
-
-                        sourceComponent: ColumnLayout {
-                            spacing: 10
-
-                            Item { Layout.fillHeight: true }
-                            Label {
-                                Layout.fillWidth: true
-                                text: qsTr("Generate instant responses based on the selected email.")
-                                font.pixelSize: Typography.body
-                                font.weight: Font.Light
-                                color: ColorScheme.primary
-                                wrapMode: Text.Wrap
-                            }
-                            SessionButton {
-                                objectName: "generateResponseButton"
-                                label: qsTr("Generate response")
-                                iconName: "captions"
-                                backgroundColor: ColorScheme.indigo
-                                onClicked: panel.generateReply()
-                            }
-                            Item { Layout.fillHeight: true }
-                        }
-                    }
-
-                    Loader {
-                        anchors.fill: parent
-                        anchors.margins: 5
-                        active: panel.showsRegenerateLayout
-
-                        sourceComponent: ColumnLayout {
-                            spacing: 10
-
-                            SessionButton {
-                                objectName: "regenerateResponseButton"
-                                label: qsTr("Regenerate response")
-                                iconName: "repeat"
-                                borderColor: ColorScheme.purple
-                                onClicked: panel.generateReply()
-                            }
-                            Label {
-                                Layout.fillWidth: true
-                                text: qsTr("Regenerating a response will use additional tokens")
-                                font.pixelSize: Typography.body
-                                font.italic: true
-                                font.weight: Font.Light
-                                color: ColorScheme.primary
-                                wrapMode: Text.Wrap
-                            }
-                            LongText {
-                                objectName: "replyText"
-                                Layout.fillWidth: true
-                                Layout.fillHeight: true
-                                text: root.buttonStateManager.generateResponse ?? ""
-                            }
-                            RowLayout {
-                                Layout.fillWidth: true
-                                spacing: 6
-
-                                SessionButton {
-                                    objectName: "submitTrainingButton"
-                                    Layout.preferredWidth: 1
-                                    label: qsTr("Submit to train AI")
-                                    iconName: "info"
-                                    borderColor: ColorScheme.blue
-                                    onClicked: panel.sendTrainingExample()
-                                }
-                                SessionButton {
-                                    objectName: "copyButton"
-                                    Layout.preferredWidth: 1
-                                    label: qsTr("Copy to clipboard")
-                                    iconName: "copy"
-                                    backgroundColor: ColorScheme.blue
-                                    borderColor: ColorScheme.blue
-                                    onClicked: panel.copyReply()
-                                }
-                            }
-                        }
-                    }
+                ReplyTab {
+                    panel: panel
+                    buttonStateManager: root.buttonStateManager
                 }
-
-                // Custom response: a chat about the message.
-                ColumnLayout {
-                    spacing: 5
-
-                    Label {
-                        Layout.fillWidth: true
-                        Layout.margins: 5
-                        text: qsTr("Provide specific prompts to the AI assistant for more detailed and personalized reply options.")
-                        font.pixelSize: Typography.body
-                        font.weight: Font.Light
-                        color: ColorScheme.primary
-                        wrapMode: Text.Wrap
-                    }
-                    // Kept once made: the chat lives as long as the panel.
-                    Loader {
-                        active: tabs.chatOpened
-                        Layout.fillWidth: true
-                        Layout.fillHeight: true
-                        Layout.margins: 5
-
-                        sourceComponent: ChatView { window: root.buttonStateManager.window }
-                    }
+                ChatTab {
+                    window: root.buttonStateManager.window
+                    opened: tabs.chatOpened
                 }
             }
 

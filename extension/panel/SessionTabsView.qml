@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
-import Qt5Compat.GraphicalEffects
 import Quorvane.Extension
 
 // The signed-in panel: the session panel, framed, and over it the update notice while a newer
@@ -20,10 +18,16 @@ ScreenItem {
     }
 
     objectName: "sessionTabsView"
-    implicitWidth: 400
+    implicitWidth: PanelSize.minimumWidth
     implicitHeight: viewState.customHeight
-    onAppeared: viewState.appear(root)
-    onDisappeared: viewState.disappear()
+    onAppeared: {
+        viewState.appear(root)
+        modal.shown = true
+    }
+    onDisappeared: {
+        modal.shown = false
+        viewState.disappear()
+    }
 
     Rectangle {
         anchors.fill: parent
@@ -34,20 +38,18 @@ ScreenItem {
         id: panelFrame
         objectName: "sessionPanelFrame"
         anchors.centerIn: parent
-        width: root.frame(root.width, 400, 500)
-        height: root.frame(root.height, root.viewState.customHeight, 900)
+        width: root.frame(root.width, PanelSize.minimumWidth, PanelSize.maximumWidth)
+        height: root.frame(root.height, root.viewState.customHeight, PanelSize.maximumHeight)
         enabled: !root.updating
         opacity: root.updating ? 0.4 : 1
         // Shader effects need a graphics API; the software renderer only dims.
         layer.enabled: root.updating && GraphicsInfo.api !== GraphicsInfo.Software
-        layer.effect: GaussianBlur {
-            radius: 3
-            samples: 7
-        }
+        layer.effect: PanelBlur {}
 
         Behavior on opacity { NumberAnimation { duration: 200 } }
 
         SessionModalView {
+            id: modal
             anchors.fill: parent
             buttonStateManager: root.viewState.buttonStateManager
             summarizeStateManager: root.viewState.summarizeStateManager

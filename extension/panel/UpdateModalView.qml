@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Controls.impl
 import QtQuick.Layouts
 import Quorvane.Extension
 

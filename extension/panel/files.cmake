@@ -6,10 +6,13 @@ set(PANEL_SOURCES
 )
 set(PANEL_QML
     panel/ActivityIndicator.qml
+    panel/ChatTab.qml
     panel/LongText.qml
     panel/PanelHeader.qml
+    panel/ReplyTab.qml
     panel/SessionButton.qml
     panel/SessionModalView.qml
+    panel/SummaryArea.qml
     panel/ToastView.qml
     panel/TooltipView.qml
 )

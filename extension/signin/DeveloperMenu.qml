@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Fusion
 import QtQuick.Layouts
@@ -15,7 +17,7 @@ Rectangle {
         required property string value
         readonly property bool selected: menu.selection.selectedApiEndpoint === value
 
-        implicitWidth: segmentLabel.implicitWidth + 20
+        implicitWidth: implicitContentWidth + 20
         implicitHeight: 24
         Accessible.role: Accessible.RadioButton
         Accessible.checked: selected
@@ -26,7 +28,6 @@ Rectangle {
             color: segment.selected ? ColorScheme.accentPurple : "transparent"
         }
         contentItem: Label {
-            id: segmentLabel
             text: segment.text
             color: segment.selected ? "white" : ColorScheme.primary
             font.pixelSize: Typography.subheadline

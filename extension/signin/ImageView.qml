@@ -15,7 +15,8 @@ Item {
         id: asset
         anchors.fill: parent
         source: view.assetSource
-        sourceSize: Qt.size(140, 140)
+        sourceSize.width: 140
+        sourceSize.height: 140
         visible: status === Image.Ready
     }
     Image {

@@ -12,7 +12,7 @@ ScreenItem {
     EndpointSelection { id: endpoints }
 
     objectName: "loginView"
-    implicitWidth: 400
+    implicitWidth: PanelSize.minimumWidth
     implicitHeight: viewState.customHeight
     onAppeared: viewState.appear(root)
     onDisappeared: viewState.disappear()
@@ -24,7 +24,7 @@ ScreenItem {
 
     ColumnLayout {
         anchors.horizontalCenter: parent.horizontalCenter
-        width: Math.min(parent.width, 500)
+        width: Math.min(parent.width, PanelSize.maximumWidth)
         height: parent.height
         spacing: 20
 

@@ -1,9 +1,11 @@
 set(VIEWS_SOURCES
     views/colorscheme.cpp views/colorscheme.h
+    views/panelsize.h
     views/screenitem.cpp views/screenitem.h
+    views/tintedicon.cpp views/tintedicon.h
     views/viewengine.cpp views/viewengine.h
 )
-set(VIEWS_QML views/Typography.qml)
+set(VIEWS_QML views/PillButton.qml views/Typography.qml views/effects/PanelBlur.qml)
 set(VIEWS_RESOURCES
     views/icons/captions.svg
     views/icons/chatbubbles.svg

@@ -1,8 +1,8 @@
 #include "../scriptedbackend.h"
 #include "chat/chatviewstate.h"
-#include "panel/buttonstatemanager.h"
-#include "panel/summarizestatemanager.h"
+#include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
+#include "signin/endpointselection.h"
 #include "signin/loginviewstate.h"
 #include "stores/summarizemanager.h"
 
@@ -30,17 +30,12 @@ protected:
         login_ = std::make_unique<LoginViewState>(550);
         return show("LoginView", {{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
     }
-    /// A new panel, as the session tabs make it: fresh state objects, stored results loaded.
+    /// A new compose window, signed in: its panel loads the stored results as it appears.
     ShownView& showPanel(int width = 400) {
         view_.reset();
-        buttons_ = std::make_unique<ButtonStateManager>(*window_);
-        summary_ = std::make_unique<SummarizeStateManager>(*window_);
-        summary_->loadSavedSummary();
-        buttons_->loadSavedResponses();
-        return show("SessionModalView",
-                    {{"buttonStateManager", QVariant::fromValue(buttons_.get())},
-                     {"summarizeStateManager", QVariant::fromValue(summary_.get())}},
-                    width, 650);
+        controller_ = ComposeSessionViewController::make(window_);
+        view_ = std::make_unique<ShownView>(controller_->view(), width, 650);
+        return *view_;
     }
     ShownView& show(const QString& type, const QVariantMap& properties, int width, int height) {
         view_ = std::make_unique<ShownView>(type, properties, width, height);
@@ -84,9 +79,8 @@ protected:
     }
 
     std::unique_ptr<LoginViewState> login_;
-    std::unique_ptr<ButtonStateManager> buttons_;
-    std::unique_ptr<SummarizeStateManager> summary_;
-    std::unique_ptr<ShownView> view_; // last, so that it goes before the states it shows
+    std::shared_ptr<ComposeSessionViewController> controller_;
+    std::unique_ptr<ShownView> view_; // last, so that it goes before what it shows
 };
 
 TEST_F(ViewsTest, EveryStateInEveryAppearance) {
@@ -155,6 +149,12 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         EXPECT_EQ(view_->get("toast").property("message").toString(), "Success: stored");
         EXPECT_TRUE(
             bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
+        const qsizetype summaries = bodiesSentTo("/api/v1/summarize").size();
+        shot(showPanel(width), "panel-reopened", {"summaryCard", "regenerateResponseButton"},
+             {"summaryProgress"});
+        answered(*view_);
+        EXPECT_EQ(view_->text("summaryText"), summary) << "the stored one";
+        EXPECT_EQ(bodiesSentTo("/api/v1/summarize").size(), summaries) << "asked for again";
 
         forget();
         answer("/api/v1/summarize", 500, "{}");
@@ -177,7 +177,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         reopenWindow([](ReplyContext& context) { context.subject.reset(); });
         shot(showPanel(width), "panel-empty", {"quickResponseTab"},
              {"summaryCard", "summaryProgress"});
-        view_->root().setProperty("showDeveloperMenu", true);
+        view_->key(Qt::Key_D, kDeveloperKeys);
         shot(*view_, "panel-developer-menu", {"developerMenu", "endpointDev"});
         view_->click("logoutButton");
         EXPECT_TRUE(log().contains("Logout button clicked"));
@@ -185,6 +185,41 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         EXPECT_FALSE(AuthManager::shared().hasAccessToken());
         EXPECT_TRUE(defaults().keys().isEmpty()) << "everything stored goes with the account";
     });
+}
+
+// A sign-out or an endpoint change lays the login view over the panel. The panel's controls
+// under it take no clicks, and its chat field, focused before, takes no keys.
+TEST_F(ViewsTest, LoginViewOverThePanelTakesItsInput) {
+    network().answer(kStart, kStarted);
+    for (const bool endpointChange : {false, true}) {
+        SCOPED_TRACE(endpointChange ? "endpoint change" : "log out");
+        forget();
+        ShownView& panel = showPanel();
+        std::vector<QPoint> spots;
+        for (const char* control : {"generateResponseButton", "quickResponseTab", "logoutButton"}) {
+            const QQuickItem& item = panel.get(control);
+            spots.push_back(item.mapToScene({item.width() / 2, item.height() / 2}).toPoint());
+        }
+        panel.click("customResponseTab");
+        panel.type("chatInput", "When?");
+        if (endpointChange) {
+            changeEndpoint(QStringLiteral("staging"));
+        } else {
+            AuthManager::shared().logout();
+        }
+        settle();
+        ASSERT_TRUE(panel.shows("loginButton"));
+        log().clear();
+        const std::size_t sent = network().requests().size();
+        panel.key(Qt::Key_Return);
+        for (const QPoint spot : spots) {
+            QTest::mouseClick(&panel.window(), Qt::LeftButton, Qt::NoModifier, spot);
+        }
+        panel.settle();
+        settle();
+        EXPECT_EQ(network().requests().size(), sent);
+        EXPECT_TRUE(log().lines().isEmpty()) << log().lines().join('\n').toStdString();
+    }
 }
 
 // A failed start shows the error in every view of the message until an answer arrives. Two

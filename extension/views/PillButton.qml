@@ -1,0 +1,74 @@
+import QtQuick
+import QtQuick.Controls.Fusion
+import Quorvane.Extension
+
+// A capsule with an icon and a label, centred in the button, with no platform bezel; an
+// outline round the whole button when it has a border colour. The login and panel buttons
+// are this one, sized in their own ways.
+AbstractButton {
+    id: control
+
+    property string label
+    property string iconName
+    property color backgroundColor: "transparent"
+    property color borderColor: "transparent"
+    // The capsule fills the button unless a button sizes it otherwise.
+    property real pillWidth: width
+    property real pillHeight: height
+    // The least room between the label and the capsule's ends.
+    property real inset: 8
+
+    readonly property color contentColor: backgroundColor.a > 0 ? "white" : ColorScheme.primary
+    readonly property real iconRoom: iconName !== "" ? 16 + row.spacing : 0
+    readonly property real contentWidth: iconRoom + title.implicitWidth
+    readonly property real contentHeight: row.implicitHeight
+
+    padding: 0
+    opacity: pressed ? 0.7 : 1
+    Accessible.name: label
+
+    background: Rectangle {
+        visible: control.borderColor.a > 0
+        color: "transparent"
+        radius: 20
+        border.color: control.borderColor
+        border.width: 1
+    }
+
+    // A child rather than the content item, so that the button's sizes can refer to its parts.
+    Rectangle {
+        id: pill
+        anchors.centerIn: parent
+        width: Math.min(parent.width, control.pillWidth)
+        height: Math.min(parent.height, control.pillHeight)
+        radius: height / 2
+        color: control.backgroundColor
+        clip: true
+
+        Row {
+            id: row
+            anchors.centerIn: parent
+            spacing: 6
+
+            TintedIcon {
+                visible: control.iconName !== ""
+                anchors.verticalCenter: parent.verticalCenter
+                width: 16
+                height: 16
+                source: control.iconName !== "" ? "icons/" + control.iconName + ".svg" : ""
+                color: control.contentColor
+            }
+            Label {
+                id: title
+                anchors.verticalCenter: parent.verticalCenter
+                // Where room is short the label is cut at its end, never at the capsule.
+                width: Math.min(implicitWidth, pill.width - 2 * control.inset - control.iconRoom)
+                elide: Text.ElideRight
+                text: control.label
+                textFormat: Text.PlainText
+                color: control.contentColor
+                font.pixelSize: Typography.body
+            }
+        }
+    }
+}
