@@ -1,5 +1,3 @@
-pragma ComponentBehavior: Bound
-
 import QtQuick
 import QtQuick.Controls.Fusion
 import Quorvane.Extension
@@ -37,6 +35,9 @@ ListView {
         policy: view.contentHeight > view.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
     }
 
+    // Bound delegates are made before this view completes and refused (Qt 6.4), so the pieces
+    // reach the view by its id.
+    // qmllint disable unqualified
     delegate: TextEdit {
         required property string modelData
 
@@ -52,4 +53,5 @@ ListView {
         font.pixelSize: Typography.body
     }
     header: Item { height: view.padding }
+    // qmllint enable unqualified
 }
