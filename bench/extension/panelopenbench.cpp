@@ -1,57 +1,162 @@
-// Opening the session panel (its state objects made, the view created and its first frame
-// drawn offscreen) against making and drawing an empty window of the same size. Prints the
+// Opening the signed-in panel of a compose window (the controller, its state objects, the view
+// with a stored summary and reply, and its first frame drawn offscreen) against a flat scene
+// made at bench time from that panel's item tree: the same item types, geometry and texts as
+// constants, with no layouts, loaders, bindings or C++ behind them. Runs alternate; prints the
 // median of each and their ratio.
 #include "entry/composesessionhandler.h"
-#include "panel/buttonstatemanager.h"
-#include "panel/summarizestatemanager.h"
+#include "entry/composesessionviewcontroller.h"
+#include "stores/authmanager.h"
 #include "testplatform.h"
 #include "views/viewengine.h"
 
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QQmlComponent>
+#include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTest>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 400;
-constexpr int kHeight = 550;
-constexpr int kRounds = 30;
+constexpr int kHeight = 650;
+constexpr int kRounds = 31;
 
-/// Makes a window, puts what `fill` gives in it, and draws one frame; seconds taken.
-template <typename Fill> double timeOneOpening(Fill fill) {
-    const auto start = Clock::now();
-    QQuickWindow window;
-    window.resize(kWidth, kHeight);
-    auto content = fill();
-    if (content) {
-        content->setParentItem(window.contentItem());
-        content->setSize(QSizeF(kWidth, kHeight));
+QString quoted(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+QString quoted(const QColor& color) {
+    return quoted(color.name(QColor::HexArgb));
+}
+
+/// The drawn type an item flattens to: what it paints itself, or a plain Item for controls,
+/// layouts and views, whose drawn parts are items of their own in the tree.
+QString flatType(const QQuickItem& item) {
+    for (const char* type : {"TintedIcon", "QQuickRectangle", "QQuickText", "QQuickTextEdit",
+                             "QQuickTextInput", "QQuickImage"}) {
+        if (item.inherits(type)) {
+            return QString::fromLatin1(type).remove(QStringLiteral("QQuick"));
+        }
     }
-    window.show();
+    return QStringLiteral("Item");
+}
+
+/// The properties that make an item of `type` look as it does, as QML constants.
+QStringList drawnProperties(const QQuickItem& item, const QString& type) {
+    const auto read = [&item](const char* name) { return item.property(name); };
+    // Enumerations by name, qualified by the type that declares them.
+    const auto number = [&](const char* name) { return type + '.' + read(name).toString(); };
+    // Sources are relative to the view that set them; the scene lives elsewhere.
+    const auto source = [&] {
+        return quoted(qmlContext(&item)->resolvedUrl(read("source").toUrl()).toString());
+    };
+    QStringList lines;
+    if (type == QLatin1String("Rectangle")) {
+        lines << "color: " + quoted(read("color").value<QColor>())
+              << "radius: " + read("radius").toString();
+        const auto* border = read("border").value<QObject*>();
+        if (border != nullptr && border->property("width").toReal() > 0) {
+            lines << "border.color: " + quoted(border->property("color").value<QColor>())
+                  << "border.width: " + border->property("width").toString();
+        }
+    } else if (type == QLatin1String("TintedIcon")) {
+        lines << "source: " + source() << "color: " + quoted(read("color").value<QColor>());
+    } else if (type == QLatin1String("Image")) {
+        lines << "source: " + source() << "fillMode: " + number("fillMode");
+    } else {
+        const auto font = read("font").value<QFont>();
+        lines << "text: " + quoted(read("text").toString())
+              << "color: " + quoted(read("color").value<QColor>())
+              << "font.pixelSize: " + QString::number(font.pixelSize())
+              << "font.bold: " + QString(font.bold() ? "true" : "false")
+              << "font.italic: " + QString(font.italic() ? "true" : "false")
+              << "wrapMode: " + number("wrapMode");
+        for (const char* padding : {"leftPadding", "rightPadding", "topPadding", "bottomPadding"}) {
+            lines << QString::fromLatin1(padding) + ": " + read(padding).toString();
+        }
+        if (type == QLatin1String("Text")) {
+            lines << "elide: " + number("elide")
+                  << "horizontalAlignment: " + number("horizontalAlignment")
+                  << "verticalAlignment: " + number("verticalAlignment");
+        }
+    }
+    return lines;
+}
+
+/// Writes `item` and what it shows; gives the number of items written.
+int writeFlat(const QQuickItem& item, QString& out, int depth) {
+    if (!item.isVisible()) {
+        return 0;
+    }
+    const QString indent(depth * 4, QLatin1Char(' '));
+    const QString type = flatType(item);
+    QStringList lines{
+        QStringLiteral("x: %1; y: %2; width: %3; height: %4")
+            .arg(item.x())
+            .arg(item.y())
+            .arg(item.width())
+            .arg(item.height()),
+    };
+    if (item.opacity() < 1) {
+        lines << "opacity: " + QString::number(item.opacity());
+    }
+    if (item.z() != 0) {
+        lines << "z: " + QString::number(item.z());
+    }
+    if (item.clip()) {
+        lines << QStringLiteral("clip: true");
+    }
+    if (type != QLatin1String("Item")) {
+        lines << drawnProperties(item, type);
+    }
+    out += indent + type + " {\n";
+    for (const QString& line : lines) {
+        out += indent + "    " + line + '\n';
+    }
+    int written = 1;
+    for (const QQuickItem* child : item.childItems()) {
+        written += writeFlat(*child, out, depth + 1);
+    }
+    out += indent + "}\n";
+    return written;
+}
+
+/// A QML document that draws what `root` shows now, as constants, and its number of items.
+std::pair<QByteArray, int> flatScene(const QQuickItem& root) {
+    QString out = QStringLiteral("import QtQuick\nimport Quorvane.Extension\n");
+    const int items = writeFlat(root, out, 0);
+    return {out.toUtf8(), items};
+}
+
+/// Puts what `open` makes into the window and draws one frame; seconds taken.
+double timeOpening(QQuickWindow& window, const std::function<std::function<void()>()>& open) {
+    const auto start = Clock::now();
+    const std::function<void()> close = open();
     const QImage frame = window.grabWindow();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (frame.isNull()) {
         std::fputs("no frame was drawn\n", stderr);
         std::exit(1);
     }
-    content.reset();
+    close();
+    QCoreApplication::processEvents();
     return seconds;
 }
 
-template <typename Fill> double median(Fill fill) {
-    timeOneOpening(fill); // warm-up: the first opening loads the modules
-    std::vector<double> times;
-    for (int i = 0; i < kRounds; ++i) {
-        times.push_back(timeOneOpening(fill));
-    }
-    std::nth_element(times.begin(), times.begin() + kRounds / 2, times.end());
-    return times[kRounds / 2];
+double median(std::vector<double> times) {
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
 }
 
 } // namespace
@@ -63,23 +168,66 @@ int main(int argc, char** argv) {
     ReplyContext context;
     context.subject = QStringLiteral("Lunch on Tuesday");
     context.messageId = QStringLiteral("bench");
-    const std::shared_ptr<ComposeWindow> window = ComposeSessionHandler::makeWindow(context);
+    context.content = QStringLiteral("Can we meet on Tuesday?");
+    const std::shared_ptr<ComposeWindow> composeWindow = ComposeSessionHandler::makeWindow(context);
+    AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+    // A reopened panel: the stored summary and reply are shown, nothing is asked for.
+    UserDefaults& defaults = Platform::current().userDefaults();
+    (void)defaults.set(QStringLiteral("summarizeResponse bench"),
+                       QStringLiteral("Ann asks whether Tuesday at noon suits you for lunch near "
+                                      "the office, and whether the budget slides can come."));
+    (void)defaults.set(QStringLiteral("generateResponse bench"),
+                       QStringLiteral("Hi Ann,\n\nTuesday at noon works for me. I will bring the "
+                                      "budget slides.\n\nBest,\nMe"));
+    (void)defaults.set(QStringLiteral("bench_generateResponse"), true);
 
-    const double empty = median([] { return std::unique_ptr<QQuickItem>(); });
-    const double panel = median([&window] {
-        // Owned by the view for as long as it lives, as the session tabs own them.
-        auto buttons = new ButtonStateManager(*window);
-        auto summary = new SummarizeStateManager(*window);
-        std::unique_ptr<QQuickItem> view =
-            ViewEngine::create(QStringLiteral("SessionModalView"),
-                               {{"buttonStateManager", QVariant::fromValue(buttons)},
-                                {"summarizeStateManager", QVariant::fromValue(summary)}});
-        buttons->setParent(view.get());
-        summary->setParent(view.get());
-        return view;
+    QQuickWindow window;
+    window.resize(kWidth, kHeight);
+    window.show();
+    QByteArray scene;
+    int items = 0;
+    const auto openPanel = [&] {
+        auto controller = ComposeSessionViewController::make(composeWindow);
+        QQuickItem& view = controller->view();
+        view.setParentItem(window.contentItem());
+        view.setSize(QSizeF(kWidth, kHeight));
+        return std::function<void()>([controller]() mutable { controller.reset(); });
+    };
+    // The first opening compiles the views; the scene is taken from a panel as it is drawn.
+    (void)timeOpening(window, [&] {
+        auto close = openPanel();
+        (void)window.grabWindow();
+        std::tie(scene, items) = flatScene(*window.contentItem()->childItems().front());
+        return close;
     });
-    std::printf("empty window: %.2f ms, session panel: %.2f ms (median of %d)\n", empty * 1e3,
-                panel * 1e3, kRounds);
-    std::printf("ratio panel_open_vs_empty_window %.2f goal <= 2\n", panel / empty);
+
+    QQmlComponent component(&ViewEngine::shared());
+    component.setData(scene, QUrl(QStringLiteral("qrc:/bench/FlatPanel.qml")));
+    if (!component.isReady()) {
+        std::fprintf(stderr, "the flat scene does not load: %s\n",
+                     qPrintable(component.errorString()));
+        return 1;
+    }
+    const auto openFlat = [&] {
+        auto* item = qobject_cast<QQuickItem*>(component.create());
+        if (item == nullptr) {
+            std::fputs("the flat scene could not be made\n", stderr);
+            std::exit(1);
+        }
+        item->setParentItem(window.contentItem());
+        return std::function<void()>([item] { delete item; });
+    };
+    (void)timeOpening(window, openFlat);
+
+    std::vector<double> panel;
+    std::vector<double> flat;
+    for (int round = 0; round < kRounds; ++round) {
+        panel.push_back(timeOpening(window, openPanel));
+        flat.push_back(timeOpening(window, openFlat));
+    }
+    std::printf("flat scene (%d items): %.2f ms, session panel: %.2f ms (median of %d "
+                "alternating)\n",
+                items, median(flat) * 1e3, median(panel) * 1e3, kRounds);
+    std::printf("ratio panel_open_vs_flat_scene %.2f goal <= 1.5\n", median(panel) / median(flat));
     return 0;
 }
