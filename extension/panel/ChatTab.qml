@@ -28,6 +28,8 @@ ColumnLayout {
         Layout.fillHeight: true
         Layout.margins: 5
 
+        // qmllint disable unqualified
         sourceComponent: ChatView { window: tab.window }
+        // qmllint enable unqualified
     }
 }

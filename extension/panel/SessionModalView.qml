@@ -139,40 +139,50 @@ Item {
                 }
             }
 
-            ToastView {
+            // The notices over the tabs are made only while they show.
+            // qmllint disable unqualified
+            FadingLoader {
                 id: toast
-                objectName: "toast"
                 anchors.fill: parent
-                message: root.buttonStateManager.toastMessage
-                opacity: root.buttonStateManager.showToast ? 1 : 0
-                Behavior on opacity { NumberAnimation { duration: 250 } }
-            }
-            Rectangle {
-                objectName: "replySpinner"
-                anchors.centerIn: parent
-                width: 50
-                height: 50
-                radius: 10
-                color: ColorScheme.controlBackground
-                border.color: ColorScheme.separator
-                visible: root.buttonStateManager.isGenerateResponseLoading
+                shown: root.buttonStateManager.showToast
+                duration: 250
 
-                ActivityIndicator {
-                    anchors.fill: parent
-                    anchors.margins: 9
-                    running: parent.visible
+                sourceComponent: ToastView {
+                    objectName: "toast"
+                    message: root.buttonStateManager.toastMessage
                 }
             }
-            TooltipView {
-                objectName: "copyTooltip"
+            Loader {
+                anchors.centerIn: parent
+                active: root.buttonStateManager.isGenerateResponseLoading
+
+                sourceComponent: Rectangle {
+                    objectName: "replySpinner"
+                    width: 50
+                    height: 50
+                    radius: 10
+                    color: ColorScheme.controlBackground
+                    border.color: ColorScheme.separator
+
+                    ActivityIndicator {
+                        anchors.fill: parent
+                        anchors.margins: 9
+                    }
+                }
+            }
+            FadingLoader {
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.bottom: parent.bottom
                 // Above a showing toast rather than over it.
-                anchors.bottomMargin: 40 + (toast.opacity > 0 ? toast.stripHeight + 8 : 0)
-                message: qsTr("Text copied to clipboard!")
-                opacity: panel.showTooltip ? 1 : 0
-                visible: opacity > 0
+                anchors.bottomMargin: 40 + (toast.item ? (toast.item as ToastView).stripHeight + 8 : 0)
+                shown: panel.showTooltip
+
+                sourceComponent: TooltipView {
+                    objectName: "copyTooltip"
+                    message: qsTr("Text copied to clipboard!")
+                }
             }
+            // qmllint enable unqualified
         }
     }
 }

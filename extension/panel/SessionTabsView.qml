@@ -57,12 +57,10 @@ ScreenItem {
         }
     }
 
-    UpdateModalView {
-        objectName: "updatePanel"
+    FadingLoader {
         anchors.fill: panelFrame
-        opacity: root.updating ? 1 : 0
-        visible: opacity > 0
+        shown: root.updating
 
-        Behavior on opacity { NumberAnimation { duration: 200 } }
+        sourceComponent: UpdateModalView { objectName: "updatePanel" }
     }
 }

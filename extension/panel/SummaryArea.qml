@@ -26,94 +26,110 @@ ColumnLayout {
     spacing: 0
     onShownChanged: if (shown) panel.summaryAreaShown()
 
-    Outline {
-        objectName: "summaryCard"
-        visible: area.section === SessionPanel.Card
+    // Only the section that shows is made.
+    // qmllint disable unqualified
+    Loader {
+        active: area.section === SessionPanel.Card
+        visible: active
         Layout.fillWidth: true
-        implicitHeight: summaryTitle.implicitHeight + summaryScroll.height + 30
 
-        Label {
-            id: summaryTitle
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.top: parent.top
-            anchors.margins: 10
-            text: qsTr("Summary")
-            font.pixelSize: Typography.headline
-            font.bold: true
-            color: ColorScheme.primary
-        }
-        LongText {
-            id: summaryScroll
-            objectName: "summaryText"
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.top: summaryTitle.bottom
-            anchors.margins: 10
-            padding: 0
-            height: Math.min(contentHeight, 160)
-            text: area.summarizeStateManager.summarizeResponse ?? ""
-        }
-    }
+        sourceComponent: Outline {
+            objectName: "summaryCard"
+            implicitHeight: summaryTitle.implicitHeight + summaryScroll.height + 30
 
-    ColumnLayout {
-        visible: area.section === SessionPanel.ContentUnavailable
-        Layout.fillWidth: true
-        spacing: 0
-
-        Label {
-            Layout.fillWidth: true
-            Layout.margins: 5
-            text: qsTr("Email content cannot be loaded!")
-            font.pixelSize: Typography.title
-            color: ColorScheme.primary
-            wrapMode: Text.Wrap
-        }
-        Label {
-            Layout.fillWidth: true
-            Layout.margins: 5
-            text: qsTr("Please copy the content and send it manually")
-            font.pixelSize: Typography.body
-            color: ColorScheme.primary
-            wrapMode: Text.Wrap
-        }
-        Outline {
-            Layout.fillWidth: true
-            Layout.margins: 5
-            implicitHeight: 150 + 2 * Typography.padding
-
-            ScrollView {
-                anchors.fill: parent
-                anchors.margins: Typography.padding
-
-                TextArea {
-                    objectName: "pasteBox"
-                    text: area.panel.textareaInput
-                    onTextChanged: area.panel.textareaInput = text
-                    padding: 0
-                    wrapMode: TextEdit.Wrap
-                    color: ColorScheme.primary
-                    font.pixelSize: Typography.body
-                    background: null
-                    onVisibleChanged: if (visible) area.panel.pasteBoxShown()
-                }
+            Label {
+                id: summaryTitle
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: parent.top
+                anchors.margins: 10
+                text: qsTr("Summary")
+                font.pixelSize: Typography.headline
+                font.bold: true
+                color: ColorScheme.primary
+            }
+            LongText {
+                id: summaryScroll
+                objectName: "summaryText"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: summaryTitle.bottom
+                anchors.margins: 10
+                padding: 0
+                height: Math.min(contentHeight, 160)
+                text: area.summarizeStateManager.summarizeResponse ?? ""
             }
         }
-        SessionButton {
-            objectName: "summarizeButton"
-            Layout.margins: 5
-            label: qsTr("Summarize")
-            iconName: "wand"
-            borderColor: ColorScheme.blue
-            onClicked: area.panel.summarize()
+    }
+
+    Loader {
+        active: area.section === SessionPanel.ContentUnavailable
+        visible: active
+        Layout.fillWidth: true
+
+        sourceComponent: ColumnLayout {
+            spacing: 0
+
+            Label {
+                Layout.fillWidth: true
+                Layout.margins: 5
+                text: qsTr("Email content cannot be loaded!")
+                font.pixelSize: Typography.title
+                color: ColorScheme.primary
+                wrapMode: Text.Wrap
+            }
+            Label {
+                Layout.fillWidth: true
+                Layout.margins: 5
+                text: qsTr("Please copy the content and send it manually")
+                font.pixelSize: Typography.body
+                color: ColorScheme.primary
+                wrapMode: Text.Wrap
+            }
+            Outline {
+                Layout.fillWidth: true
+                Layout.margins: 5
+                implicitHeight: 150 + 2 * Typography.padding
+
+                ScrollView {
+                    anchors.fill: parent
+                    anchors.margins: Typography.padding
+
+                    TextArea {
+                        objectName: "pasteBox"
+                        text: area.panel.textareaInput
+                        onTextChanged: area.panel.textareaInput = text
+                        padding: 0
+                        wrapMode: TextEdit.Wrap
+                        color: ColorScheme.primary
+                        font.pixelSize: Typography.body
+                        background: null
+                        Component.onCompleted: if (visible) area.panel.pasteBoxShown()
+                        onVisibleChanged: if (visible) area.panel.pasteBoxShown()
+                    }
+                }
+            }
+            SessionButton {
+                objectName: "summarizeButton"
+                Layout.margins: 5
+                label: qsTr("Summarize")
+                iconName: "wand"
+                borderColor: ColorScheme.blue
+                onClicked: area.panel.summarize()
+            }
         }
     }
 
-    ProgressBar {
-        objectName: "summaryProgress"
-        visible: area.section === SessionPanel.Progress
+    Loader {
+        active: area.section === SessionPanel.Progress
+        visible: active
         Layout.fillWidth: true
         Layout.margins: 10
-        indeterminate: true
+
+        sourceComponent: ProgressBar {
+            objectName: "summaryProgress"
+            indeterminate: true
+        }
     }
+    // qmllint enable unqualified
 }

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
-// A dark rounded message, faded in and out.
+// A dark rounded message.
 Rectangle {
     property string message
 
@@ -10,8 +10,6 @@ Rectangle {
     implicitHeight: label.implicitHeight + 20
     radius: 8
     color: Qt.rgba(0, 0, 0, 0.7)
-
-    Behavior on opacity { NumberAnimation { duration: 200 } }
 
     Label {
         id: label

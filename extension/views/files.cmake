@@ -5,7 +5,7 @@ set(VIEWS_SOURCES
     views/tintedicon.cpp views/tintedicon.h
     views/viewengine.cpp views/viewengine.h
 )
-set(VIEWS_QML views/PillButton.qml views/Typography.qml views/effects/PanelBlur.qml)
+set(VIEWS_QML views/FadingLoader.qml views/PillButton.qml views/Typography.qml views/effects/PanelBlur.qml)
 set(VIEWS_RESOURCES
     views/icons/captions.svg
     views/icons/chatbubbles.svg
