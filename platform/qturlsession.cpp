@@ -7,8 +7,10 @@
 #include <QNetworkReply>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -21,6 +23,13 @@ bool isTransportError(QNetworkReply::NetworkError error, bool hasStatus) {
     const bool fromStatus = (code >= 201 && code <= 299) || (code >= 401 && code <= 499) ||
                             error == QNetworkReply::ProtocolInvalidOperationError;
     return !(hasStatus && fromStatus);
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b) {
+    const auto port = [](const QUrl& url) {
+        return url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+    };
+    return a.scheme() == b.scheme() && a.host() == b.host() && port(a) == port(b);
 }
 
 /// The disk cache, minus the file lookup with which every POST invalidates its URL while
@@ -53,26 +62,61 @@ public:
         networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                                     QNetworkRequest::PreferNetwork);
         networkRequest.setSslConfiguration(sslConfiguration_);
-        QNetworkReply* reply = manager_->sendCustomRequest(networkRequest, request.httpMethod,
-                                                           request.httpBody.value_or(QByteArray()));
-        QObject::connect(reply, &QNetworkReply::finished, this, [reply, completion] {
-            reply->deleteLater();
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            if (isTransportError(reply->error(), status.isValid())) {
-                // Requests are never cancelled: Qt reports the transfer timeout as a cancel.
-                const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError;
-                completion(std::nullopt, std::nullopt,
-                           URLError{static_cast<int>(reply->error()),
-                                    timedOut ? QStringLiteral("The request timed out.")
-                                             : reply->errorString()});
-                return;
-            }
-            std::optional<HTTPURLResponse> response;
-            if (status.isValid()) {
-                response = HTTPURLResponse{status.toLongLong()};
-            }
-            completion(reply->readAll(), response, std::nullopt);
+        const bool bearer = std::ranges::any_of(request.headers, [](const auto& header) {
+            return header.first.compare("Authorization", Qt::CaseInsensitive) == 0;
         });
+        // A token is for its server only, and an answer that carries one stays off the disk.
+        if (bearer || !request.cacheable) {
+            networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        }
+        if (bearer) {
+            networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                        QNetworkRequest::UserVerifiedRedirectPolicy);
+        }
+        // Qt caches only what it sends as a plain GET, never a custom verb.
+        QNetworkReply* reply =
+            request.httpMethod == "GET" && !request.httpBody
+                ? manager_->get(networkRequest)
+                : manager_->sendCustomRequest(networkRequest, request.httpMethod,
+                                              request.httpBody.value_or(QByteArray()));
+        // The status of a redirect that was not followed; the answer ends there.
+        auto refusedRedirect = std::make_shared<std::optional<qint64>>();
+        if (bearer) {
+            QObject::connect(
+                reply, &QNetworkReply::redirected, this,
+                [reply, origin = request.url, refusedRedirect](const QUrl& target) {
+                    if (sameOrigin(origin, origin.resolved(target))) {
+                        emit reply->redirectAllowed();
+                        return;
+                    }
+                    *refusedRedirect =
+                        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toLongLong();
+                    reply->abort();
+                });
+        }
+        QObject::connect(
+            reply, &QNetworkReply::finished, this, [reply, completion, refusedRedirect] {
+                reply->deleteLater();
+                if (*refusedRedirect) {
+                    completion(QByteArray(), HTTPURLResponse{**refusedRedirect}, std::nullopt);
+                    return;
+                }
+                const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+                if (isTransportError(reply->error(), status.isValid())) {
+                    // Requests are never cancelled: Qt reports the transfer timeout as a cancel.
+                    const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError;
+                    completion(std::nullopt, std::nullopt,
+                               URLError{static_cast<int>(reply->error()),
+                                        timedOut ? QStringLiteral("The request timed out.")
+                                                 : reply->errorString()});
+                    return;
+                }
+                std::optional<HTTPURLResponse> response;
+                if (status.isValid()) {
+                    response = HTTPURLResponse{status.toLongLong()};
+                }
+                completion(reply->readAll(), response, std::nullopt);
+            });
     }
 
     void clearCache() {

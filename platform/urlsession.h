@@ -17,6 +17,9 @@ struct URLRequest {
     std::optional<QByteArray> httpBody;
     /// Seconds without progress after which the request fails.
     double timeoutInterval = 60.0;
+    /// False keeps the answer out of the HTTP cache, for answers that carry secrets. Answers to
+    /// requests with an Authorization header are never cached either way.
+    bool cacheable = true;
 
     /// Sets a header field, replacing an earlier value of the same name in place.
     void setValue(const QByteArray& value, const QByteArray& field);

@@ -44,6 +44,7 @@ using AnswerHandler = std::function<void(const std::variant<SessionResponse, Fai
 void get(const QUrl& url, const QString& parseFailurePrefix, AnswerHandler handle) {
     URLRequest request;
     request.url = url;
+    request.cacheable = false; // sign-in answers carry the session's secret and the token
     Platform::current().urlSession().dataTask(
         std::move(request),
         [parseFailurePrefix, handle = std::move(handle)](std::optional<QByteArray> data, auto,

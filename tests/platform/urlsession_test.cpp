@@ -1,6 +1,11 @@
 #include "qturlsession.h"
 #include "testhttpsserver.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -10,6 +15,8 @@ struct Outcome {
     std::optional<QByteArray> data;
     std::optional<HTTPURLResponse> response;
     std::optional<URLError> error;
+
+    [[nodiscard]] qint64 status() const { return response.value_or(HTTPURLResponse{}).statusCode; }
 };
 
 Outcome fetch(QtURLSession& session, URLRequest request) {
@@ -23,6 +30,16 @@ Outcome fetch(QtURLSession& session, URLRequest request) {
         std::abort(); // the completion would write to a dead promise
     }
     return future.get();
+}
+
+URLRequest get(const TestHttpsServer& server, const std::string& path,
+               std::optional<QByteArray> bearer = std::nullopt) {
+    URLRequest request;
+    request.url = QUrl(QString::fromStdString(server.baseUrl() + path));
+    if (bearer) {
+        request.setValue("Bearer " + *bearer, "Authorization");
+    }
+    return request;
 }
 
 } // namespace
@@ -44,11 +61,100 @@ TEST(URLSessionTest, SendsMethodHeadersAndBodyOnlyToATrustedServer) {
     const Outcome outcome = fetch(trusting, post);
 
     ASSERT_FALSE(outcome.error) << outcome.error->description.toStdString();
-    EXPECT_EQ(outcome.response.value_or(HTTPURLResponse{}).statusCode, 201);
+    EXPECT_EQ(outcome.status(), 201);
     EXPECT_EQ(outcome.data, QByteArray(R"({"ok":true})"));
     const std::vector<RecordedRequest> requests = server.requests();
     ASSERT_EQ(requests.size(), 1U) << "the untrusting session sent nothing";
     EXPECT_EQ(requests[0].method, "POST");
     EXPECT_EQ(requests[0].body, R"({"a":1})");
     EXPECT_EQ(requests[0].header("Authorization"), "Bearer x");
+}
+
+// Another port is another origin, as another host would be.
+TEST(URLSessionTest, BearerRequestsFollowRedirectsOnlyWithinTheirOrigin) {
+    TestHttpsServer home;
+    TestHttpsServer other;
+    QTemporaryDir dir;
+    const std::filesystem::path authorities = dir.filePath("authorities.pem").toStdString();
+    {
+        std::ofstream out(authorities);
+        for (const TestHttpsServer* server : {&home, &other}) {
+            out << std::ifstream(server->certificateAuthorityFile()).rdbuf();
+        }
+    }
+    const auto redirect = [](const std::string& location) {
+        return ScriptedReply{.status = 302, .body = "", .headers = {"Location: " + location}};
+    };
+    home.on("/away", redirect(other.baseUrl() + "/landing"));
+    home.on("/within", redirect("/landing"));
+    home.on("/landing", ScriptedReply{200, R"({"at":"home"})"});
+    other.on("/landing", ScriptedReply{200, R"({"at":"other"})"});
+    QtURLSession session{QtURLSessionOptions{authorities, std::nullopt}};
+
+    const struct {
+        const char* path;
+        std::optional<QByteArray> bearer;
+        qint64 status;
+        std::size_t homeLandings;
+        std::size_t otherLandings;
+    } rows[] = {
+        {"/away", "secret-token", 302, 0, 0},
+        {"/within", "secret-token", 200, 1, 0},
+        {"/away", std::nullopt, 200, 1, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.path) + (row.bearer ? " with a token" : " without"));
+        const Outcome outcome = fetch(session, get(home, row.path, row.bearer));
+        ASSERT_FALSE(outcome.error) << outcome.error->description.toStdString();
+        EXPECT_EQ(outcome.status(), row.status);
+        EXPECT_EQ(home.requestsTo("/landing").size(), row.homeLandings);
+        EXPECT_EQ(other.requestsTo("/landing").size(), row.otherLandings);
+    }
+    for (const RecordedRequest& request : other.requests()) {
+        EXPECT_EQ(request.header("Authorization"), std::nullopt) << "the token left its origin";
+    }
+    for (const RecordedRequest& request : home.requestsTo("/landing")) {
+        EXPECT_EQ(request.header("Authorization"), "Bearer secret-token");
+    }
+}
+
+TEST(URLSessionTest, TheCacheNeverHoldsAnswersToBearerOrUncacheableRequests) {
+    TestHttpsServer server;
+    QTemporaryDir cache;
+    const auto cachedFor = [](const std::string& body) {
+        return ScriptedReply{
+            .status = 200, .body = body, .headers = {"Cache-Control: max-age=600"}};
+    };
+    server.on("/public", cachedFor(R"({"version":"1.0"})"));
+    server.on("/me", cachedFor(R"({"email":"a@example.com","access_token":"secret-1"})"));
+    server.on("/session", cachedFor(R"({"access_token":"secret-2"})"));
+    QtURLSession session{
+        QtURLSessionOptions{server.certificateAuthorityFile(), cache.path().toStdString()}};
+    URLRequest uncacheable = get(server, "/session");
+    uncacheable.cacheable = false;
+
+    const struct {
+        const char* path;
+        URLRequest request;
+        std::size_t sent; // after two fetches; 1 when the second came from the cache
+    } rows[] = {
+        {"/public", get(server, "/public"), 1},
+        {"/me", get(server, "/me", "secret-0"), 2},
+        {"/session", uncacheable, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(fetch(session, row.request).status(), 200);
+        }
+        EXPECT_EQ(server.requestsTo(row.path).size(), row.sent);
+    }
+    QByteArray stored;
+    for (QDirIterator it(cache.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        stored += file.readAll();
+    }
+    EXPECT_TRUE(stored.contains("version")) << "the public answer is on disk";
+    EXPECT_FALSE(stored.contains("secret")) << "a token reached the disk";
 }

@@ -95,12 +95,14 @@ struct TestHttpsServer::State {
                                          : reply.fault == Fault::StallAfterHeaders
                                              ? 0
                                              : reply.body.size() / 2;
-                asio::write(stream, asio::buffer(
-                                        "HTTP/1.1 " + std::to_string(reply.status) +
-                                        " Scripted\r\nContent-Type: " + reply.contentType +
-                                        "\r\nContent-Length: " + std::to_string(reply.body.size()) +
-                                        (keepAlive ? "" : "\r\nConnection: close") + "\r\n\r\n" +
-                                        reply.body.substr(0, sent)));
+                std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
+                                   " Scripted\r\nContent-Type: " + reply.contentType +
+                                   "\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                                   (keepAlive ? "" : "\r\nConnection: close") + "\r\n";
+                for (const std::string& field : reply.headers) {
+                    head += field + "\r\n";
+                }
+                asio::write(stream, asio::buffer(head + "\r\n" + reply.body.substr(0, sent)));
                 if (reply.fault == Fault::ResetMidBody) {
                     // Without lingering, closing sends a reset instead of the orderly end.
                     const std::lock_guard lock(mutex);

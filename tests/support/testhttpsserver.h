@@ -35,6 +35,8 @@ struct ScriptedReply {
     std::string contentType = "application/json";
     std::chrono::milliseconds delay{0};
     Fault fault = Fault::None;
+    /// Further header fields, as "Name: value" lines without their line end.
+    std::vector<std::string> headers = {};
 };
 
 /// How the server presents itself.

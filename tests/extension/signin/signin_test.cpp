@@ -86,6 +86,7 @@ TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasATo
     for (const URLRequest& request : {network().requestsTo(kSessionPath).at(0), polls.front()}) {
         EXPECT_EQ(request.httpMethod, "GET");
         EXPECT_TRUE(request.headers.empty());
+        EXPECT_FALSE(request.cacheable);
     }
     EXPECT_EQ(AuthManager::shared().accessToken(), QString("tok-0123456789abcdef"));
     EXPECT_TRUE(controller->isLoggedIn());
