@@ -6,6 +6,8 @@ mail=$1 samples=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+# Every deployment on a closed loopback port: no step may reach a backend off this machine.
+export QUORVANE_LIVE_URL=https://127.0.0.1:9 QUORVANE_STAGING_URL=https://127.0.0.1:9 QUORVANE_DEV_URL=https://127.0.0.1:9
 mkdir -m 700 "$work/runtime"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
