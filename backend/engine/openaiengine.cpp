@@ -2,6 +2,7 @@
 
 #include "language.h"
 #include "mailtext.h"
+#include "modeloutput.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,11 +25,19 @@ EngineResult choiceText(const HttpResult& result) {
         return EngineError("the engine answered status " + std::to_string(answer.status));
     }
     const auto parsed = nlohmann::json::parse(answer.body, nullptr, false);
+    std::string content;
     try {
-        return parsed.at("choices").at(0).at("message").at("content").get<std::string>();
+        content = parsed.at("choices").at(0).at("message").at("content").get<std::string>();
     } catch (const nlohmann::json::exception&) {
         return EngineError("the engine's answer has no choices[0].message.content text");
     }
+    // An empty draft would replace the user's text with nothing.
+    std::string draft = draftFromModelOutput(content);
+    if (draft.empty()) {
+        return EngineError("the engine's answer holds no text once its reasoning and remarks "
+                           "are dropped");
+    }
+    return draft;
 }
 
 // The e-mail goes to the model fenced as data: text in it that reads like an instruction must

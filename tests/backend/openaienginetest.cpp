@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(OpenAiEngineTest, BrokenOrUntrustedModelServersFailWithinTheTimeout) {
+TEST_F(OpenAiEngineTest, AnswersBecomeDraftsAndBrokenOrUntrustedServersFailInTime) {
     // Long enough for a sanitizer build to receive the over-large answer in full.
     const milliseconds timeout(2000);
     using F = ScriptedReply::Fault;
@@ -49,6 +49,11 @@ TEST_F(OpenAiEngineTest, BrokenOrUntrustedModelServersFailWithinTheTimeout) {
     const std::vector<std::pair<ScriptedReply, std::string>> cases = {
         {{500, R"({"error":"overloaded"})"}, "failed: the engine answered status 500"},
         {{200, R"({"choices":[]})"}, noChoice},
+        {{200, R"({"choices":[{"message":{"content":"<think>Plan.</think>\nSure! Here is a )"
+               R"(draft reply:\n\n**Hi Ann,**","reasoning_content":"Think."}}]})"},
+         "Hi Ann,"},
+        {{200, R"({"choices":[{"message":{"content":"<think>Only.</think>","reasoning":"R."}}]})"},
+         "failed: the engine's answer holds no text once its reasoning and remarks are dropped"},
         {{200, std::string(10 << 20, ' ') + choice}, "failed: the answer is too large"},
         {{200, choice, "application/json", {}, F::StallMidBody}, "failed: timed out"},
         {{200, choice, "application/json", {}, F::DropConnection}, "failed: stream truncated"},
