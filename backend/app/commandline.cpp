@@ -118,7 +118,10 @@ const std::vector<CommandSpec>& commands() {
 std::string commandName(const CommandSpec& spec) {
     std::string name;
     for (const auto word : spec.words) {
-        name += (name.empty() ? "" : " ") + std::string(word);
+        if (!name.empty()) {
+            name += ' ';
+        }
+        name += word;
     }
     return name;
 }
