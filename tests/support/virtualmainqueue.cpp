@@ -29,7 +29,9 @@ bool VirtualMainQueue::runOneDueBy(double limit) {
     if (!*task.cancelled) {
         task.work();
         if (task.interval > 0 && !*task.cancelled) {
-            schedule(due + task.interval, std::move(task));
+            // Read before the move: the order in which arguments are made is unspecified.
+            const double next = due + task.interval;
+            schedule(next, std::move(task));
         }
     }
     return true;
