@@ -28,7 +28,7 @@ struct Options {
     std::string operands;
 };
 
-struct CommandSpec {
+struct CommandForm {
     std::vector<std::string_view> words;
     CommandLine::Command command;
     std::function<void(Options&, CommandLine&)> describe;
@@ -101,9 +101,9 @@ void describeTokenRevoke(Options& options, CommandLine& line) {
                                 "the e-mail address whose tokens end now");
 }
 
-const std::vector<CommandSpec>& commands() {
+const std::vector<CommandForm>& commands() {
     using C = CommandLine::Command;
-    static const std::vector<CommandSpec> table = {
+    static const std::vector<CommandForm> table = {
         {{"serve"}, C::Serve, describeServe},
         {{"user", "add"}, C::UserAdd, describeUserAdd},
         {{"tls", "init"}, C::TlsInit, data},
@@ -115,9 +115,9 @@ const std::vector<CommandSpec>& commands() {
     return table;
 }
 
-std::string commandName(const CommandSpec& spec) {
+std::string commandName(const CommandForm& form) {
     std::string name;
-    for (const auto word : spec.words) {
+    for (const auto word : form.words) {
         if (!name.empty()) {
             name += ' ';
         }
@@ -134,14 +134,14 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         return line;
     }
-    for (const CommandSpec& spec : commands()) {
-        if (args.size() < spec.words.size() ||
-            !std::equal(spec.words.begin(), spec.words.end(), args.begin())) {
+    for (const CommandForm& form : commands()) {
+        if (args.size() < form.words.size() ||
+            !std::equal(form.words.begin(), form.words.end(), args.begin())) {
             continue;
         }
         Options options;
-        spec.describe(options, line);
-        const std::vector<std::string> rest(args.begin() + std::ssize(spec.words), args.end());
+        form.describe(options, line);
+        const std::vector<std::string> rest(args.begin() + std::ssize(form.words), args.end());
         try {
             po::variables_map values;
             // No abbreviations: a shortened flag must not quietly pick one of several.
@@ -155,9 +155,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
                       values);
             po::notify(values);
         } catch (const po::error& e) {
-            throw CommandLineError(commandName(spec) + ": " + e.what());
+            throw CommandLineError(commandName(form) + ": " + e.what());
         }
-        line.command = spec.command;
+        line.command = form.command;
         return line;
     }
     throw CommandLineError("unknown command '" + args[0] + "'; see quorvane-backend --help");
@@ -166,11 +166,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 std::string usage() {
     std::ostringstream out;
     out << "usage: quorvane-backend COMMAND [OPTIONS]\n";
-    for (const CommandSpec& spec : commands()) {
+    for (const CommandForm& form : commands()) {
         Options options;
         CommandLine unused;
-        spec.describe(options, unused);
-        out << "\nquorvane-backend " << commandName(spec) << options.operands << "\n"
+        form.describe(options, unused);
+        out << "\nquorvane-backend " << commandName(form) << options.operands << "\n"
             << options.named;
     }
     out << "\nThe openai engine reads its key from QUORVANE_LLM_API_KEY; user add reads the "
