@@ -56,6 +56,10 @@ void describeServe(Options& options, CommandLine& line) {
     data(options, line);
     options.named.add_options()
         // clang-format off
+        ("config", po::value<std::string>(), "a file of NAME = VALUE lines with these options' "
+         "names; the command line wins")
+        ("tls-init-if-missing", po::bool_switch(&s.tlsInitIfMissing),
+         "run tls init first when neither --tls-cert nor DATA/tls/server.pem exists")
         ("listen", po::value(&s.listen), "ADDRESS:PORT of the API (127.0.0.1:8443)")
         ("login-listen", po::value<Endpoint>()->notifier([&s](const Endpoint& e) {
              s.loginListen = e; }), "loopback ADDRESS:PORT of a plain-HTTP sign-in page")
@@ -153,6 +157,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
                           .style(style)
                           .run(),
                       values);
+            if (values.count("config") != 0) {
+                // Stored after the command line, whose values therefore win.
+                po::store(po::parse_config_file(values["config"].as<std::string>().c_str(),
+                                                options.named),
+                          values);
+            }
             po::notify(values);
         } catch (const po::error& e) {
             throw CommandLineError(commandName(form) + ": " + e.what());

@@ -17,6 +17,8 @@ struct ServeSettings {
     std::optional<Endpoint> loginListen;
     std::optional<std::string> tlsCert;
     std::optional<std::string> tlsKey;
+    /// Makes local TLS material first when none is named or present, as a service's first start.
+    bool tlsInitIfMissing = false;
     std::optional<std::string> publicUrl;
     std::optional<std::string> releaseVersion;
     std::optional<std::string> releaseUrl;

@@ -143,6 +143,10 @@ int run(const CommandLine& line) {
         return 0;
     case CommandLine::Command::Serve:
         refuseSharedFolder(dataDir(line));
+        if (line.serve.tlsInitIfMissing && !line.serve.tlsCert && !line.serve.tlsKey &&
+            !std::filesystem::exists(line.data / "tls" / "server.pem")) {
+            tlsInit(line);
+        }
         return serve(line.data, line.serve);
     case CommandLine::Command::UserAdd:
         return userAdd(line);

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using backend::CommandLine;
@@ -67,6 +69,35 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(set.publicUrl, "https://api.example.org");
 }
 
+// A service's settings file uses the flags' names; what the command line says wins.
+TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
+    const fs::path file = fs::temp_directory_path() / ("qv-conf-" + std::to_string(::getpid()));
+    const auto parseWith = [&](const std::string& contents, const std::string& flags) {
+        std::ofstream(file) << contents;
+        return parse("serve --config " + file.string() + " " + flags);
+    };
+    const auto settings = parseWith("# the service\ndata = /var/lib/q\nlisten = [::1]:9000\n"
+                                    "token-days = 9\ntls-init-if-missing = true\n",
+                                    "--token-days 3");
+    EXPECT_EQ(settings.data, "/var/lib/q");
+    EXPECT_EQ(settings.serve.listen.port, 9000);
+    EXPECT_EQ(settings.serve.tokenDays, 3);
+    EXPECT_TRUE(settings.serve.tlsInitIfMissing);
+    EXPECT_FALSE(parse("serve --data d").serve.tlsInitIfMissing);
+    for (const auto& [contents, says] :
+         {std::pair{"data = d\nlisten-on = 127.0.0.1:1\n", "unrecognised option 'listen-on'"},
+          {"data = d\ntoken-days = 0\n", "--token-days must be at least 1"},
+          {"data = d\nlisten = nowhere\n", "not ADDRESS:PORT"}}) {
+        try {
+            (void)parseWith(contents, "");
+            ADD_FAILURE() << contents << " was accepted";
+        } catch (const backend::CommandLineError& e) {
+            EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
+        }
+    }
+    fs::remove(file);
+}
+
 TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
     const struct {
         const char* line;
@@ -76,6 +107,7 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --llm-time 30", "unrecognised option '--llm-time'"},
         {"serve --data d stray", "too many positional options"},
         {"serve", "'--data' is required"},
+        {"serve --data d --config /nonexistent/backend.conf", "/nonexistent/backend.conf"},
         {"serve --data d --listen localhost:80", "localhost:80"},
         {"serve --data d --listen 127.0.0.1", "not ADDRESS:PORT"},
         {"serve --data d --listen 127.0.0.1:99999", "not ADDRESS:PORT"},
