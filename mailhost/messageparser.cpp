@@ -2,6 +2,7 @@
 
 #include "storedform.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <gmime/gmime.h>
 #include <memory>
@@ -120,10 +121,48 @@ GMimeTextPart* firstPlainPart(GMimeObject* part) {
     return nullptr;
 }
 
+/// The body as it stands when it needs no decoding: one plain-text part in UTF-8 or with no
+/// charset, neither base64 nor quoted-printable. Only the header block goes through GMime then,
+/// whose charset filter would otherwise copy every byte of a long mail to the same bytes.
+std::optional<QString> undecodedPlainText(const MailMessage& message) {
+    const qsizetype head = headerBlockLength(message.raw);
+    const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw.first(head) + '\n');
+    GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
+    if (root == nullptr || !GMIME_IS_TEXT_PART(root) ||
+        !g_mime_content_type_is_type(g_mime_object_get_content_type(root), "text", "plain")) {
+        return std::nullopt;
+    }
+    switch (g_mime_part_get_content_encoding(GMIME_PART(root))) {
+    case GMIME_CONTENT_ENCODING_DEFAULT:
+    case GMIME_CONTENT_ENCODING_7BIT:
+    case GMIME_CONTENT_ENCODING_8BIT:
+    case GMIME_CONTENT_ENCODING_BINARY:
+        break;
+    default:
+        return std::nullopt;
+    }
+    const char* charset = g_mime_object_get_content_type_parameter(root, "charset");
+    if (charset != nullptr && g_ascii_strcasecmp(charset, "utf-8") != 0 &&
+        g_ascii_strcasecmp(charset, "utf8") != 0) {
+        return std::nullopt;
+    }
+    // Bytes that are not UTF-8 are left to GMime's charset handling.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text =
+        decoder(QByteArrayView(message.raw).sliced(std::min(head + 1, message.raw.size())));
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 } // namespace
 
 QString readableText(const MailMessage& message) {
     initialiseGMime();
+    if (std::optional<QString> text = undecodedPlainText(message)) {
+        return *std::move(text);
+    }
     const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw);
     GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
     if (GMimeTextPart* plain = root ? firstPlainPart(root) : nullptr) {

@@ -63,6 +63,21 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
                  "Content-Type: text/plain; charset=iso-8859-1\n"
                  "Content-Transfer-Encoding: base64\n\nQ2Fm6SBhdCBub29uLg==\n--b--\n",
          .text = QStringLiteral("Caf\u00e9 at noon.")},
+        // One plain part is read from the body as it stands only when it needs no decoding.
+        {.name = "8bit UTF-8",
+         .file = "Content-Type: text/plain; charset=UTF-8\n\n\xEF\xBB\xBF"
+                 "Caf\xC3\xA9\n",
+         .text = QStringLiteral("Caf\u00e9\n")},
+        {.name = "quoted-printable UTF-8",
+         .file = "Content-Type: text/plain; charset=utf-8\n"
+                 "Content-Transfer-Encoding: quoted-printable\n\nCaf=C3=A9 =3D\n",
+         .text = QStringLiteral("Caf\u00e9 =\n")},
+        {.name = "8bit latin-1 whose bytes are also UTF-8",
+         .file = "Content-Type: text/plain; charset=iso-8859-1\n\nCaf\xC3\xA9\n",
+         .text = QStringLiteral("Caf\u00c3\u00a9\n")},
+        {.name = "HTML only",
+         .file = "Content-Type: text/html; charset=utf-8\n\n<p>x</p>\n",
+         .text = "<p>x</p>\n"},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
