@@ -1,0 +1,63 @@
+#include "draftquality.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string lines(const std::vector<std::string>& misses) {
+    std::string text;
+    for (const std::string& miss : misses) {
+        text += miss + "\n";
+    }
+    return text;
+}
+
+struct Floor {
+    const char* name;
+    double value;
+    double floor;
+};
+
+void expectAtLeast(const std::vector<Floor>& floors, const std::vector<std::string>& misses) {
+    for (const Floor& f : floors) {
+        EXPECT_GE(f.value, f.floor) << f.name << "\n" << lines(misses);
+    }
+}
+
+// The extractive engine is deterministic, so its scores on the corpus are floors: a change
+// that makes drafts worse fails here. The floors sit just under the measured figures.
+TEST(DraftQuality, ExtractiveDraftsStayAtTheirMeasuredQuality) {
+    const std::vector<QualityMail> mails = loadQualityCorpus();
+    ASSERT_GE(mails.size(), 40u);
+    for (const bool heldOut : {false, true}) {
+        SCOPED_TRACE(heldOut ? "held out" : "tuning");
+        const ExtractiveScores s = scoreExtractive(mails, heldOut);
+        const std::vector<Floor> floors = {
+            {"summary recall over lead", s.recallOverLead(), 0.85},
+            {"summaries given", s.summaryGiven.value(), 0.92},
+            {"questions and requests named", s.asksNamed.value(), 0.09},
+            {"replies in the mail's language", s.replyLanguage.value(), 1.0},
+            {"greetings by name", s.greetedByName.value(), 0.85},
+            {"drafts free of quotes and signatures", s.clean.value(), 1.0},
+        };
+        expectAtLeast(floors, s.misses);
+    }
+}
+
+// What the openai engine sends a model for every mail of the corpus.
+TEST(DraftQuality, OpenAiPromptsCarryTheLatestMessageInsideTheFence) {
+    const std::vector<QualityMail> mails = loadQualityCorpus();
+    for (const bool heldOut : {false, true}) {
+        SCOPED_TRACE(heldOut ? "held out" : "tuning");
+        const PromptScores s = scoreOpenAiPrompts(mails, heldOut);
+        EXPECT_GT(s.fenceIntact.cases, 0);
+        expectAtLeast({{"latest message", s.latestMessage.value(), 1.0},
+                       {"free of quotes and signatures", s.clean.value(), 0.78},
+                       {"language named", s.languageNamed.value(), 1.0},
+                       {"sender named", s.senderNamed.value(), 1.0},
+                       {"fence intact", s.fenceIntact.value(), 1.0}},
+                      s.misses);
+    }
+}
+
+} // namespace
