@@ -17,8 +17,11 @@ bool isGreeting(std::string_view line) {
     return line.size() < 60 && startsWithAny(line, greetingOpenings());
 }
 
+// A sign-off opens with a known word ("Best," but not "Beste,", which greets in Dutch), and it
+// is no sentence of its own ("Thanks for the update.").
 bool isSignOff(std::string_view line) {
-    return line.size() < 40 && startsWithAny(line, signOffOpenings());
+    return line.size() < 40 && !line.ends_with('.') && !line.ends_with('?') &&
+           opensWithWord(line, signOffOpenings());
 }
 
 std::size_t lineEnd(std::string_view text, std::size_t start) {
@@ -78,6 +81,27 @@ MailSentences::MailSentences(const std::string& mail)
     }
 }
 
+namespace {
+
+// "am 11. Januar": German writes the day of a date as an ordinal, whose dot ends no sentence.
+bool isOrdinalDay(std::string_view text, std::size_t dot) {
+    static constexpr std::string_view months[] = {
+        "Januar", "Jänner", "Februar",   "März",    "April",    "Mai",     "Juni",
+        "Juli",   "August", "September", "Oktober", "November", "Dezember"};
+    std::size_t digits = dot;
+    while (digits > 0 && text[digits - 1] >= '0' && text[digits - 1] <= '9') {
+        --digits;
+    }
+    if (digits == dot || dot - digits > 2 || (digits > 0 && text[digits - 1] != ' ')) {
+        return false;
+    }
+    const std::string_view next = text.substr(dot + 2);
+    return std::any_of(std::begin(months), std::end(months),
+                       [&](std::string_view month) { return next.starts_with(month); });
+}
+
+} // namespace
+
 // A sentence ends at '.', '?' or '!' before a space or at the paragraph's end.
 void MailSentences::addSentences(std::size_t begin, std::size_t end) {
     const char* const text = text_.data();
@@ -93,7 +117,8 @@ void MailSentences::addSentences(std::size_t begin, std::size_t end) {
     std::size_t start = begin;
     for (std::size_t k = begin; k + 1 < end; ++k) {
         const char c = text[k];
-        if ((c == '.' || c == '?' || c == '!') && text[k + 1] == ' ') {
+        if ((c == '.' || c == '?' || c == '!') && text[k + 1] == ' ' &&
+            !(c == '.' && isOrdinalDay(std::string_view(text, end), k))) {
             add(start, k + 1);
             start = k + 1;
         }

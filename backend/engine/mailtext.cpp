@@ -144,9 +144,20 @@ std::optional<std::string> decode(const std::string& body) {
     return plain.empty() ? html : plain;
 }
 
+// The line a mail program puts above the message a reply quotes, in the languages the engines
+// write ("On ... wrote:", "Le ... a écrit :", "Am ... schrieb ...:"), or the rule above a
+// forwarded or Outlook-quoted one ("-----Original Message-----", "-----Message d'origine-----").
 bool isQuoteIntro(std::string_view line) {
-    return (line.starts_with("On ") && line.find("wrote:") != std::string_view::npos) ||
-           line.starts_with("-----Original Message-----") ||
+    static constexpr std::string_view verbs[] = {
+        " wrote", " a écrit", " schrieb", " escribió", " ha scritto", " escreveu", " schreef"};
+    while (!line.empty() && line.back() == ' ') {
+        line.remove_suffix(1);
+    }
+    const bool wrote = line.ends_with(':') &&
+                       std::any_of(std::begin(verbs), std::end(verbs), [&](std::string_view verb) {
+                           return line.find(verb) != std::string_view::npos;
+                       });
+    return wrote || (line.size() > 10 && line.starts_with("-----") && line.ends_with("-----")) ||
            line.starts_with("________________________________");
 }
 

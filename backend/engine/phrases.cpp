@@ -1,5 +1,8 @@
 #include "phrases.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace backend {
 
 const Phrases& phrasesFor(Language language) {
@@ -7,6 +10,8 @@ const Phrases& phrasesFor(Language language) {
                                  "Hello,",
                                  "Thank you for your message.",
                                  "I have read it and will come back to you if anything is needed.",
+                                 "About \"",
+                                 "\": ",
                                  "I will take care of it.",
                                  "I will check this and confirm it to you shortly.",
                                  "Best regards,",
@@ -17,8 +22,10 @@ const Phrases& phrasesFor(Language language) {
                                 "Bonjour,",
                                 "Merci pour votre message.",
                                 "Je l'ai bien lu et je reviens vers vous si besoin.",
-                                "Je m'en occupe.",
-                                "Je vérifie ce point et je vous le confirme rapidement.",
+                                "Concernant « ",
+                                " » : ",
+                                "je m'en occupe.",
+                                "je vérifie ce point et je vous le confirme rapidement.",
                                 "Cordialement,",
                                 "Le message ne contient aucun texte à résumer.",
                                 "Le message ne dit rien à ce sujet.",
@@ -27,6 +34,8 @@ const Phrases& phrasesFor(Language language) {
                                 "Guten Tag,",
                                 "Vielen Dank für Ihre Nachricht.",
                                 "Ich habe sie gelesen und melde mich, falls etwas nötig ist.",
+                                "Zu „",
+                                "“: ",
                                 "Darum kümmere ich mich.",
                                 "Das prüfe ich und bestätige es Ihnen in Kürze.",
                                 "Viele Grüße",
@@ -37,8 +46,10 @@ const Phrases& phrasesFor(Language language) {
                                  "Hola:",
                                  "Gracias por tu mensaje.",
                                  "Lo he leído y te escribo si hace falta algo.",
-                                 "Me encargo de ello.",
-                                 "Lo compruebo y te lo confirmo en breve.",
+                                 "Sobre «",
+                                 "»: ",
+                                 "me encargo de ello.",
+                                 "lo compruebo y te lo confirmo en breve.",
                                  "Un saludo,",
                                  "El mensaje no tiene texto que resumir.",
                                  "El mensaje no dice nada sobre eso.",
@@ -47,8 +58,10 @@ const Phrases& phrasesFor(Language language) {
                                  "Buongiorno,",
                                  "Grazie per il tuo messaggio.",
                                  "L'ho letto e ti riscrivo se serve qualcosa.",
-                                 "Me ne occupo io.",
-                                 "Lo verifico e te lo confermo a breve.",
+                                 "Riguardo a «",
+                                 "»: ",
+                                 "me ne occupo io.",
+                                 "lo verifico e te lo confermo a breve.",
                                  "Cordiali saluti,",
                                  "Il messaggio non ha testo da riassumere.",
                                  "Il messaggio non dice nulla al riguardo.",
@@ -57,8 +70,10 @@ const Phrases& phrasesFor(Language language) {
                                     "Olá,",
                                     "Obrigado pela sua mensagem.",
                                     "Já a li e volto a falar consigo se for preciso.",
-                                    "Eu trato disso.",
-                                    "Vou verificar e confirmo-lhe em breve.",
+                                    "Quanto a «",
+                                    "»: ",
+                                    "eu trato disso.",
+                                    "vou verificar e confirmo-lhe em breve.",
                                     "Com os melhores cumprimentos,",
                                     "A mensagem não tem texto para resumir.",
                                     "A mensagem não diz nada sobre isso.",
@@ -67,8 +82,10 @@ const Phrases& phrasesFor(Language language) {
                                "Goedendag,",
                                "Bedankt voor je bericht.",
                                "Ik heb het gelezen en laat het weten als er iets nodig is.",
-                               "Ik regel het.",
-                               "Ik zoek het uit en bevestig het je zo snel mogelijk.",
+                               "Over ‘",
+                               "’: ",
+                               "ik regel het.",
+                               "ik zoek het uit en bevestig het je zo snel mogelijk.",
                                "Met vriendelijke groet,",
                                "Het bericht bevat geen tekst om samen te vatten.",
                                "Het bericht zegt daar niets over.",
@@ -92,14 +109,25 @@ const Phrases& phrasesFor(Language language) {
     return english;
 }
 
+bool opensWithWord(std::string_view text, const std::vector<std::string_view>& openings) {
+    return std::any_of(openings.begin(), openings.end(), [&](std::string_view opening) {
+        if (!text.starts_with(opening) || text.size() == opening.size()) {
+            return text.starts_with(opening);
+        }
+        // Bytes of multi-byte characters count as letters.
+        const auto next = static_cast<unsigned char>(text[opening.size()]);
+        return next < 0x80 && !std::isalpha(next);
+    });
+}
+
 const std::vector<std::string_view>& greetingOpenings() {
     static const std::vector<std::string_view> openings = {
-        "Hi",         "Hello",   "Dear",    "Hey",          "Good morning", "Good afternoon",
-        "Bonjour",    "Bonsoir", "Salut",   "Chère",        "Cher ",        "Hallo",
-        "Liebe",      "Lieber",  "Guten",   "Sehr geehrte", "Hola",         "Estimad",
-        "Buenos",     "Buenas",  "Ciao",    "Buongiorno",   "Gentile",      "Caro",
-        "Cara",       "Olá",     "Bom dia", "Boa tarde",    "Beste",        "Goedemorgen",
-        "Goedemiddag"};
+        "Hi",          "Hello",   "Dear",    "Hey",          "Good morning", "Good afternoon",
+        "Bonjour",     "Bonsoir", "Salut",   "Chère",        "Cher ",        "Hallo",
+        "Liebe",       "Lieber",  "Guten",   "Sehr geehrte", "Hola",         "Estimad",
+        "Buenos",      "Buenas",  "Ciao",    "Buongiorno",   "Gentile",      "Caro",
+        "Cara",        "Olá",     "Bom dia", "Boa tarde",    "Beste",        "Goedemorgen",
+        "Goedemiddag", "Geachte", "Hoi",     "Querid",       "Prezad",       "Buon pomeriggio"};
     return openings;
 }
 
@@ -110,6 +138,7 @@ const std::vector<std::string_view>& signOffOpenings() {
                                                            "Regards",
                                                            "Kind regards",
                                                            "Cheers",
+                                                           "Warm regards",
                                                            "Sincerely",
                                                            "Many thanks",
                                                            "All the best",
@@ -120,11 +149,13 @@ const std::vector<std::string_view>& signOffOpenings() {
                                                            "Merci !",
                                                            "Amicalement",
                                                            "Bonne journée",
+                                                           "Bises",
                                                            "Viele Grüße",
                                                            "Mit freundlichen Grüßen",
                                                            "Beste Grüße",
                                                            "Liebe Grüße",
                                                            "Herzliche Grüße",
+                                                           "Freundliche Grüße",
                                                            "Danke,",
                                                            "Un saludo",
                                                            "Saludos",
@@ -135,18 +166,67 @@ const std::vector<std::string_view>& signOffOpenings() {
                                                            "Distinti saluti",
                                                            "Saluti",
                                                            "Un saluto",
+                                                           "Un caro saluto",
+                                                           "A presto",
                                                            "Grazie,",
                                                            "Cumprimentos",
                                                            "Com os melhores cumprimentos",
                                                            "Atenciosamente",
                                                            "Abraços",
+                                                           "Um abraço",
                                                            "Obrigado,",
                                                            "Obrigada,",
                                                            "Met vriendelijke groet",
+                                                           "Met vriendelijke groeten",
+                                                           "Vriendelijke groet",
                                                            "Vriendelijke groeten",
                                                            "Groeten",
+                                                           "Groetjes",
+                                                           "Beste groeten",
                                                            "Hartelijke groet",
+                                                           "Hartelijke groeten",
                                                            "Bedankt,"};
+    return openings;
+}
+
+const std::vector<std::string_view>& courtesyOpenings() {
+    static const std::vector<std::string_view> openings = {"Thank",
+                                                           "Thanks",
+                                                           "Many thanks",
+                                                           "I hope",
+                                                           "Hope ",
+                                                           "I am writing",
+                                                           "I'm writing",
+                                                           "Sorry for",
+                                                           "Merci",
+                                                           "Je vous remercie",
+                                                           "J'espère",
+                                                           "Je reviens vers vous",
+                                                           "Je vous écris",
+                                                           "Danke",
+                                                           "Vielen Dank",
+                                                           "Herzlichen Dank",
+                                                           "Ich hoffe",
+                                                           "Ich melde mich",
+                                                           "Gracias",
+                                                           "Muchas gracias",
+                                                           "Espero que",
+                                                           "Te escribo",
+                                                           "Le escribo",
+                                                           "Grazie",
+                                                           "Spero che",
+                                                           "Ti scrivo",
+                                                           "Ti aggiorno",
+                                                           "Obrigad",
+                                                           "Espero que",
+                                                           "Escrevo-lhe",
+                                                           "Dou-lhe notícias",
+                                                           "Bedankt",
+                                                           "Dank je",
+                                                           "Dank u",
+                                                           "Ik hoop",
+                                                           "Ik schrijf je",
+                                                           "Een update"};
     return openings;
 }
 

@@ -14,6 +14,9 @@ namespace {
 // A word that many statements hold says little about which one answers a question, and
 // leaving such words out keeps drafting linear in the message's length.
 constexpr std::size_t statementsPerWord = 8;
+// A statement answers a question only when they share this many words: one shared word ("two",
+// "still") is chance.
+constexpr std::size_t wordsToAnswer = 2;
 
 std::string lower(std::string_view text) {
     std::string result(text);
@@ -29,10 +32,9 @@ bool isQuestion(std::string_view s) {
 
 bool isRequest(std::string_view s) {
     static const std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
-                                              " por favor", " per favore",      " alsjeblieft"};
-    const auto& starts = requestOpenings();
-    return std::any_of(starts.begin(), starts.end(),
-                       [&](std::string_view p) { return s.starts_with(p); }) ||
+                                              " por favor", " per favore",      " alsjeblieft",
+                                              " graag "};
+    return opensWithWord(s, requestOpenings()) ||
            std::any_of(std::begin(inside), std::end(inside),
                        [&](std::string_view p) { return s.find(p) != std::string_view::npos; });
 }
@@ -152,9 +154,23 @@ std::optional<std::string> commitment(std::string_view sentence) {
         if (rest.starts_with("let me know ") || rest.starts_with("send ")) {
             return "I will " + fromReplier(rest) + ".";
         }
-        return "I will take care of it.";
     }
     return std::nullopt;
+}
+
+// The question or request in the sender's own words, so that an answer that cannot restate it
+// still says what it answers.
+std::string about(const Phrases& say, std::string_view sentence) {
+    for (const std::string_view mark : {"¿", "¡"}) {
+        if (sentence.starts_with(mark)) {
+            sentence.remove_prefix(mark.size());
+        }
+    }
+    while (!sentence.empty() &&
+           std::string_view(".?! ").find(sentence.back()) != std::string_view::npos) {
+        sentence.remove_suffix(1);
+    }
+    return std::string(say.aboutOpen) + std::string(sentence) + std::string(say.aboutClose);
 }
 
 // What the replier will do when the message itself says nothing on the question's subject.
@@ -180,11 +196,15 @@ std::string nextStep(std::string_view question) {
 
 } // namespace
 
+bool isAsked(std::string_view sentence) {
+    return isQuestion(sentence) || isRequest(sentence);
+}
+
 std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIndex& index) {
     std::vector<bool> asked(sentences.size());
     std::vector<std::vector<std::size_t>> statements(index.size());
     for (std::size_t i = 0; i < sentences.size(); ++i) {
-        asked[i] = isQuestion(sentences[i]) || isRequest(sentences[i]);
+        asked[i] = isAsked(sentences[i]);
         if (!asked[i]) {
             for (const WordIndex::Id w : index.words(i)) {
                 auto& holders = statements[w];
@@ -196,14 +216,15 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
         }
     }
     std::vector<ReplyPoint> points;
+    const Phrases& say = phrasesFor(sentences.language());
     if (sentences.language() != Language::English) {
         // The commitments and the matching of statements know English words only.
-        const Phrases& say = phrasesFor(sentences.language());
         for (std::size_t i = 0; i < sentences.size(); ++i) {
             if (asked[i]) {
                 points.push_back(
                     {std::string(sentences[i]),
-                     std::string(isQuestion(sentences[i]) ? say.willCheck : say.willDo)});
+                     about(say, sentences[i]) +
+                         std::string(isRequest(sentences[i]) ? say.willDo : say.willCheck)});
             }
         }
         return points;
@@ -240,12 +261,16 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
                 best = s;
             }
         }
+        if (best && shared[*best] < wordsToAnswer) {
+            best.reset();
+        }
         for (const std::size_t s : touched) {
             shared[s] = 0;
         }
-        points.push_back({std::string(sentences[i]),
-                          best ? "As you mentioned, " + lowerFirst(std::string(sentences[*best]))
-                               : nextStep(sentences[i])});
+        std::string answer = best ? "as you mentioned, " + lowerFirst(std::string(sentences[*best]))
+                             : isQuestion(sentences[i]) ? nextStep(sentences[i])
+                                                        : std::string(say.willDo);
+        points.push_back({std::string(sentences[i]), about(say, sentences[i]) + answer});
     }
     return points;
 }

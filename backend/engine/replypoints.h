@@ -4,6 +4,7 @@
 #include "wordindex.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace backend {
@@ -14,9 +15,13 @@ struct ReplyPoint {
     std::string answer;
 };
 
-/// Every question and request among `sentences`, in text order, each with its own answer:
-/// a commitment where the form of the question allows one, else the message's own statement
-/// on the subject, else the next step the writer of the reply will take.
+/// Whether `sentence` asks something of the reader: a question or a request.
+[[nodiscard]] bool isAsked(std::string_view sentence);
+
+/// Every question and request among `sentences`, in text order, each with its own answer: in
+/// English a commitment where the form of the question allows one; otherwise the question in
+/// the sender's words, followed by the message's own statement on the subject or the next step
+/// the writer of the reply will take.
 [[nodiscard]] std::vector<ReplyPoint> replyPoints(const MailSentences& sentences,
                                                   const WordIndex& index);
 

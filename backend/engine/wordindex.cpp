@@ -54,13 +54,36 @@ const absl::flat_hash_set<std::uint64_t>& stopWords() {
     static const absl::flat_hash_set<std::uint64_t> words = [] {
         absl::flat_hash_set<std::uint64_t> hashes;
         for (const std::string_view word :
-             {"a",    "an",     "and",  "are",   "as",    "at",    "be",   "but",   "by",
-              "can",  "could",  "do",   "for",   "from",  "had",   "has",  "have",  "he",
-              "her",  "his",    "i",    "if",    "in",    "is",    "it",   "its",   "me",
-              "my",   "not",    "of",   "on",    "or",    "our",   "she",  "so",    "that",
-              "the",  "their",  "them", "there", "they",  "this",  "to",   "us",    "was",
-              "we",   "were",   "what", "when",  "which", "will",  "with", "would", "you",
-              "your", "please", "hi",   "hello", "dear",  "thanks"}) {
+             {"a", "an", "and", "are", "as", "at", "be", "but", "by", "can", "could", "do", "for",
+              "from", "had", "has", "have", "he", "her", "his", "i", "if", "in", "is", "it", "its",
+              "me", "my", "not", "of", "on", "or", "our", "she", "so", "that", "the", "their",
+              "them", "there", "they", "this", "to", "us", "was", "we", "were", "what", "when",
+              "which", "will", "with", "would", "you", "your", "please", "hi", "hello", "dear",
+              "thanks",
+              // French, with the letters its elisions leave ("l'", "d'", "qu'")
+              "au", "aux", "avec", "ce", "ces", "cette", "dans", "de", "des", "du", "elle", "en",
+              "est", "et", "il", "ils", "je", "la", "le", "les", "leur", "mais", "nous", "ou",
+              "par", "pas", "pour", "qu", "que", "qui", "sa", "se", "ses", "son", "sont", "sur",
+              "un", "une", "vos", "votre", "vous", "d", "j", "l", "m", "n", "s", "t", "y",
+              // German
+              "auch", "auf", "aus", "bei", "das", "dass", "dem", "den", "der", "des", "die", "ein",
+              "eine", "einen", "einer", "es", "für", "ich", "ihr", "ihre", "ihnen", "im", "ist",
+              "mit", "nicht", "noch", "oder", "sie", "sich", "uns", "und", "von", "vom", "wir",
+              "zu", "zum", "zur",
+              // Spanish
+              "al", "como", "con", "del", "el", "era", "es", "esta", "este", "las", "lo", "los",
+              "mi", "nos", "os", "para", "pero", "por", "se", "si", "su", "sus", "te", "tu", "tus",
+              "ya",
+              // Italian
+              "ai", "alla", "alle", "che", "ci", "degli", "dei", "della", "delle", "di", "e", "gli",
+              "ha", "i", "il", "nel", "nella", "non", "per", "più", "sono", "ti", "tra", "vi",
+              // Portuguese
+              "ao", "aos", "da", "das", "do", "dos", "em", "na", "nas", "no", "nos", "o", "os",
+              "ou", "pela", "pelo", "são", "seu", "sua", "um", "uma",
+              // Dutch
+              "aan", "bij", "dat", "een", "het", "hun", "ik", "je", "jij", "jullie", "maar", "met",
+              "naar", "niet", "om", "ons", "onze", "ook", "op", "te", "u", "uw", "van", "voor",
+              "wat", "wij", "ze", "zijn"}) {
             hashWords(word, [&](std::uint64_t hash) { hashes.insert(hash); });
         }
         return hashes;

@@ -25,22 +25,23 @@ void expectAtLeast(const std::vector<Floor>& floors, const std::vector<std::stri
 }
 
 // The extractive engine is deterministic, so its scores on the corpus are floors: a change
-// that makes drafts worse fails here. The floors sit just under the measured figures.
+// that makes drafts worse fails here. The floors sit just under the measured figures, the
+// first of each pair for the tuning mails, the second for the held-out ones.
 TEST(DraftQuality, ExtractiveDraftsStayAtTheirMeasuredQuality) {
     const std::vector<QualityMail> mails = loadQualityCorpus();
     ASSERT_GE(mails.size(), 40u);
-    for (const bool heldOut : {false, true}) {
+    for (const int heldOut : {0, 1}) {
         SCOPED_TRACE(heldOut ? "held out" : "tuning");
-        const ExtractiveScores s = scoreExtractive(mails, heldOut);
-        const std::vector<Floor> floors = {
-            {"summary recall over lead", s.recallOverLead(), 0.85},
-            {"summaries given", s.summaryGiven.value(), 0.92},
-            {"questions and requests named", s.asksNamed.value(), 0.09},
-            {"replies in the mail's language", s.replyLanguage.value(), 1.0},
-            {"greetings by name", s.greetedByName.value(), 0.85},
-            {"drafts free of quotes and signatures", s.clean.value(), 1.0},
-        };
-        expectAtLeast(floors, s.misses);
+        const ExtractiveScores s = scoreExtractive(mails, heldOut == 1);
+        const auto floor = [&](double tuning, double held) { return heldOut ? held : tuning; };
+        expectAtLeast({{"summary recall", s.summaryRecall.value(), floor(0.9, 0.9)},
+                       {"summary recall over lead", s.recallOverLead(), floor(1.9, 4.3)},
+                       {"summaries given", s.summaryGiven.value(), 1.0},
+                       {"questions and requests named", s.asksNamed.value(), 1.0},
+                       {"replies in the mail's language", s.replyLanguage.value(), 1.0},
+                       {"greetings by name", s.greetedByName.value(), 1.0},
+                       {"drafts free of quotes and signatures", s.clean.value(), 1.0}},
+                      s.misses);
     }
 }
 
@@ -52,7 +53,7 @@ TEST(DraftQuality, OpenAiPromptsCarryTheLatestMessageInsideTheFence) {
         const PromptScores s = scoreOpenAiPrompts(mails, heldOut);
         EXPECT_GT(s.fenceIntact.cases, 0);
         expectAtLeast({{"latest message", s.latestMessage.value(), 1.0},
-                       {"free of quotes and signatures", s.clean.value(), 0.78},
+                       {"free of quotes and signatures", s.clean.value(), 1.0},
                        {"language named", s.languageNamed.value(), 1.0},
                        {"sender named", s.senderNamed.value(), 1.0},
                        {"fence intact", s.fenceIntact.value(), 1.0}},

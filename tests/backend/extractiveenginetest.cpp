@@ -65,6 +65,8 @@ TEST(MailText, DecodesWhatTheClientSends) {
         {"Set x=A1 in the sheet, not E=MC2.\n", "Set x=A1 in the sheet, not E=MC2.\n"},
         {"<ann@example.org> wrote the list.\n", "<ann@example.org> wrote the list.\n"},
         {"Real line.\n> quoted\nMore.\n-- \nBob\nPhone 123\n", "Real line.\nMore.\n"},
+        {"Oui.\nLe jeu. 3 déc. 2026 à 14:32, Ann <a@example.org> a écrit :\nAlt.\n", "Oui.\n"},
+        {"Ja.\n-----Ursprüngliche Nachricht-----\nVon: Ann\n", "Ja.\n"},
     };
     for (const auto& [mail, text] : cases) {
         EXPECT_EQ(mailText(mail), text) << mail;
