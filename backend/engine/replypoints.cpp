@@ -255,19 +255,19 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
                 ++shared[s];
             }
         }
-        std::optional<std::size_t> best;
+        std::size_t best = sentences.size();
         for (const std::size_t s : touched) {
-            if (!best || shared[s] > shared[*best] || (shared[s] == shared[*best] && s < *best)) {
+            if (shared[s] >= wordsToAnswer &&
+                (best == sentences.size() || shared[s] > shared[best] ||
+                 (shared[s] == shared[best] && s < best))) {
                 best = s;
             }
-        }
-        if (best && shared[*best] < wordsToAnswer) {
-            best.reset();
         }
         for (const std::size_t s : touched) {
             shared[s] = 0;
         }
-        std::string answer = best ? "as you mentioned, " + lowerFirst(std::string(sentences[*best]))
+        std::string answer = best < sentences.size()
+                                 ? "as you mentioned, " + lowerFirst(std::string(sentences[best]))
                              : isQuestion(sentences[i]) ? nextStep(sentences[i])
                                                         : std::string(say.willDo);
         points.push_back({std::string(sentences[i]), about(say, sentences[i]) + answer});
