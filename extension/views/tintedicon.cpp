@@ -47,6 +47,10 @@ void TintedIcon::paint(QPainter* painter) {
 }
 
 QImage TintedIcon::render(QSize pixels) const {
+    // An icon without a source draws nothing; a reader of an empty name warns on every paint.
+    if (source_.isEmpty()) {
+        return {};
+    }
     // A relative source is relative to the view that set it.
     const QQmlContext* context = qmlContext(this);
     const QUrl url = context != nullptr ? context->resolvedUrl(source_) : source_;

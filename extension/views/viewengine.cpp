@@ -22,7 +22,9 @@ std::unique_ptr<QQuickItem> create(const QString& typeName, const QVariantMap& p
     QQmlEngine& engine = shared();
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Quorvane/Extension/") + typeName +
                                           QStringLiteral(".qml")));
-    QObject* object = component.createWithInitialProperties(properties);
+    // Creating from a component that failed to load crashes rather than failing.
+    QObject* object =
+        component.isError() ? nullptr : component.createWithInitialProperties(properties);
     auto* item = qobject_cast<QQuickItem*>(object);
     if (item == nullptr) {
         delete object;

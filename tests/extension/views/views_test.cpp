@@ -5,6 +5,8 @@
 #include "signin/endpointselection.h"
 #include "signin/loginviewstate.h"
 #include "stores/summarizemanager.h"
+#include "views/tintedicon.h"
+#include "views/viewengine.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -260,6 +262,23 @@ TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     auto reopened = chat();
     EXPECT_EQ(shownTexts(*reopened), conversation + QStringList{"Q: Bye?"});
     EXPECT_EQ(state(*reopened).assistantId(), std::nullopt);
+}
+
+// A view that does not load is logged and not shown; a button without an icon keeps an icon
+// item with no source, which paints nothing and warns nothing.
+TEST_F(ViewsTest, WhatCannotBeDrawnIsSkippedQuietly) {
+    EXPECT_EQ(ViewEngine::create("NoSuchView", {}), nullptr);
+    EXPECT_EQ(log().lines().filter("Could not create the view NoSuchView:").size(), 1);
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType /*type*/, const QMessageLogContext& /*context*/,
+                                  const QString& message) { warnings << message; });
+    auto icon = std::make_unique<TintedIcon>();
+    icon->setColor(Qt::red);
+    ShownView(std::move(icon), 16, 16).settle();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 } // namespace
