@@ -55,6 +55,7 @@ MailSentences::MailSentences(const std::string& mail)
     std::size_t paragraphEnd = 0;
     bool inParagraph = false;
     const std::size_t bodyEnd = std::min(signOff, text.size());
+    bodyEnd_ = bodyEnd;
     for (std::size_t start = 0, end = 0; start < bodyEnd; start = end + 1) {
         end = lineEnd(text, start);
         const bool atStart = start == 0 || (spans_.empty() && !inParagraph);

@@ -29,10 +29,13 @@ public:
         return std::string_view(sender_).substr(0, sender_.find(' '));
     }
     /// The language of the mail's own text, detected when first asked: a summary of a mail with
-    /// sentences never needs it, and detection is much of a short summary's time.
+    /// sentences never needs it, and detection is much of a short summary's time. What stands
+    /// below the sign-off (a title, a disclaimer) is often in another language and is left out.
     [[nodiscard]] Language language() const {
         if (!language_) {
-            language_ = detectLanguage(text_);
+            language_ =
+                detectLanguage(spans_.empty() ? std::string_view(text_)
+                                              : std::string_view(text_).substr(0, bodyEnd_));
         }
         return *language_;
     }
@@ -51,6 +54,7 @@ private:
     std::string text_;
     mutable std::optional<Language> language_;
     std::vector<Span> spans_;
+    std::size_t bodyEnd_ = 0; // where the sign-off starts, or the text's end
     std::string sender_;
 };
 
