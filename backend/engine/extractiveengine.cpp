@@ -23,13 +23,17 @@ bool hasDigit(std::string_view sentence) {
 // Whether the sentence opens with thanks or a remark on the mail itself ("I hope", "Ti scrivo
 // per"), also lower-cased after a greeting that ends in a comma.
 bool isCourtesy(std::string_view sentence) {
-    std::string opening(sentence.substr(0, 24));
-    if (!opening.empty() && opening[0] >= 'a' && opening[0] <= 'z') {
-        opening[0] = static_cast<char>(opening[0] - 'a' + 'A');
+    if (sentence.empty()) {
+        return false;
     }
+    const char first = sentence[0] >= 'a' && sentence[0] <= 'z'
+                           ? static_cast<char>(sentence[0] - 'a' + 'A')
+                           : sentence[0];
     const auto& openings = courtesyOpenings();
-    return std::any_of(openings.begin(), openings.end(),
-                       [&](std::string_view p) { return opening.starts_with(p); });
+    return std::any_of(openings.begin(), openings.end(), [&](std::string_view p) {
+        return sentence.size() >= p.size() && first == p[0] &&
+               sentence.substr(1, p.size() - 1) == p.substr(1);
+    });
 }
 
 // Scores each sentence by how often its content words occur in the whole mail, so that the
