@@ -76,6 +76,10 @@ ScreenItem {
 
                         readonly property string content:
                             (row.question ? row.model.text : row.model.response) ?? ""
+
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: content
+                        Accessible.description: row.question ? qsTr("Your question") : qsTr("Answer")
                         // Past this, a bubble scrolls its text and lays it out piece by piece.
                         readonly property bool scrolls: content.length > 4000
 
@@ -96,6 +100,7 @@ ScreenItem {
 
                         TextEdit {
                             id: body
+                            Accessible.ignored: true
                             visible: !bubble.scrolls
                             width: parent.width
                             padding: Typography.padding
@@ -123,12 +128,15 @@ ScreenItem {
                     }
                     Label {
                         objectName: "chatError"
+                        // Shown and hidden, so that the platform hears of it.
+                        Accessible.role: Accessible.AlertMessage
+                        Accessible.name: text
                         anchors.right: parent.right
                         width: Math.min(implicitWidth, row.room)
                         visible: row.question && row.index === list.count - 1
                                  && root.viewState.chatError.text !== null
                         topPadding: 2
-                        text: root.viewState.chatError.text ?? ""
+                        text: FixedText.shown(root.viewState.chatError.text ?? "")
                         font.italic: true
                         font.pixelSize: Typography.body
                         color: ColorScheme.red
@@ -144,12 +152,14 @@ ScreenItem {
             spacing: 8
 
             TextField {
+                id: chatInput
                 objectName: "chatInput"
                 Layout.fillWidth: true
                 Layout.preferredHeight: 40
                 leftPadding: Typography.padding
                 rightPadding: Typography.padding
                 placeholderText: qsTr("Ask questions here")
+                Accessible.name: placeholderText
                 placeholderTextColor: ColorScheme.secondary
                 color: ColorScheme.secondary
                 font.pixelSize: Typography.body
@@ -159,24 +169,27 @@ ScreenItem {
                 background: Rectangle {
                     color: "transparent"
                     radius: 10
-                    border.color: ColorScheme.secondary
-                    border.width: 1
+                    // The field's focus ring.
+                    border.color: chatInput.activeFocus ? ColorScheme.focusRing : ColorScheme.secondary
+                    border.width: chatInput.activeFocus ? 2 : 1
                 }
             }
             ActivityIndicator {
                 objectName: "chatProgress"
+                name: qsTr("Waiting for the answer")
                 running: root.viewState.isLoading
                 Layout.preferredWidth: 28
                 Layout.preferredHeight: 28
                 Layout.rightMargin: 4
             }
-            AbstractButton {
+            KeyButton {
                 objectName: "chatSendButton"
                 visible: !root.viewState.isLoading
                 implicitWidth: 32
                 implicitHeight: 32
+                ringRadius: 8
                 opacity: pressed ? 0.6 : 1
-                Accessible.name: qsTr("Send")
+                Accessible.name: qsTr("Send question")
                 onClicked: root.viewState.submitMessage()
                 contentItem: Item {
                     TintedIcon {

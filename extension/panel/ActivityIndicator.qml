@@ -7,8 +7,12 @@ Item {
     id: indicator
 
     property bool running: true
+    // What it waits for, for a screen reader.
+    property string name
 
     visible: running
+    Accessible.role: Accessible.Animation
+    Accessible.name: name
     implicitWidth: 32
     implicitHeight: 32
 

@@ -28,6 +28,9 @@ ListView {
         return result;
     }
 
+    // Read as one text: the pieces that happen to be laid out are not the whole of it.
+    Accessible.role: Accessible.StaticText
+    Accessible.name: text
     clip: true
     boundsBehavior: Flickable.StopAtBounds
     model: text.length > 0 ? pieces(text) : []
@@ -41,6 +44,7 @@ ListView {
     delegate: TextEdit {
         required property string modelData
 
+        Accessible.ignored: true
         x: view.padding
         width: view.width - 2 * view.padding - 10
         text: modelData

@@ -12,6 +12,8 @@ RowLayout {
     spacing: 6
 
     Image {
+        // The product's name is written beside it.
+        Accessible.ignored: true
         source: "icons/quorvaneLogo.svg"
         sourceSize.width: 60
         sourceSize.height: 60
@@ -20,17 +22,18 @@ RowLayout {
         fillMode: Image.PreserveAspectFit
     }
     Label {
-        text: qsTr("Quorvane")
+        text: "Quorvane"
         font.pixelSize: Typography.headline
         font.bold: true
         color: ColorScheme.primary
     }
     Item { Layout.fillWidth: true }
-    AbstractButton {
+    KeyButton {
         id: logout
 
         objectName: "logoutButton"
         padding: 2
+        ringRadius: 6
         opacity: pressed ? 0.6 : 1
         Accessible.name: qsTr("Log out")
         onClicked: header.logoutClicked()
@@ -45,6 +48,8 @@ RowLayout {
                 color: ColorScheme.primary
             }
             Label {
+                // The button says it already.
+                Accessible.ignored: true
                 text: qsTr("Log out")
                 font.pixelSize: Typography.headline
                 font.bold: true

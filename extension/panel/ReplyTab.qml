@@ -69,6 +69,7 @@ Item {
             }
             LongText {
                 objectName: "replyText"
+                Accessible.description: qsTr("Drafted reply")
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 text: tab.buttonStateManager.generateResponse ?? ""

@@ -30,6 +30,17 @@ Item {
         property string iconName
 
         padding: 6
+        // A tab is chosen with Return as with Space.
+        Keys.onReturnPressed: checked = true
+        Keys.onEnterPressed: checked = true
+        Accessible.name: text
+
+        FocusRing {
+            anchors.fill: parent
+            anchors.margins: 1
+            radius: 6
+            visible: tab.visualFocus
+        }
         contentItem: Row {
             spacing: 5
 
@@ -41,6 +52,7 @@ Item {
                 color: ColorScheme.primary
             }
             Label {
+                Accessible.ignored: true
                 anchors.verticalCenter: parent.verticalCenter
                 width: Math.min(implicitWidth, tab.availableWidth - 19)
                 text: tab.text
@@ -111,11 +123,13 @@ Item {
 
             PanelTab {
                 objectName: "quickResponseTab"
+                //: A tab: a reply drafted in one step.
                 text: qsTr("Quick response")
                 iconName: "wand"
             }
             PanelTab {
                 objectName: "customResponseTab"
+                //: A tab: a chat with the assistant about the message.
                 text: qsTr("Custom interactive response")
                 iconName: "chatbubbles"
             }
@@ -167,6 +181,7 @@ Item {
                     ActivityIndicator {
                         anchors.fill: parent
                         anchors.margins: 9
+                        name: qsTr("Drafting a reply")
                     }
                 }
             }

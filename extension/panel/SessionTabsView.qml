@@ -18,6 +18,11 @@ ScreenItem {
     }
 
     objectName: "sessionTabsView"
+    // Escape closes the developer menu wherever the panel's focus is.
+    Keys.onEscapePressed: event => {
+        event.accepted = root.viewState.showDeveloperMenu;
+        root.viewState.showDeveloperMenu = false;
+    }
     implicitWidth: PanelSize.minimumWidth
     implicitHeight: viewState.customHeight
     onAppeared: {

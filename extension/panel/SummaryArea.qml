@@ -90,13 +90,18 @@ ColumnLayout {
                 Layout.fillWidth: true
                 Layout.margins: 5
                 implicitHeight: 150 + 2 * Typography.padding
+                // The box's focus ring.
+                border.color: pasteBox.activeFocus ? ColorScheme.focusRing : ColorScheme.separator
+                border.width: pasteBox.activeFocus ? 2 : 1
 
                 ScrollView {
                     anchors.fill: parent
                     anchors.margins: Typography.padding
 
                     TextArea {
+                        id: pasteBox
                         objectName: "pasteBox"
+                        Accessible.name: qsTr("Message text to summarize")
                         text: area.panel.textareaInput
                         onTextChanged: area.panel.textareaInput = text
                         padding: 0
@@ -128,6 +133,7 @@ ColumnLayout {
 
         sourceComponent: ProgressBar {
             objectName: "summaryProgress"
+            Accessible.name: qsTr("Summarizing")
             indeterminate: true
         }
     }

@@ -6,8 +6,14 @@ import Quorvane.Extension
 Item {
     id: toast
 
+    // In English, as the state sets it.
     property string message
     readonly property alias stripHeight: strip.height
+
+    // There is no announcement in Qt 6.4: an alert that shows and hides is what the platform
+    // hears of.
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: label.text
 
     Rectangle {
         id: strip
@@ -23,7 +29,8 @@ Item {
             id: label
             anchors.fill: parent
             anchors.margins: Typography.padding
-            text: toast.message
+            text: FixedText.shown(toast.message)
+            Accessible.ignored: true
             textFormat: Text.PlainText
             color: "white"
             font.pixelSize: Typography.body

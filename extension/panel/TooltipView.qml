@@ -6,6 +6,9 @@ import Quorvane.Extension
 Rectangle {
     property string message
 
+    Accessible.role: Accessible.ToolTip
+    Accessible.name: message
+
     implicitWidth: label.implicitWidth + 20
     implicitHeight: label.implicitHeight + 20
     radius: 8
@@ -15,6 +18,7 @@ Rectangle {
         id: label
         anchors.centerIn: parent
         text: parent.message
+        Accessible.ignored: true
         textFormat: Text.PlainText
         color: "white"
         font.pixelSize: Typography.body

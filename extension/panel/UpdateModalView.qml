@@ -9,6 +9,21 @@ Item {
 
     UpdateActions { id: actions }
 
+    // A standard button that Return presses too, with the panel's focus ring.
+    component NoticeButton: Button {
+        id: button
+
+        font.pixelSize: Typography.headline
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+
+        FocusRing {
+            anchors.fill: parent
+            radius: 5
+            visible: button.visualFocus
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 8
@@ -66,17 +81,15 @@ Item {
                     palette.buttonText: ColorScheme.primary
                     palette.window: ColorScheme.controlBackground
 
-                    Button {
+                    NoticeButton {
                         objectName: "remindLaterButton"
                         text: qsTr("Remind me later")
-                        font.pixelSize: Typography.headline
                         onClicked: actions.remindLater()
                     }
                     Item { Layout.fillWidth: true }
-                    Button {
+                    NoticeButton {
                         objectName: "updateNowButton"
                         text: qsTr("Update now")
-                        font.pixelSize: Typography.headline
                         onClicked: actions.updateNow()
                     }
                 }

@@ -3,11 +3,14 @@
 #include "entry/composesessionviewcontrollerfactory.h"
 #include "entry/messagesecurityviewcontroller.h"
 #include "platform.h"
+#include "views/viewlanguage.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 QuorvaneExtensionPlugin::QuorvaneExtensionPlugin() {
     Platform::install(Platform::makeStandard());
+    ViewLanguage::use(QLocale::system().uiLanguages());
     // The services hold Qt objects (the network thread, timers) that must go while the
     // application object still exists.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {

@@ -11,7 +11,7 @@ Rectangle {
 
     required property EndpointSelection selection
 
-    component Segment: AbstractButton {
+    component Segment: KeyButton {
         id: segment
 
         required property string value
@@ -19,7 +19,10 @@ Rectangle {
 
         implicitWidth: implicitContentWidth + 20
         implicitHeight: 24
+        ringRadius: 8
         Accessible.role: Accessible.RadioButton
+        Accessible.name: text
+        Accessible.checkable: true
         Accessible.checked: selected
         onClicked: menu.selection.select(value)
 
@@ -37,6 +40,8 @@ Rectangle {
     }
 
     objectName: "developerMenu"
+    Accessible.role: Accessible.Grouping
+    Accessible.name: qsTr("Developer menu")
     implicitHeight: rows.implicitHeight + 10
     color: ColorScheme.controlBackground
     radius: 10
@@ -55,12 +60,15 @@ Rectangle {
             spacing: 8
 
             Label {
+                id: pickerLabel
                 text: qsTr("Select API endpoint")
                 font.pixelSize: Typography.caption
                 color: ColorScheme.primary
             }
             Rectangle {
                 objectName: "endpointPicker"
+                Accessible.role: Accessible.Grouping
+                Accessible.name: pickerLabel.text
                 implicitWidth: segments.implicitWidth + 4
                 implicitHeight: segments.implicitHeight + 4
                 radius: 6
@@ -72,9 +80,24 @@ Rectangle {
                     anchors.centerIn: parent
                     spacing: 2
 
-                    Segment { objectName: "endpointDev"; text: qsTr("Dev"); value: "dev" }
-                    Segment { objectName: "endpointStaging"; text: qsTr("Staging"); value: "staging" }
-                    Segment { objectName: "endpointLive"; text: qsTr("Live"); value: "live" }
+                    Segment {
+                        objectName: "endpointDev"
+                        //: The development deployment of the backend.
+                        text: qsTr("Dev")
+                        value: "dev"
+                    }
+                    Segment {
+                        objectName: "endpointStaging"
+                        //: The staging deployment of the backend, where releases are tried.
+                        text: qsTr("Staging")
+                        value: "staging"
+                    }
+                    Segment {
+                        objectName: "endpointLive"
+                        //: The live deployment of the backend, the one people use.
+                        text: qsTr("Live")
+                        value: "live"
+                    }
                 }
             }
         }
@@ -84,6 +107,7 @@ Rectangle {
             spacing: 8
 
             Label {
+                //: The extension's version number follows.
                 text: qsTr("Version")
                 font.pixelSize: Typography.caption
                 color: ColorScheme.primary

@@ -10,6 +10,8 @@ Item {
 
     implicitWidth: 70
     implicitHeight: 70
+    // The product's name is written beside it.
+    Accessible.ignored: true
 
     Image {
         id: asset

@@ -12,6 +12,11 @@ ScreenItem {
     EndpointSelection { id: endpoints }
 
     objectName: "loginView"
+    // Escape closes the developer menu wherever the view's focus is.
+    Keys.onEscapePressed: event => {
+        event.accepted = root.viewState.showDeveloperMenu;
+        root.viewState.showDeveloperMenu = false;
+    }
     implicitWidth: PanelSize.minimumWidth
     implicitHeight: viewState.customHeight
     onAppeared: viewState.appear(root)
@@ -43,7 +48,7 @@ ScreenItem {
             ImageView { Layout.alignment: Qt.AlignHCenter }
             Label {
                 Layout.fillWidth: true
-                text: qsTr("Quorvane")
+                text: "Quorvane"
                 font.pixelSize: Typography.largeTitle
                 font.bold: true
                 color: ColorScheme.primary
@@ -62,7 +67,8 @@ ScreenItem {
             CustomButton {
                 objectName: "loginButton"
                 Layout.alignment: Qt.AlignHCenter
-                title: "Login"
+                //: Starts the sign-in in the browser.
+                title: qsTr("Login")
                 backgroundColor: ColorScheme.accentPurple
                 onClicked: root.viewState.loginButtonTapped()
             }

@@ -5,7 +5,7 @@ import Quorvane.Extension
 // A capsule with an icon and a label, centred in the button, with no platform bezel; an
 // outline round the whole button when it has a border colour. The login and panel buttons
 // are this one, sized in their own ways.
-AbstractButton {
+KeyButton {
     id: control
 
     property string label
@@ -25,6 +25,8 @@ AbstractButton {
 
     padding: 0
     opacity: pressed ? 0.7 : 1
+    ringTarget: pill
+    ringRadius: pill.radius + 3
     Accessible.name: label
 
     background: Rectangle {

@@ -65,6 +65,10 @@ QColor ColorScheme::red() const {
     return dark_ ? QColor(0xFF, 0x5A, 0x50) : QColor(0xE0, 0x2A, 0x22);
 }
 
+QColor ColorScheme::focusRing() const {
+    return dark_ ? QColor(0x7C, 0xAC, 0xF8) : QColor(0x15, 0x58, 0xD6);
+}
+
 QColor ColorScheme::accentPurple() {
     return QColor::fromRgbF(147.0F / 255, 51.0F / 255, 234.0F / 255);
 }

@@ -23,6 +23,7 @@ class ColorScheme : public QObject {
     Q_PROPERTY(QColor purple READ purple NOTIFY changed)
     Q_PROPERTY(QColor blue READ blue NOTIFY changed)
     Q_PROPERTY(QColor red READ red NOTIFY changed)
+    Q_PROPERTY(QColor focusRing READ focusRing NOTIFY changed)
     Q_PROPERTY(QColor accentPurple READ accentPurple CONSTANT)
     Q_PROPERTY(QColor questionBubble READ questionBubble CONSTANT)
 
@@ -41,6 +42,8 @@ public:
     [[nodiscard]] QColor purple() const;
     [[nodiscard]] QColor blue() const;
     [[nodiscard]] QColor red() const;
+    /// At least 3:1 against the control background and the window, in light and in dark.
+    [[nodiscard]] QColor focusRing() const;
     [[nodiscard]] static QColor accentPurple();
     [[nodiscard]] static QColor questionBubble();
 

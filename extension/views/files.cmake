@@ -1,11 +1,20 @@
 set(VIEWS_SOURCES
     views/colorscheme.cpp views/colorscheme.h
+    views/fixedtext.cpp views/fixedtext.h
     views/panelsize.h
     views/screenitem.cpp views/screenitem.h
     views/tintedicon.cpp views/tintedicon.h
     views/viewengine.cpp views/viewengine.h
+    views/viewlanguage.cpp views/viewlanguage.h
 )
-set(VIEWS_QML views/FadingLoader.qml views/PillButton.qml views/Typography.qml views/effects/PanelBlur.qml)
+set(VIEWS_QML
+    views/FadingLoader.qml
+    views/FocusRing.qml
+    views/KeyButton.qml
+    views/PillButton.qml
+    views/Typography.qml
+    views/effects/PanelBlur.qml
+)
 set(VIEWS_RESOURCES
     views/icons/captions.svg
     views/icons/chatbubbles.svg

@@ -1,0 +1,12 @@
+import QtQuick
+import Quorvane.Extension
+
+// Drawn round a control while the keyboard's focus is on it; just outside the control, so that
+// it keeps its contrast against the panel whatever the control is filled with.
+Rectangle {
+    anchors.margins: -3
+    z: 1
+    color: "transparent"
+    border.width: 2
+    border.color: ColorScheme.focusRing
+}
