@@ -126,7 +126,8 @@ ScreenItem {
                             textColor: row.question ? "white" : ColorScheme.primary
                         }
                     }
-                    Label {
+                    // Not a Label: a Label makes itself plain text to a screen reader.
+                    Text {
                         objectName: "chatError"
                         // Shown and hidden, so that the platform hears of it.
                         Accessible.role: Accessible.AlertMessage

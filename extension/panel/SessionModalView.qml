@@ -153,19 +153,16 @@ Item {
                 }
             }
 
-            // The notices over the tabs are made only while they show.
-            // qmllint disable unqualified
-            FadingLoader {
+            ToastView {
                 id: toast
+                objectName: "toast"
                 anchors.fill: parent
                 shown: root.buttonStateManager.showToast
-                duration: 250
-
-                sourceComponent: ToastView {
-                    objectName: "toast"
-                    message: root.buttonStateManager.toastMessage
-                }
+                message: root.buttonStateManager.toastMessage
             }
+
+            // The other notices over the tabs are made only while they show.
+            // qmllint disable unqualified
             Loader {
                 anchors.centerIn: parent
                 active: root.buttonStateManager.isGenerateResponseLoading
@@ -189,7 +186,7 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.bottom: parent.bottom
                 // Above a showing toast rather than over it.
-                anchors.bottomMargin: 40 + (toast.item ? (toast.item as ToastView).stripHeight + 8 : 0)
+                anchors.bottomMargin: 40 + (toast.visible ? toast.stripHeight + 8 : 0)
                 shown: panel.showTooltip
 
                 sourceComponent: TooltipView {

@@ -102,6 +102,9 @@ ColumnLayout {
                         id: pasteBox
                         objectName: "pasteBox"
                         Accessible.name: qsTr("Message text to summarize")
+                        // Tab leaves the box as it leaves every other control.
+                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                         text: area.panel.textareaInput
                         onTextChanged: area.panel.textareaInput = text
                         padding: 0

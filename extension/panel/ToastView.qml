@@ -2,18 +2,23 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
-// A message strip centred at the bottom of the area it covers.
+// A message strip centred at the bottom of the area it covers, fading in and out.
 Item {
     id: toast
 
+    property bool shown: false
     // In English, as the state sets it.
     property string message
     readonly property alias stripHeight: strip.height
 
-    // There is no announcement in Qt 6.4: an alert that shows and hides is what the platform
-    // hears of.
+    // Qt 6.4 has no announcement: an alert that turns visible and hidden is what the platform
+    // hears of, so the toast is hidden once faded rather than made and dropped.
     Accessible.role: Accessible.AlertMessage
     Accessible.name: label.text
+    opacity: shown ? 1 : 0
+    visible: opacity > 0
+
+    Behavior on opacity { NumberAnimation { duration: 250 } }
 
     Rectangle {
         id: strip

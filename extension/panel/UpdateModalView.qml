@@ -14,6 +14,7 @@ Item {
         id: button
 
         font.pixelSize: Typography.headline
+        Accessible.name: text
         Keys.onReturnPressed: clicked()
         Keys.onEnterPressed: clicked()
 
