@@ -2,6 +2,7 @@
 
 #include "mailtext.h"
 #include "phrases.h"
+#include "textlines.h"
 
 #include <algorithm>
 
@@ -17,11 +18,27 @@ bool isGreeting(std::string_view line) {
     return line.size() < 60 && startsWithAny(line, greetingOpenings());
 }
 
-// A sign-off opens with a known word ("Best," but not "Beste,", which greets in Dutch), and it
-// is no sentence of its own ("Thanks for the update.").
-bool isSignOff(std::string_view line) {
-    return line.size() < 40 && !line.ends_with('.') && !line.ends_with('?') &&
-           opensWithWord(line, signOffOpenings());
+// A sign-off opens with a known word ("Best," but not "Beste,", which greets in Dutch). One that
+// reads as a sentence ("Thanks for your help.") signs off only when no more than a name and a
+// title or two follow it, lines that end no sentence; else it is the message's own ("Thanks for
+// the update.").
+bool isSignOff(std::string_view line, std::string_view below) {
+    if (line.size() >= 40 || !opensWithWord(line, signOffOpenings())) {
+        return false;
+    }
+    if (!line.ends_with('.') && !line.ends_with('?')) {
+        return true;
+    }
+    int lines = 0;
+    bool named = true;
+    forEachLine(below, [&](std::string_view l) {
+        if (!l.empty()) {
+            named = ++lines <= 3 && l.size() < 60 &&
+                    std::string_view(".?!").find(l.back()) == std::string_view::npos;
+        }
+        return named;
+    });
+    return named;
 }
 
 std::size_t lineEnd(std::string_view text, std::size_t start) {
@@ -37,7 +54,9 @@ MailSentences::MailSentences(const std::string& mail)
         return text.substr(start, lineEnd(text, start) - start);
     };
     std::size_t signOff = 0;
-    while (signOff < text.size() && !isSignOff(line(signOff))) {
+    while (
+        signOff < text.size() &&
+        !isSignOff(line(signOff), text.substr(std::min(lineEnd(text, signOff) + 1, text.size())))) {
         signOff = lineEnd(text, signOff) + 1;
     }
     // The sender's name is the first line below the sign-off that is not empty.

@@ -100,6 +100,11 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
         EXPECT_TRUE(reply.starts_with(greeting + "\n\n") && reply.ends_with("\nAnn Lee")) << reply;
         EXPECT_NE(reply.find("\n1. "), npos) << reply;
     }
+    // Thanks that open the message are its own; thanks above the name sign it off.
+    const std::string thanks = "Hi Ann,\n\nThanks for the update.\nThe room is booked for "
+                               "Friday.\n\nThanks for your help.\nBob Ray\n";
+    EXPECT_TRUE(engine.reply(thanks, "Ann").starts_with("Hi Bob,")) << engine.reply(thanks, "Ann");
+    EXPECT_NE(engine.summarize(thanks).find("The room is booked"), npos);
     // The language is the message's own, not that of a signature below the sign-off.
     EXPECT_TRUE(
         engine
