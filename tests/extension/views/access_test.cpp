@@ -164,6 +164,7 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     expectTabOrder(*view_, {"logoutButton", "pasteBox", "summarizeButton", "quickResponseTab",
                             "customResponseTab", "generateResponseButton"});
     expectReadable(*view_);
+    expectKeysPress(*view_, {"summarizeButton", "generateResponseButton"});
 
     // The update notice locks the panel beneath it out of the walk.
     IncommingUpdatesManager::shared().updateUrl = QStringLiteral("https://example.com/get");

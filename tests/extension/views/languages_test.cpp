@@ -62,11 +62,9 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
             EXPECT_EQ(cutTexts(*view.window().contentItem()).join('\n').toStdString(), "");
         };
         forget();
-        network().answer(kSend, {reply("On Friday at ten."), ScriptedAnswer::http(500, "{}")});
+        network().answer(kSend, ScriptedAnswer::http(500, "{}"));
         view_ = chat(width);
         ask(*view_, "When can we meet?");
-        answered(*view_);
-        ask(*view_, "Where?");
         answered(*view_);
         shot(*view_, "chat");
         showLogin(width).key(Qt::Key_D, kDeveloperKeys);
