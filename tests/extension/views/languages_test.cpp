@@ -3,6 +3,8 @@
 #include "views/viewlanguage.h"
 #include "viewstest.h"
 
+#include <QAccessible>
+
 namespace {
 
 /// The texts on screen that are cut short, by eliding or at their line limit.
@@ -67,6 +69,8 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
         ask(*view_, "When can we meet?");
         answered(*view_);
         shot(*view_, "chat");
+        // The fixed texts that state objects set in English show in the language.
+        EXPECT_EQ(view_->text("chatError") == ChatViewState::errorText, language == "en");
         showLogin(width).key(Qt::Key_D, kDeveloperKeys);
         tabTo(*view_, "loginButton");
         shot(*view_, "login");
@@ -76,6 +80,9 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
         view_->key(Qt::Key_D, kDeveloperKeys);
         tabTo(*view_, "copyButton");
         shot(*view_, "panel");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(&view_->get("toast"))
+                          ->text(QAccessible::Name) == "Response generated successfully.",
+                  language == "en");
         IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(true);
         view_->settle();
         tabTo(*view_, "updateNowButton");
