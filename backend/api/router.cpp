@@ -219,6 +219,9 @@ void Router::run(const Route& route, Call& call) {
 void Router::guarded(const Respond& respond, const std::function<void()>& work) {
     try {
         work();
+    } catch (const StoreUnavailable& e) {
+        log_(std::string("store unavailable: ") + e.what());
+        respond(busy("the database is unavailable; try again shortly"));
     } catch (const std::exception& e) {
         log_(std::string("internal error: ") + e.what());
         respond(error(500, "internal error"));

@@ -51,9 +51,22 @@ void data(Options& options, CommandLine& line) {
                                 "the backend's data folder");
 }
 
+void store(Options& options, CommandLine& line) {
+    options.named.add_options()("store", po::value(&line.storeUrl),
+                                "postgresql://USER@HOST/DB of a shared database (or "
+                                "QUORVANE_STORE_URL); DATA/backend.sqlite without it");
+}
+
+// The administration commands reach the store alone, so a shared database needs no folder.
+void dataOrStore(Options& options, CommandLine& line) {
+    options.named.add_options()("data", po::value(&line.data), "the backend's data folder");
+    store(options, line);
+}
+
 void describeServe(Options& options, CommandLine& line) {
     ServeSettings& s = line.serve;
     data(options, line);
+    store(options, line);
     options.named.add_options()
         // clang-format off
         ("config", po::value<std::string>(), "a file of NAME = VALUE lines with these options' "
@@ -86,12 +99,14 @@ void describeServe(Options& options, CommandLine& line) {
                                                "connections-per-address"),
          "connections one client address may hold")
         ("keep-alive-timeout", atLeastOne(s.keepAliveSeconds, "keep-alive-timeout"),
-         "seconds an idle connection has for its next request's headers");
+         "seconds an idle connection has for its next request's headers")
+        ("store-connections", atLeastOne(s.storeConnections, "store-connections"),
+         "connections to a shared database (8)");
     // clang-format on
 }
 
 void describeUserAdd(Options& options, CommandLine& line) {
-    data(options, line);
+    dataOrStore(options, line);
     options.named.add_options()("email", po::value(&line.email)->required(),
                                 "the account's e-mail address")(
         "name", po::value(&line.name)->required(), "the account's display name");
@@ -100,7 +115,7 @@ void describeUserAdd(Options& options, CommandLine& line) {
 }
 
 void describeTokenRevoke(Options& options, CommandLine& line) {
-    data(options, line);
+    dataOrStore(options, line);
     options.named.add_options()("user", po::value(&line.email)->required(),
                                 "the e-mail address whose tokens end now");
 }
@@ -111,9 +126,9 @@ const std::vector<CommandForm>& commands() {
         {{"serve"}, C::Serve, describeServe},
         {{"user", "add"}, C::UserAdd, describeUserAdd},
         {{"tls", "init"}, C::TlsInit, data},
-        {{"export-training"}, C::ExportTraining, data},
-        {{"migrate"}, C::Migrate, data},
-        {{"token", "list"}, C::TokenList, data},
+        {{"export-training"}, C::ExportTraining, dataOrStore},
+        {{"migrate"}, C::Migrate, dataOrStore},
+        {{"token", "list"}, C::TokenList, dataOrStore},
         {{"token", "revoke"}, C::TokenRevoke, describeTokenRevoke},
     };
     return table;
@@ -184,7 +199,8 @@ std::string usage() {
             << options.named;
     }
     out << "\nThe openai engine reads its key from QUORVANE_LLM_API_KEY; user add reads the "
-           "password from standard input.\n";
+           "password from standard input. Every command but tls init needs --data, --store or "
+           "QUORVANE_STORE_URL.\n";
     return out.str();
 }
 

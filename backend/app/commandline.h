@@ -33,6 +33,7 @@ struct ServeSettings {
     std::int64_t sessionsPerMinute = 30;
     std::int64_t connectionsPerAddress = 256;
     std::int64_t keepAliveSeconds = 10;
+    std::int64_t storeConnections = 8;
 };
 
 /// One run of quorvane-backend as its arguments ask for it.
@@ -49,6 +50,8 @@ struct CommandLine {
     };
     Command command = Command::Help;
     std::filesystem::path data;
+    /// A shared PostgreSQL database instead of the data folder's SQLite file; never logged.
+    std::string storeUrl;
     /// The account of `user add` and `token revoke`.
     std::string email;
     std::string name;

@@ -1,10 +1,10 @@
 #include "authenticator.h"
 #include "certificateauthority.h"
 #include "commandline.h"
+#include "openstore.h"
 #include "privatefile.h"
 #include "secretmemory.h"
 #include "serve.h"
-#include "store.h"
 
 #include <algorithm>
 #include <ctime>
@@ -21,6 +21,21 @@ using namespace backend;
 std::filesystem::path dataDir(const CommandLine& line) {
     makePrivateFolder(line.data);
     return line.data;
+}
+
+StoreLocation storeLocation(const CommandLine& line) {
+    if (!line.storeUrl.empty()) {
+        return {line.data, line.storeUrl, static_cast<std::size_t>(line.serve.storeConnections)};
+    }
+    if (line.data.empty()) {
+        throw CommandLineError("say where the store is with --data, --store or "
+                               "QUORVANE_STORE_URL");
+    }
+    return {dataDir(line), "", static_cast<std::size_t>(line.serve.storeConnections)};
+}
+
+std::unique_ptr<Store> store(const CommandLine& line) {
+    return openStore(storeLocation(line));
 }
 
 // The folder holds password hashes, whole mails and the TLS key.
@@ -82,17 +97,16 @@ int userAdd(const CommandLine& line) {
                   << " characters long\n";
         return 2;
     }
-    Store store(dataDir(line) / "backend.sqlite");
+    const auto opened = store(line);
     SystemClock clock;
-    Authenticator auth(store, clock, {});
+    Authenticator auth(*opened, clock, {});
     auth.addAccount(line.email, line.name, password);
     std::cout << "added " << line.email << "\n";
     return 0;
 }
 
 int exportTraining(const CommandLine& line) {
-    Store store(dataDir(line) / "backend.sqlite");
-    for (const auto& pair : store.trainingPairs()) {
+    for (const auto& pair : store(line)->trainingPairs()) {
         std::cout << nlohmann::json{{"email", pair.email},
                                     {"question", pair.question},
                                     {"answer", pair.answer},
@@ -104,9 +118,9 @@ int exportTraining(const CommandLine& line) {
 }
 
 int migrate(const CommandLine& line) {
-    const auto file = dataDir(line) / "backend.sqlite";
-    const Store store(file);
-    std::cout << file.string() << " is at schema version " << store.schemaVersion() << "\n";
+    const StoreLocation location = storeLocation(line);
+    std::cout << storeName(location) << " is at schema version "
+              << openStore(location)->schemaVersion() << "\n";
     return 0;
 }
 
@@ -121,8 +135,7 @@ std::string utc(std::int64_t seconds) {
 
 // Opens the store beside a running server, which sees the change on its next request.
 int tokenList(const CommandLine& line) {
-    Store store(dataDir(line) / "backend.sqlite");
-    for (const TokenRecord& token : store.tokens()) {
+    for (const TokenRecord& token : store(line)->tokens()) {
         std::cout << token.email << " " << token.hashPrefix << " created " << utc(token.createdAt)
                   << " last-used " << (token.lastUsedAt ? utc(*token.lastUsedAt) : "never") << "\n";
     }
@@ -130,8 +143,7 @@ int tokenList(const CommandLine& line) {
 }
 
 int tokenRevoke(const CommandLine& line) {
-    Store store(dataDir(line) / "backend.sqlite");
-    std::cout << "revoked " << store.revokeTokens(line.email) << " tokens of " << line.email
+    std::cout << "revoked " << store(line)->revokeTokens(line.email) << " tokens of " << line.email
               << "\n";
     return 0;
 }
@@ -147,7 +159,7 @@ int run(const CommandLine& line) {
             !std::filesystem::exists(line.data / "tls" / "server.pem")) {
             tlsInit(line);
         }
-        return serve(line.data, line.serve);
+        return serve(storeLocation(line), line.serve);
     case CommandLine::Command::UserAdd:
         return userAdd(line);
     case CommandLine::Command::TlsInit:
@@ -173,7 +185,13 @@ int main(int argc, char** argv) {
             std::cerr << usage();
             return 2;
         }
-        return run(parseCommandLine(argc - 1, argv + 1));
+        CommandLine line = parseCommandLine(argc - 1, argv + 1);
+        // Read whatever the command, so that it leaves the environment either way.
+        const std::string storeUrl = takeEnvironmentVariable("QUORVANE_STORE_URL");
+        if (line.storeUrl.empty()) {
+            line.storeUrl = storeUrl;
+        }
+        return run(line);
     } catch (const CommandLineError& e) {
         std::cerr << "quorvane-backend: " << e.what() << "\n";
         return 2;

@@ -5,9 +5,9 @@
 #include "extractiveengine.h"
 #include "httpsserver.h"
 #include "openaiengine.h"
+#include "openstore.h"
 #include "router.h"
 #include "secretmemory.h"
-#include "store.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -55,7 +55,8 @@ std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, const std::str
 
 } // namespace
 
-int serve(const std::filesystem::path& data, const ServeSettings& settings) {
+int serve(const StoreLocation& location, const ServeSettings& settings) {
+    const std::filesystem::path& data = location.dataFolder;
     ServerOptions server;
     server.address = settings.listen.address;
     server.port = settings.listen.port;
@@ -88,9 +89,9 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
 
     keepFreedMemoryForRequests();
     EventLoop loop(2);
-    Store store(data / "backend.sqlite");
+    const std::unique_ptr<Store> store = openStore(location);
     SystemClock clock;
-    Authenticator auth(store, clock, {}, settings.tokenDays * Authenticator::day);
+    Authenticator auth(*store, clock, {}, settings.tokenDays * Authenticator::day);
     // Read even when no engine uses it, so that it leaves the environment either way.
     const std::string key = takeEnvironmentVariable("QUORVANE_LLM_API_KEY");
     const std::unique_ptr<Engine> engine = makeEngine(settings, key, loop);
@@ -114,7 +115,7 @@ int serve(const std::filesystem::path& data, const ServeSettings& settings) {
         routing.releaseVersion = settings.releaseVersion;
         routing.releaseUrl = settings.releaseUrl;
     }
-    Router router(store, auth, *engine, clock, {workers, hashing}, routing, log);
+    Router router(*store, auth, *engine, clock, {workers, hashing}, routing, log);
     const auto handler = [&router, &log](Router::Surface surface) {
         return [&router, &log, surface](HttpRequest request, Respond respond) {
             std::string line = request.method + " " + Router::logPath(request.target);

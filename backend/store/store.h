@@ -1,12 +1,9 @@
 #pragma once
 
-#include "sqlitedatabase.h"
-
 #include <cstdint>
-#include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,77 +39,79 @@ struct TrainingPair {
     std::int64_t createdAt = 0;
 };
 
-/// The backend's SQLite file: accounts, sign-in sessions, token hashes, chats and training pairs.
-/// Every method is one transaction; calls from several threads are serialised.
+/// A store that cannot be reached now, such as a database server that went away; the request
+/// may succeed when tried again.
+class StoreUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Accounts, sign-in sessions, token hashes, chats and training pairs. Every method is one
+/// transaction, and is right when several threads, or several processes sharing the store, call
+/// at once. Methods throw StoreUnavailable when the store cannot be reached.
 class Store {
 public:
-    /// Opens or makes the file and brings its schema up to date in one transaction; throws
-    /// when the file is newer than this program.
-    explicit Store(const std::filesystem::path& file);
+    virtual ~Store() = default;
 
-    /// The schema version the file is at, which is the newest this program knows.
-    [[nodiscard]] int schemaVersion() const { return schemaVersion_; }
+    /// The schema version the store is at, which is the newest this program knows.
+    [[nodiscard]] virtual int schemaVersion() const = 0;
 
-    void addAccount(const Account& account);
-    [[nodiscard]] std::optional<Account> account(const std::string& email);
+    virtual void addAccount(const Account& account) = 0;
+    [[nodiscard]] virtual std::optional<Account> account(const std::string& email) = 0;
     /// Replaces the password hash record, as when it is made again at a higher cost.
-    void setPasswordHash(const std::string& email, const std::string& passwordHash);
+    virtual void setPasswordHash(const std::string& email, const std::string& passwordHash) = 0;
 
-    [[nodiscard]] LoginFailures loginFailures(const std::string& key);
+    [[nodiscard]] virtual LoginFailures loginFailures(const std::string& key) = 0;
     /// Stores what `update` makes of the failures under `key` (zero when there are none), in
-    /// one transaction.
-    void updateLoginFailures(const std::string& key,
-                             const std::function<LoginFailures(LoginFailures)>& update);
-    void clearLoginFailures(const std::string& key);
+    /// one transaction that no other update of `key` interleaves with.
+    virtual void updateLoginFailures(const std::string& key,
+                                     const std::function<LoginFailures(LoginFailures)>& update) = 0;
+    virtual void clearLoginFailures(const std::string& key) = 0;
 
     /// A sign-in session, polled by the hash of its id and signed in through the hash of its
     /// login code.
-    void addSession(const std::string& idHash, const std::string& loginCodeHash,
-                    std::int64_t createdAt, std::int64_t expiresAt);
+    virtual void addSession(const std::string& idHash, const std::string& loginCodeHash,
+                            std::int64_t createdAt, std::int64_t expiresAt) = 0;
     /// When the session of a login code was asked for, while it is live and not signed in.
-    [[nodiscard]] std::optional<std::int64_t> loginRequestedAt(const std::string& loginCodeHash,
-                                                               std::int64_t now);
+    [[nodiscard]] virtual std::optional<std::int64_t>
+    loginRequestedAt(const std::string& loginCodeHash, std::int64_t now) = 0;
     /// Marks the live session of a login code as signed in by `email`, once; false when it is
     /// unknown, expired or already signed in.
-    [[nodiscard]] bool signInSession(const std::string& loginCodeHash, const std::string& email,
-                                     std::int64_t now);
+    [[nodiscard]] virtual bool signInSession(const std::string& loginCodeHash,
+                                             const std::string& email, std::int64_t now) = 0;
     enum class SessionState { Unknown, Pending, SignedIn };
-    [[nodiscard]] SessionState sessionState(const std::string& idHash, std::int64_t now);
-    /// Consumes a signed-in session and stores `tokenHash` for its account in one transaction.
-    [[nodiscard]] bool redeemSession(const std::string& idHash, const std::string& tokenHash,
-                                     std::int64_t now);
+    [[nodiscard]] virtual SessionState sessionState(const std::string& idHash,
+                                                    std::int64_t now) = 0;
+    /// Consumes a signed-in session and stores `tokenHash` for its account in one transaction;
+    /// of several calls for one session, one alone returns true.
+    [[nodiscard]] virtual bool redeemSession(const std::string& idHash,
+                                             const std::string& tokenHash, std::int64_t now) = 0;
     /// Forgets expired sessions, and failures older than `failureWindow` that lock nothing.
-    void purgeExpired(std::int64_t now, std::int64_t failureWindow);
+    virtual void purgeExpired(std::int64_t now, std::int64_t failureWindow) = 0;
 
     /// The e-mail address that holds the token with this hash, when the token was issued
     /// after `issuedAfter`. Records `now` as its last use when the record is an hour old or
     /// missing, so that a busy token costs a disk sync an hour, not one a request.
-    [[nodiscard]] std::optional<std::string> useToken(const std::string& tokenHash,
-                                                      std::int64_t issuedAfter, std::int64_t now);
+    [[nodiscard]] virtual std::optional<std::string>
+    useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) = 0;
     /// Forgets every token of `email`; returns how many there were.
-    std::int64_t revokeTokens(const std::string& email);
-    [[nodiscard]] std::vector<TokenRecord> tokens();
+    virtual std::int64_t revokeTokens(const std::string& email) = 0;
+    [[nodiscard]] virtual std::vector<TokenRecord> tokens() = 0;
 
-    void addChat(const std::string& threadId, const std::string& assistantId,
-                 const std::string& email, const std::string& content);
+    virtual void addChat(const std::string& threadId, const std::string& assistantId,
+                         const std::string& email, const std::string& content) = 0;
     /// The message a chat thread is about, when the thread exists and belongs to `email`.
-    [[nodiscard]] std::optional<std::string> chatContent(const std::string& threadId,
-                                                         const std::string& assistantId,
-                                                         const std::string& email);
-    void addChatTurn(const std::string& threadId, const std::string& question,
-                     const std::string& answer);
+    [[nodiscard]] virtual std::optional<std::string> chatContent(const std::string& threadId,
+                                                                 const std::string& assistantId,
+                                                                 const std::string& email) = 0;
+    virtual void addChatTurn(const std::string& threadId, const std::string& question,
+                             const std::string& answer) = 0;
 
-    void addTrainingPair(const TrainingPair& pair);
-    [[nodiscard]] std::vector<TrainingPair> trainingPairs();
-
-private:
-    void migrate(const std::filesystem::path& file);
-    [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
-    [[nodiscard]] int storedVersion();
-
-    std::mutex mutex_;
-    sqlite::Database db_;
-    int schemaVersion_ = 0;
+    virtual void addTrainingPair(const TrainingPair& pair) = 0;
+    [[nodiscard]] virtual std::vector<TrainingPair> trainingPairs() = 0;
 };
+
+/// How long a busy token waits between records of its last use.
+constexpr std::int64_t lastUseGranularity = 3600;
 
 } // namespace backend

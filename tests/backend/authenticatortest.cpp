@@ -1,4 +1,4 @@
-#include "backendworld.h"
+#include "bothstores.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,14 @@ namespace {
 using Poll = Authenticator::PollState;
 using Login = Authenticator::LoginResult;
 
-class AuthenticatorTest : public testing::Test, protected BackendWorld {};
+class AuthenticatorTest : public testing::TestWithParam<StoreKind>, protected BackendWorld {
+protected:
+    AuthenticatorTest()
+        : BackendWorld(nullptr, GetParam()) {}
+};
 
 // A sign-in session lasts ten minutes; its login code signs in once and never polls.
-TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash) {
+TEST_P(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash) {
     const auto expiring = auth->createSession();
     clock.advance(Authenticator::sessionLifetime - 1);
     const auto session = auth->createSession();
@@ -40,7 +44,7 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash)
     EXPECT_FALSE(auth->accountForToken(issued.token + "0").has_value());
 
     auth.reset();
-    store = std::make_unique<Store>(dir / "backend.sqlite");
+    store = openStore(location);
     auth = std::make_unique<Authenticator>(*store, clock, cost);
     EXPECT_EQ(auth->accountForToken(issued.token), "ann@example.org");
     EXPECT_EQ(store->useToken(issued.token, 0, clock.now()), std::nullopt);
@@ -48,7 +52,7 @@ TEST_F(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash)
 }
 
 // A token works for thirty days from its issue; its last use is written at most once an hour.
-TEST_F(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
+TEST_P(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
     const std::string token = signIn();
     const std::int64_t issued = clock.now();
     const auto lastUse = [&] { return store->tokens().at(0).lastUsedAt; };
@@ -63,5 +67,7 @@ TEST_F(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
     clock.advance(1);
     EXPECT_EQ(auth->accountForToken(token), std::nullopt);
 }
+
+INSTANTIATE_OVER_BOTH_STORES(AuthenticatorTest);
 
 } // namespace

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,4 +87,18 @@ std::string BackendProcess::lineAfter(const std::string& prefix) {
         buffered_.append(chunk, n > 0 ? static_cast<std::size_t>(n) : 0);
     }
     return "";
+}
+
+std::string BackendProcess::caPem() const {
+    std::ifstream in(dir_ / "tls" / "ca.pem");
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::uint16_t BackendProcess::apiPort() {
+    const std::string origin = lineAfter("listening on ");
+    return origin.empty()
+               ? 0
+               : static_cast<std::uint16_t>(std::stoi(origin.substr(origin.rfind(':') + 1)));
 }

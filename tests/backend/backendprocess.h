@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -21,6 +22,10 @@ public:
     /// when the output ends first.
     [[nodiscard]] std::string lineAfter(const std::string& prefix);
     [[nodiscard]] pid_t pid() const { return pid_; }
+    /// The CA that its certificate was issued by.
+    [[nodiscard]] std::string caPem() const;
+    /// The port of its API, once it said where it listens; 0 when it never did.
+    [[nodiscard]] std::uint16_t apiPort();
 
 private:
     std::filesystem::path dir_;

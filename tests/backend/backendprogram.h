@@ -16,14 +16,16 @@ struct ProgramRun {
 };
 
 /// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would, with
-/// `input` on its standard input.
+/// `input` on its standard input and, when given, `storeUrl` in QUORVANE_STORE_URL.
 inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir,
-                             const std::string& input = "") {
+                             const std::string& input = "", const std::string& storeUrl = "") {
     const std::string in = dir.string() + ".input";
     const std::string out = dir.string() + ".output";
     std::ofstream(in) << input;
-    const int status = std::system((QUORVANE_BACKEND_BINARY " " + arguments + " --data " +
-                                    dir.string() + " <" + in + " >" + out + " 2>&1")
+    const std::string environment =
+        storeUrl.empty() ? "" : "QUORVANE_STORE_URL='" + storeUrl + "' ";
+    const int status = std::system((environment + QUORVANE_BACKEND_BINARY " " + arguments +
+                                    " --data " + dir.string() + " <" + in + " >" + out + " 2>&1")
                                        .c_str());
     std::filesystem::remove(in);
     std::ifstream written(out);

@@ -4,7 +4,10 @@
 #include "certificateauthority.h"
 #include "extractiveengine.h"
 #include "httpsserver.h"
+#include "openstore.h"
 #include "router.h"
+#include "sqlitedatabase.h"
+#include "testdatabase.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,13 +81,22 @@ private:
     std::int64_t now_ = 1'700'000'000;
 };
 
-/// A backend in a fresh data folder with one account, ann@example.org / "pw", the router's
-/// worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
+/// The stores a backend keeps its data in; tests of the store run over both.
+enum class StoreKind { Sqlite, Postgresql };
+
+/// A backend in a fresh data folder, or a fresh database, with one account, ann@example.org /
+/// "pw", the router's worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
 struct BackendWorld {
-    explicit BackendWorld(backend::Engine* engineInUse = nullptr) {
+    explicit BackendWorld(backend::Engine* engineInUse = nullptr,
+                          StoreKind kind = StoreKind::Sqlite) {
         std::string folder = std::filesystem::temp_directory_path() / "qv-backend-XXXXXX";
         dir = ::mkdtemp(folder.data());
-        store = std::make_unique<backend::Store>(dir / "backend.sqlite");
+        location.dataFolder = dir;
+        if (kind == StoreKind::Postgresql) {
+            database.emplace();
+            location.postgresUrl = database->url();
+        }
+        store = backend::openStore(location);
         // A cheap scrypt cost: the tests sign in many times.
         auth = std::make_unique<backend::Authenticator>(*store, clock, cost);
         auth->addAccount("ann@example.org", "Ann Lee", "pw");
@@ -96,6 +109,14 @@ struct BackendWorld {
         workers.join();
         hashing.join();
         std::filesystem::remove_all(dir);
+    }
+
+    /// Runs statements that take no parameters on the store, behind its back.
+    void execBehindTheStore(const std::string& sql) const {
+        if (database) {
+            return database->exec(sql);
+        }
+        sqlite::Database(dir / "backend.sqlite").exec(sql);
     }
 
     /// Routes `request` and waits for its answer.
@@ -141,6 +162,8 @@ struct BackendWorld {
     // The loop first, so that it goes last: answers in the pools' queues post to it.
     backend::EventLoop loop{2};
     std::filesystem::path dir;
+    std::optional<TestDatabase> database;
+    backend::StoreLocation location;
     ManualClock clock;
     backend::secrets::ScryptCost cost{1024, 8, 1};
     backend::ExtractiveEngine engine;

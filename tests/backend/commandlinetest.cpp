@@ -39,6 +39,8 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(parse("token list --data d").command, C::TokenList);
     EXPECT_EQ(parse("token revoke --user a@b --data d").email, "a@b");
     EXPECT_EQ(parse("serve --data d --token-days 7").serve.tokenDays, 7);
+    EXPECT_EQ(parse("token list --store postgresql://a@b/c").storeUrl, "postgresql://a@b/c");
+    EXPECT_EQ(parse("serve --data d --store-connections 3").serve.storeConnections, 3);
 
     const CommandLine user = parse("user add ann@example.org --name Ann --data d");
     EXPECT_EQ(user.command, C::UserAdd);
@@ -55,6 +57,7 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(defaults.sessionsPerMinute, 30);
     EXPECT_EQ(defaults.connectionsPerAddress, 256);
     EXPECT_EQ(defaults.keepAliveSeconds, 10);
+    EXPECT_EQ(defaults.storeConnections, 8);
 
     const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
                            "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
@@ -119,6 +122,7 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"user add --name Ann --data d", "'--email' is required"},
         {"token revoke --data d", "'--user' is required"},
         {"serve --data d --token-days 0", "--token-days must be at least 1"},
+        {"serve --data d --store-connections 0", "--store-connections must be at least 1"},
         {"user add a@b c@d --name Ann --data d", "too many positional options"},
         {"user remove a@b --data d", "unknown command 'user'"},
         {"frobnicate", "unknown command 'frobnicate'"},

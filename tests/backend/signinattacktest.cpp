@@ -1,6 +1,6 @@
 // Attacks on the sign-in and on tokens, each against the real server on loopback.
 #include "backendprogram.h"
-#include "backendworld.h"
+#include "bothstores.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,9 +12,12 @@ namespace {
 
 const std::string sessions = "/plugin-auth/session-request/";
 
-class SignInAttackTest : public testing::Test, protected BackendWorld {
+class SignInAttackTest : public testing::TestWithParam<StoreKind>, protected BackendWorld {
 protected:
-    SignInAttackTest() { serve(); }
+    SignInAttackTest()
+        : BackendWorld(nullptr, GetParam()) {
+        serve();
+    }
 
     LoopbackClient::Answer send(const std::string& method, const std::string& target,
                                 const std::string& body = "", const std::string& token = "",
@@ -43,7 +46,7 @@ protected:
 // Whoever learns the login link (another user's process list, browser history, a forwarded
 // mail) can sign in through it, but can neither collect the token nor take over a session
 // that is already signed in.
-TEST_F(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
+TEST_P(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     const auto [id, code] = startSession();
     ASSERT_EQ(code.size(), 32u);
     EXPECT_NE(id, code);
@@ -62,7 +65,7 @@ TEST_F(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
 
 // A token that has expired, or that the administrator revoked with the server running, gets
 // the 401 of a token never issued.
-TEST_F(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
+TEST_P(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
     const std::string unknown = me(std::string(64, '0'));
     ASSERT_EQ(unknown, "401");
     const std::string expiring = signIn();
@@ -71,21 +74,21 @@ TEST_F(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
     EXPECT_EQ(me(revoked), "ann@example.org");
     EXPECT_EQ(me(expiring), unknown);
 
-    const auto [listed, list] = runBackend("token list", dir);
+    const auto [listed, list] = runBackend("token list", dir, "", location.postgresUrl);
     EXPECT_EQ(listed, 0);
     EXPECT_NE(list.find("ann@example.org " + secrets::sha256Hex(revoked).substr(0, 12) +
                         " created 2023-12-14T22:13Z last-used 2023-12-14T22:13Z"),
               std::string::npos)
         << list;
     EXPECT_EQ(list.find(secrets::sha256Hex(revoked).substr(0, 13)), std::string::npos);
-    EXPECT_EQ(runBackend("token revoke --user ann@example.org", dir),
+    EXPECT_EQ(runBackend("token revoke --user ann@example.org", dir, "", location.postgresUrl),
               (ProgramRun{0, "revoked 2 tokens of ann@example.org\n"}));
     EXPECT_EQ(me(revoked), unknown);
 }
 
 // Every guess at ann from one address leaves her own sign-in from another one, and the
 // passwords at the old cost of her first record, alone.
-TEST_F(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
+TEST_P(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
     store->setPasswordHash("ann@example.org", secrets::hashPassword("pw", {512, 8, 1}));
     for (int i = 0; i < 100; ++i) {
         // From many addresses: one may start only 30 sessions a minute.
@@ -99,5 +102,7 @@ TEST_F(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
     EXPECT_EQ(me(json::parse(send("GET", sessions + id).body)["access_token"]), "ann@example.org");
     EXPECT_FALSE(secrets::needsRehash(store->account("ann@example.org")->passwordHash, cost));
 }
+
+INSTANTIATE_OVER_BOTH_STORES(SignInAttackTest);
 
 } // namespace

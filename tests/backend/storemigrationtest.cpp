@@ -1,7 +1,7 @@
 // The store's schema steps on files of every age: fresh, from before versions were counted,
 // and from a newer program.
 #include "migrations.h"
-#include "store.h"
+#include "sqlitestore.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -29,8 +29,8 @@ TEST_F(StoreMigrationTest, StepsCountUpFromOneWithoutGaps) {
     for (std::size_t i = 0; i < migrations().size(); ++i) {
         EXPECT_EQ(migrations()[i].version, static_cast<int>(i) + 1);
     }
-    EXPECT_EQ(Store(file).schemaVersion(), latest);
-    EXPECT_EQ(Store(file).schemaVersion(), latest);
+    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
+    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
 }
 
 // A file the first releases made, with an account and a token in it, counts as version 1
@@ -38,12 +38,12 @@ TEST_F(StoreMigrationTest, StepsCountUpFromOneWithoutGaps) {
 TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
     {
         sqlite::Database old(file);
-        old.exec(migrations()[0].sql);
+        old.exec(migrationSql(migrations()[0], Dialect::Sqlite));
         old.exec("INSERT INTO accounts(email, name, password_hash) VALUES('a@b', 'A', 'h');"
                  "INSERT INTO tokens(token_hash, email, created_at) VALUES('t', 'a@b', 5);"
                  "INSERT INTO signin_sessions(id_hash, expires_at) VALUES('s', 99)");
     }
-    Store store(file);
+    SqliteStore store(file);
     EXPECT_EQ(store.schemaVersion(), latest);
     EXPECT_EQ(store.account("a@b")->passwordHash, "h");
     EXPECT_EQ(store.useToken("t", 0, 10), "a@b");
@@ -52,10 +52,10 @@ TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
 }
 
 TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
-    { Store made(file); }
+    { SqliteStore made(file); }
     sqlite::Database(file).exec("UPDATE schema_version SET version = version + 1");
     try {
-        Store store(file);
+        SqliteStore store(file);
         ADD_FAILURE() << "opened a newer file";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()), file.string() + " has schema version " +

@@ -1,4 +1,4 @@
-#include "store.h"
+#include "sqlitestore.h"
 
 #include "migrations.h"
 #include "privatefile.h"
@@ -19,7 +19,7 @@ const std::filesystem::path& privateFile(const std::filesystem::path& file) {
 
 } // namespace
 
-Store::Store(const std::filesystem::path& file)
+SqliteStore::SqliteStore(const std::filesystem::path& file)
     : db_(privateFile(file)) {
     db_.exec("PRAGMA journal_mode=WAL");
     db_.exec("PRAGMA synchronous=FULL");
@@ -27,7 +27,7 @@ Store::Store(const std::filesystem::path& file)
     migrate(file);
 }
 
-int Store::storedVersion() {
+int SqliteStore::storedVersion() {
     auto select = db_.prepare("SELECT version FROM schema_version");
     if (select.step()) {
         return static_cast<int>(select.integer(0));
@@ -40,35 +40,22 @@ int Store::storedVersion() {
     return version;
 }
 
-void Store::migrate(const std::filesystem::path& file) {
+void SqliteStore::migrate(const std::filesystem::path& file) {
     sqlite::Transaction transaction(db_);
     db_.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
-    schemaVersion_ = storedVersion();
-    const int latest = migrations().back().version;
-    if (schemaVersion_ > latest) {
-        throw std::runtime_error(file.string() + " has schema version " +
-                                 std::to_string(schemaVersion_) + ", newer than the " +
-                                 std::to_string(latest) +
-                                 " this quorvane-backend knows; "
-                                 "run a newer release");
-    }
-    for (const Migration& step : migrations()) {
-        if (step.version > schemaVersion_) {
-            db_.exec(step.sql);
-            schemaVersion_ = step.version;
-        }
-    }
+    schemaVersion_ = migrateFrom(storedVersion(), Dialect::Sqlite, file.string(),
+                                 [this](const std::string& sql) { db_.exec(sql); });
     db_.prepare("UPDATE schema_version SET version = ?").bind(1, schemaVersion_).run();
     transaction.commit();
 }
 
-void Store::addAccount(const Account& account) {
+void SqliteStore::addAccount(const Account& account) {
     std::lock_guard lock(mutex_);
     auto insert = db_.prepare("INSERT INTO accounts(email, name, password_hash) VALUES(?, ?, ?)");
     insert.bind(1, account.email).bind(2, account.name).bind(3, account.passwordHash).run();
 }
 
-std::optional<Account> Store::account(const std::string& email) {
+std::optional<Account> SqliteStore::account(const std::string& email) {
     std::lock_guard lock(mutex_);
     auto select = db_.prepare("SELECT email, name, password_hash FROM accounts WHERE email = ?");
     select.bind(1, email);
@@ -78,18 +65,18 @@ std::optional<Account> Store::account(const std::string& email) {
     return Account{select.text(0), select.text(1), select.text(2)};
 }
 
-void Store::setPasswordHash(const std::string& email, const std::string& passwordHash) {
+void SqliteStore::setPasswordHash(const std::string& email, const std::string& passwordHash) {
     std::lock_guard lock(mutex_);
     auto update = db_.prepare("UPDATE accounts SET password_hash = ? WHERE email = ?");
     update.bind(1, passwordHash).bind(2, email).run();
 }
 
-LoginFailures Store::loginFailures(const std::string& key) {
+LoginFailures SqliteStore::loginFailures(const std::string& key) {
     std::lock_guard lock(mutex_);
     return readLoginFailures(key);
 }
 
-LoginFailures Store::readLoginFailures(const std::string& key) {
+LoginFailures SqliteStore::readLoginFailures(const std::string& key) {
     auto select = db_.prepare("SELECT failures, window_start, locked_until FROM login_failures "
                               "WHERE throttle_key = ?");
     select.bind(1, key);
@@ -99,8 +86,8 @@ LoginFailures Store::readLoginFailures(const std::string& key) {
     return {select.integer(0), select.integer(1), select.integer(2)};
 }
 
-void Store::updateLoginFailures(const std::string& key,
-                                const std::function<LoginFailures(LoginFailures)>& update) {
+void SqliteStore::updateLoginFailures(const std::string& key,
+                                      const std::function<LoginFailures(LoginFailures)>& update) {
     std::lock_guard lock(mutex_);
     sqlite::Transaction transaction(db_);
     const LoginFailures failures = update(readLoginFailures(key));
@@ -113,22 +100,22 @@ void Store::updateLoginFailures(const std::string& key,
     transaction.commit();
 }
 
-void Store::clearLoginFailures(const std::string& key) {
+void SqliteStore::clearLoginFailures(const std::string& key) {
     std::lock_guard lock(mutex_);
     auto remove = db_.prepare("DELETE FROM login_failures WHERE throttle_key = ?");
     remove.bind(1, key).run();
 }
 
-void Store::addSession(const std::string& idHash, const std::string& loginCodeHash,
-                       std::int64_t createdAt, std::int64_t expiresAt) {
+void SqliteStore::addSession(const std::string& idHash, const std::string& loginCodeHash,
+                             std::int64_t createdAt, std::int64_t expiresAt) {
     std::lock_guard lock(mutex_);
     auto insert = db_.prepare("INSERT INTO signin_sessions(id_hash, login_code_hash, created_at, "
                               "expires_at) VALUES(?, ?, ?, ?)");
     insert.bind(1, idHash).bind(2, loginCodeHash).bind(3, createdAt).bind(4, expiresAt).run();
 }
 
-std::optional<std::int64_t> Store::loginRequestedAt(const std::string& loginCodeHash,
-                                                    std::int64_t now) {
+std::optional<std::int64_t> SqliteStore::loginRequestedAt(const std::string& loginCodeHash,
+                                                          std::int64_t now) {
     std::lock_guard lock(mutex_);
     auto select = db_.prepare("SELECT created_at FROM signin_sessions WHERE login_code_hash = ? "
                               "AND expires_at > ? AND email IS NULL");
@@ -139,8 +126,8 @@ std::optional<std::int64_t> Store::loginRequestedAt(const std::string& loginCode
     return select.integer(0);
 }
 
-bool Store::signInSession(const std::string& loginCodeHash, const std::string& email,
-                          std::int64_t now) {
+bool SqliteStore::signInSession(const std::string& loginCodeHash, const std::string& email,
+                                std::int64_t now) {
     std::lock_guard lock(mutex_);
     auto update = db_.prepare("UPDATE signin_sessions SET email = ? WHERE login_code_hash = ? "
                               "AND expires_at > ? AND email IS NULL");
@@ -148,7 +135,7 @@ bool Store::signInSession(const std::string& loginCodeHash, const std::string& e
     return db_.changes() == 1;
 }
 
-Store::SessionState Store::sessionState(const std::string& idHash, std::int64_t now) {
+Store::SessionState SqliteStore::sessionState(const std::string& idHash, std::int64_t now) {
     std::lock_guard lock(mutex_);
     auto select =
         db_.prepare("SELECT email FROM signin_sessions WHERE id_hash = ? AND expires_at > ?");
@@ -159,8 +146,8 @@ Store::SessionState Store::sessionState(const std::string& idHash, std::int64_t 
     return select.isNull(0) ? SessionState::Pending : SessionState::SignedIn;
 }
 
-bool Store::redeemSession(const std::string& idHash, const std::string& tokenHash,
-                          std::int64_t now) {
+bool SqliteStore::redeemSession(const std::string& idHash, const std::string& tokenHash,
+                                std::int64_t now) {
     std::lock_guard lock(mutex_);
     sqlite::Transaction transaction(db_);
     auto select = db_.prepare("SELECT email FROM signin_sessions "
@@ -178,7 +165,7 @@ bool Store::redeemSession(const std::string& idHash, const std::string& tokenHas
     return true;
 }
 
-void Store::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
+void SqliteStore::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
     std::lock_guard lock(mutex_);
     auto sessions = db_.prepare("DELETE FROM signin_sessions WHERE expires_at <= ?");
     sessions.bind(1, now).run();
@@ -187,9 +174,8 @@ void Store::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
     failures.bind(1, now - failureWindow).bind(2, now).run();
 }
 
-std::optional<std::string> Store::useToken(const std::string& tokenHash, std::int64_t issuedAfter,
-                                           std::int64_t now) {
-    constexpr std::int64_t lastUseGranularity = 3600;
+std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,
+                                                 std::int64_t issuedAfter, std::int64_t now) {
     std::lock_guard lock(mutex_);
     auto select = db_.prepare("SELECT email, last_used_at FROM tokens "
                               "WHERE token_hash = ? AND created_at > ?");
@@ -206,14 +192,14 @@ std::optional<std::string> Store::useToken(const std::string& tokenHash, std::in
     return email;
 }
 
-std::int64_t Store::revokeTokens(const std::string& email) {
+std::int64_t SqliteStore::revokeTokens(const std::string& email) {
     std::lock_guard lock(mutex_);
     auto remove = db_.prepare("DELETE FROM tokens WHERE email = ?");
     remove.bind(1, email).run();
     return db_.changes();
 }
 
-std::vector<TokenRecord> Store::tokens() {
+std::vector<TokenRecord> SqliteStore::tokens() {
     std::lock_guard lock(mutex_);
     auto select = db_.prepare("SELECT email, substr(token_hash, 1, 12), created_at, last_used_at "
                               "FROM tokens ORDER BY email, created_at");
@@ -225,17 +211,17 @@ std::vector<TokenRecord> Store::tokens() {
     return records;
 }
 
-void Store::addChat(const std::string& threadId, const std::string& assistantId,
-                    const std::string& email, const std::string& content) {
+void SqliteStore::addChat(const std::string& threadId, const std::string& assistantId,
+                          const std::string& email, const std::string& content) {
     std::lock_guard lock(mutex_);
     auto insert = db_.prepare(
         "INSERT INTO chats(thread_id, assistant_id, email, content) VALUES(?, ?, ?, ?)");
     insert.bind(1, threadId).bind(2, assistantId).bind(3, email).bind(4, content).run();
 }
 
-std::optional<std::string> Store::chatContent(const std::string& threadId,
-                                              const std::string& assistantId,
-                                              const std::string& email) {
+std::optional<std::string> SqliteStore::chatContent(const std::string& threadId,
+                                                    const std::string& assistantId,
+                                                    const std::string& email) {
     std::lock_guard lock(mutex_);
     auto select = db_.prepare(
         "SELECT content FROM chats WHERE thread_id = ? AND assistant_id = ? AND email = ?");
@@ -246,15 +232,15 @@ std::optional<std::string> Store::chatContent(const std::string& threadId,
     return select.text(0);
 }
 
-void Store::addChatTurn(const std::string& threadId, const std::string& question,
-                        const std::string& answer) {
+void SqliteStore::addChatTurn(const std::string& threadId, const std::string& question,
+                              const std::string& answer) {
     std::lock_guard lock(mutex_);
     auto insert =
         db_.prepare("INSERT INTO chat_turns(thread_id, question, answer) VALUES(?, ?, ?)");
     insert.bind(1, threadId).bind(2, question).bind(3, answer).run();
 }
 
-void Store::addTrainingPair(const TrainingPair& pair) {
+void SqliteStore::addTrainingPair(const TrainingPair& pair) {
     std::lock_guard lock(mutex_);
     auto insert = db_.prepare("INSERT INTO training_pairs(email, question, answer, created_at) "
                               "VALUES(?, ?, ?, ?)");
@@ -262,7 +248,7 @@ void Store::addTrainingPair(const TrainingPair& pair) {
     insert.run();
 }
 
-std::vector<TrainingPair> Store::trainingPairs() {
+std::vector<TrainingPair> SqliteStore::trainingPairs() {
     std::lock_guard lock(mutex_);
     auto select =
         db_.prepare("SELECT email, question, answer, created_at FROM training_pairs ORDER BY id");

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "sqlitedatabase.h"
+#include "store.h"
+
+#include <filesystem>
+#include <mutex>
+
+namespace backend {
+
+/// The store in one SQLite file, for one machine: calls from several threads are serialised,
+/// and processes sharing the file take turns through SQLite's write lock.
+class SqliteStore final : public Store {
+public:
+    /// Opens or makes the file and brings its schema up to date in one transaction; throws
+    /// when the file is newer than this program.
+    explicit SqliteStore(const std::filesystem::path& file);
+
+    [[nodiscard]] int schemaVersion() const override { return schemaVersion_; }
+
+    void addAccount(const Account& account) override;
+    [[nodiscard]] std::optional<Account> account(const std::string& email) override;
+    void setPasswordHash(const std::string& email, const std::string& passwordHash) override;
+
+    [[nodiscard]] LoginFailures loginFailures(const std::string& key) override;
+    void updateLoginFailures(const std::string& key,
+                             const std::function<LoginFailures(LoginFailures)>& update) override;
+    void clearLoginFailures(const std::string& key) override;
+
+    void addSession(const std::string& idHash, const std::string& loginCodeHash,
+                    std::int64_t createdAt, std::int64_t expiresAt) override;
+    [[nodiscard]] std::optional<std::int64_t> loginRequestedAt(const std::string& loginCodeHash,
+                                                               std::int64_t now) override;
+    [[nodiscard]] bool signInSession(const std::string& loginCodeHash, const std::string& email,
+                                     std::int64_t now) override;
+    [[nodiscard]] SessionState sessionState(const std::string& idHash, std::int64_t now) override;
+    [[nodiscard]] bool redeemSession(const std::string& idHash, const std::string& tokenHash,
+                                     std::int64_t now) override;
+    void purgeExpired(std::int64_t now, std::int64_t failureWindow) override;
+
+    [[nodiscard]] std::optional<std::string>
+    useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) override;
+    std::int64_t revokeTokens(const std::string& email) override;
+    [[nodiscard]] std::vector<TokenRecord> tokens() override;
+
+    void addChat(const std::string& threadId, const std::string& assistantId,
+                 const std::string& email, const std::string& content) override;
+    [[nodiscard]] std::optional<std::string> chatContent(const std::string& threadId,
+                                                         const std::string& assistantId,
+                                                         const std::string& email) override;
+    void addChatTurn(const std::string& threadId, const std::string& question,
+                     const std::string& answer) override;
+
+    void addTrainingPair(const TrainingPair& pair) override;
+    [[nodiscard]] std::vector<TrainingPair> trainingPairs() override;
+
+private:
+    void migrate(const std::filesystem::path& file);
+    [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
+    [[nodiscard]] int storedVersion();
+
+    std::mutex mutex_;
+    sqlite::Database db_;
+    int schemaVersion_ = 0;
+};
+
+} // namespace backend

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "backendworld.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+inline std::string storeKindName(const testing::TestParamInfo<StoreKind>& kind) {
+    return kind.param == StoreKind::Sqlite ? "Sqlite" : "Postgresql";
+}
+
+/// Runs a parameterised suite once over each store.
+#define INSTANTIATE_OVER_BOTH_STORES(suite)                                                        \
+    INSTANTIATE_TEST_SUITE_P(, suite, testing::Values(StoreKind::Sqlite, StoreKind::Postgresql),   \
+                             storeKindName)

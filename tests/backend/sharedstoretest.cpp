@@ -1,0 +1,218 @@
+// Two quorvane-backend processes on one PostgreSQL database, as behind a load balancer: a
+// client may reach either for any request.
+#include "backendprocess.h"
+#include "backendprogram.h"
+#include "backendworld.h"
+#include "postgresstore.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <latch>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+using namespace backend;
+using nlohmann::json;
+
+namespace {
+
+const std::string sessions = "/plugin-auth/session-request/";
+const std::string password = "a-long-enough-password";
+
+struct Instance {
+    explicit Instance(const std::string& url)
+        : process({"--listen", "127.0.0.1:0"}, {"QUORVANE_STORE_URL=" + url})
+        , port(process.apiPort())
+        , ca(process.caPem()) {}
+
+    [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {
+        return {port, ca, from};
+    }
+    LoopbackClient::Answer send(const std::string& method, const std::string& target,
+                                const std::string& body = "", const std::string& token = "",
+                                const std::string& from = "127.0.0.1") const {
+        return client(from).send(LoopbackClient::request(method, target, body, token));
+    }
+
+    BackendProcess process;
+    std::uint16_t port;
+    std::string ca;
+};
+
+// ann's account, hashed at a cheap cost: a sign-in checks a password at its record's cost.
+void addAnn(const std::string& url) {
+    PostgresStore store(url, 1);
+    ManualClock clock;
+    Authenticator(store, clock, {1024, 8, 1}).addAccount("ann@example.org", "Ann", password);
+}
+
+// A session started on `start` and signed in there: its id.
+std::string signedIn(const Instance& start, const std::string& from = "127.0.0.1") {
+    const json session = json::parse(start.send("GET", sessions).body);
+    const std::string link = session["login_url"];
+    const std::string code = link.substr(link.find("?code=") + 6);
+    const auto login =
+        start.send("POST", "/plugin-auth/login",
+                   "code=" + code + "&email=ann%40example.org&password=" + password, "", from);
+    EXPECT_EQ(login.status, 200);
+    return session["id"];
+}
+
+std::string tokenOf(const LoopbackClient::Answer& poll) {
+    const json body = json::parse(poll.body, nullptr, false);
+    return poll.status == 200 && body["access_token"].is_string() ? body["access_token"] : "";
+}
+
+class SharedStoreTest : public testing::Test {
+protected:
+    SharedStoreTest() { addAnn(database.url()); }
+
+    TestDatabase database;
+    Instance a{database.url()};
+    Instance b{database.url()};
+};
+
+// Failures count across instances; a sign-in on A is collected on B; a chat started on B
+// continues on both at once and keeps every turn; the administration commands see it all.
+TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
+    for (int i = 0; i <= SignInThrottle::freeFailures; ++i) {
+        const Instance& on = i % 2 == 0 ? a : b;
+        const json session = json::parse(on.send("GET", sessions).body);
+        const std::string link = session["login_url"];
+        const auto attempt = on.send("POST", "/plugin-auth/login",
+                                     "code=" + link.substr(link.find("?code=") + 6) +
+                                         "&email=ann%40example.org&password=" + password +
+                                         (i < SignInThrottle::freeFailures ? "x" : ""),
+                                     "", "127.0.0.2");
+        EXPECT_EQ(attempt.status, i < SignInThrottle::freeFailures ? 401 : 429) << i;
+    }
+
+    const std::string token = tokenOf(b.send("GET", sessions + signedIn(a, "127.0.0.3")));
+    ASSERT_FALSE(token.empty());
+    EXPECT_EQ(json::parse(a.send("GET", "/api/v1/me", "", token).body)["email"], "ann@example.org");
+
+    const json chat = json::parse(
+        b.send("POST", "/api/v1/chat/start", R"({"email_content":"Lunch is at noon."})", token)
+            .body)["response"];
+    const json turn = {{"assistantId", chat["assistantId"]},
+                       {"threadId", chat["threadId"]},
+                       {"content", "When is lunch?"}};
+    constexpr int turnsEach = 10;
+    std::atomic<int> answered = 0;
+    const auto talk = [&](const Instance& on) {
+        auto client = on.client();
+        for (int i = 0; i < turnsEach; ++i) {
+            const auto answer =
+                client.send(LoopbackClient::request("POST", "/api/v1/chat/send", turn.dump(), token,
+                                                    LoopbackClient::Connection::KeepAlive));
+            answered += answer.status == 200 ? 1 : 0;
+        }
+    };
+    {
+        std::jthread first(talk, std::cref(a));
+        std::jthread second(talk, std::cref(b));
+    }
+    EXPECT_EQ(answered, 2 * turnsEach);
+    pg::Connection db(database.url());
+    auto turns = db.prepare("SELECT count(*) FROM chat_turns WHERE thread_id = $1");
+    ASSERT_TRUE(turns.bind(1, chat["threadId"].get<std::string>()).step());
+    EXPECT_EQ(turns.integer(0), 2 * turnsEach);
+
+    for (const Instance* on : {&a, &b}) {
+        EXPECT_EQ(on->send("POST", "/api/v1/create-training-data",
+                           R"({"question":"q","answer":"from )" + std::to_string(on->port) + "\"}",
+                           token)
+                      .status,
+                  200);
+    }
+    // No data folder: a shared database is all the commands need.
+    const auto none = std::filesystem::temp_directory_path() /
+                      ("qv-none-" + database.url().substr(database.url().rfind('/') + 1));
+    const ProgramRun exported = runBackend("export-training", none, "", database.url());
+    EXPECT_EQ(exported.exitCode, 0) << exported.output;
+    for (const Instance* on : {&a, &b}) {
+        EXPECT_NE(exported.output.find("from " + std::to_string(on->port)), std::string::npos)
+            << exported.output;
+    }
+    EXPECT_EQ(runBackend("user add bob@example.org --name Bob", none, "another long password\n",
+                         database.url()),
+              (ProgramRun{0, "added bob@example.org\n"}));
+    EXPECT_EQ(PostgresStore(database.url(), 1).account("bob@example.org")->name, "Bob");
+    EXPECT_EQ(runBackend("token revoke --user ann@example.org", none, "", database.url()),
+              (ProgramRun{0, "revoked 1 tokens of ann@example.org\n"}));
+    EXPECT_EQ(b.send("GET", "/api/v1/me", "", token).status, 401);
+}
+
+// A client polls again while a poll is on its way, possibly through the other instance: of 200
+// polls racing for one signed-in session, one gets the token and the rest hear it is gone.
+TEST_F(SharedStoreTest, TwoHundredConcurrentPollsGetTheTokenOnce) {
+    const std::string id = signedIn(a);
+    constexpr int clients = 40;
+    constexpr int pollsEach = 5;
+    std::latch ready(clients);
+    std::atomic<int> tokens = 0;
+    std::atomic<int> gone = 0;
+    {
+        std::vector<std::jthread> threads;
+        for (int i = 0; i < clients; ++i) {
+            threads.emplace_back([&, i] {
+                auto client = (i % 2 == 0 ? a : b).client();
+                ready.arrive_and_wait();
+                for (int n = 0; n < pollsEach; ++n) {
+                    const auto poll = client.send(LoopbackClient::request(
+                        "GET", sessions + id, "", "", LoopbackClient::Connection::KeepAlive));
+                    tokens += tokenOf(poll).empty() ? 0 : 1;
+                    gone += poll.status == 404 ? 1 : 0;
+                }
+            });
+        }
+    }
+    EXPECT_EQ(tokens, 1);
+    EXPECT_EQ(gone, clients * pollsEach - 1);
+}
+
+// The database restarts under load: requests in the meantime get 503 with a JSON error, and
+// both instances answer again afterwards, without a restart of their own.
+TEST(SharedStoreRestartTest, ADatabaseRestartGives503sThenAnswers) {
+    const TestServer server;
+    const TestDatabase database(server.stateFile());
+    addAnn(database.url());
+    Instance a(database.url());
+    Instance b(database.url());
+    const std::string token = tokenOf(b.send("GET", sessions + signedIn(a)));
+    ASSERT_FALSE(token.empty());
+
+    std::atomic<bool> restarted = false;
+    std::thread restart([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        server.restart();
+        restarted = true;
+    });
+    int unavailable = 0;
+    int answeredAfter = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int i = 0; i < 2000 && answeredAfter < 20 && std::chrono::steady_clock::now() < deadline;
+         ++i) {
+        const bool wasRestarted = restarted;
+        const auto answer = (i % 2 == 0 ? a : b).send("GET", "/api/v1/me", "", token);
+        if (answer.status == 503) {
+            ++unavailable;
+            EXPECT_EQ(json::parse(answer.body)["error"],
+                      "the database is unavailable; try again shortly");
+            EXPECT_EQ(answer.headers.at("retry-after"), "1");
+        } else {
+            ASSERT_EQ(answer.status, 200) << answer.body;
+        }
+        answeredAfter += wasRestarted && answer.status == 200 ? 1 : 0;
+    }
+    restart.join();
+    EXPECT_GT(unavailable, 0);
+    EXPECT_EQ(answeredAfter, 20);
+    for (Instance* on : {&a, &b}) {
+        const std::string logged = on->process.lineAfter("store unavailable: ");
+        EXPECT_FALSE(logged.empty());
+        EXPECT_EQ(logged.find(database.url()), std::string::npos) << logged;
+    }
+}
+
+} // namespace
