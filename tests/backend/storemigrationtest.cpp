@@ -1,10 +1,14 @@
 // The store's schema steps on files of every age: fresh, from before versions were counted,
-// and from a newer program.
+// and from a newer program; on a shared database, from several instances at once.
 #include "migrations.h"
+#include "postgresstore.h"
 #include "sqlitestore.h"
+#include "testdatabase.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace backend;
@@ -67,6 +71,32 @@ TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
     auto version = db.prepare("SELECT version FROM schema_version");
     ASSERT_TRUE(version.step());
     EXPECT_EQ(version.integer(0), latest + 1);
+}
+
+// Without a lock of the database's, instances starting together would each create the tables.
+TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabaseStopsThem) {
+    const TestDatabase database;
+    const int latest = migrations().back().version;
+    std::atomic<int> started = 0;
+    {
+        std::vector<std::jthread> instances;
+        for (int i = 0; i < 4; ++i) {
+            instances.emplace_back([&] {
+                started += PostgresStore(database.url(), 1).schemaVersion() == latest ? 1 : 0;
+            });
+        }
+    }
+    EXPECT_EQ(started, 4);
+    database.exec("UPDATE schema_version SET version = version + 1");
+    try {
+        PostgresStore store(database.url(), 1);
+        ADD_FAILURE() << "opened a newer database";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "the PostgreSQL database has schema version " +
+                                             std::to_string(latest + 1) + ", newer than the " +
+                                             std::to_string(latest) +
+                                             " this quorvane-backend knows; run a newer release");
+    }
 }
 
 } // namespace
