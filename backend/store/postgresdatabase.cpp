@@ -59,7 +59,8 @@ const std::string& Connection::prepared(std::string_view sql) {
     if (found != prepared_.end()) {
         return found->second;
     }
-    std::string name = "q" + std::to_string(prepared_.size());
+    std::string name = "q";
+    name += std::to_string(prepared_.size());
     const std::string text(sql);
     check(PQprepare(connection_.get(), name.c_str(), text.c_str(), 0, nullptr));
     return prepared_.emplace(text, std::move(name)).first->second;
@@ -142,7 +143,9 @@ std::int64_t Statement::integer(int column) const {
     std::int64_t number = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (error != std::errc() || end != value.data() + value.size()) {
-        throw Error("not an integer in column " + std::to_string(column), "");
+        std::string message = "not an integer in column ";
+        message += std::to_string(column);
+        throw Error(message, "");
     }
     return number;
 }

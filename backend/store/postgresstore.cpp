@@ -174,22 +174,17 @@ Store::SessionState PostgresStore::sessionState(const std::string& idHash, std::
 
 bool PostgresStore::redeemSession(const std::string& idHash, const std::string& tokenHash,
                                   std::int64_t now) {
+    // One statement: of racing polls, the one whose delete finds the row stores the token; the
+    // others wait for its commit and then find nothing.
     return withConnection([&](pg::Connection& db) {
-        pg::Transaction transaction(db);
-        // Of racing polls, the one whose delete finds the row hands the token out; the others
-        // wait for its commit and then find nothing.
-        auto taken = db.prepare("DELETE FROM signin_sessions WHERE id_hash = $1 AND "
-                                "expires_at > $2 AND email IS NOT NULL RETURNING email");
-        if (!taken.bind(1, idHash).bind(2, now).step()) {
-            return false;
-        }
-        db.prepare("INSERT INTO tokens(token_hash, email, created_at) VALUES($1, $2, $3)")
-            .bind(1, tokenHash)
-            .bind(2, taken.text(0))
-            .bind(3, now)
-            .run();
-        transaction.commit();
-        return true;
+        return db.prepare("WITH taken AS (DELETE FROM signin_sessions WHERE id_hash = $1 AND "
+                          "expires_at > $2 AND email IS NOT NULL RETURNING email) "
+                          "INSERT INTO tokens(token_hash, email, created_at) "
+                          "SELECT $3, email, $2 FROM taken")
+                   .bind(1, idHash)
+                   .bind(2, now)
+                   .bind(3, tokenHash)
+                   .run() == 1;
     });
 }
 

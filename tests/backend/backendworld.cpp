@@ -135,3 +135,12 @@ bool enoughDescriptors(std::size_t wanted) {
     limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, std::min<rlim_t>(wanted, limit.rlim_max));
     return ::setrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur >= wanted;
 }
+
+std::string mailOfSize(std::size_t bytes) {
+    std::string text = "Hi Ann,\n\n";
+    for (int i = 0; text.size() < bytes; ++i) {
+        text += "The budget review for item " + std::to_string(i) +
+                " moved to Friday. Can you send the slides? Please book the room.\n";
+    }
+    return text + "\nThanks,\nBob\n";
+}

@@ -5,6 +5,7 @@
 #include "extractiveengine.h"
 #include "httpsserver.h"
 #include "openstore.h"
+#include "postgresdatabase.h"
 #include "router.h"
 #include "sqlitedatabase.h"
 #include "testdatabase.h"
@@ -68,6 +69,9 @@ private:
     std::size_t sent_ = 0;
 };
 
+/// A mail of about `bytes` bytes whose sentences the extractive engine ranks, for loads.
+[[nodiscard]] std::string mailOfSize(std::size_t bytes);
+
 /// Raises the limit on open files to `wanted` when the hard limit allows; false otherwise.
 [[nodiscard]] bool enoughDescriptors(std::size_t wanted);
 
@@ -87,19 +91,23 @@ enum class StoreKind { Sqlite, Postgresql };
 /// A backend in a fresh data folder, or a fresh database, with one account, ann@example.org /
 /// "pw", the router's worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
 struct BackendWorld {
+    /// On PostgreSQL, in a database made for it unless `postgresUrl` names one, which several
+    /// worlds may share.
     explicit BackendWorld(backend::Engine* engineInUse = nullptr,
-                          StoreKind kind = StoreKind::Sqlite) {
+                          StoreKind kind = StoreKind::Sqlite, std::string postgresUrl = "") {
         std::string folder = std::filesystem::temp_directory_path() / "qv-backend-XXXXXX";
         dir = ::mkdtemp(folder.data());
         location.dataFolder = dir;
-        if (kind == StoreKind::Postgresql) {
-            database.emplace();
-            location.postgresUrl = database->url();
+        if (kind == StoreKind::Postgresql && postgresUrl.empty()) {
+            postgresUrl = database.emplace().url();
         }
+        location.postgresUrl = postgresUrl;
         store = backend::openStore(location);
         // A cheap scrypt cost: the tests sign in many times.
         auth = std::make_unique<backend::Authenticator>(*store, clock, cost);
-        auth->addAccount("ann@example.org", "Ann Lee", "pw");
+        if (!store->account("ann@example.org")) {
+            auth->addAccount("ann@example.org", "Ann Lee", "pw");
+        }
         router = std::make_unique<backend::Router>(
             *store, *auth, engineInUse ? *engineInUse : engine, clock,
             backend::RouterThreads{workers, hashing}, backend::RouterOptions{}, logLine);
@@ -113,8 +121,8 @@ struct BackendWorld {
 
     /// Runs statements that take no parameters on the store, behind its back.
     void execBehindTheStore(const std::string& sql) const {
-        if (database) {
-            return database->exec(sql);
+        if (!location.postgresUrl.empty()) {
+            return pg::Connection(location.postgresUrl).exec(sql);
         }
         sqlite::Database(dir / "backend.sqlite").exec(sql);
     }

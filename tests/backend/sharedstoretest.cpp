@@ -6,6 +6,7 @@
 #include "postgresstore.h"
 
 #include <atomic>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <latch>
 #include <nlohmann/json.hpp>
@@ -206,6 +207,7 @@ TEST(SharedStoreRestartTest, ADatabaseRestartGives503sThenAnswers) {
         answeredAfter += wasRestarted && answer.status == 200 ? 1 : 0;
     }
     restart.join();
+    std::printf("%d answers of 503 around the restart\n", unavailable);
     EXPECT_GT(unavailable, 0);
     EXPECT_EQ(answeredAfter, 20);
     for (Instance* on : {&a, &b}) {

@@ -14,8 +14,9 @@ std::string serverUrl(const std::string& stateFile) {
     std::ifstream state(stateFile);
     std::string folder, url;
     if (!std::getline(state, folder) || !std::getline(state, url)) {
-        throw std::runtime_error("no PostgreSQL test server: " + stateFile +
-                                 " is missing; run the tests through ctest");
+        throw std::runtime_error(std::string("no PostgreSQL test server: ")
+                                     .append(stateFile)
+                                     .append(" is missing; run the tests through ctest"));
     }
     return url;
 }
@@ -29,8 +30,10 @@ std::string fixtureState() {
 }
 
 void script(const std::string& arguments) {
-    if (std::system((QUORVANE_POSTGRES_SERVER " " + arguments).c_str()) != 0) {
-        throw std::runtime_error("postgres-server " + arguments + " failed");
+    std::string command = QUORVANE_POSTGRES_SERVER " ";
+    command += arguments;
+    if (std::system(command.c_str()) != 0) {
+        throw std::runtime_error(command + " failed");
     }
 }
 
@@ -41,14 +44,15 @@ TestDatabase::TestDatabase()
 
 TestDatabase::TestDatabase(const std::string& stateFile)
     : serverUrl_(serverUrl(stateFile))
-    , name_("qv_" + backend::secrets::randomHex(8)) {
-    pg::Connection(serverUrl_).exec("CREATE DATABASE " + name_);
+    , name_(std::string("qv_").append(backend::secrets::randomHex(8))) {
+    pg::Connection(serverUrl_).exec(std::string("CREATE DATABASE ").append(name_));
     url_ = serverUrl_.substr(0, serverUrl_.rfind('/') + 1) + name_;
 }
 
 TestDatabase::~TestDatabase() {
     try {
-        pg::Connection(serverUrl_).exec("DROP DATABASE " + name_ + " WITH (FORCE)");
+        pg::Connection(serverUrl_)
+            .exec(std::string("DROP DATABASE ").append(name_).append(" WITH (FORCE)"));
     } catch (const std::exception&) {
         // The server may be restarting in a test of that; the run's end removes it all.
     }
@@ -58,16 +62,23 @@ void TestDatabase::exec(const std::string& sql) const {
     pg::Connection(url_).exec(sql);
 }
 
-TestServer::TestServer()
-    : state_(std::string("/tmp/qv-server-") + std::to_string(::getpid()) + "-" +
-             backend::secrets::randomHex(4)) {
-    script("start " + state_ + " -c fsync=off");
+TestServer::TestServer(Durability durability)
+    : state_(std::string("/tmp/qv-server-")
+                 .append(std::to_string(::getpid()))
+                 .append("-")
+                 .append(backend::secrets::randomHex(4))) {
+    script(std::string("start ").append(state_).append(
+        durability == Durability::Off ? " -c fsync=off" : ""));
 }
 
 TestServer::~TestServer() {
-    std::system((QUORVANE_POSTGRES_SERVER " stop " + state_).c_str());
+    try {
+        script(std::string("stop ").append(state_));
+    } catch (const std::exception&) {
+        // Stopping never fails: the script ignores a server that is already gone.
+    }
 }
 
 void TestServer::restart() const {
-    script("restart " + state_);
+    script(std::string("restart ").append(state_));
 }

@@ -27,7 +27,9 @@ private:
 /// constructor, stopped in the destructor.
 class TestServer {
 public:
-    TestServer();
+    enum class Durability { Off, AsDeployed };
+    /// A test needs no flush to disk: a crash of the machine is not what it tries.
+    explicit TestServer(Durability durability = Durability::Off);
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
