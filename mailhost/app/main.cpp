@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 namespace {
@@ -25,9 +26,7 @@ bool wantsOffscreen(int argc, char** argv) {
     return false;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     // The platform is chosen before the application object exists.
     if (wantsOffscreen(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -95,4 +94,16 @@ int main(int argc, char** argv) {
     const int status = QApplication::exec();
     plugin.setLogObserver({});
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Only a failed allocation throws here; it ends the run with a message, not an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quorvane-mail: %s\n", error.what());
+        return 1;
+    }
 }
