@@ -82,9 +82,8 @@ void ItemListModel::deleteChosen() {
 
 void ItemListModel::deleteRows(QList<int> rows) {
     rows.removeIf([this](int row) { return row < 0 || row >= rowCount(); });
-    std::ranges::sort(rows);
-    const auto [duplicates, end] = std::ranges::unique(rows);
-    rows.erase(duplicates, end);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::vector<std::int64_t> ids;
     for (const int row : rows) {
         ids.push_back(items_[static_cast<std::size_t>(row)].id);
