@@ -92,11 +92,11 @@ TEST(URLSessionTest, BearerRequestsFollowRedirectsOnlyWithinTheirOrigin) {
     QtURLSession session{QtURLSessionOptions{authorities, std::nullopt}};
 
     const struct {
-        const char* path;
+        const char* path = nullptr;
         std::optional<QByteArray> bearer;
-        qint64 status;
-        std::size_t homeLandings;
-        std::size_t otherLandings;
+        qint64 status = 0;
+        std::size_t homeLandings = 0;
+        std::size_t otherLandings = 0;
     } rows[] = {
         {"/away", "secret-token", 302, 0, 0},
         {"/within", "secret-token", 200, 1, 0},
@@ -134,9 +134,9 @@ TEST(URLSessionTest, TheCacheNeverHoldsAnswersToBearerOrUncacheableRequests) {
     uncacheable.cacheable = false;
 
     const struct {
-        const char* path;
+        const char* path = nullptr;
         URLRequest request;
-        std::size_t sent; // after two fetches; 1 when the second came from the cache
+        std::size_t sent = 0; // after two fetches; 1 when the second came from the cache
     } rows[] = {
         {"/public", get(server, "/public"), 1},
         {"/me", get(server, "/me", "secret-0"), 2},
