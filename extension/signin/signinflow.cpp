@@ -47,8 +47,8 @@ void get(const QUrl& url, const QString& parseFailurePrefix, AnswerHandler handl
     request.cacheable = false; // sign-in answers carry the session's secret and the token
     Platform::current().urlSession().dataTask(
         std::move(request),
-        [parseFailurePrefix, handle = std::move(handle)](std::optional<QByteArray> data, auto,
-                                                         std::optional<URLError> error) {
+        [parseFailurePrefix, handle = std::move(handle)](
+            const std::optional<QByteArray>& data, auto, const std::optional<URLError>& error) {
             Platform::current().mainQueue().async(
                 [handle, read = readAnswer(data, error, parseFailurePrefix)] { handle(read); });
         });
