@@ -32,8 +32,7 @@ bool isQuestion(std::string_view s) {
 
 bool isRequest(std::string_view s) {
     static const std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
-                                              " por favor", " per favore",      " alsjeblieft",
-                                              " graag "};
+                                              " por favor", " per favore",      " alsjeblieft"};
     return opensWithWord(s, requestOpenings()) ||
            std::any_of(std::begin(inside), std::end(inside),
                        [&](std::string_view p) { return s.find(p) != std::string_view::npos; });

@@ -23,6 +23,7 @@ int main() {
         print("extractive_summary_recall_over_lead", set, e.recallOverLead(), 1.3);
         print("extractive_summaries_given", set, e.summaryGiven.value(), 1);
         print("extractive_asks_named", set, e.asksNamed.value(), 0.9);
+        print("extractive_no_extra_points", set, e.onlyAsks.value(), 1);
         print("extractive_reply_language", set, e.replyLanguage.value(), 1);
         print("extractive_greeting_by_name", set, e.greetedByName.value(), 1);
         print("extractive_no_quotes_or_signature", set, e.clean.value(), 1);

@@ -190,6 +190,9 @@ ExtractiveScores scoreExtractive(const std::vector<QualityMail>& mails, bool hel
             });
             count(s.asksNamed, named, s.misses, mail, "no point names \"" + ask.key + "\"");
         }
+        count(s.onlyAsks, points.size() <= mail.asks.size(), s.misses, mail,
+              std::to_string(points.size()) + " points for " + std::to_string(mail.asks.size()) +
+                  " questions and requests");
         count(s.replyLanguage, detectLanguage(reply) == mail.language, s.misses, mail,
               "reply not in " + std::string(languageName(mail.language)));
         const std::string greeting = folded(reply.substr(0, reply.find('\n')));

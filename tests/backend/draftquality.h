@@ -44,6 +44,7 @@ struct ExtractiveScores {
     Share leadRecall;    ///< the same, of the mail's first sentences of the summary's length
     Share summaryGiven;  ///< summaries that are neither empty nor "nothing to summarize"
     Share asksNamed;     ///< questions and requests whose key phrase a reply point contains
+    Share onlyAsks;      ///< replies with no more points than the mail asks
     Share replyLanguage;
     Share greetedByName;
     Share clean;                     ///< drafts without quoted or signature text
