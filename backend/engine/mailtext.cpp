@@ -144,16 +144,22 @@ std::optional<std::string> decode(const std::string& body) {
     return plain.empty() ? html : plain;
 }
 
-// The line a mail program puts above the message a reply quotes, in the languages the engines
-// write ("On ... wrote:", "Le ... a écrit :", "Am ... schrieb ...:"), or the rule above a
-// forwarded or Outlook-quoted one ("-----Original Message-----", "-----Message d'origine-----").
+// The line a mail program puts above the message a reply quotes ("On ... wrote:", and in the
+// other languages "Le <date>, <name> a écrit :", "Am <date> schrieb <name>:", ...: those must
+// carry the date's digits, so that "Here is what the auditor wrote:" stays the message's own),
+// or the rule above a forwarded or Outlook-quoted one ("-----Original Message-----",
+// "-----Message d'origine-----").
 bool isQuoteIntro(std::string_view line) {
     static constexpr std::string_view verbs[] = {
         " wrote", " a écrit", " schrieb", " escribió", " ha scritto", " escreveu", " schreef"};
+    if (line.starts_with("On ") && line.find("wrote:") != std::string_view::npos) {
+        return true;
+    }
     while (!line.empty() && line.back() == ' ') {
         line.remove_suffix(1);
     }
     const bool wrote = line.ends_with(':') &&
+                       line.find_first_of("0123456789") != std::string_view::npos &&
                        std::any_of(std::begin(verbs), std::end(verbs), [&](std::string_view verb) {
                            return line.find(verb) != std::string_view::npos;
                        });

@@ -67,6 +67,8 @@ TEST(MailText, DecodesWhatTheClientSends) {
         {"Real line.\n> quoted\nMore.\n-- \nBob\nPhone 123\n", "Real line.\nMore.\n"},
         {"Oui.\nLe jeu. 3 déc. 2026 à 14:32, Ann <a@example.org> a écrit :\nAlt.\n", "Oui.\n"},
         {"Ja.\n-----Ursprüngliche Nachricht-----\nVon: Ann\n", "Ja.\n"},
+        {"Here is what the auditor wrote:\nAll fine.\n",
+         "Here is what the auditor wrote:\nAll fine.\n"},
     };
     for (const auto& [mail, text] : cases) {
         EXPECT_EQ(mailText(mail), text) << mail;
