@@ -80,9 +80,10 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
         view_->key(Qt::Key_D, kDeveloperKeys);
         tabTo(*view_, "copyButton");
         shot(*view_, "panel");
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(&view_->get("toast"))
-                          ->text(QAccessible::Name) == "Response generated successfully.",
-                  language == "en");
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(&view_->get("toast"))->text(QAccessible::Name) ==
+                "Response generated successfully.",
+            language == "en");
         IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(true);
         view_->settle();
         tabTo(*view_, "updateNowButton");
