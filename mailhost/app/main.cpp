@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
@@ -26,6 +27,16 @@ bool wantsOffscreen(int argc, char** argv) {
     return false;
 }
 
+// Installed, the plugin sits in the library folder beside the host's own bin/; a build tree's
+// host finds it in the container application's bundle folder.
+QString defaultExtensionsFolder() {
+    const QString installed =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/" QUORVANE_INSTALLED_EXTENSIONS_DIR));
+    return QFileInfo(installed).isDir() ? installed
+                                        : QStringLiteral(QUORVANE_BUNDLE_EXTENSIONS_DIR);
+}
+
 int run(int argc, char** argv) {
     // The platform is chosen before the application object exists.
     if (wantsOffscreen(argc, argv)) {
@@ -38,11 +49,12 @@ int run(int argc, char** argv) {
                                                     "in its compose windows."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("PATH"),
-                                 QStringLiteral("A folder of .eml files or a Maildir."),
+                                 QStringLiteral("A folder of .eml files or a Maildir "
+                                                "(~/Maildir when none is named)."),
                                  QStringLiteral("PATH..."));
-    const QCommandLineOption extensions(
-        QStringLiteral("extensions"), QStringLiteral("Where to find the extension plugin."),
-        QStringLiteral("DIR"), QStringLiteral(QUORVANE_BUNDLE_EXTENSIONS_DIR));
+    const QCommandLineOption extensions(QStringLiteral("extensions"),
+                                        QStringLiteral("Where to find the extension plugin."),
+                                        QStringLiteral("DIR"), defaultExtensionsFolder());
     const QCommandLineOption offscreen(QStringLiteral("offscreen"),
                                        QStringLiteral("Run without a display."));
     const QCommandLineOption script(QStringLiteral("script"),
@@ -50,10 +62,14 @@ int run(int argc, char** argv) {
                                     QStringLiteral("FILE"));
     parser.addOptions({extensions, offscreen, script});
     parser.process(application);
-    const QStringList folders = parser.positionalArguments();
+    QStringList folders = parser.positionalArguments();
     if (folders.isEmpty()) {
-        printError(QStringLiteral("name at least one folder of messages"));
-        return 2;
+        const QString maildir = QDir::home().filePath(QStringLiteral("Maildir"));
+        if (!QFileInfo(maildir).isDir()) {
+            printError(QStringLiteral("name a folder of messages; there is no %1").arg(maildir));
+            return 2;
+        }
+        folders << maildir;
     }
     for (const QString& folder : folders) {
         const QFileInfo info(folder);

@@ -1,32 +1,39 @@
 #!/usr/bin/env bash
 # The mail host's script mode names the step that failed and its line, and exits non-zero;
-# a folder it cannot read is one line and status 2. Usage: scriptfailures.sh MAIL-HOST SAMPLES
+# a folder it cannot read is one line and status 2; without a folder it opens ~/Maildir.
+# Usage: scriptfailures.sh MAIL-HOST SAMPLES
 set -uo pipefail
 mail=$1 samples=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home
 # Every deployment on a closed loopback port: no step may reach a backend off this machine.
 export QUORVANE_LIVE_URL=https://127.0.0.1:9 QUORVANE_STAGING_URL=https://127.0.0.1:9 QUORVANE_DEV_URL=https://127.0.0.1:9
-mkdir -m 700 "$work/runtime"
+mkdir -m 700 "$work/runtime" "$work/home"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# expect: status, script text, text the error must contain
+# expect: status, script text, text the error must contain, then the folders to open
 check() {
     local status=$1 steps=$2 wanted=$3
+    shift 3
     printf '%b' "$steps" >"$work/steps"
-    timeout 60 "$mail" --offscreen --script "$work/steps" "$samples" >"$work/out" 2>"$work/err"
+    timeout 60 "$mail" --offscreen --script "$work/steps" "$@" >"$work/out" 2>"$work/err"
     local got=$?
     [ "$got" -eq "$status" ] || fail "status $got, not $status, for: $steps ($(cat "$work/err"))"
     grep -qF "$wanted" "$work/err" || fail "\"$wanted\" not in: $(cat "$work/err")"
     [ -s "$work/out" ] && grep -q 'quorvane-mail' "$work/out" && fail "host messages on standard output"
 }
-check 1 '# a comment\nreply no-such.eml\n' 'steps:2: step "reply no-such.eml" failed'
-check 1 'compose\npress noSuchButton\n' 'steps:2: step "press noSuchButton" failed'
-check 1 'compose\nexpect-log never written 0.2\n' 'steps:2: step "expect-log never written 0.2" failed'
+check 1 '# a comment\nreply no-such.eml\n' 'steps:2: step "reply no-such.eml" failed' "$samples"
+check 1 'compose\npress noSuchButton\n' 'steps:2: step "press noSuchButton" failed' "$samples"
+check 1 'compose\nexpect-log never written 0.2\n' 'steps:2: step "expect-log never written 0.2" failed' \
+    "$samples"
 check 1 'compose\nreply lyon-trip.eml\nwindow 1\nclose\nwindow 2\n' \
-    'steps:5: step "window 2" failed: no compose window number 2 is open'
-check 2 'compose\nfly away\n' 'steps:2: unknown step "fly"'
+    'steps:5: step "window 2" failed: no compose window number 2 is open' "$samples"
+check 2 'compose\nfly away\n' 'steps:2: unknown step "fly"' "$samples"
+check 2 'compose\n' "name a folder of messages; there is no $work/home/Maildir"
+mkdir -p "$work/home/Maildir/cur" "$work/home/Maildir/new"
+cp "$samples/lyon-trip.eml" "$work/home/Maildir/cur/"
+check 1 'reply lyon-trip.eml\nreply budget-review.eml\n' 'steps:2: step "reply budget-review.eml"'
 timeout 30 "$mail" --offscreen "$work/missing" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing folder is not status 2"
 [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a missing folder is not one line: $(cat "$work/err")"
