@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test fuzz-smoke tsan bench demo format format-check lint
+.PHONY: deps test fuzz-smoke tsan package bench demo format format-check lint
 
 deps:
 	scripts/setup-deps
@@ -11,7 +11,7 @@ test: deps format-check
 	cmake --build --preset asan -j $(JOBS)
 	cmake --build --preset asan --target all_qmllint
 	ctest --preset asan -j $(JOBS)
-	$(MAKE) fuzz-smoke tsan
+	$(MAKE) fuzz-smoke tsan package
 
 # Every fuzz target for 20 seconds, two at a time, on top of replaying its seed corpus.
 fuzz-smoke: deps
@@ -25,6 +25,14 @@ tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
+
+# build/package/quorvane-backend_*.deb and quorvane_*.deb, then their checks: lintian, the
+# desktop entries, QML's run-time packages, the unpacked programs, the maintainer scripts and
+# the service unit.
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS) --target package
+	ctest --preset package -j $(JOBS)
 
 bench: deps
 	cmake --preset release
