@@ -2,6 +2,8 @@
 // made, its history loaded and scrolled to the end, and its first frame drawn offscreen.
 #include "chatbench.h"
 #include "entry/composesessionhandler.h"
+#include "testplatform.h"
+#include "teststores.h"
 #include "views/viewengine.h"
 
 #include <QGuiApplication>
@@ -50,12 +52,14 @@ double timeOpening(QQuickWindow& window, ComposeWindow& compose, int entries) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    const ChatBenchPlatform platform;
+    const TestPlatform platform;
+    const TestStores stores;
 
     QQuickWindow window;
     window.resize(400, 550);
     window.show();
-    const std::shared_ptr<ComposeWindow> compose = ComposeSessionHandler::makeWindow({});
+    const std::shared_ptr<ComposeWindow> compose =
+        ComposeSessionHandler::makeWindow({}, stores.services);
     (void)timeOpening(window, *compose, 10); // the engine compiles the view once
     const double small = timeOpening(window, *compose, 10);
     const double large = timeOpening(window, *compose, 1000);

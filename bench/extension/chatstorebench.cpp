@@ -77,7 +77,7 @@ private:
 
 int main() {
     const ChatBenchPlatform platform;
-    ChatHistory history(kKey);
+    ChatHistory history(Platform::current().userDefaults(), kKey);
     for (const Message& message : sampleConversation(kEntries)) {
         (void)history.append(message);
     }
@@ -94,7 +94,7 @@ int main() {
             std::fprintf(stderr, "chat store save failed\n");
             return 1;
         }
-        ChatHistory reader(kKey);
+        ChatHistory reader(Platform::current().userDefaults(), kKey);
         reader.loadMessages();
         loaded += reader.messages().size();
         ours.push_back(since(start));

@@ -5,8 +5,8 @@
 // median of each and their ratio.
 #include "entry/composesessionhandler.h"
 #include "entry/composesessionviewcontroller.h"
-#include "stores/authmanager.h"
 #include "testplatform.h"
+#include "teststores.h"
 #include "views/viewengine.h"
 
 #include <QGuiApplication>
@@ -169,8 +169,10 @@ int main(int argc, char** argv) {
     context.subject = QStringLiteral("Lunch on Tuesday");
     context.messageId = QStringLiteral("bench");
     context.content = QStringLiteral("Can we meet on Tuesday?");
-    const std::shared_ptr<ComposeWindow> composeWindow = ComposeSessionHandler::makeWindow(context);
-    AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+    const TestStores stores;
+    const std::shared_ptr<ComposeWindow> composeWindow =
+        ComposeSessionHandler::makeWindow(context, stores.services);
+    stores.services.auth.setAccessToken(QStringLiteral("tok"));
     // A reopened panel: the stored summary and reply are shown, nothing is asked for.
     UserDefaults& defaults = Platform::current().userDefaults();
     (void)defaults.set(QStringLiteral("summarizeResponse bench"),

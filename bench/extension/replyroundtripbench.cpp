@@ -70,11 +70,13 @@ bool generate(const QUrl& url) {
     // The answer reaches the caller through the GUI thread's event loop, as in the extension.
     QEventLoop loop;
     bool ok = false;
-    HandleApiRequests::generateResponse(url, "tok", kBody, "<m@x>",
-                                        [&](const ApiResult<GeneratedResponse>& result) {
-                                            ok = std::holds_alternative<GeneratedResponse>(result);
-                                            loop.quit();
-                                        });
+    const Platform& platform = Platform::current();
+    HandleApiRequests(platform.urlSession(), platform.mainQueue())
+        .generateResponse(url, "tok", kBody, "<m@x>",
+                          [&](const ApiResult<GeneratedResponse>& result) {
+                              ok = std::holds_alternative<GeneratedResponse>(result);
+                              loop.quit();
+                          });
     QTimer::singleShot(std::chrono::seconds(60), &loop, &QEventLoop::quit);
     loop.exec();
     return ok;

@@ -1,7 +1,7 @@
 #include "api/chatrequest.h"
 
 #include "api/requestbuilder.h"
-#include "platform.h"
+#include "log.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ std::optional<ApiError> failureOf(const Answer::Classified& answer) {
 
 } // namespace
 
-void sendChatRequest(const QUrl& url, const QString& accessToken, const Json& body,
-                     std::function<void(ApiResult<Json>)> handler) {
+void sendChatRequest(URLSession& network, const QUrl& url, const QString& accessToken,
+                     const Json& body, std::function<void(ApiResult<Json>)> handler) {
     URLRequest request = makeBackendRequest(
         url, "POST", {RequestHeader::ContentType, RequestHeader::Authorization}, accessToken);
     EncodedBody encoded = encodeBody(body);
@@ -41,14 +41,14 @@ void sendChatRequest(const QUrl& url, const QString& accessToken, const Json& bo
         return;
     }
     request.httpBody = std::move(encoded.bytes);
-    Platform::current().urlSession().dataTask(
-        std::move(request), [handler = std::move(handler)](auto data, auto response, auto error) {
-            Answer::Classified answer =
-                Answer::classify(data, response, error, Answer::Checks::PostAnswer);
-            if (std::optional<ApiError> failure = failureOf(answer)) {
-                handler(std::move(*failure));
-                return;
-            }
-            handler(std::move(std::get<Answer::Object>(answer).value));
-        });
+    network.dataTask(std::move(request),
+                     [handler = std::move(handler)](auto data, auto response, auto error) {
+                         Answer::Classified answer =
+                             Answer::classify(data, response, error, Answer::Checks::PostAnswer);
+                         if (std::optional<ApiError> failure = failureOf(answer)) {
+                             handler(std::move(*failure));
+                             return;
+                         }
+                         handler(std::move(std::get<Answer::Object>(answer).value));
+                     });
 }

@@ -3,6 +3,7 @@
 #include "api/answer.h"
 #include "api/apiresult.h"
 #include "api/json.h"
+#include "urlsession.h"
 
 #include <QString>
 #include <QUrl>
@@ -12,8 +13,8 @@
 /// Sends a chat request (Content-Type and Authorization, no Accept) and hands over, on the
 /// network thread, the answer's JSON object or the error its failure was logged and reported
 /// as. A 2xx answer without a body is reported unlogged.
-void sendChatRequest(const QUrl& url, const QString& accessToken, const Json& body,
-                     std::function<void(ApiResult<Json>)> handler);
+void sendChatRequest(URLSession& network, const QUrl& url, const QString& accessToken,
+                     const Json& body, std::function<void(ApiResult<Json>)> handler);
 
 /// The answer `decode` finds in a chat request's outcome; a failure, or `missingLine` logged
 /// when the members it needs are not there.

@@ -27,10 +27,11 @@ ApiResult<VersionOffer> offerOf(const Answer::Classified& answer) {
 } // namespace
 
 void HandleApiRequests::checkForNewVersion(const QString& urlText, const QString& currentVersion,
-                                           ApiCompletion<VersionOffer> completion) {
+                                           ApiCompletion<VersionOffer> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     std::optional<QUrl> url = parseUrl(urlText);
     if (!url) {
-        complete(completion, Answer::invalidUrl(QStringLiteral("Invalid URL")));
+        completion(Answer::invalidUrl(QStringLiteral("Invalid URL")));
         return;
     }
     // '+' and '&' must not reach the server as query syntax.
@@ -38,16 +39,14 @@ void HandleApiRequests::checkForNewVersion(const QString& urlText, const QString
                       QString::fromLatin1(QUrl::toPercentEncoding(currentVersion)),
                   QUrl::StrictMode);
     if (!url->isValid()) {
-        complete(completion, Answer::invalidUrl(
-                                 QStringLiteral("Failed to construct URL with query parameter")));
+        completion(
+            Answer::invalidUrl(QStringLiteral("Failed to construct URL with query parameter")));
         return;
     }
     URLRequest request = makeBackendRequest(*url, "GET", {});
     Log::line("Sending request to URL:", *url);
-    Platform::current().urlSession().dataTask(
-        std::move(request),
-        [completion = std::move(completion)](auto data, auto response, auto error) {
-            complete(completion,
-                     offerOf(Answer::classify(data, response, error, Answer::Checks::GetAnswer)));
-        });
+    network_.dataTask(std::move(request), [completion = std::move(completion)](
+                                              auto data, auto response, auto error) {
+        completion(offerOf(Answer::classify(data, response, error, Answer::Checks::GetAnswer)));
+    });
 }

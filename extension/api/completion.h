@@ -1,17 +1,18 @@
 #pragma once
 
 #include "api/apiresult.h"
-#include "platform.h"
+#include "mainqueue.h"
 
-#include <type_traits>
-
-/// Hands `result` to `completion` on the main thread, where every operation ends.
+/// `completion`, run on `mainQueue` whichever thread hands it a result: every operation ends
+/// there.
 template <typename Value>
-void complete(const ApiCompletion<Value>& completion,
-              std::type_identity_t<ApiResult<Value>> result) {
-    Platform::current().mainQueue().async([completion, result = std::move(result)]() mutable {
-        if (completion) {
-            completion(std::move(result));
-        }
-    });
+[[nodiscard]] ApiCompletion<Value> completingOn(MainQueue& mainQueue,
+                                                ApiCompletion<Value> completion) {
+    return [&mainQueue, completion = std::move(completion)](ApiResult<Value> result) {
+        mainQueue.async([completion, result = std::move(result)]() mutable {
+            if (completion) {
+                completion(std::move(result));
+            }
+        });
+    };
 }

@@ -25,20 +25,20 @@ ApiResult<UserDetails> userDetailsOf(const Answer::Classified& answer) {
 } // namespace
 
 void HandleApiRequests::fetchUserDetails(const QString& urlText, const QString& accessToken,
-                                         ApiCompletion<UserDetails> completion) {
+                                         ApiCompletion<UserDetails> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     const std::optional<QUrl> url = parseUrl(urlText);
     if (!url) {
-        complete(completion, Answer::invalidUrl(QStringLiteral("Invalid URL")));
+        completion(Answer::invalidUrl(QStringLiteral("Invalid URL")));
         return;
     }
     Log::line("URL:", *url);
     Log::line("ACCESS TOKEN:", redactedToken(accessToken));
     URLRequest request =
         makeBackendRequest(*url, "GET", {RequestHeader::Authorization}, accessToken);
-    Platform::current().urlSession().dataTask(
-        std::move(request),
-        [completion = std::move(completion)](auto data, auto response, auto error) {
-            complete(completion, userDetailsOf(Answer::classify(data, response, error,
-                                                                Answer::Checks::GetAnswer)));
-        });
+    network_.dataTask(std::move(request),
+                      [completion = std::move(completion)](auto data, auto response, auto error) {
+                          completion(userDetailsOf(
+                              Answer::classify(data, response, error, Answer::Checks::GetAnswer)));
+                      });
 }

@@ -30,23 +30,22 @@ ApiResult<GeneratedResponse> replyOf(const Answer::Classified& answer, const QSt
 
 void HandleApiRequests::generateResponse(const QUrl& url, const QString& accessToken,
                                          const GenerateResponseBody& body, const QString& messageId,
-                                         ApiCompletion<GeneratedResponse> completion) {
+                                         ApiCompletion<GeneratedResponse> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     URLRequest request = makeBackendRequest(
         url, "POST",
         {RequestHeader::ContentType, RequestHeader::Accept, RequestHeader::Authorization},
         accessToken);
     EncodedBody encoded = encodeBody(toJson(body));
     if (!encoded.bytes) {
-        complete(completion, ApiError::invalidData().saying("Failed to encode JSON: " +
-                                                            encoded.errorDescription));
+        completion(
+            ApiError::invalidData().saying("Failed to encode JSON: " + encoded.errorDescription));
         return;
     }
     request.httpBody = std::move(encoded.bytes);
-    Platform::current().urlSession().dataTask(
-        std::move(request),
-        [messageId, completion = std::move(completion)](auto data, auto response, auto error) {
-            complete(completion,
-                     replyOf(Answer::classify(data, response, error, Answer::Checks::PostAnswer),
-                             messageId));
-        });
+    network_.dataTask(std::move(request), [messageId, completion = std::move(completion)](
+                                              auto data, auto response, auto error) {
+        completion(replyOf(Answer::classify(data, response, error, Answer::Checks::PostAnswer),
+                           messageId));
+    });
 }

@@ -5,12 +5,12 @@
 
 void HandleApiRequests::sendChatMessage(const QUrl& url, const QString& accessToken,
                                         const ChatBody& body,
-                                        ApiCompletion<ChatResponse> completion) {
-    sendChatRequest(url, accessToken, toJson(body),
+                                        ApiCompletion<ChatResponse> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
+    sendChatRequest(network_, url, accessToken, toJson(body),
                     [completion = std::move(completion)](ApiResult<Json> outcome) {
-                        complete(completion,
-                                 decodedChatAnswer(std::move(outcome), decodeChatResponse,
-                                                   "The 'response' key does not exist or is not "
-                                                   "a string."));
+                        completion(decodedChatAnswer(std::move(outcome), decodeChatResponse,
+                                                     "The 'response' key does not exist or is not "
+                                                     "a string."));
                     });
 }

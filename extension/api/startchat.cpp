@@ -6,16 +6,17 @@
 
 void HandleApiRequests::startChat(const QUrl& url, const QString& accessToken,
                                   const ChatStartBody& body,
-                                  ApiCompletion<ChatStartResponse> completion) {
+                                  ApiCompletion<ChatStartResponse> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     Log::line("Start chat url:", url);
     Log::line("Start chat access_token:", redactedToken(accessToken));
     Log::line("Start chat body:", textForm(body));
-    sendChatRequest(url, accessToken, toJson(body),
+    sendChatRequest(network_, url, accessToken, toJson(body),
                     [completion = std::move(completion)](ApiResult<Json> outcome) {
-                        complete(completion,
-                                 decodedChatAnswer(std::move(outcome), decodeChatStartResponse,
-                                                   "The 'assistantId' or 'threadId' key does not "
-                                                   "exist or is not a string within the 'response' "
-                                                   "object."));
+                        completion(
+                            decodedChatAnswer(std::move(outcome), decodeChatStartResponse,
+                                              "The 'assistantId' or 'threadId' key does not "
+                                              "exist or is not a string within the 'response' "
+                                              "object."));
                     });
 }

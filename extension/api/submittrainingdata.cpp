@@ -27,21 +27,20 @@ ApiResult<QString> successOf(const Answer::Classified& answer) {
 
 void HandleApiRequests::submitTrainingData(const QUrl& url, const QString& accessToken,
                                            const TrainingDataBody& body,
-                                           ApiCompletion<QString> completion) {
+                                           ApiCompletion<QString> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     URLRequest request = makeBackendRequest(
         url, "POST", {RequestHeader::ContentType, RequestHeader::Authorization}, accessToken);
     Log::line("TRAINIG DATA BODY", textForm(body));
     EncodedBody encoded = encodeBody(toJson(body));
     if (!encoded.bytes) {
-        complete(completion, Answer::logged(ApiError::invalidData().saying(
-                                 "Failed to encode JSON: " + encoded.errorDescription)));
+        completion(Answer::logged(
+            ApiError::invalidData().saying("Failed to encode JSON: " + encoded.errorDescription)));
         return;
     }
     request.httpBody = std::move(encoded.bytes);
-    Platform::current().urlSession().dataTask(
-        std::move(request),
-        [completion = std::move(completion)](auto data, auto response, auto error) {
-            complete(completion, successOf(Answer::classify(data, response, error,
-                                                            Answer::Checks::PostAnswer)));
-        });
+    network_.dataTask(std::move(request), [completion = std::move(completion)](
+                                              auto data, auto response, auto error) {
+        completion(successOf(Answer::classify(data, response, error, Answer::Checks::PostAnswer)));
+    });
 }

@@ -9,6 +9,8 @@ namespace {
 
 /// What one summarize call keeps alive across its sends.
 struct SummarizeCall {
+    URLSession& network;
+    MainQueue& mainQueue;
     URLRequest request;
     SummarizeRequestBody body;
     QString messageId;
@@ -24,12 +26,11 @@ void retryOrGiveUp(const std::shared_ptr<SummarizeCall>& call, int attempt,
                    const ApiError& failure) {
     if (attempt >= kLastAttempt) {
         Log::line("Max retry attempts reached. Request failed.");
-        complete(call->completion, failure.with(ApiError::Detail::retriesExhausted));
+        call->completion(failure.with(ApiError::Detail::retriesExhausted));
         return;
     }
     Log::line(QStringLiteral("Retrying request, attempt %1...").arg(attempt + 1));
-    Platform::current().mainQueue().asyncAfter(kRetryDelaySeconds,
-                                               [call, attempt] { send(call, attempt + 1); });
+    call->mainQueue.asyncAfter(kRetryDelaySeconds, [call, attempt] { send(call, attempt + 1); });
 }
 
 void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
@@ -37,7 +38,7 @@ void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
     if (std::optional<ApiError> failure = Answer::postFailure(answer)) {
         Log::line(failure->message());
         if (failure->detail() == ApiError::Detail::noBody) {
-            complete(call->completion, *std::move(failure));
+            call->completion(*std::move(failure));
         } else {
             retryOrGiveUp(call, attempt, *failure);
         }
@@ -52,11 +53,11 @@ void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
     Log::line("Response from server: " + describe(shown));
     std::optional<QString> summary = Answer::stringMember(shown, "response");
     if (!summary) {
-        complete(call->completion, Answer::logged(ApiError::invalidData().saying(QStringLiteral(
-                                       "The 'response' key does not exist or is not a string."))));
+        call->completion(Answer::logged(ApiError::invalidData().saying(
+            QStringLiteral("The 'response' key does not exist or is not a string."))));
         return;
     }
-    complete(call->completion, SummarizedResponse{call->messageId, *summary});
+    call->completion(SummarizedResponse{call->messageId, *summary});
 }
 
 void send(const std::shared_ptr<SummarizeCall>& call, int attempt) {
@@ -69,7 +70,7 @@ void send(const std::shared_ptr<SummarizeCall>& call, int attempt) {
     }
     URLRequest request = call->request;
     request.httpBody = std::move(encoded.bytes);
-    Platform::current().urlSession().dataTask(
+    call->network.dataTask(
         std::move(request), [call, attempt](auto data, auto response, auto error) {
             handleAnswer(call, attempt,
                          Answer::classify(data, response, error, Answer::Checks::PostAnswer));
@@ -82,9 +83,11 @@ void HandleApiRequests::summarize(const QUrl& url, const QString& userDetailsUrl
                                   const QString& accessToken, SummarizeRequestBody body,
                                   const QString& messageId,
                                   std::function<void(const UserDetails&)> signedIn,
-                                  ApiCompletion<SummarizedResponse> completion) {
+                                  ApiCompletion<SummarizedResponse> completion) const {
+    completion = completingOn(mainQueue_, std::move(completion));
     auto call = std::make_shared<SummarizeCall>(
-        SummarizeCall{makeBackendRequest(url, "POST",
+        SummarizeCall{network_, mainQueue_,
+                      makeBackendRequest(url, "POST",
                                          {RequestHeader::ContentType, RequestHeader::Accept,
                                           RequestHeader::Authorization},
                                          accessToken),
@@ -93,9 +96,7 @@ void HandleApiRequests::summarize(const QUrl& url, const QString& userDetailsUrl
                      [call, signedIn = std::move(signedIn)](ApiResult<UserDetails> checked) {
                          if (const auto* error = std::get_if<ApiError>(&checked)) {
                              // The check logged why; the caller ends its progress quietly.
-                             complete(call->completion,
-
-                                      error->with(ApiError::Detail::userCheckFailed));
+                             call->completion(error->with(ApiError::Detail::userCheckFailed));
                              return;
                          }
                          if (signedIn) {

@@ -1,13 +1,13 @@
 #include "chat/chathistory.h"
 
-#include "platform.h"
+#include "log.h"
 
 QString ChatHistory::keyFor(const std::optional<QString>& messageId) {
     return QStringLiteral("reply ") + messageId.value_or(QStringLiteral("compose"));
 }
 
 bool ChatHistory::loadMessages() {
-    const std::optional<QByteArray> stored = Platform::current().userDefaults().data(key_);
+    const std::optional<QByteArray> stored = defaults_.data(key_);
     if (!stored) {
         return false;
     }
@@ -35,7 +35,7 @@ bool ChatHistory::saveMessages() {
 
 bool ChatHistory::write() {
     // The store logs a failed write itself and keeps the previous value whole.
-    if (!Platform::current().userDefaults().set(key_, encoded_)) {
+    if (!defaults_.set(key_, encoded_)) {
         return false;
     }
     stored_ = encoded_;
@@ -43,7 +43,7 @@ bool ChatHistory::write() {
 }
 
 bool ChatHistory::changedElsewhere() const {
-    const std::optional<QByteArray> stored = Platform::current().userDefaults().data(key_);
+    const std::optional<QByteArray> stored = defaults_.data(key_);
     // Only a different value is decoded, so an append costs no parse of the conversation.
     return stored && stored != stored_ &&
            std::holds_alternative<Conversation>(decodeConversation(*stored));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chat/message.h"
+#include "userdefaults.h"
 
 #include <QString>
 #include <optional>
@@ -11,8 +12,9 @@ public:
     /// "reply " followed by the message identifier, or "reply compose" without one.
     [[nodiscard]] static QString keyFor(const std::optional<QString>& messageId);
 
-    explicit ChatHistory(QString key)
-        : key_(std::move(key)) {}
+    ChatHistory(UserDefaults& defaults, QString key)
+        : defaults_(defaults)
+        , key_(std::move(key)) {}
 
     [[nodiscard]] const QString& key() const { return key_; }
     [[nodiscard]] const Conversation& messages() const { return messages_; }
@@ -32,6 +34,7 @@ public:
 private:
     bool write();
 
+    UserDefaults& defaults_;
     QString key_;
     Conversation messages_;
     // The stored form of `messages_`, grown entry by entry: a long conversation is written at

@@ -2,9 +2,9 @@
 
 #include "stores/optionaltext.h"
 
-ChatMessages::ChatMessages(QString key, QObject* parent)
+ChatMessages::ChatMessages(UserDefaults& defaults, QString key, QObject* parent)
     : QAbstractListModel(parent)
-    , history_(std::move(key)) {}
+    , history_(defaults, std::move(key)) {}
 
 void ChatMessages::load() {
     // When nothing could be read the reset only rebuilds the same rows.

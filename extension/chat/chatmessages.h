@@ -14,7 +14,7 @@ class ChatMessages : public QAbstractListModel {
 public:
     enum Role { IdRole = Qt::UserRole + 1, TextRole, ResponseRole, IsSentByCurrentUserRole };
 
-    ChatMessages(QString key, QObject* parent);
+    ChatMessages(UserDefaults& defaults, QString key, QObject* parent);
 
     [[nodiscard]] const ChatHistory& history() const { return history_; }
     [[nodiscard]] const Conversation& entries() const { return history_.messages(); }

@@ -1,23 +1,14 @@
 #include "chat/chatviewstate.h"
 
 #include "api/handleapirequests.h"
-#include "platform.h"
-#include "stores/apimanager.h"
 #include "stores/assignchanged.h"
-#include "stores/authmanager.h"
 #include "stores/chaterrortext.h"
 #include "stores/optionaltext.h"
-#include "stores/startchatmanager.h"
-#include "stores/userdetailsmanager.h"
 
 #include <QPointer>
 #include <algorithm>
 
 namespace {
-
-QString accessToken() {
-    return AuthManager::shared().accessToken().value_or(QString());
-}
 
 /// Runs `work` with the state and the result, unless the view is gone by then.
 template <typename Response>
@@ -45,7 +36,8 @@ void ChatViewState::setWindow(ComposeWindow* window) {
         return;
     }
     window_ = window;
-    messages_ = new ChatMessages(ChatHistory::keyFor(window->context().messageId), this);
+    messages_ = new ChatMessages(window->services().defaults,
+                                 ChatHistory::keyFor(window->context().messageId), this);
     emit windowChanged();
 }
 
@@ -104,12 +96,14 @@ void ChatViewState::openChat() {
         return;
     }
     setLoading(true);
+    const ExtensionServices& services = window_->services();
     const ChatStartBody body{
-        .email = UserDetailsManager::shared().email(),
+        .email = services.userDetails.email(),
         .email_content = window_->context().content.value_or(QStringLiteral("Compose session")),
     };
-    HandleApiRequests::startChat(
-        QUrl(currentApiUrl() + QStringLiteral("/chat/start")), accessToken(), body,
+    HandleApiRequests(services).startChat(
+        QUrl(services.api.currentApiUrl() + QStringLiteral("/chat/start")),
+        services.auth.accessToken().value_or(QString()), body,
         whileAlive<ChatStartResponse>(this, [](ChatViewState& self, auto result) {
             self.setLoading(false);
             if (const auto* error = std::get_if<ApiError>(&result)) {
@@ -120,8 +114,11 @@ void ChatViewState::openChat() {
             self.assistantId_ = started.assistantId;
             self.threadId_ = started.threadId;
             emit self.chatChanged();
-            StartChatManager::shared().assistantId = started.assistantId;
-            StartChatManager::shared().threadId = started.threadId;
+            if (self.window_) {
+                StartChatManager& chats = self.window_->services().chats;
+                chats.assistantId = started.assistantId;
+                chats.threadId = started.threadId;
+            }
             self.sendLatestQuestion();
         }));
 }
@@ -136,15 +133,17 @@ void ChatViewState::sendLatestQuestion() {
     if (latest == entries.rend() || !latest->text) {
         return;
     }
+    const ExtensionServices& services = window_->services();
     const ChatBody body{
         .assistantId = *assistantId_,
         .threadId = *threadId_,
-        .email = UserDetailsManager::shared().email(),
+        .email = services.userDetails.email(),
         .content = *latest->text,
     };
     setLoading(true);
-    HandleApiRequests::sendChatMessage(
-        QUrl(currentApiUrl() + QStringLiteral("/chat/send")), accessToken(), body,
+    HandleApiRequests(services).sendChatMessage(
+        QUrl(services.api.currentApiUrl() + QStringLiteral("/chat/send")),
+        services.auth.accessToken().value_or(QString()), body,
         whileAlive<ChatResponse>(this, [](ChatViewState& self, auto result) {
             self.setLoading(false);
             if (const auto* error = std::get_if<ApiError>(&result)) {

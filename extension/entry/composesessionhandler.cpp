@@ -3,11 +3,7 @@
 #include "api/handleapirequests.h"
 #include "chat/chathistory.h"
 #include "log.h"
-#include "stores/apimanager.h"
-#include "stores/authmanager.h"
 #include "stores/extractbody.h"
-#include "stores/replyemailmanager.h"
-#include "stores/userdetailsmanager.h"
 
 namespace {
 
@@ -23,27 +19,28 @@ std::optional<QString> firstValue(const MEHeaderMap& headers, const QString& nam
 }
 
 /// Learns who is signed in, so that the session's requests carry their address.
-void fetchUserDetailsAtSessionStart() {
-    const APIManager& manager = APIManager::shared();
-    Log::line("CURRENT API URL IN API MANAGER", manager.apiUrl());
-    const QString token = AuthManager::shared().accessToken().value_or(QString());
+void fetchUserDetailsAtSessionStart(const ExtensionServices& services) {
+    Log::line("CURRENT API URL IN API MANAGER", services.api.apiUrl());
+    const QString token = services.auth.accessToken().value_or(QString());
     if (!token.isEmpty()) {
-        HandleApiRequests::fetchUserDetails(manager.apiUrl() + QStringLiteral("/me"), token,
-                                            storingUserDetailsIn(UserDetailsManager::shared()));
+        HandleApiRequests(services).fetchUserDetails(services.api.apiUrl() + QStringLiteral("/me"),
+                                                     token,
+                                                     storingUserDetailsIn(services.userDetails));
     }
 }
 
 } // namespace
 
-std::shared_ptr<ComposeWindow> ComposeSessionHandler::makeWindow(ReplyContext context) {
+std::shared_ptr<ComposeWindow>
+ComposeSessionHandler::makeWindow(ReplyContext context, const ExtensionServices& services) {
     std::shared_ptr<ChatErrorText> chatError =
         ChatErrorText::forMessage(ChatHistory::keyFor(context.messageId));
-    return std::make_shared<ComposeWindow>(std::move(context), std::move(chatError));
+    return std::make_shared<ComposeWindow>(std::move(context), std::move(chatError), services);
 }
 
 void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& session) {
-    ReplyEmailManager& context = ReplyEmailManager::shared();
-    const bool signedOut = !AuthManager::shared().accessToken().has_value();
+    ReplyEmailManager& context = services_.replyContext;
+    const bool signedOut = !services_.auth.accessToken().has_value();
     const std::shared_ptr<const MEMessage> original = session.composeContext().originalMessage();
 
     QString body;
@@ -108,15 +105,15 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
         Log::line("Acess token is empty. User need to be logged in.");
     }
 
-    fetchUserDetailsAtSessionStart();
-    window_ = makeWindow(context.snapshot());
+    fetchUserDetailsAtSessionStart(services_);
+    window_ = makeWindow(context.snapshot(), services_);
 }
 
 void ComposeSessionHandler::mailComposeSessionDidEnd(const MEComposeSession& /*session*/) {}
 
 std::shared_ptr<ComposeWindow> ComposeSessionHandler::window() {
     if (!window_) {
-        window_ = makeWindow(ReplyEmailManager::shared().snapshot());
+        window_ = makeWindow(services_.replyContext.snapshot(), services_);
     }
     return window_;
 }

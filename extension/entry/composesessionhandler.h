@@ -10,8 +10,10 @@
 /// it to every controller of this session's window.
 class ComposeSessionHandler : public MEComposeSessionHandler {
 public:
-    explicit ComposeSessionHandler(ComposeViewControllerFactory makeViewController)
-        : makeViewController_(std::move(makeViewController)) {}
+    ComposeSessionHandler(const ExtensionServices& services,
+                          ComposeViewControllerFactory makeViewController)
+        : services_(services)
+        , makeViewController_(std::move(makeViewController)) {}
 
     /// Takes the reply context from the message being answered, then fetches the user's
     /// details; the window keeps the context as it was then.
@@ -23,11 +25,13 @@ public:
     viewControllerForSession(const MEComposeSession& session) override;
 
     /// A window on `context`, sharing the chat error of every other window on its message.
-    [[nodiscard]] static std::shared_ptr<ComposeWindow> makeWindow(ReplyContext context);
+    [[nodiscard]] static std::shared_ptr<ComposeWindow>
+    makeWindow(ReplyContext context, const ExtensionServices& services);
     /// This session's window; before the session began, one on the shared context as it is.
     [[nodiscard]] std::shared_ptr<ComposeWindow> window();
 
 private:
+    const ExtensionServices services_;
     ComposeViewControllerFactory makeViewController_;
     std::shared_ptr<ComposeWindow> window_;
 };

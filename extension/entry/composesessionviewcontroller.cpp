@@ -5,15 +5,10 @@
 #include "entry/composesessionviewcontrollerfactory.h"
 #include "entry/coordinator.h"
 #include "panel/sessiontabsstate.h"
-#include "platform.h"
 #include "signin/loginviewstate.h"
 #include "signin/minimumheight.h"
 #include "signin/signinflow.h"
-#include "stores/apimanager.h"
-#include "stores/authmanager.h"
-#include "stores/incommingupdatesmanager.h"
 #include "stores/notificationnames.h"
-#include "stores/userdetailsmanager.h"
 #include "views/panelsize.h"
 #include "views/viewengine.h"
 
@@ -63,27 +58,28 @@ QSizeF ComposeSessionViewController::maximumSize() const {
 void ComposeSessionViewController::viewDidLoad() {
     showInitialView();
     // Both handles die with this controller, so their work never outlives it.
-    logoutObservation_ = Platform::current().notificationCenter().addObserver(
-        NotificationNames::userDidLogout, [this] { handleLogout(); });
+    const ExtensionServices& services = window_->services();
+    logoutObservation_ = services.notifications.addObserver(NotificationNames::userDidLogout,
+                                                            [this] { handleLogout(); });
     updateTimer_.reset();
-    updateTimer_ = Platform::current().mainQueue().every(updateCheckInterval,
-                                                         [this] { triggerUpdateCheck(); });
+    updateTimer_ = services.mainQueue.every(updateCheckInterval, [this] { triggerUpdateCheck(); });
 }
 
 void ComposeSessionViewController::showInitialView() {
-    const AuthManager& auth = AuthManager::shared();
-    if (!auth.accessToken()) {
+    const ExtensionServices& services = window_->services();
+    if (!services.auth.accessToken()) {
         showLoginView();
         return;
     }
     showSessionTabsView();
-    HandleApiRequests::fetchUserDetails(currentApiUrl() + QStringLiteral("/me"),
-                                        auth.accessToken().value_or(QString()),
-                                        storingUserDetailsIn(UserDetailsManager::shared()));
+    HandleApiRequests(services).fetchUserDetails(services.api.currentApiUrl() +
+                                                     QStringLiteral("/me"),
+                                                 services.auth.accessToken().value_or(QString()),
+                                                 storingUserDetailsIn(services.userDetails));
 }
 
 void ComposeSessionViewController::showLoginView() {
-    auto state = std::make_unique<LoginViewState>(customHeight_);
+    auto state = std::make_unique<LoginViewState>(*window_);
     // Weakly: the view belongs to this controller, so it never presses for a controller that
     // is gone, and holding the controller here would keep every closed window alive.
     state->onLoginButtonTap = [controller = weak_from_this()] {
@@ -144,7 +140,7 @@ void ComposeSessionViewController::buttonClicked() {
 }
 
 void ComposeSessionViewController::requestLoginSession() {
-    SignInFlow::requestLoginSession(weak_from_this());
+    SignInFlow::requestLoginSession(window_->services(), weak_from_this());
 }
 
 void ComposeSessionViewController::refreshAfterLogin() {
@@ -156,10 +152,12 @@ void ComposeSessionViewController::refreshAfterLogin() {
 }
 
 void ComposeSessionViewController::triggerUpdateCheck() {
-    const QString url = currentBaseApiUrl() + QStringLiteral("/apple-version");
-    if (const std::optional<QString>& version = appVersion()) {
-        HandleApiRequests::checkForNewVersion(url, *version, [](const auto& result) {
-            storeVersionCheck(result, IncommingUpdatesManager::shared());
-        });
+    const ExtensionServices& services = window_->services();
+    const QString url = services.api.currentBaseApiUrl() + QStringLiteral("/apple-version");
+    if (const std::optional<QString> version = appVersion(services.bundle)) {
+        HandleApiRequests(services).checkForNewVersion(
+            url, *version, [&updates = services.updates](const auto& result) {
+                storeVersionCheck(result, updates);
+            });
     }
 }

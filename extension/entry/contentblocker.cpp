@@ -1,10 +1,6 @@
 #include "entry/contentblocker.h"
 
-#include "platform.h"
-
 QByteArray ContentBlocker::contentRulesJSON() const {
-    return Platform::current()
-        .bundle()
-        .resource(QStringLiteral("ContentBlockerRules"), QStringLiteral("json"))
+    return bundle_.resource(QStringLiteral("ContentBlockerRules"), QStringLiteral("json"))
         .value_or(QByteArray());
 }

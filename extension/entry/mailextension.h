@@ -1,7 +1,11 @@
 #pragma once
 
 #include "entry/composesessionviewcontrollerfactory.h"
+#include "entry/contentblocker.h"
+#include "entry/messageactionhandler.h"
+#include "entry/messagesecurityhandler.h"
 #include "meextension.h"
+#include "stores/extensionservices.h"
 
 /// How the extension makes the controllers it hands to the mail client.
 struct ViewControllerFactories {
@@ -9,20 +13,31 @@ struct ViewControllerFactories {
     ViewControllerFactory messageSignersView;
 };
 
-/// The principal object: a new handler per compose window, one of each other handler per
-/// process.
+/// The principal object: a new handler per compose window, one of each other handler for its
+/// whole life. Everything it makes works with `services`.
 class MailExtension : public MEExtension {
 public:
-    explicit MailExtension(ViewControllerFactories factories)
-        : factories_(std::move(factories)) {}
+    MailExtension(const ExtensionServices& services, ViewControllerFactories factories)
+        : services_(services)
+        , factories_(std::move(factories))
+        , contentBlocker_(services.bundle)
+        , messageActions_(services.replyContext)
+        , messageSecurity_(factories_.messageSignersView) {}
 
     [[nodiscard]] std::unique_ptr<MEComposeSessionHandler>
     handlerForComposeSession(const MEComposeSession& session) override;
-    [[nodiscard]] MEContentBlocker& handlerForContentBlocker() override;
-    [[nodiscard]] MEMessageActionHandler& handlerForMessageActions() override;
-    /// Made with the factories of the first extension object that asks.
-    [[nodiscard]] MEMessageSecurityHandler& handlerForMessageSecurity() override;
+    [[nodiscard]] MEContentBlocker& handlerForContentBlocker() override { return contentBlocker_; }
+    [[nodiscard]] MEMessageActionHandler& handlerForMessageActions() override {
+        return messageActions_;
+    }
+    [[nodiscard]] MEMessageSecurityHandler& handlerForMessageSecurity() override {
+        return messageSecurity_;
+    }
 
 private:
+    const ExtensionServices services_;
     ViewControllerFactories factories_;
+    ContentBlocker contentBlocker_;
+    MessageActionHandler messageActions_;
+    MessageSecurityHandler messageSecurity_;
 };

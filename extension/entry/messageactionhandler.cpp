@@ -1,13 +1,12 @@
 #include "entry/messageactionhandler.h"
 
 #include "stores/extractbody.h"
-#include "stores/replyemailmanager.h"
 
 void MessageActionHandler::decideAction(const MEMessage& message, const Completion& completion) {
     // Runs while a compose window is open too, so the assistant may answer this body instead.
     if (const std::optional<QByteArray> raw = message.rawData()) {
         if (std::optional<QString> body = extractBody(*raw)) {
-            ReplyEmailManager::shared().content = std::move(*body);
+            replyContext_.content = std::move(*body);
         }
     }
     if (!message.subject().contains(QStringLiteral("Mars"), Qt::CaseSensitive)) {

@@ -10,6 +10,7 @@ Item {
 
     required property ButtonStateManager buttonStateManager
     required property SummarizeStateManager summarizeStateManager
+    required property EndpointSelection endpoints
     property bool showDeveloperMenu: false
     // Set by the owner once the panel is on screen with its stored results loaded.
     property bool shown: false
@@ -22,7 +23,6 @@ Item {
         buttonStateManager: root.buttonStateManager
         summarizeStateManager: root.summarizeStateManager
     }
-    EndpointSelection { id: endpoints }
 
     component PanelTab: TabButton {
         id: tab
@@ -95,7 +95,7 @@ Item {
             Layout.fillWidth: true
 
             // qmllint disable unqualified
-            sourceComponent: DeveloperMenu { selection: endpoints }
+            sourceComponent: DeveloperMenu { selection: root.endpoints }
             // qmllint enable unqualified
         }
 

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Quorvane.Extension
 
@@ -8,7 +10,7 @@ ScreenItem {
 
     required property Coordinator coordinator
     required property SessionTabsState viewState
-    readonly property bool updating: IncommingUpdatesManager.incommingUpdatesAvailable
+    readonly property bool updating: root.viewState.updates.incommingUpdatesAvailable
 
     // Between the least and the most size within the padded area. An area too small for both
     // the least size and the padding gives up most of its padding, but keeps a margin, so that
@@ -58,6 +60,7 @@ ScreenItem {
             anchors.fill: parent
             buttonStateManager: root.viewState.buttonStateManager
             summarizeStateManager: root.viewState.summarizeStateManager
+            endpoints: root.viewState.endpoints
             showDeveloperMenu: root.viewState.showDeveloperMenu
         }
     }
@@ -66,6 +69,9 @@ ScreenItem {
         anchors.fill: panelFrame
         shown: root.updating
 
-        sourceComponent: UpdateModalView { objectName: "updatePanel" }
+        sourceComponent: UpdateModalView {
+            objectName: "updatePanel"
+            actions: root.viewState.updateActions
+        }
     }
 }

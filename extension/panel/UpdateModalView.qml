@@ -7,7 +7,7 @@ import Quorvane.Extension
 Item {
     id: root
 
-    UpdateActions { id: actions }
+    required property UpdateActions actions
 
     // A standard button that Return presses too, with the panel's focus ring.
     component NoticeButton: Button {
@@ -31,7 +31,7 @@ Item {
 
         PanelHeader {
             Layout.fillWidth: true
-            onLogoutClicked: actions.logOut()
+            onLogoutClicked: root.actions.logOut()
         }
         Item { Layout.fillHeight: true }
         Rectangle {
@@ -85,13 +85,13 @@ Item {
                     NoticeButton {
                         objectName: "remindLaterButton"
                         text: qsTr("Remind me later")
-                        onClicked: actions.remindLater()
+                        onClicked: root.actions.remindLater()
                     }
                     Item { Layout.fillWidth: true }
                     NoticeButton {
                         objectName: "updateNowButton"
                         text: qsTr("Update now")
-                        onClicked: actions.updateNow()
+                        onClicked: root.actions.updateNow()
                     }
                 }
             }

@@ -1,9 +1,9 @@
 #include "panel/buttonstatemanager.h"
 
-#include "panel/panelkeys.h"
-#include "platform.h"
 #include "stores/assignchanged.h"
 #include "stores/optionaltext.h"
+#include "stores/panelkeys.h"
+#include "url.h"
 
 #include <QPointer>
 
@@ -38,7 +38,7 @@ void ButtonStateManager::setShowToast(bool show) {
     emit showToastChanged();
     if (show) {
         // Never cancelled: a toast shown again before this runs still hides on time.
-        Platform::current().mainQueue().asyncAfter(toastSeconds, [self = QPointer(this)] {
+        window_.services().mainQueue.asyncAfter(toastSeconds, [self = QPointer(this)] {
             if (self) {
                 self->setShowToast(false);
             }
@@ -58,7 +58,7 @@ void ButtonStateManager::toast(const QString& message) {
 }
 
 void ButtonStateManager::loadSavedResponses() {
-    const UserDefaults& defaults = Platform::current().userDefaults();
+    const UserDefaults& defaults = window_.services().defaults;
     setSummarizeResponse(defaults.string(summarizeResponseKey_));
     setGenerateResponse(defaults.string(generateResponseKey_));
 }
@@ -69,4 +69,66 @@ QVariant ButtonStateManager::summarizeResponseValue() const {
 
 QVariant ButtonStateManager::generateResponseValue() const {
     return optionalTextValue(generateResponse_);
+}
+
+void ButtonStateManager::generateReply() {
+    setGenerateResponseLoading(true);
+    const ExtensionServices& services = window_.services();
+    const std::optional<QString> token = services.auth.accessToken();
+    const QString email = services.userDetails.email();
+    const ReplyContext& context = window_.context();
+    const std::optional<QString> content =
+        context.content ? context.content : window_.loadFallbackContent();
+    const QString messageId = context.messageId.value_or(QString());
+
+    const std::optional<QUrl> url =
+        parseUrl(services.api.currentApiUrl() + QStringLiteral("/response"));
+    if (!url) {
+        Log::line("Invalid URL");
+        failReply(QStringLiteral("Invalid URL"));
+        return;
+    }
+    if (!token) {
+        Log::line("Access token is null in generate response API call");
+        failReply(QStringLiteral("Access token is null"));
+        return;
+    }
+    if (!content) {
+        failReply(QStringLiteral("There is no message text to reply to."));
+        return;
+    }
+    HandleApiRequests(services).generateResponse(
+        *url, *token, GenerateResponseBody{messageId, *content, email}, messageId,
+        [self = QPointer(this)](const ApiResult<GeneratedResponse>& result) {
+            if (self) {
+                self->showReplyResult(result);
+            }
+        });
+}
+
+void ButtonStateManager::showReplyResult(const ApiResult<GeneratedResponse>& result) {
+    if (const auto* reply = std::get_if<GeneratedResponse>(&result)) {
+        showReply(reply->response);
+    } else {
+        toast(std::get<ApiError>(result).message());
+    }
+    setGenerateResponseLoading(false);
+}
+
+void ButtonStateManager::showReply(const QString& reply) {
+    setGenerateResponse(reply);
+    UserDefaults& defaults = window_.services().defaults;
+    // Failed writes are logged by the store; the reply on screen stays.
+    (void)defaults.set(PanelKeys::replyDoneFlag(window_.context().messageId), true);
+    (void)defaults.set(generateResponseKey_, reply);
+    toast(QStringLiteral("Response generated successfully."));
+}
+
+void ButtonStateManager::failReply(const QString& error) {
+    window_.services().mainQueue.async([self = QPointer(this), error] {
+        if (self) {
+            self->toast(error);
+            self->setGenerateResponseLoading(false);
+        }
+    });
 }

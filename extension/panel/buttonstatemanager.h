@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/handleapirequests.h"
 #include "stores/composewindow.h"
 
 #include <QObject>
@@ -61,6 +62,9 @@ public:
 
     /// Takes the stored summary and reply of this message, or absent where none is stored.
     Q_INVOKABLE void loadSavedResponses();
+    /// The generate and regenerate buttons: asks for a reply to the window's message, stores it
+    /// and toasts the outcome.
+    void generateReply();
 
 signals:
     void isGenerateResponseLoadingChanged();
@@ -75,6 +79,10 @@ private:
     [[nodiscard]] QVariant summarizeResponseValue() const;
     [[nodiscard]] QVariant generateResponseValue() const;
     void setSummarizeResponse(const std::optional<QString>& summary);
+    void showReply(const QString& reply);
+    void showReplyResult(const ApiResult<GeneratedResponse>& result);
+    /// Toasts `error` once the main queue gets to it, as a request's failure would.
+    void failReply(const QString& error);
 
     bool isGenerateResponseLoading_ = false;
     std::optional<QString> summarizeResponse_;

@@ -1,6 +1,5 @@
 set(PANEL_SOURCES
     panel/buttonstatemanager.cpp panel/buttonstatemanager.h
-    panel/panelactions.cpp panel/panelactions.h
     panel/sessionpanel.cpp panel/sessionpanel.h
     panel/summarizestatemanager.cpp panel/summarizestatemanager.h
 )

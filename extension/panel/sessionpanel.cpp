@@ -1,14 +1,8 @@
 #include "panel/sessionpanel.h"
 
 #include "api/handleapirequests.h"
-#include "panel/fallbackcontent.h"
-#include "panel/panelactions.h"
-#include "panel/panelkeys.h"
-#include "platform.h"
-#include "stores/apimanager.h"
 #include "stores/assignchanged.h"
-#include "stores/authmanager.h"
-#include "stores/userdetailsmanager.h"
+#include "stores/panelkeys.h"
 #include "url.h"
 
 SessionPanel::SessionPanel(QObject* parent)
@@ -75,9 +69,9 @@ void SessionPanel::follow() {
     }
     const bool regenerate =
         buttons_ && buttons_->generateResponse() &&
-        Platform::current()
-            .userDefaults()
-            .flag(PanelKeys::replyDoneFlag(buttons_->window().context().messageId))
+        buttons_->window()
+            .services()
+            .defaults.flag(PanelKeys::replyDoneFlag(buttons_->window().context().messageId))
             .value_or(false);
     if (assignChanged(showsRegenerateLayout_, regenerate)) {
         emit showsRegenerateLayoutChanged();
@@ -90,17 +84,19 @@ void SessionPanel::setTextareaInput(const QString& text) {
     }
     if (buttons_) {
         buttons_->window().fallbackSummarizeContent = text;
-        (void)storeFallbackContent(buttons_->window(), text); // failures are logged by the store
+        (void)buttons_->window().storeFallbackContent(text); // failures are logged by the store
     }
     emit textareaInputChanged();
 }
 
 void SessionPanel::logout() {
-    AuthManager::shared().logoutPressed();
+    if (buttons_) {
+        buttons_->window().services().auth.logoutPressed();
+    }
 }
 
 void SessionPanel::summaryAreaShown() {
-    if (summary_ && AuthManager::shared().hasAccessToken()) {
+    if (summary_ && summary_->window().services().auth.hasAccessToken()) {
         summary_->requestSummary();
     }
 }
@@ -109,7 +105,7 @@ void SessionPanel::pasteBoxShown() {
     if (!buttons_) {
         return;
     }
-    const QString stored = loadFallbackContent(buttons_->window()).value_or(QString());
+    const QString stored = buttons_->window().loadFallbackContent().value_or(QString());
     if (assignChanged(textareaInput_, stored)) {
         emit textareaInputChanged();
     }
@@ -118,24 +114,25 @@ void SessionPanel::pasteBoxShown() {
 
 void SessionPanel::summarize() {
     if (summary_) {
-        summarizeFromPanel(*summary_);
+        summary_->summarizeFromPanel();
     }
 }
 
 void SessionPanel::generateReply() {
     if (buttons_) {
-        ::generateReply(*buttons_);
+        buttons_->generateReply();
     }
 }
 
 void SessionPanel::sendTrainingExample() {
-    const std::optional<QUrl> url =
-        parseUrl(currentApiUrl() + QStringLiteral("/create-training-data"));
-    if (!url) {
-        Log::line("Invalid URL");
+    if (!buttons_) {
         return;
     }
-    if (!buttons_) {
+    const ExtensionServices& services = buttons_->window().services();
+    const std::optional<QUrl> url =
+        parseUrl(services.api.currentApiUrl() + QStringLiteral("/create-training-data"));
+    if (!url) {
+        Log::line("Invalid URL");
         return;
     }
     const ReplyContext& context = buttons_->window().context();
@@ -143,11 +140,10 @@ void SessionPanel::sendTrainingExample() {
         Log::line("Session message id is nil");
     }
     const std::optional<QString> reply = buttons_->generateResponse();
-    const TrainingDataBody body{UserDetailsManager::shared().email(),
-                                context.content.value_or(QString()),
+    const TrainingDataBody body{services.userDetails.email(), context.content.value_or(QString()),
                                 reply.value_or(QStringLiteral("No response available"))};
-    HandleApiRequests::submitTrainingData(
-        *url, AuthManager::shared().accessToken().value_or(QString()), body,
+    HandleApiRequests(services).submitTrainingData(
+        *url, services.auth.accessToken().value_or(QString()), body,
         [buttons = buttons_](const ApiResult<QString>& result) {
             // A failure was logged and shows nothing.
             const auto* success = std::get_if<QString>(&result);
@@ -160,11 +156,14 @@ void SessionPanel::sendTrainingExample() {
 }
 
 void SessionPanel::copyReply() {
-    Platform::current().pasteboard().setString(
-        buttons_ ? buttons_->generateResponse().value_or(QString()) : QString());
+    if (!buttons_) {
+        return;
+    }
+    const ExtensionServices& services = buttons_->window().services();
+    services.pasteboard.setString(buttons_->generateResponse().value_or(QString()));
     setShowTooltip(true);
     // Never cancelled: a second copy does not extend the first one's tooltip.
-    Platform::current().mainQueue().asyncAfter(tooltipSeconds, [self = QPointer(this)] {
+    services.mainQueue.asyncAfter(tooltipSeconds, [self = QPointer(this)] {
         if (self) {
             self->setShowTooltip(false);
         }

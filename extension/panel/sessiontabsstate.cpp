@@ -3,19 +3,23 @@
 #include "api/appversion.h"
 #include "api/handleapirequests.h"
 #include "signin/minimumheight.h"
-#include "stores/apimanager.h"
-#include "stores/incommingupdatesmanager.h"
 
 SessionTabsState::SessionTabsState(ComposeWindow& window)
-    : buttonStateManager_(new ButtonStateManager(window, this))
+    : DeveloperMenuState(window.services().keyMonitor)
+    , window_(window)
+    , buttonStateManager_(new ButtonStateManager(window, this))
     , summarizeStateManager_(new SummarizeStateManager(window, this))
-    , customHeight_(minimumHeightFor(window.context())) {}
+    , customHeight_(minimumHeightFor(window.context()))
+    , endpoints_(new EndpointSelection(window.services(), this))
+    , updateActions_(new UpdateActions(window.services(), this)) {}
 
 void SessionTabsState::appear(QQuickItem* view) {
-    if (const std::optional<QString>& version = appVersion()) {
-        HandleApiRequests::checkForNewVersion(
-            currentApiUrl() + QStringLiteral("/apple-version"), *version, [](const auto& result) {
-                storeVersionCheck(result, IncommingUpdatesManager::shared());
+    const ExtensionServices& services = window_.services();
+    if (const std::optional<QString> version = appVersion(services.bundle)) {
+        HandleApiRequests(services).checkForNewVersion(
+            services.api.currentApiUrl() + QStringLiteral("/apple-version"), *version,
+            [&updates = services.updates](const auto& result) {
+                storeVersionCheck(result, updates);
             });
     }
     summarizeStateManager_->loadSavedSummary();

@@ -2,12 +2,14 @@
 
 #include "panel/buttonstatemanager.h"
 #include "panel/summarizestatemanager.h"
+#include "panel/updateactions.h"
 #include "signin/developermenustate.h"
+#include "signin/endpointselection.h"
 
 #include <QQuickItem>
 
-/// What the signed-in panel keeps: its two state objects, made fresh with it, its height, and
-/// the developer menu with its key monitor.
+/// What the signed-in panel keeps: its state objects, made fresh with it, its height, the
+/// developer menu with its key monitor, and the update notice's store and buttons.
 class SessionTabsState : public DeveloperMenuState {
     Q_OBJECT
     QML_ELEMENT
@@ -15,6 +17,9 @@ class SessionTabsState : public DeveloperMenuState {
     Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager CONSTANT)
     Q_PROPERTY(SummarizeStateManager* summarizeStateManager READ summarizeStateManager CONSTANT)
     Q_PROPERTY(int customHeight READ customHeight CONSTANT)
+    Q_PROPERTY(EndpointSelection* endpoints READ endpoints CONSTANT)
+    Q_PROPERTY(IncommingUpdatesManager* updates READ updates CONSTANT)
+    Q_PROPERTY(UpdateActions* updateActions READ updateActions CONSTANT)
 
 public:
     /// The state objects and the height are those of the window's message.
@@ -25,6 +30,9 @@ public:
         return summarizeStateManager_;
     }
     [[nodiscard]] int customHeight() const { return customHeight_; }
+    [[nodiscard]] EndpointSelection* endpoints() const { return endpoints_; }
+    [[nodiscard]] IncommingUpdatesManager* updates() const { return &window_.services().updates; }
+    [[nodiscard]] UpdateActions* updateActions() const { return updateActions_; }
 
     /// Each time the panel comes on screen: checks for a newer version, shows the stored
     /// summary and reply, and puts a new developer key monitor on the window.
@@ -32,7 +40,10 @@ public:
     Q_INVOKABLE void disappear();
 
 private:
+    ComposeWindow& window_;
     ButtonStateManager* const buttonStateManager_;
     SummarizeStateManager* const summarizeStateManager_;
     const int customHeight_;
+    EndpointSelection* const endpoints_;
+    UpdateActions* const updateActions_;
 };

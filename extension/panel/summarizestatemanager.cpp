@@ -1,12 +1,38 @@
 #include "panel/summarizestatemanager.h"
 
-#include "panel/panelkeys.h"
-#include "panel/summaryrequest.h"
-#include "platform.h"
+#include "api/handleapirequests.h"
+#include "api/recordtext.h"
 #include "stores/assignchanged.h"
 #include "stores/optionaltext.h"
+#include "stores/panelkeys.h"
+#include "url.h"
 
 #include <QPointer>
+
+namespace {
+
+/// Files the outcome in the summary cache, under the message the request was made for. Only
+/// running out of retries counts as a failed request.
+void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& messageId,
+                 SummarizeManager& summaries, ComposeWindow* window) {
+    if (const auto* summary = std::get_if<SummarizedResponse>(&result)) {
+        summaries.responses.insert_or_assign(messageId, *summary);
+        return;
+    }
+    const ApiError& error = std::get<ApiError>(result);
+    if (error.detail() == ApiError::Detail::userCheckFailed) {
+        return; // no summary was asked for
+    }
+    if (error.detail() == ApiError::Detail::retriesExhausted) {
+        summaries.requestFailed = true;
+        if (window) {
+            window->requestFailed = true;
+        }
+    }
+    summaries.responses.erase(messageId);
+}
+
+} // namespace
 
 SummarizeStateManager::SummarizeStateManager(ComposeWindow& window, QObject* parent)
     : QObject(parent)
@@ -26,7 +52,7 @@ void SummarizeStateManager::setSummarizeResponse(const std::optional<QString>& s
 }
 
 void SummarizeStateManager::loadSavedSummary() {
-    setSummarizeResponse(Platform::current().userDefaults().string(summarizeResponseKey_));
+    setSummarizeResponse(window_.services().defaults.string(summarizeResponseKey_));
 }
 
 void SummarizeStateManager::requestSummary() {
@@ -34,22 +60,74 @@ void SummarizeStateManager::requestSummary() {
         return;
     }
     setSummarizeLoading(true);
-    runSummaryRequest(
-        window_, [self = QPointer(this)](const ApiResult<SummarizedResponse>& outcome) {
-            if (!self) {
-                return;
+    runSummaryRequest([self = QPointer(this)](const ApiResult<SummarizedResponse>& outcome) {
+        if (!self) {
+            return;
+        }
+        if (const auto* result = std::get_if<SummarizedResponse>(&outcome)) {
+            self->setSummarizeResponse(result->response);
+            UserDefaults& defaults = self->window_.services().defaults;
+            (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
+                               true); // failures are logged
+            // Reloading after a failed write would replace the new summary on screen.
+            if (defaults.set(self->summarizeResponseKey_, result->response)) {
+                self->loadSavedSummary();
             }
-            if (const auto* result = std::get_if<SummarizedResponse>(&outcome)) {
-                self->setSummarizeResponse(result->response);
-                UserDefaults& defaults = Platform::current().userDefaults();
-                (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
-                                   true); // failures are logged
-                // Reloading after a failed write would replace the new summary on screen.
-                if (defaults.set(self->summarizeResponseKey_, result->response)) {
-                    self->loadSavedSummary();
-                }
-            }
-            self->setSummarizeLoading(false);
+        }
+        self->setSummarizeLoading(false);
+    });
+}
+
+void SummarizeStateManager::summarizeFromPanel() {
+    setSummarizeLoading(true);
+    // The outcome is logged even when the panel closed first; only the state goes with it.
+    runSummaryRequest([self = QPointer(this)](const ApiResult<SummarizedResponse>& outcome) {
+        const auto* result = std::get_if<SummarizedResponse>(&outcome);
+        if (result) {
+            Log::line("Summarization successful: " +
+                      recordText("SummarizedResponse", {{"messageId", result->messageId},
+                                                        {"response", result->response}}));
+        } else if (std::get<ApiError>(outcome).detail() != ApiError::Detail::userCheckFailed) {
+            Log::line("Failed to summarize.");
+        }
+        if (!self) {
+            return;
+        }
+        if (result) {
+            self->setSummarizeResponse(result->response);
+        }
+        self->setSummarizeLoading(false);
+    });
+}
+
+void SummarizeStateManager::runSummaryRequest(const ApiCompletion<SummarizedResponse>& handler) {
+    const ExtensionServices& services = window_.services();
+    const std::optional<QString> token = services.auth.accessToken();
+    const QString email = services.userDetails.email();
+    const ReplyContext& context = window_.context();
+    const QString content = context.content.value_or(window_.fallbackSummarizeContent);
+    const QString messageId = context.messageId.value_or(QString());
+    (void)window_.storeFallbackContent(content); // a failed write is logged by the store
+
+    const QString apiUrl = services.api.currentApiUrl();
+    const std::optional<QUrl> url = parseUrl(apiUrl + QStringLiteral("/summarize"));
+    if (!url) {
+        services.mainQueue.async([handler] { handler(ApiError::invalidResponse()); });
+        return;
+    }
+    if (!token) {
+        Log::line("Access token is null in summarize API call");
+        services.mainQueue.async([handler] { handler(ApiError::invalidResponse()); });
+        return;
+    }
+    UserDetailsManager& userDetails = services.userDetails;
+    HandleApiRequests(services).summarize(
+        *url, apiUrl + QStringLiteral("/me"), *token, SummarizeRequestBody{content, email},
+        messageId, [&userDetails](const UserDetails& details) { details.storeIn(userDetails); },
+        [messageId, handler, &summaries = services.summaries,
+         window = QPointer(&window_)](const ApiResult<SummarizedResponse>& result) {
+            fileSummary(result, messageId, summaries, window.data());
+            handler(result);
         });
 }
 

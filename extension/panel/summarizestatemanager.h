@@ -1,6 +1,8 @@
 #pragma once
 
+#include "api/apiresult.h"
 #include "stores/composewindow.h"
+#include "stores/summarizedresponse.h"
 
 #include <QObject>
 #include <QString>
@@ -45,6 +47,8 @@ public:
     Q_INVOKABLE void loadSavedSummary();
     /// Asks for a summary unless one is shown or being fetched; a result is stored.
     Q_INVOKABLE void requestSummary();
+    /// The panel's "Summarize" button: shows a summary without storing it.
+    void summarizeFromPanel();
 
 signals:
     void isSummarizeLoadingChanged();
@@ -53,6 +57,10 @@ signals:
 private:
     ComposeWindow& window_;
     [[nodiscard]] QVariant summarizeResponseValue() const;
+    /// Summarizes the window's message (its text, else the window's fallback text) for the
+    /// signed-in user. The summary cache and the failure flags are updated on the main thread
+    /// before `handler` runs.
+    void runSummaryRequest(const ApiCompletion<SummarizedResponse>& handler);
 
     bool isSummarizeLoading_ = false;
     std::optional<QString> summarizeResponse_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/extensionservices.h"
+
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -7,9 +9,12 @@
 class UpdateActions : public QObject {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("made with the signed-in panel's state")
 
 public:
-    using QObject::QObject;
+    explicit UpdateActions(const ExtensionServices& services, QObject* parent = nullptr)
+        : QObject(parent)
+        , services_(services) {}
 
     /// Opens the download address of the last version check in the browser; the notice stays.
     Q_INVOKABLE void updateNow();
@@ -17,4 +22,7 @@ public:
     Q_INVOKABLE void remindLater();
     /// The header's "Log out", as in the session panel.
     Q_INVOKABLE void logOut();
+
+private:
+    const ExtensionServices services_;
 };

@@ -17,8 +17,9 @@ QuorvaneExtensionPlugin::QuorvaneExtensionPlugin() {
         logObservation_.reset();
         Platform::uninstall();
     });
-    extension_ = std::make_unique<MailExtension>(ViewControllerFactories{
-        makeComposeSessionViewController, makeMessageSecurityViewController});
+    extension_ = std::make_unique<MailExtension>(
+        ExtensionServices::process(), ViewControllerFactories{makeComposeSessionViewController,
+                                                              makeMessageSecurityViewController});
 }
 
 QuorvaneExtensionPlugin::~QuorvaneExtensionPlugin() = default;

@@ -9,7 +9,6 @@ ScreenItem {
 
     required property LoginViewState viewState
 
-    EndpointSelection { id: endpoints }
 
     objectName: "loginView"
     // Escape closes the developer menu wherever the view's focus is.
@@ -35,7 +34,7 @@ ScreenItem {
 
         DeveloperMenu {
             visible: root.viewState.showDeveloperMenu
-            selection: endpoints
+            selection: root.viewState.endpoints
             Layout.fillWidth: true
             Layout.margins: 5
         }

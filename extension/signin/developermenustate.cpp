@@ -1,6 +1,5 @@
 #include "signin/developermenustate.h"
 
-#include "platform.h"
 #include "signin/developermenushortcut.h"
 
 #include <QPointer>
@@ -15,7 +14,7 @@ void DeveloperMenuState::setShowDeveloperMenu(bool show) {
 }
 
 void DeveloperMenuState::installEventMonitor(const QQuickItem* view) {
-    eventMonitor_ = Platform::current().keyMonitor().addLocalMonitor(
+    eventMonitor_ = keyMonitor_.addLocalMonitor(
         view != nullptr ? view->window() : nullptr, [self = QPointer(this)](const KeyDown& event) {
             if (!self || !isDeveloperMenuShortcut(event)) {
                 return false;

@@ -16,7 +16,10 @@ class DeveloperMenuState : public QObject {
                    showDeveloperMenuChanged)
 
 public:
-    using QObject::QObject;
+    /// Monitors go onto views' windows through `keyMonitor`.
+    explicit DeveloperMenuState(KeyMonitor& keyMonitor, QObject* parent = nullptr)
+        : QObject(parent)
+        , keyMonitor_(keyMonitor) {}
 
     [[nodiscard]] bool showDeveloperMenu() const { return showDeveloperMenu_; }
     void setShowDeveloperMenu(bool show);
@@ -31,6 +34,7 @@ protected:
     void removeEventMonitor() { eventMonitor_.reset(); }
 
 private:
+    KeyMonitor& keyMonitor_;
     bool showDeveloperMenu_ = false;
     std::unique_ptr<KeyMonitor::Monitor> eventMonitor_;
 };

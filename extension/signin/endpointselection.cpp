@@ -1,23 +1,20 @@
 #include "signin/endpointselection.h"
 
 #include "api/appversion.h"
-#include "platform.h"
-#include "stores/authmanager.h"
 #include "stores/notificationnames.h"
 
 namespace {
 const QString selectedApiEndpointKey = QStringLiteral("selectedApiEndpoint");
 }
 
-EndpointSelection::EndpointSelection(QObject* parent)
+EndpointSelection::EndpointSelection(const ExtensionServices& services, QObject* parent)
     : QObject(parent)
-    , selected_(Platform::current()
-                    .userDefaults()
-                    .string(selectedApiEndpointKey)
-                    .value_or(QStringLiteral("live"))) {}
+    , services_(services)
+    , selected_(services.defaults.string(selectedApiEndpointKey).value_or(QStringLiteral("live"))) {
+}
 
-QString EndpointSelection::appVersionText() {
-    return appVersion().value_or(QString());
+QString EndpointSelection::appVersionText() const {
+    return appVersion(services_.bundle).value_or(QString());
 }
 
 void EndpointSelection::select(const QString& endpoint) {
@@ -26,13 +23,12 @@ void EndpointSelection::select(const QString& endpoint) {
     }
     selected_ = endpoint;
     emit selectedApiEndpointChanged();
-    changeEndpoint(endpoint);
+    changeEndpoint(services_, endpoint);
 }
 
-void changeEndpoint(const QString& endpoint) {
-    Platform& platform = Platform::current();
-    (void)platform.userDefaults().set(selectedApiEndpointKey, endpoint); // failures are logged
-    platform.notificationCenter().post(NotificationNames::apiEndpointChanged);
-    platform.notificationCenter().post(NotificationNames::userDidLogout);
-    AuthManager::shared().setAccessToken(std::nullopt);
+void changeEndpoint(const ExtensionServices& services, const QString& endpoint) {
+    (void)services.defaults.set(selectedApiEndpointKey, endpoint); // failures are logged
+    services.notifications.post(NotificationNames::apiEndpointChanged);
+    services.notifications.post(NotificationNames::userDidLogout);
+    services.auth.setAccessToken(std::nullopt);
 }

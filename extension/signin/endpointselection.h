@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/extensionservices.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -8,16 +10,17 @@
 class EndpointSelection : public QObject {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("made with the state of the view that shows it")
     Q_PROPERTY(
         QString selectedApiEndpoint READ selectedApiEndpoint NOTIFY selectedApiEndpointChanged)
     Q_PROPERTY(QString appVersion READ appVersionText CONSTANT)
 
 public:
     /// Starts from the stored endpoint, taken as it is, or "live".
-    explicit EndpointSelection(QObject* parent = nullptr);
+    explicit EndpointSelection(const ExtensionServices& services, QObject* parent = nullptr);
 
     [[nodiscard]] const QString& selectedApiEndpoint() const { return selected_; }
-    [[nodiscard]] static QString appVersionText();
+    [[nodiscard]] QString appVersionText() const;
 
     /// The picker's choice; choosing the selected endpoint again changes nothing.
     Q_INVOKABLE void select(const QString& endpoint);
@@ -26,9 +29,10 @@ signals:
     void selectedApiEndpointChanged();
 
 private:
+    const ExtensionServices services_;
     QString selected_;
 };
 
 /// Stores the endpoint, tells `APIManager` and every compose window, and signs out without
 /// wiping the stored defaults.
-void changeEndpoint(const QString& endpoint);
+void changeEndpoint(const ExtensionServices& services, const QString& endpoint);

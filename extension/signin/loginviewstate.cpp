@@ -1,10 +1,12 @@
 #include "signin/loginviewstate.h"
 
 #include "log.h"
+#include "signin/minimumheight.h"
 
-LoginViewState::LoginViewState(int customHeight, QObject* parent)
-    : DeveloperMenuState(parent)
-    , customHeight_(customHeight) {}
+LoginViewState::LoginViewState(const ComposeWindow& window, QObject* parent)
+    : DeveloperMenuState(window.services().keyMonitor, parent)
+    , customHeight_(minimumHeightFor(window.context()))
+    , endpoints_(new EndpointSelection(window.services(), this)) {}
 
 void LoginViewState::loginButtonTapped() {
     if (onLoginButtonTap) {

@@ -1,11 +1,8 @@
 #include "signin/signinflow.h"
 
 #include "api/tokenredaction.h"
-#include "platform.h"
 #include "signin/sessionresponse.h"
 #include "signin/signinwindow.h"
-#include "stores/apimanager.h"
-#include "stores/authmanager.h"
 #include "url.h"
 
 namespace SignInFlow {
@@ -41,26 +38,28 @@ using AnswerHandler = std::function<void(const std::variant<SessionResponse, Fai
 /// GUI thread nothing, and what it gives is handed to the main thread. Windows are looked up
 /// only there: a lookup on the network thread could leave that thread holding a window's last
 /// reference, and views must be destroyed on the GUI thread.
-void get(const QUrl& url, const QString& parseFailurePrefix, AnswerHandler handle) {
+void get(const ExtensionServices& services, const QUrl& url, const QString& parseFailurePrefix,
+         AnswerHandler handle) {
     URLRequest request;
     request.url = url;
     request.cacheable = false; // sign-in answers carry the session's secret and the token
-    Platform::current().urlSession().dataTask(
+    services.network.dataTask(
         std::move(request),
-        [parseFailurePrefix, handle = std::move(handle)](
+        [&mainQueue = services.mainQueue, parseFailurePrefix, handle = std::move(handle)](
             const std::optional<QByteArray>& data, auto, const std::optional<URLError>& error) {
-            Platform::current().mainQueue().async(
+            mainQueue.async(
                 [handle, read = readAnswer(data, error, parseFailurePrefix)] { handle(read); });
         });
 }
 
-void signIn(const std::weak_ptr<SignInWindow>& controller, const QString& token) {
+void signIn(const ExtensionServices& services, const std::weak_ptr<SignInWindow>& controller,
+            const QString& token) {
     Log::line("Access token received: " + redactedToken(token));
-    AuthManager::shared().setAccessToken(token);
+    services.auth.setAccessToken(token);
     if (const auto strong = controller.lock()) {
         strong->setIsLoggedIn(true);
     }
-    Platform::current().mainQueue().async([controller] {
+    services.mainQueue.async([controller] {
         if (const auto strong = controller.lock()) {
             strong->refreshAfterLogin();
         }
@@ -69,8 +68,9 @@ void signIn(const std::weak_ptr<SignInWindow>& controller, const QString& token)
 
 } // namespace
 
-void requestLoginSession(std::weak_ptr<SignInWindow> controller) {
-    const APIManager& api = APIManager::shared();
+void requestLoginSession(const ExtensionServices& services,
+                         std::weak_ptr<SignInWindow> controller) {
+    const APIManager& api = services.api;
     Log::line("CURRENT BASE API URL IN API MANAGER", api.baseApiUrl());
     Log::line("URL is:", api.baseApiUrl());
     Log::line("CURRENT BASE API URL IN API MANAGER", api.baseApiUrl());
@@ -79,40 +79,40 @@ void requestLoginSession(std::weak_ptr<SignInWindow> controller) {
         Log::line("Invalid URL");
         return;
     }
-    get(*url, QStringLiteral("Error parsing JSON response: "),
-        [controller = std::move(controller)](const auto& read) {
+    get(services, *url, QStringLiteral("Error parsing JSON response: "),
+        [services, controller = std::move(controller)](const auto& read) {
             const auto* session = std::get_if<SessionResponse>(&read);
             if (session == nullptr || !session->loginUrl) {
                 return;
             }
-            Platform::current().mainQueue().async(
-                [loginUrl = *session->loginUrl] { openLoginURL(loginUrl); });
-            Log::line("BASE URL IN LOGIN FUNCTION IS:", APIManager::shared().baseApiUrl());
-            const QString pollUrl =
-                APIManager::shared().baseApiUrl() + sessionRequestPath + session->id;
+            services.mainQueue.async(
+                [services, loginUrl = *session->loginUrl] { openLoginURL(services, loginUrl); });
+            Log::line("BASE URL IN LOGIN FUNCTION IS:", services.api.baseApiUrl());
+            const QString pollUrl = services.api.baseApiUrl() + sessionRequestPath + session->id;
             if (!controller.expired()) {
-                pollAccessToken(controller, pollUrl);
+                pollAccessToken(services, controller, pollUrl);
             }
         });
 }
 
-void openLoginURL(const QString& text) {
+void openLoginURL(const ExtensionServices& services, const QString& text) {
     if (const std::optional<QUrl> url = parseUrl(text)) {
-        (void)Platform::current().workspace().open(*url); // a page that does not open is silent
+        (void)services.workspace.open(*url); // a page that does not open is silent
     }
 }
 
-void pollAccessToken(std::weak_ptr<SignInWindow> controller, const QString& urlText) {
+void pollAccessToken(const ExtensionServices& services, std::weak_ptr<SignInWindow> controller,
+                     const QString& urlText) {
     const std::optional<QUrl> url = parseUrl(urlText);
     if (!url) {
         Log::line("Invalid URL");
         return;
     }
-    get(*url, QStringLiteral("Error parsing access token JSON response: "),
-        [controller = std::move(controller), urlText](const auto& read) {
+    get(services, *url, QStringLiteral("Error parsing access token JSON response: "),
+        [services, controller = std::move(controller), urlText](const auto& read) {
             if (const auto* session = std::get_if<SessionResponse>(&read)) {
                 if (session->accessToken) {
-                    signIn(controller, *session->accessToken);
+                    signIn(services, controller, *session->accessToken);
                     return;
                 }
                 Log::line("Access token is null. Continuing request...");
@@ -120,15 +120,17 @@ void pollAccessToken(std::weak_ptr<SignInWindow> controller, const QString& urlT
                 return;
             }
             if (auto strong = controller.lock()) {
-                schedulePoll(std::move(strong), urlText);
+                schedulePoll(services, std::move(strong), urlText);
             }
         });
 }
 
-void schedulePoll(std::shared_ptr<SignInWindow> controller, const QString& urlText) {
-    Platform::current().mainQueue().asyncAfter(
-        pollInterval,
-        [controller = std::move(controller), urlText] { pollAccessToken(controller, urlText); });
+void schedulePoll(const ExtensionServices& services, std::shared_ptr<SignInWindow> controller,
+                  const QString& urlText) {
+    services.mainQueue.asyncAfter(pollInterval,
+                                  [services, controller = std::move(controller), urlText] {
+                                      pollAccessToken(services, controller, urlText);
+                                  });
 }
 
 } // namespace SignInFlow

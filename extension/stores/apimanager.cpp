@@ -4,14 +4,35 @@
 #include "stores/deployments.h"
 #include "stores/notificationnames.h"
 
+#include <functional>
+
 namespace {
 
 const QString kSelectedEndpointKey = QStringLiteral("selectedApiEndpoint");
 
-QString resolve(const std::map<QString, QString>& table, const char* fallbackLine) {
-    const std::optional<QString> selected =
-        Platform::current().userDefaults().string(kSelectedEndpointKey);
-    if (selected) {
+/// Logs the selected URL under `label`, then resolves it again for keeps: the second
+/// resolution logs its own fallback line, as the first did.
+QString resolveForKeeps(const char* label, const std::function<QString()>& resolve) {
+    Log::line(label, resolve());
+    return resolve();
+}
+
+} // namespace
+
+APIManager& APIManager::shared() {
+    static APIManager instance(Platform::current().userDefaults(),
+                               Platform::current().notificationCenter());
+    return instance;
+}
+
+APIManager::APIManager(const UserDefaults& defaults, NotificationCenter& notifications)
+    : defaults_(defaults)
+    , observation_(notifications.addObserver(NotificationNames::apiEndpointChanged,
+                                             [this] { apiEndpointChanged(); })) {}
+
+QString APIManager::resolve(const std::map<QString, QString>& table,
+                            const char* fallbackLine) const {
+    if (const std::optional<QString> selected = defaults_.string(kSelectedEndpointKey)) {
         if (auto it = table.find(*selected); it != table.end()) {
             return it->second;
         }
@@ -19,17 +40,6 @@ QString resolve(const std::map<QString, QString>& table, const char* fallbackLin
     Log::line(fallbackLine);
     return table.at(QStringLiteral("live"));
 }
-
-} // namespace
-
-APIManager& APIManager::shared() {
-    static APIManager instance;
-    return instance;
-}
-
-APIManager::APIManager()
-    : observation_(Platform::current().notificationCenter().addObserver(
-          NotificationNames::apiEndpointChanged, [this] { apiEndpointChanged(); })) {}
 
 QString APIManager::apiUrl() const {
     return resolve(apiUrlTable(),
@@ -47,26 +57,18 @@ void APIManager::apiEndpointChanged() const {
     Log::line("BASE API Endpoint changed to : " + baseApiUrl());
 }
 
-namespace {
-
-/// Logs the selected URL under `label`, then resolves it again for keeps: the second
-/// resolution logs its own fallback line, as the first did.
-QString resolveForKeeps(const char* label, QString (APIManager::*resolve)() const) {
-    const APIManager& manager = APIManager::shared();
-    Log::line(label, (manager.*resolve)());
-    return (manager.*resolve)();
+const QString& APIManager::currentApiUrl() {
+    if (!currentApiUrl_) {
+        currentApiUrl_ =
+            resolveForKeeps("CURRENT API URL IN API MANAGER", [this] { return apiUrl(); });
+    }
+    return *currentApiUrl_;
 }
 
-} // namespace
-
-const QString& currentApiUrl() {
-    static const QString url =
-        resolveForKeeps("CURRENT API URL IN API MANAGER", &APIManager::apiUrl);
-    return url;
-}
-
-const QString& currentBaseApiUrl() {
-    static const QString url =
-        resolveForKeeps("CURRENT BASE API URL IN API MANAGER", &APIManager::baseApiUrl);
-    return url;
+const QString& APIManager::currentBaseApiUrl() {
+    if (!currentBaseApiUrl_) {
+        currentBaseApiUrl_ =
+            resolveForKeeps("CURRENT BASE API URL IN API MANAGER", [this] { return baseApiUrl(); });
+    }
+    return *currentBaseApiUrl_;
 }

@@ -3,24 +3,36 @@
 #include "notificationcenter.h"
 
 #include <QString>
+#include <map>
 #include <memory>
+#include <optional>
+
+class UserDefaults;
 
 /// Answers which backend deployment is selected, reading the setting afresh on every call.
 class APIManager {
 public:
+    /// The process's, on the installed platform's services.
     [[nodiscard]] static APIManager& shared();
+    /// Reads the selection from `defaults`; logs each change `notifications` announce.
+    APIManager(const UserDefaults& defaults, NotificationCenter& notifications);
 
     [[nodiscard]] QString apiUrl() const;
     [[nodiscard]] QString baseApiUrl() const;
     /// Logs the URLs of the newly selected deployment.
     void apiEndpointChanged() const;
 
-private:
-    APIManager();
-    std::unique_ptr<NotificationCenter::Observation> observation_;
-};
+    /// The API URL selected at first use, fixed for the life of this manager.
+    [[nodiscard]] const QString& currentApiUrl();
+    /// The base URL selected at first use, fixed for the life of this manager.
+    [[nodiscard]] const QString& currentBaseApiUrl();
 
-/// The API URL selected at first use, fixed for the life of the process.
-[[nodiscard]] const QString& currentApiUrl();
-/// The base URL selected at first use, fixed for the life of the process.
-[[nodiscard]] const QString& currentBaseApiUrl();
+private:
+    [[nodiscard]] QString resolve(const std::map<QString, QString>& table,
+                                  const char* fallbackLine) const;
+
+    const UserDefaults& defaults_;
+    std::unique_ptr<NotificationCenter::Observation> observation_;
+    std::optional<QString> currentApiUrl_;
+    std::optional<QString> currentBaseApiUrl_;
+};

@@ -6,7 +6,9 @@
 #include <QThread>
 
 AuthManager& AuthManager::shared() {
-    static AuthManager instance;
+    static AuthManager instance(Platform::current().userDefaults(),
+                                Platform::current().urlSession(),
+                                Platform::current().notificationCenter());
     return instance;
 }
 
@@ -29,13 +31,11 @@ void AuthManager::logoutPressed() {
 
 void AuthManager::logout() {
     setAccessToken(std::nullopt);
-    Platform& platform = Platform::current();
-    UserDefaults& defaults = platform.userDefaults();
-    for (const QString& key : defaults.keys()) {
-        defaults.remove(key);
+    for (const QString& key : defaults_.keys()) {
+        defaults_.remove(key);
     }
     Log::line("UserDefaults cleared");
-    platform.urlSession().removeAllCachedResponses();
+    network_.removeAllCachedResponses();
     Log::line("URLSession cache cleared");
-    platform.notificationCenter().post(NotificationNames::userDidLogout);
+    notifications_.post(NotificationNames::userDidLogout);
 }

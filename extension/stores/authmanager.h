@@ -1,26 +1,26 @@
 #pragma once
 
-#include "stores/qmlsingleton.h"
-
 #include <QObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 #include <optional>
 
-class QQmlEngine;
+class NotificationCenter;
+class URLSession;
+class UserDefaults;
 
 /// The sign-in state. The token lives in memory only, so each process starts signed out.
 class AuthManager : public QObject {
     Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
     Q_PROPERTY(bool hasAccessToken READ hasAccessToken NOTIFY accessTokenChanged)
 
 public:
+    /// The process's, on the installed platform's services.
     [[nodiscard]] static AuthManager& shared();
-    static AuthManager* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
-        return sharedForQml<AuthManager>();
-    }
+    /// Logging out clears `defaults` and the cache of `network`, then tells `notifications`.
+    AuthManager(UserDefaults& defaults, URLSession& network, NotificationCenter& notifications)
+        : defaults_(defaults)
+        , network_(network)
+        , notifications_(notifications) {}
 
     [[nodiscard]] const std::optional<QString>& accessToken() const { return accessToken_; }
     /// Views are told on the GUI thread, whichever thread this runs on.
@@ -36,7 +36,8 @@ signals:
     void accessTokenChanged();
 
 private:
-    AuthManager() = default;
-
+    UserDefaults& defaults_;
+    URLSession& network_;
+    NotificationCenter& notifications_;
     std::optional<QString> accessToken_;
 };

@@ -1,28 +1,39 @@
 #pragma once
 
 #include "stores/chaterrortext.h"
+#include "stores/extensionservices.h"
 #include "stores/replycontext.h"
 
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
+#include <optional>
 
-/// One compose window's reply context, taken when its session began, and what the window's
-/// panels share: whether a summary failed, the text to summarize without content, the chat
-/// error of its message. Lives on the main thread.
+/// One compose window's reply context, taken when its session began, the services its state
+/// objects work with, and what the window's panels share: whether a summary failed, the text to
+/// summarize without content, the chat error of its message. Lives on the main thread.
 class ComposeWindow : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made for each compose session")
 
 public:
-    ComposeWindow(ReplyContext context, std::shared_ptr<ChatErrorText> chatError)
+    ComposeWindow(ReplyContext context, std::shared_ptr<ChatErrorText> chatError,
+                  const ExtensionServices& services)
         : context_(std::move(context))
-        , chatError_(std::move(chatError)) {}
+        , chatError_(std::move(chatError))
+        , services_(services) {}
 
     [[nodiscard]] const ReplyContext& context() const { return context_; }
     [[nodiscard]] ChatErrorText& chatError() const { return *chatError_; }
+    [[nodiscard]] const ExtensionServices& services() const { return services_; }
+
+    /// Keeps `text` as the message's text to summarize, also across sessions; false when the
+    /// write failed, which the store has logged.
+    bool storeFallbackContent(const QString& text) const;
+    /// The text last kept for the message, in this or an earlier session.
+    [[nodiscard]] std::optional<QString> loadFallbackContent() const;
 
     /// Set when a summary request of this window got no summary.
     bool requestFailed = false;
@@ -32,4 +43,5 @@ public:
 private:
     const ReplyContext context_;
     const std::shared_ptr<ChatErrorText> chatError_;
+    const ExtensionServices services_;
 };

@@ -3,12 +3,14 @@ set(STORES_SOURCES
     stores/assignchanged.h
     stores/authmanager.cpp stores/authmanager.h
     stores/chaterrortext.cpp stores/chaterrortext.h
-    stores/composewindow.h
+    stores/composewindow.cpp stores/composewindow.h
     stores/deployments.cpp stores/deployments.h
+    stores/extensionservices.cpp stores/extensionservices.h
     stores/extractbody.cpp stores/extractbody.h
     stores/incommingupdatesmanager.cpp stores/incommingupdatesmanager.h
     stores/notificationnames.h
     stores/optionaltext.h
+    stores/panelkeys.cpp stores/panelkeys.h
     stores/qmlsingleton.h
     stores/replycontext.h
     stores/replyemailmanager.cpp stores/replyemailmanager.h

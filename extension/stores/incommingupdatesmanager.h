@@ -1,27 +1,22 @@
 #pragma once
 
-#include "stores/qmlsingleton.h"
-
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
-class QQmlEngine;
-
 /// The result of the last version check.
 class IncommingUpdatesManager : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    QML_SINGLETON
+    QML_UNCREATABLE("one per process; a panel's state hands it to its view")
     Q_PROPERTY(bool incommingUpdatesAvailable READ incommingUpdatesAvailable WRITE
                    setIncommingUpdatesAvailable NOTIFY incommingUpdatesAvailableChanged)
 
 public:
+    /// The process's.
     [[nodiscard]] static IncommingUpdatesManager& shared();
-    static IncommingUpdatesManager* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
-        return sharedForQml<IncommingUpdatesManager>();
-    }
+    IncommingUpdatesManager() = default;
 
     std::optional<QString> newVersion;
     std::optional<QString> updateUrl;
@@ -33,6 +28,5 @@ signals:
     void incommingUpdatesAvailableChanged();
 
 private:
-    IncommingUpdatesManager() = default;
     bool available_ = false;
 };

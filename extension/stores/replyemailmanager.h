@@ -6,6 +6,7 @@
 /// of it, so a session that begins later never changes what an open window sends.
 class ReplyEmailManager {
 public:
+    /// The process's.
     [[nodiscard]] static ReplyEmailManager& shared();
 
     [[nodiscard]] ReplyContext snapshot() const {
@@ -17,7 +18,4 @@ public:
     std::optional<QString> date;
     std::optional<QString> content;
     std::optional<QString> messageId;
-
-private:
-    ReplyEmailManager() = default;
 };

@@ -8,12 +8,10 @@
 /// Summary state shared by the panel and the API client.
 class SummarizeManager {
 public:
+    /// The process's.
     [[nodiscard]] static SummarizeManager& shared();
 
     std::map<QString, SummarizedResponse> responses;
     bool requestFailed = false;
     QString fallbackSummarizeContent;
-
-private:
-    SummarizeManager() = default;
 };

@@ -1,26 +1,18 @@
 #pragma once
 
-#include "stores/qmlsingleton.h"
-
 #include <QObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 #include <optional>
-
-class QQmlEngine;
 
 /// The signed-in user as the backend describes them.
 class UserDetailsManager : public QObject {
     Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
     Q_PROPERTY(QString email READ email WRITE setEmail NOTIFY emailChanged)
 
 public:
+    /// The process's.
     [[nodiscard]] static UserDetailsManager& shared();
-    static UserDetailsManager* create(QQmlEngine* /*engine*/, QJSEngine* /*scriptEngine*/) {
-        return sharedForQml<UserDetailsManager>();
-    }
+    UserDetailsManager() = default;
 
     std::optional<QString> id;
     std::optional<QString> code;
@@ -38,7 +30,5 @@ signals:
     void emailChanged();
 
 private:
-    UserDetailsManager() = default;
-
     QString email_;
 };

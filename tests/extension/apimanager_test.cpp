@@ -8,7 +8,7 @@ namespace {
 using APIManagerTest = ScriptedBackendTest;
 
 TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEveryCall) {
-    APIManager& manager = APIManager::shared();
+    APIManager& manager = stores_.api;
     log().clear();
     EXPECT_EQ(manager.apiUrl(), base + "/api/v1");
     EXPECT_EQ(manager.baseApiUrl(), base);

@@ -46,7 +46,8 @@ protected:
     }
 
     TestPlatform platform_;
-    ChatHistory history_{ChatHistory::keyFor(QStringLiteral("<m@x>"))};
+    ChatHistory history_{Platform::current().userDefaults(),
+                         ChatHistory::keyFor(QStringLiteral("<m@x>"))};
 };
 
 TEST_F(ChatHistoryTest, EveryAppendIsStoredAndSurvivesAReopen) {
@@ -109,7 +110,7 @@ TEST_F(ChatHistoryTest, AFailedWriteKeepsTheEntryOnScreenAndTheStoredConversatio
 
 TEST_F(ChatHistoryTest, AnOlderCopyOfTheConversationNeverOverwritesTheStoredOne) {
     ASSERT_TRUE(history_.append(Message::question("first")));
-    ChatHistory older(history_.key());
+    ChatHistory older(Platform::current().userDefaults(), history_.key());
     ASSERT_TRUE(older.loadMessages());
     ASSERT_TRUE(history_.append(Message::answer("second")));
     EXPECT_TRUE(older.changedElsewhere());

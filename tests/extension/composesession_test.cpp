@@ -4,7 +4,6 @@
 #include "entry/composesessionhandler.h"
 #include "entry/mailextension.h"
 #include "panel/buttonstatemanager.h"
-#include "panel/panelactions.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
 #include "testmessage.h"
@@ -46,11 +45,11 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
          .context = "hello | Re: plans | alice@example.com | earlier date | -",
          .line = "Message id not found in header"},
     };
-    UserDetailsManager::shared().setEmail(QString());
-    ReplyEmailManager& context = ReplyEmailManager::shared();
+    stores_.userDetails.setEmail(QString());
+    ReplyEmailManager& context = stores_.replyContext;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        AuthManager::shared().setAccessToken(row.token);
+        stores_.auth.setAccessToken(row.token);
         std::shared_ptr<TestMessage> message;
         if (!row.newMessage) {
             message = std::make_shared<TestMessage>();
@@ -65,7 +64,8 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
         context.date = QStringLiteral("earlier date");
         context.content = QStringLiteral("earlier content");
         context.messageId = QStringLiteral("<earlier@example.com>");
-        ComposeSessionHandler({}).mailComposeSessionDidBegin(TestComposeSession(message));
+        ComposeSessionHandler(services(), {})
+            .mailComposeSessionDidBegin(TestComposeSession(message));
 
         QStringList fields; // "-" for each that is absent
         for (const std::optional<QString>& field :
@@ -79,7 +79,7 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
         EXPECT_TRUE(lines.mid(0, fetch).contains(row.line)) << lines.join('\n').toStdString();
     }
     settle();
-    EXPECT_EQ(UserDetailsManager::shared().email(), "me@example.com");
+    EXPECT_EQ(stores_.userDetails.email(), "me@example.com");
     const std::vector<URLRequest> sent = network().requests();
     ASSERT_EQ(sent.size(), 1U) << "neither an absent nor an empty token is sent";
     EXPECT_EQ(sent[0].headers, (std::vector<std::pair<QByteArray, QByteArray>>{
@@ -92,7 +92,7 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
 // the shared context, not what an open window sends, where it files its results or whose chat
 // error it shows.
 TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
-    MailExtension extension({});
+    MailExtension extension(services(), {});
     const auto open = [&](const QString& id, const QByteArray& body) {
         auto message = std::make_shared<TestMessage>();
         message->raw = "Subject: x\n\n" + body;
@@ -108,8 +108,8 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     TestMessage listed;
     listed.raw = "A: 1\n\nA listed message.";
     extension.handlerForMessageActions().decideAction(listed, [](auto) {});
-    EXPECT_EQ(ReplyEmailManager::shared().messageId, QString("<b@x>"));
-    EXPECT_EQ(ReplyEmailManager::shared().content, QString("A listed message."));
+    EXPECT_EQ(stores_.replyContext.messageId, QString("<b@x>"));
+    EXPECT_EQ(stores_.replyContext.content, QString("A listed message."));
 
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
@@ -118,7 +118,7 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     ButtonStateManager buttons(*first);
     SummarizeStateManager summary(*first);
     ChatViewState chat(*first);
-    generateReply(buttons);
+    buttons.generateReply();
     summary.requestSummary();
     chat.setNewMessageText(QStringLiteral("When?"));
     chat.submitMessage();

@@ -1,15 +1,16 @@
 // The extension's handlers as the mail host asks for them.
 #include "entry/mailextension.h"
-#include "stores/replyemailmanager.h"
 #include "testmessage.h"
 #include "testplatform.h"
+#include "teststores.h"
 
 namespace {
 
 class MailHandlersTest : public testing::Test {
 protected:
     TestPlatform platform_;
-    MailExtension extension_{{}};
+    TestStores stores_;
+    MailExtension extension_{stores_.services, {}};
 };
 
 TEST_F(MailHandlersTest, MarsSubjectsAreColouredAndBodiesBecomeTheReplyContent) {
@@ -29,7 +30,7 @@ TEST_F(MailHandlersTest, MarsSubjectsAreColouredAndBodiesBecomeTheReplyContent) 
         MEMessageActionDecision{{MEMessageAction{static_cast<MEMessageColor>(4)}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.subject.toStdString());
-        ReplyEmailManager::shared().content = earlier;
+        stores_.replyContext.content = earlier;
         TestMessage message;
         message.subjectText = c.subject;
         message.raw = c.raw;
@@ -37,7 +38,7 @@ TEST_F(MailHandlersTest, MarsSubjectsAreColouredAndBodiesBecomeTheReplyContent) 
         extension_.handlerForMessageActions().decideAction(
             message, [&](auto decision) { decisions.push_back(decision); });
         EXPECT_EQ(decisions, (std::vector{c.coloured ? red : std::nullopt}));
-        EXPECT_EQ(ReplyEmailManager::shared().content, c.content);
+        EXPECT_EQ(stores_.replyContext.content, c.content);
     }
 }
 

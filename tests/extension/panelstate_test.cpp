@@ -1,11 +1,8 @@
 // The panel's reply and summary state: what changes on which thread, what is stored under which
 // key, and what a failure keeps.
 #include "panel/buttonstatemanager.h"
-#include "panel/fallbackcontent.h"
-#include "panel/panelactions.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
-#include "stores/summarizemanager.h"
 
 namespace {
 
@@ -22,7 +19,7 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
                      [&] { changes << "reply"; });
     QObject::connect(&buttons, &ButtonStateManager::showToastChanged, [&] { changes << "toast"; });
 
-    generateReply(buttons);
+    buttons.generateReply();
     ASSERT_TRUE(network().waitUntilIdle());
     EXPECT_EQ(changes, QStringList{"loading=1"}) << "nothing changes off the main thread";
     settle();
@@ -43,24 +40,24 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QStringLiteral("earlier reply")));
     ReplyContext withoutContent = window_->context();
     withoutContent.content.reset();
-    window_ = ComposeSessionHandler::makeWindow(withoutContent);
+    window_ = ComposeSessionHandler::makeWindow(withoutContent, services());
     ButtonStateManager buttons(*window_);
-    generateReply(buttons);
+    buttons.generateReply();
     queue().runDue();
     EXPECT_FALSE(buttons.toastMessage().isEmpty()) << "nothing to reply to is reported";
 
-    ASSERT_TRUE(storeFallbackContent(*window_, "pasted text"));
-    AuthManager::shared().setAccessToken(std::nullopt);
-    generateReply(buttons);
+    ASSERT_TRUE(window_->storeFallbackContent("pasted text"));
+    stores_.auth.setAccessToken(std::nullopt);
+    buttons.generateReply();
     EXPECT_TRUE(buttons.isGenerateResponseLoading()) << "the result arrives through the main queue";
     queue().runDue();
     EXPECT_FALSE(buttons.isGenerateResponseLoading());
     EXPECT_EQ(buttons.toastMessage(), "Access token is null");
     EXPECT_TRUE(network().requests().empty());
 
-    AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+    stores_.auth.setAccessToken(QStringLiteral("tok"));
     answer("/api/v1/response", 401, R"({"detail":"expired"})");
-    generateReply(buttons);
+    buttons.generateReply();
     settle();
     EXPECT_EQ(buttons.toastMessage(), "Server error: 401");
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("earlier reply"));
@@ -68,12 +65,12 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
 }
 
 TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetchedOnce) {
-    SummarizeManager::shared().responses.insert_or_assign("abc", SummarizedResponse{"abc", "old"});
+    stores_.summaries.responses.insert_or_assign("abc", SummarizedResponse{"abc", "old"});
     answer("/api/v1/summarize", 200, R"({"response":5})");
     SummarizeStateManager summary(*window_);
     summary.requestSummary();
     settle();
-    EXPECT_EQ(SummarizeManager::shared().responses.count("abc"), 0U) << "no stale summary";
+    EXPECT_EQ(stores_.summaries.responses.count("abc"), 0U) << "no stale summary";
     EXPECT_EQ(defaults().string("summarizeResponse abc"), std::nullopt);
 
     answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
@@ -97,8 +94,8 @@ TEST_F(PanelStateTest, APanelClosedBeforeItsAnswersArriveIsLeftAlone) {
     auto buttons = std::make_unique<ButtonStateManager>(*window_);
     auto summary = std::make_unique<SummarizeStateManager>(*window_);
     buttons->toast("shown");
-    generateReply(*buttons);
-    summarizeFromPanel(*summary);
+    buttons->generateReply();
+    summary->summarizeFromPanel();
     buttons.reset();
     summary.reset();
     settle();

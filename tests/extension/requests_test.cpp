@@ -3,7 +3,6 @@
 // over real TLS; the bodies sent are checked where the panel and the chat send them.
 #include "api/handleapirequests.h"
 #include "chat/chatviewstate.h"
-#include "panel/panelactions.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
 #include "stores/chaterrortext.h"
@@ -44,8 +43,8 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
         {kNotHttp, "Invalid response received from the server."},
     };
     for (const auto& row : rows) {
-        const QString got = outcome("/api/v1/response", {row.answer}, [](auto done) {
-            HandleApiRequests::generateResponse(
+        const QString got = outcome("/api/v1/response", {row.answer}, [this](auto done) {
+            backend().generateResponse(
                 QUrl(base + "/api/v1/response"), "tok", {"<m@x>", "Meet?", "me@x"}, "<m@x>",
                 [done](const ApiResult<GeneratedResponse>& result) {
                     const auto* reply = std::get_if<GeneratedResponse>(&result);
@@ -60,19 +59,19 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
 }
 
 TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
-    const QString got = outcome("/api/v1/summarize",
-                                {ScriptedAnswer::transportError("connection reset"), kNotHttp,
-                                 ok("<html>"), ok(R"({"response":"Done."})")},
-                                [](auto done) {
-                                    HandleApiRequests::summarize(
-                                        QUrl(base + "/api/v1/summarize"), base + "/api/v1/me",
+    const QString got =
+        outcome("/api/v1/summarize",
+                {ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
+                 ok(R"({"response":"Done."})")},
+                [this](auto done) {
+                    backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me",
                                         "tok", {"Review it.", "me@x"}, "abc", {},
                                         [done](const ApiResult<SummarizedResponse>& result) {
                                             const auto& summary =
                                                 std::get<SummarizedResponse>(result);
                                             done(summary.messageId + ": " + summary.response);
                                         });
-                                });
+                });
     EXPECT_EQ(got, "abc: Done.");
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
@@ -83,7 +82,7 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
 TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgress) {
     answer("/api/v1/me", 401, R"({"detail":"token refused"})");
     SummarizeStateManager summary(*window_);
-    summarizeFromPanel(summary);
+    summary.summarizeFromPanel();
     settle();
     EXPECT_FALSE(summary.isSummarizeLoading());
     EXPECT_TRUE(network().requestsTo("/api/v1/summarize").empty());
@@ -101,15 +100,14 @@ TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgre
 }
 
 TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {
-    const QString got =
-        outcome("/api/v1/chat/start", {ok(R"({"response":{"assistantId":"a"}})")}, [](auto done) {
-            HandleApiRequests::startChat(QUrl(base + "/api/v1/chat/start"),
-                                         "0123456789abcdefSECRET",
-                                         {.email = "me@x", .email_content = "Meet?"},
-                                         [done](const ApiResult<ChatStartResponse>& result) {
-                                             const auto* error = std::get_if<ApiError>(&result);
-                                             done(error ? error->text() : "started");
-                                         });
+    const QString got = outcome(
+        "/api/v1/chat/start", {ok(R"({"response":{"assistantId":"a"}})")}, [this](auto done) {
+            backend().startChat(QUrl(base + "/api/v1/chat/start"), "0123456789abcdefSECRET",
+                                {.email = "me@x", .email_content = "Meet?"},
+                                [done](const ApiResult<ChatStartResponse>& result) {
+                                    const auto* error = std::get_if<ApiError>(&result);
+                                    done(error ? error->text() : "started");
+                                });
         });
     EXPECT_EQ(got, "invalidData");
     EXPECT_TRUE(log().contains("Start chat access_token: 0123… (22 characters)"));
@@ -122,14 +120,14 @@ TEST_F(RequestsTest, NothingIsSentToAnInvalidUrlAndTheVersionIsOneQueryValue) {
     const auto failed = [&failures](const auto& result) {
         failures += std::holds_alternative<ApiError>(result) ? 1 : 0;
     };
-    HandleApiRequests::fetchUserDetails("not a url", "tok", failed);
-    HandleApiRequests::checkForNewVersion("::not a url", "1.0", failed);
+    backend().fetchUserDetails("not a url", "tok", failed);
+    backend().checkForNewVersion("::not a url", "1.0", failed);
     settle();
     EXPECT_EQ(log().lines(), (QStringList{"Invalid URL", "Invalid URL"}));
     EXPECT_EQ(failures, 2);
     EXPECT_TRUE(network().requests().empty());
 
-    HandleApiRequests::checkForNewVersion(base + "/api/v1/apple-version?x=1", "1.0 beta+1&x", {});
+    backend().checkForNewVersion(base + "/api/v1/apple-version?x=1", "1.0 beta+1&x", {});
     settle();
     ASSERT_EQ(network().requests().size(), 1U);
     EXPECT_EQ(network().requests()[0].url.toString(QUrl::FullyEncoded),

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "api/handleapirequests.h"
 #include "entry/composesessionhandler.h"
-#include "stores/authmanager.h"
-#include "stores/replyemailmanager.h"
-#include "stores/userdetailsmanager.h"
 #include "testplatform.h"
+#include "teststores.h"
 
 #include <cstdlib>
 
 /// A signed-in reply to message "abc" whose backend is the test platform's FakeURLSession,
-/// selected as the "dev" deployment.
+/// selected as the "dev" deployment; its stores are the test's own.
 class ScriptedBackendTest : public testing::Test {
 protected:
     static inline const QString base = QStringLiteral("https://backend.test");
@@ -18,14 +17,14 @@ protected:
         // The deployment table is built once per process, before anything reads it.
         ::setenv("QUORVANE_DEV_URL", base.toUtf8().constData(), 1);
         EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
-        ReplyEmailManager& context = ReplyEmailManager::shared();
+        ReplyEmailManager& context = stores_.replyContext;
         context.messageId = QStringLiteral("abc");
         context.subject = QStringLiteral("Lunch on Tuesday");
         context.content = QStringLiteral("Can we meet on Tuesday?");
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
-        UserDetailsManager::shared().setEmail(QStringLiteral("me@example.com"));
+        stores_.auth.setAccessToken(QStringLiteral("tok"));
+        stores_.userDetails.setEmail(QStringLiteral("me@example.com"));
         answer("/api/v1/me", 200, R"({"email":"me@example.com","name":"Me"})");
-        window_ = ComposeSessionHandler::makeWindow(context.snapshot());
+        window_ = ComposeSessionHandler::makeWindow(context.snapshot(), services());
     }
 
     /// Answers `path` with `status` and `body`, again and again.
@@ -46,7 +45,7 @@ protected:
     template <typename Change> void reopenWindow(Change change) {
         ReplyContext context = window_->context();
         change(context);
-        window_ = ComposeSessionHandler::makeWindow(std::move(context));
+        window_ = ComposeSessionHandler::makeWindow(std::move(context), services());
     }
 
     /// The bodies of the requests sent to `path`, in the order sent.
@@ -58,12 +57,16 @@ protected:
         return bodies;
     }
 
-    [[nodiscard]] static UserDefaults& defaults() { return Platform::current().userDefaults(); }
+    [[nodiscard]] const ExtensionServices& services() const { return stores_.services; }
+    /// The backend client on the test's network and main queue.
+    [[nodiscard]] HandleApiRequests backend() const { return HandleApiRequests(services()); }
+    [[nodiscard]] UserDefaults& defaults() const { return services().defaults; }
     [[nodiscard]] FakeURLSession& network() const { return platform_.network(); }
     [[nodiscard]] VirtualMainQueue& queue() const { return platform_.mainQueue(); }
     [[nodiscard]] CapturedLog& log() const { return platform_.log(); }
 
     TestPlatform platform_;
+    TestStores stores_;
     /// The compose window of that reply.
     std::shared_ptr<ComposeWindow> window_;
 };

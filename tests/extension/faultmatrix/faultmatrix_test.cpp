@@ -11,15 +11,10 @@
 #include "panel/buttonstatemanager.h"
 #include "panel/sessionpanel.h"
 #include "panel/summarizestatemanager.h"
-#include "stores/apimanager.h"
-#include "stores/authmanager.h"
 #include "stores/chaterrortext.h"
-#include "stores/incommingupdatesmanager.h"
-#include "stores/replyemailmanager.h"
-#include "stores/summarizemanager.h"
-#include "stores/userdetailsmanager.h"
 #include "testhttpsserver.h"
 #include "testplatform.h"
+#include "teststores.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -284,9 +279,10 @@ protected:
         auto session = std::make_unique<ShortTimeoutSession>(TestPlatform::realSession(trusted));
         session_ = session.get();
         platform_.emplace(std::move(session));
+        stores_.emplace();
         EXPECT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", QString("dev")));
-        ReplyEmailManager::shared().subject = QStringLiteral("Lunch");
-        ReplyEmailManager::shared().content = QStringLiteral("Can we meet on Tuesday?");
+        stores_->replyContext.subject = QStringLiteral("Lunch");
+        stores_->replyContext.content = QStringLiteral("Can we meet on Tuesday?");
     }
 
     /// Runs the GUI thread, as its event loop would, until no request is open and no work is
@@ -326,33 +322,33 @@ protected:
     /// Calls the backend operation behind `request` itself, so that its completions can be
     /// counted; the panel and the chat keep theirs to themselves.
     void callOperation(Request request, const Completions& completions) {
-        const QString api = currentApiUrl();
+        const QString api = stores_->api.currentApiUrl();
         switch (request) {
         case Summary:
-            HandleApiRequests::summarize(QUrl(api + "/summarize"), api + "/me", "tok",
-                                         {"Can we meet?", "me@x"}, "m", {},
-                                         completions.counting<SummarizedResponse>());
+            backend().summarize(QUrl(api + "/summarize"), api + "/me", "tok",
+                                {"Can we meet?", "me@x"}, "m", {},
+                                completions.counting<SummarizedResponse>());
             break;
         case Reply:
-            HandleApiRequests::generateResponse(QUrl(api + "/response"), "tok",
-                                                {"m", "Can we meet?", "me@x"}, "m",
-                                                completions.counting<GeneratedResponse>());
+            backend().generateResponse(QUrl(api + "/response"), "tok",
+                                       {"m", "Can we meet?", "me@x"}, "m",
+                                       completions.counting<GeneratedResponse>());
             break;
         case StartChat:
-            HandleApiRequests::startChat(QUrl(api + "/chat/start"), "tok",
-                                         {.email = "me@x", .email_content = "Can we meet?"},
-                                         completions.counting<ChatStartResponse>());
+            backend().startChat(QUrl(api + "/chat/start"), "tok",
+                                {.email = "me@x", .email_content = "Can we meet?"},
+                                completions.counting<ChatStartResponse>());
             break;
         case SendChat:
-            HandleApiRequests::sendChatMessage(
+            backend().sendChatMessage(
                 QUrl(api + "/chat/send"), "tok",
                 {.assistantId = "a", .threadId = "t", .email = "me@x", .content = "When?"},
                 completions.counting<ChatResponse>());
             break;
         case Training:
-            HandleApiRequests::submitTrainingData(QUrl(api + "/create-training-data"), "tok",
-                                                  {"me@x", "When?", "On Friday."},
-                                                  completions.counting<QString>());
+            backend().submitTrainingData(QUrl(api + "/create-training-data"), "tok",
+                                         {"me@x", "When?", "On Friday."},
+                                         completions.counting<QString>());
             break;
         default:
             ADD_FAILURE() << "the panel's own call is counted";
@@ -387,16 +383,16 @@ protected:
         server_.on(endpoint.path, std::move(reply));
 
         platform_->log().clear();
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
-        UserDetailsManager::shared().setEmail(QStringLiteral("before@example.com"));
-        ReplyEmailManager::shared().messageId = QString::fromLatin1(endpoint.name);
-        SummarizeManager::shared().requestFailed = false;
-        IncommingUpdatesManager& updates = IncommingUpdatesManager::shared();
+        stores_->auth.setAccessToken(QStringLiteral("tok"));
+        stores_->userDetails.setEmail(QStringLiteral("before@example.com"));
+        stores_->replyContext.messageId = QString::fromLatin1(endpoint.name);
+        stores_->summaries.requestFailed = false;
+        IncommingUpdatesManager& updates = stores_->updates;
         updates.newVersion = QStringLiteral("earlier");
         updates.setIncommingUpdatesAvailable(true);
 
         const std::shared_ptr<ComposeWindow> window =
-            ComposeSessionHandler::makeWindow(ReplyEmailManager::shared().snapshot());
+            ComposeSessionHandler::makeWindow(stores_->replyContext.snapshot(), stores_->services);
         ButtonStateManager buttons(*window);
         SummarizeStateManager summary(*window);
         SessionPanel panel;
@@ -428,15 +424,15 @@ protected:
         }
         case User:
             drive([&] {
-                HandleApiRequests::fetchUserDetails(
-                    currentApiUrl() + "/me", "tok",
-                    completions_.counting(storingUserDetailsIn(UserDetailsManager::shared())));
+                backend().fetchUserDetails(
+                    stores_->api.currentApiUrl() + "/me", "tok",
+                    completions_.counting(storingUserDetailsIn(stores_->userDetails)));
             });
-            return {UserDetailsManager::shared().email(), toast(), {}, 0};
+            return {stores_->userDetails.email(), toast(), {}, 0};
         case Version: {
             drive([&] {
-                HandleApiRequests::checkForNewVersion(
-                    currentApiUrl() + "/apple-version", "1.0",
+                backend().checkForNewVersion(
+                    stores_->api.currentApiUrl() + "/apple-version", "1.0",
                     completions_.counting<VersionOffer>(
                         [&](const auto& result) { storeVersionCheck(result, updates); }));
             });
@@ -470,7 +466,10 @@ protected:
     const Fault& fault_;
     TestHttpsServer server_;
     ShortTimeoutSession* session_ = nullptr;
+    [[nodiscard]] HandleApiRequests backend() const { return HandleApiRequests(stores_->services); }
+
     std::optional<TestPlatform> platform_;
+    std::optional<TestStores> stores_;
     Completions completions_;
     std::chrono::milliseconds lastStall_{0};
     std::chrono::milliseconds longestStall_{0};

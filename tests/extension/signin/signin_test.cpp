@@ -34,8 +34,8 @@ const ScriptedAnswer kSession = session("s1", "https://login.example/s1");
 class SignInTest : public ScriptedBackendTest {
 protected:
     SignInTest() {
-        AuthManager::shared().setAccessToken(std::nullopt);
-        ReplyEmailManager::shared().subject = QStringLiteral("Lunch");
+        stores_.auth.setAccessToken(std::nullopt);
+        stores_.replyContext.subject = QStringLiteral("Lunch");
         // The panel that follows a sign-in asks for a summary; a failure would be retried.
         answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
     }
@@ -75,7 +75,7 @@ TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasATo
     auto controller = pressLogin();
     for (int answered = 1; answered <= 2; ++answered) {
         EXPECT_TRUE(pollScheduled());
-        EXPECT_EQ(AuthManager::shared().accessToken(), std::nullopt) << "the first answer's token";
+        EXPECT_EQ(stores_.auth.accessToken(), std::nullopt) << "the first answer's token";
         queue().advance(SignInFlow::pollInterval);
         settle();
     }
@@ -88,7 +88,7 @@ TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasATo
         EXPECT_TRUE(request.headers.empty());
         EXPECT_FALSE(request.cacheable);
     }
-    EXPECT_EQ(AuthManager::shared().accessToken(), QString("tok-0123456789abcdef"));
+    EXPECT_EQ(stores_.auth.accessToken(), QString("tok-0123456789abcdef"));
     EXPECT_TRUE(controller->isLoggedIn());
     EXPECT_EQ(layers(*controller), QStringList{"sessionTabsView"});
     EXPECT_FALSE(pollScheduled());
@@ -112,7 +112,7 @@ TEST_F(SignInTest, AnswersThatAreNotUsableSessionsEndTheFlowOrThePolling) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        AuthManager::shared().setAccessToken(std::nullopt);
+        stores_.auth.setAccessToken(std::nullopt);
         network().answer(kSessionPath, row.session);
         network().answer(kPollPath, row.poll);
         auto controller = pressLogin();
@@ -146,21 +146,21 @@ TEST_F(SignInTest, EachChainThatGetsATokenSignsInItsOwnWindowAndEachSignOutCover
     auto controller = pressLogin();
     controller->buttonClicked();
     settle();
-    EXPECT_EQ(AuthManager::shared().accessToken(), QString("from-s2"));
+    EXPECT_EQ(stores_.auth.accessToken(), QString("from-s2"));
 
-    AuthManager::shared().logout();
+    stores_.auth.logout();
     queue().advance(SignInFlow::pollInterval);
     settle();
-    EXPECT_EQ(AuthManager::shared().accessToken(), QString("from-s1"));
+    EXPECT_EQ(stores_.auth.accessToken(), QString("from-s1"));
     EXPECT_EQ(platform_.workspace().opened.size(), 2U);
     EXPECT_EQ(layers(*controller), QStringList{"sessionTabsView"});
     EXPECT_EQ(layers(*other), (QStringList{"loginView", "loginView"})) << "signed out again";
     EXPECT_FALSE(other->isLoggedIn());
 
-    changeEndpoint(QStringLiteral("staging")); // signs out too
+    changeEndpoint(services(), QStringLiteral("staging")); // signs out too
     EXPECT_EQ(layers(*controller), (QStringList{"sessionTabsView", "loginView"}));
     controller.reset(); // a closed window hears no more sign-outs
-    AuthManager::shared().logout();
+    stores_.auth.logout();
     EXPECT_EQ(layers(*other).size(), 4);
 }
 
@@ -168,7 +168,7 @@ TEST_F(SignInTest, EachChainThatGetsATokenSignsInItsOwnWindowAndEachSignOutCover
 class SessionTabsViewTest : public SignInTest {
 protected:
     SessionTabsViewTest() {
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+        stores_.auth.setAccessToken(QStringLiteral("tok"));
         platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
         answer(kVersionPath, 200,
                R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})");
@@ -186,7 +186,7 @@ protected:
         EXPECT_EQ(frame.isEnabled(), !shows);
     }
 
-    IncommingUpdatesManager& updates_ = IncommingUpdatesManager::shared();
+    IncommingUpdatesManager& updates_ = stores_.updates;
 };
 
 /// A window checks for a new version every twelve hours, and at each appearance with one key
@@ -205,7 +205,7 @@ TEST_F(SessionTabsViewTest, UpdateNoticeInEveryAppearance) {
     const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
     forEachAppearance([&](int width, const QString& suffix) {
         updates_.setIncommingUpdatesAvailable(false);
-        AuthManager::shared().setAccessToken(QStringLiteral("tok")); // the last one signed out
+        stores_.auth.setAccessToken(QStringLiteral("tok")); // the last one signed out
         const auto window = openWindow();
         ShownView shown(window->view(), width, 550);
         waitForNotice(shown, true);

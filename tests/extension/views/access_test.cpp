@@ -167,8 +167,8 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     expectKeysPress(*view_, {"summarizeButton", "generateResponseButton"});
 
     // The update notice locks the panel beneath it out of the walk.
-    IncommingUpdatesManager::shared().updateUrl = QStringLiteral("https://example.com/get");
-    IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(true);
+    stores_.updates.updateUrl = QStringLiteral("https://example.com/get");
+    stores_.updates.setIncommingUpdatesAvailable(true);
     view_->settle();
     expectTabOrder(*view_, {"logoutButton", "remindLaterButton", "updateNowButton"});
     expectReadable(*view_);
@@ -176,13 +176,13 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     EXPECT_EQ(platform_.workspace().opened.size(), 2);
     tabTo(*view_, "remindLaterButton");
     view_->key(Qt::Key_Return);
-    EXPECT_FALSE(IncommingUpdatesManager::shared().incommingUpdatesAvailable());
+    EXPECT_FALSE(stores_.updates.incommingUpdatesAvailable());
 
     // Signed out with Return, the login view covers the panel, and Tab stays on it.
     tabTo(*view_, "logoutButton");
     view_->key(Qt::Key_Return);
     settle();
-    EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+    EXPECT_FALSE(stores_.auth.hasAccessToken());
     expectTabOrder(*view_, {"loginButton"});
 }
 

@@ -45,7 +45,7 @@ class LanguagesTest : public ViewsTest, public testing::WithParamInterface<const
 protected:
     ~LanguagesTest() override {
         ViewLanguage::use({});
-        IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(false);
+        stores_.updates.setIncommingUpdatesAvailable(false);
     }
 };
 
@@ -84,11 +84,11 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
             QAccessible::queryAccessibleInterface(&view_->get("toast"))->text(QAccessible::Name) ==
                 "Response generated successfully.",
             language == "en");
-        IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(true);
+        stores_.updates.setIncommingUpdatesAvailable(true);
         view_->settle();
         tabTo(*view_, "updateNowButton");
         shot(*view_, "update");
-        IncommingUpdatesManager::shared().setIncommingUpdatesAvailable(false);
+        stores_.updates.setIncommingUpdatesAvailable(false);
     });
 }
 

@@ -104,7 +104,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         view_->click("logoutButton");
         EXPECT_TRUE(log().contains("Logout button clicked"));
         EXPECT_TRUE(log().contains("URLSession cache cleared"));
-        EXPECT_FALSE(AuthManager::shared().hasAccessToken());
+        EXPECT_FALSE(stores_.auth.hasAccessToken());
         EXPECT_TRUE(defaults().keys().isEmpty()) << "everything stored goes with the account";
     });
 }
@@ -125,9 +125,9 @@ TEST_F(ViewsTest, LoginViewOverThePanelTakesItsInput) {
         panel.click("customResponseTab");
         panel.type("chatInput", "When?");
         if (endpointChange) {
-            changeEndpoint(QStringLiteral("staging"));
+            changeEndpoint(services(), QStringLiteral("staging"));
         } else {
-            AuthManager::shared().logout();
+            stores_.auth.logout();
         }
         settle();
         ASSERT_TRUE(panel.shows("loginButton"));

@@ -26,7 +26,7 @@ class ViewsTest : public ScriptedBackendTest {
 protected:
     ShownView& showLogin(int width = 400) {
         view_.reset();
-        login_ = std::make_unique<LoginViewState>(550);
+        login_ = std::make_unique<LoginViewState>(*window_);
         return show("LoginView", {{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
     }
     /// A new compose window, signed in: its panel loads the stored results as it appears.
@@ -79,9 +79,9 @@ protected:
             defaults().remove(key);
         }
         EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
-        SummarizeManager::shared().requestFailed = false;
+        stores_.summaries.requestFailed = false;
         reopenWindow([](ReplyContext& context) { context.subject = "Lunch on Tuesday"; });
-        AuthManager::shared().setAccessToken(QStringLiteral("tok"));
+        stores_.auth.setAccessToken(QStringLiteral("tok"));
     }
 
     std::unique_ptr<LoginViewState> login_;

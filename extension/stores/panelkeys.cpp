@@ -1,4 +1,4 @@
-#include "panel/panelkeys.h"
+#include "stores/panelkeys.h"
 
 namespace {
 
