@@ -1,5 +1,3 @@
-pragma ComponentBehavior: Bound
-
 import QtQuick
 import Quorvane.Extension
 
@@ -69,9 +67,11 @@ ScreenItem {
         anchors.fill: panelFrame
         shown: root.updating
 
+        // qmllint disable unqualified
         sourceComponent: UpdateModalView {
             objectName: "updatePanel"
             actions: root.viewState.updateActions
         }
+        // qmllint enable unqualified
     }
 }

@@ -148,3 +148,25 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     EXPECT_EQ(open("<a@x>", "Again.")->chatError().text(), QString("failed"));
     EXPECT_EQ(second->chatError().text(), std::nullopt);
 }
+
+// A window works with the services it was made with, never with the installed platform's.
+TEST_F(ComposeSessionTest, AWindowUsesOnlyTheServicesItWasMadeWith) {
+    const TestPlatform aside(nullptr, TestPlatform::Install::aside);
+    const TestStores stores(aside.platform());
+    UserDefaults& asideDefaults = aside.platform().userDefaults();
+    ASSERT_TRUE(asideDefaults.set("selectedApiEndpoint", QString("dev")));
+    stores.services.auth.setAccessToken(QStringLiteral("aside-token"));
+    aside.network().answer("/api/v1/response",
+                           ScriptedAnswer::http(200, R"({"response":"Aside."})"));
+    const auto window = ComposeSessionHandler::makeWindow(window_->context(), stores.services);
+    ButtonStateManager buttons(*window);
+    buttons.generateReply();
+    settle(aside);
+
+    EXPECT_TRUE(network().requests().empty());
+    ASSERT_EQ(aside.network().requests().size(), 1U);
+    EXPECT_EQ(aside.network().requests()[0].headers.back().second, "Bearer aside-token");
+    EXPECT_EQ(asideDefaults.string("generateResponse abc"), QString("Aside."));
+    EXPECT_EQ(defaults().string("generateResponse abc"), std::nullopt);
+    EXPECT_EQ(buttons.toastMessage(), "Response generated successfully.");
+}

@@ -32,14 +32,17 @@ protected:
         network().answer(path, ScriptedAnswer::http(status, QByteArray(body)));
     }
     /// Runs completions and the main-queue work they post until neither has anything to do now.
-    void settle() const {
+    static void settle(const TestPlatform& platform) {
+        FakeURLSession& network = platform.network();
+        VirtualMainQueue& queue = platform.mainQueue();
         // Idle first: what a completion posts is in the queue before it counts as completed.
         do {
-            EXPECT_TRUE(network().waitUntilIdle());
-            queue().runDue();
-        } while (!network().waitUntilIdle(std::chrono::milliseconds(0)) ||
-                 queue().nextDue().value_or(queue().now() + 1) <= queue().now());
+            EXPECT_TRUE(network.waitUntilIdle());
+            queue.runDue();
+        } while (!network.waitUntilIdle(std::chrono::milliseconds(0)) ||
+                 queue.nextDue().value_or(queue.now() + 1) <= queue.now());
     }
+    void settle() const { settle(platform_); }
 
     /// Replaces the window by a new one on the same message, its context changed by `change`.
     template <typename Change> void reopenWindow(Change change) {

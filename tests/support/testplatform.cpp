@@ -33,7 +33,7 @@ template <typename Service> std::unique_ptr<Service> made(Service*& kept) {
 
 } // namespace
 
-TestPlatform::TestPlatform(std::unique_ptr<URLSession> session) {
+TestPlatform::TestPlatform(std::unique_ptr<URLSession> session, Install install) {
     Platform::Services services;
     services.log = made(log_);
     services.mainQueue = made(mainQueue_);
@@ -44,11 +44,22 @@ TestPlatform::TestPlatform(std::unique_ptr<URLSession> session) {
     services.notificationCenter = std::make_unique<NotificationCenter>();
     services.userDefaults = std::make_unique<SqliteUserDefaults>(defaultsFile());
     services.urlSession = session ? std::move(session) : made(network_);
-    Platform::install(std::make_unique<Platform>(std::move(services)));
+    auto platform = std::make_unique<Platform>(std::move(services));
+    if (install == Install::aside) {
+        aside_ = std::move(platform);
+    } else {
+        Platform::install(std::move(platform));
+    }
 }
 
 TestPlatform::~TestPlatform() {
-    Platform::uninstall();
+    if (!aside_) {
+        Platform::uninstall();
+    }
+}
+
+const Platform& TestPlatform::platform() const {
+    return aside_ ? *aside_ : Platform::current();
 }
 
 FakeURLSession& TestPlatform::network() const {

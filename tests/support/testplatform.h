@@ -56,12 +56,19 @@ private:
 };
 
 /// Installs a platform of test services: captured log, virtual main queue, a defaults file in
-/// a fresh folder, and a FakeURLSession unless the test hands in a session of its own.
+/// a fresh folder, and a FakeURLSession unless the test hands in a session of its own. One made
+/// `aside` is not installed: only what is made with its services reaches them.
 class TestPlatform {
 public:
-    explicit TestPlatform(std::unique_ptr<URLSession> session = nullptr);
-    ~TestPlatform();
+    enum class Install { current, aside };
 
+    explicit TestPlatform(std::unique_ptr<URLSession> session = nullptr,
+                          Install install = Install::current);
+    ~TestPlatform();
+    TestPlatform(const TestPlatform&) = delete;
+    TestPlatform& operator=(const TestPlatform&) = delete;
+
+    [[nodiscard]] const Platform& platform() const;
     [[nodiscard]] CapturedLog& log() const { return *log_; }
     [[nodiscard]] VirtualMainQueue& mainQueue() const { return *mainQueue_; }
     [[nodiscard]] TestBundle& bundle() const { return *bundle_; }
@@ -78,6 +85,7 @@ public:
 
 private:
     QTemporaryDir folder_;
+    std::unique_ptr<Platform> aside_;
     CapturedLog* log_;
     VirtualMainQueue* mainQueue_;
     TestBundle* bundle_;
