@@ -29,9 +29,10 @@ HttpResponse error(int status, const std::string& message) {
     return jsonResponse(status, {{"error", message}});
 }
 
-HttpResponse busy(const std::string& message) {
+HttpResponse busy(const std::string& message, std::chrono::seconds retryAfter = {}) {
     HttpResponse response = error(503, message);
-    response.headers.emplace_back("Retry-After", "1");
+    response.headers.emplace_back("Retry-After",
+                                  std::to_string(std::max<std::int64_t>(retryAfter.count(), 1)));
     return response;
 }
 
@@ -241,7 +242,7 @@ Engine::Done Router::onEngine(Respond respond, std::function<HttpResponse(std::s
                 }
                 const auto& failure = std::get<EngineError>(result);
                 respond(failure.kind() == EngineError::Kind::Busy
-                            ? busy(failure.what())
+                            ? busy(failure.what(), failure.retryAfter())
                             : error(502, std::string("engine failed: ") + failure.what()));
             });
         });

@@ -84,7 +84,29 @@ void describeServe(Options& options, CommandLine& line) {
         ("engine", po::value(&s.engine), "extractive or openai")
         ("llm-url", po::value(&s.llmUrl), "the model server's base URL")
         ("llm-model", po::value(&s.llmModel), "the model's name")
-        ("llm-timeout", atLeastOne(s.llmTimeoutSeconds, "llm-timeout"), "seconds per model call")
+        ("llm-model-summary", po::value(&s.llmModelSummary), "the model for summaries")
+        ("llm-model-reply", po::value(&s.llmModelReply), "the model for replies")
+        ("llm-model-chat", po::value(&s.llmModelChat), "the model for chat answers")
+        ("llm-temperature", po::value<double>()->notifier([&s](double v) {
+             if (!(v >= 0 && v <= 2)) {
+                 throw CommandLineError("--llm-temperature must be between 0 and 2");
+             }
+             s.llmTemperature = v; }), "sampling temperature (the server's default)")
+        ("llm-max-tokens", po::value<std::int64_t>()->notifier([&s](std::int64_t v) {
+             if (v < 1) {
+                 throw CommandLineError("--llm-max-tokens must be at least 1");
+             }
+             s.llmMaxTokens = v; }), "tokens per answer (the server's default)")
+        ("llm-timeout", atLeastOne(s.llmTimeoutSeconds, "llm-timeout"),
+         "seconds per model call, queue wait included (50)")
+        ("llm-max-input-chars", atLeastOne(s.llmMaxInputChars, "llm-max-input-chars"),
+         "characters of a mail the model reads (24000)")
+        ("llm-allow-http", po::bool_switch(&s.llmAllowHttp),
+         "allow plain http to a model server on another machine")
+        ("fallback", po::value(&s.fallback)->notifier([](const std::string& v) {
+             if (v != "extractive") {
+                 throw CommandLineError("--fallback must be extractive");
+             }}), "the engine that answers when the model fails: extractive (none)")
         ("llm-concurrency", atLeastOne(s.llmConcurrency, "llm-concurrency"),
          "model calls at once")
         ("token-days", atLeastOne(s.tokenDays, "token-days"), "days a token lasts (30)")

@@ -25,7 +25,18 @@ struct ServeSettings {
     std::string engine = "extractive";
     std::string llmUrl;
     std::string llmModel;
-    std::int64_t llmTimeoutSeconds = 60;
+    /// Per task instead of llmModel, when not empty.
+    std::string llmModelSummary;
+    std::string llmModelReply;
+    std::string llmModelChat;
+    std::optional<double> llmTemperature;
+    std::optional<std::int64_t> llmMaxTokens;
+    /// Below the extension's 60 s, so that it gets our error rather than its own timeout.
+    std::int64_t llmTimeoutSeconds = 50;
+    std::int64_t llmMaxInputChars = 24000;
+    bool llmAllowHttp = false;
+    /// The engine that answers when the model fails; none when empty.
+    std::string fallback;
     std::int64_t llmConcurrency = 64;
     /// Four times the concurrency unless set.
     std::optional<std::int64_t> llmQueue;

@@ -32,10 +32,19 @@ std::string readFile(const std::filesystem::path& path) {
     return out.str();
 }
 
-std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, const std::string& key,
-                                   EventLoop& loop) {
+struct Engines {
+    ExtractiveEngine extractive;
+    std::unique_ptr<OpenAiEngine> openai;
+
+    [[nodiscard]] Engine& inUse() {
+        return openai ? static_cast<Engine&>(*openai) : static_cast<Engine&>(extractive);
+    }
+};
+
+void makeEngine(Engines& engines, const ServeSettings& settings, const std::string& key,
+                EventLoop& loop, OpenAiServices services) {
     if (settings.engine == "extractive") {
-        return std::make_unique<ExtractiveEngine>();
+        return;
     }
     if (settings.engine != "openai") {
         throw std::runtime_error("unknown engine " + settings.engine);
@@ -44,13 +53,26 @@ std::unique_ptr<Engine> makeEngine(const ServeSettings& settings, const std::str
         throw std::runtime_error("--engine openai needs --llm-url and --llm-model");
     }
     const char* ca = std::getenv("QUORVANE_CA_CERTS");
-    const auto concurrency = static_cast<std::size_t>(settings.llmConcurrency);
-    return std::make_unique<OpenAiEngine>(
-        loop,
-        OpenAiOptions{
-            settings.llmUrl, settings.llmModel, key,
-            std::chrono::seconds(settings.llmTimeoutSeconds), ca ? ca : "", concurrency,
-            static_cast<std::size_t>(settings.llmQueue.value_or(4 * settings.llmConcurrency))});
+    OpenAiOptions options;
+    options.url = settings.llmUrl;
+    options.model = settings.llmModel;
+    options.summaryModel = settings.llmModelSummary;
+    options.replyModel = settings.llmModelReply;
+    options.chatModel = settings.llmModelChat;
+    options.temperature = settings.llmTemperature;
+    options.maxTokens = settings.llmMaxTokens;
+    options.apiKey = key;
+    options.timeout = std::chrono::seconds(settings.llmTimeoutSeconds);
+    options.maxInputCharacters = static_cast<std::size_t>(settings.llmMaxInputChars);
+    options.caFile = ca ? ca : "";
+    options.concurrency = static_cast<std::size_t>(settings.llmConcurrency);
+    options.queueLimit =
+        static_cast<std::size_t>(settings.llmQueue.value_or(4 * settings.llmConcurrency));
+    options.allowHttp = settings.llmAllowHttp;
+    if (settings.fallback == "extractive") {
+        services.fallback = &engines.extractive;
+    }
+    engines.openai = std::make_unique<OpenAiEngine>(loop, options, std::move(services));
 }
 
 } // namespace
@@ -92,12 +114,16 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     const std::unique_ptr<Store> store = openStore(location);
     SystemClock clock;
     Authenticator auth(*store, clock, {}, settings.tokenDays * Authenticator::day);
-    // Read even when no engine uses it, so that it leaves the environment either way.
-    const std::string key = takeEnvironmentVariable("QUORVANE_LLM_API_KEY");
-    const std::unique_ptr<Engine> engine = makeEngine(settings, key, loop);
     WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
     WorkPool hashing(2, 64);
     const auto log = [](const std::string& line) { std::cout << line + "\n" << std::flush; };
+    // Read even when no engine uses it, so that it leaves the environment either way.
+    const std::string key = takeEnvironmentVariable("QUORVANE_LLM_API_KEY");
+    Engines engines;
+    // The fallback's CPU work goes to the workers, off the I/O thread where a model call ends.
+    makeEngine(engines, settings, key, loop, {log, nullptr, [&workers](std::function<void()> work) {
+                                                  workers.post(std::move(work));
+                                              }});
 
     // Both listeners are bound before the router is made, and accept only once it exists.
     HttpsServer https(loop, server, log);
@@ -115,7 +141,7 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
         routing.releaseVersion = settings.releaseVersion;
         routing.releaseUrl = settings.releaseUrl;
     }
-    Router router(*store, auth, *engine, clock, {workers, hashing}, routing, log);
+    Router router(*store, auth, engines.inUse(), clock, {workers, hashing}, routing, log);
     const auto handler = [&router, &log](Router::Surface surface) {
         return [&router, &log, surface](HttpRequest request, Respond respond) {
             std::string line = request.method + " " + Router::logPath(request.target);

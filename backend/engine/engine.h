@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -8,17 +9,21 @@
 namespace backend {
 
 /// A failure of an engine: the caller reports `Failed` as a bad gateway and `Busy` as a
-/// temporary refusal.
+/// temporary refusal, to be tried again after `retryAfter`.
 class EngineError : public std::runtime_error {
 public:
     enum class Kind { Failed, Busy };
-    explicit EngineError(const std::string& message, Kind kind = Kind::Failed)
+    explicit EngineError(const std::string& message, Kind kind = Kind::Failed,
+                         std::chrono::seconds retryAfter = std::chrono::seconds(1))
         : std::runtime_error(message)
-        , kind_(kind) {}
+        , kind_(kind)
+        , retryAfter_(retryAfter) {}
     [[nodiscard]] Kind kind() const { return kind_; }
+    [[nodiscard]] std::chrono::seconds retryAfter() const { return retryAfter_; }
 
 private:
     Kind kind_;
+    std::chrono::seconds retryAfter_;
 };
 
 /// The text an engine produced, or why it produced none.

@@ -52,14 +52,23 @@ Url parse(const std::string& text) {
     return url;
 }
 
-std::string failureText(const beast::error_code& ec) {
+HttpFailure failureOf(const beast::error_code& ec) {
+    using K = HttpFailure::Kind;
     if (ec == beast::error::timeout) {
-        return "timed out";
+        return {K::TimedOut, {}};
     }
     if (ec == http::error::body_limit) {
-        return "the answer is too large";
+        return {K::TooLarge, {}};
     }
-    return ec.message();
+    if (ec == asio::error::connection_refused) {
+        return {K::Refused, {}};
+    }
+    if (ec == http::error::end_of_stream || ec == http::error::partial_message ||
+        ec == asio::ssl::error::stream_truncated || ec == asio::error::eof ||
+        ec == asio::error::connection_reset) {
+        return {K::Cut, {}};
+    }
+    return {K::Other, ec.message()};
 }
 
 using TlsStream = beast::ssl_stream<beast::tcp_stream>;
@@ -69,7 +78,7 @@ using TlsStream = beast::ssl_stream<beast::tcp_stream>;
 struct HttpClient::Impl {
     virtual ~Impl() = default;
     virtual void post(std::string body, std::map<std::string, std::string> headers,
-                      std::function<void(HttpResult)> done) = 0;
+                      Deadline deadline, std::function<void(HttpResult)> done) = 0;
 };
 
 namespace {
@@ -91,7 +100,7 @@ public:
         }
     }
 
-    void post(std::string body, std::map<std::string, std::string> headers,
+    void post(std::string body, std::map<std::string, std::string> headers, Deadline deadline,
               std::function<void(HttpResult)> done) override {
         auto request =
             std::make_shared<http::request<http::string_body>>(http::verb::post, url_.target, 11);
@@ -103,8 +112,7 @@ public:
         request->body() = std::move(body);
         request->prepare_payload();
         const auto exchange = std::make_shared<Exchange>(
-            this->shared_from_this(), std::move(request), std::move(done),
-            std::chrono::steady_clock::now() + options_.timeout);
+            this->shared_from_this(), std::move(request), std::move(done), deadline);
         exchange->begin();
     }
 
@@ -211,7 +219,10 @@ private:
                 return retryOrFail(ec);
             }
             auto& message = parser->get();
-            HttpAnswer answer{static_cast<int>(message.result_int()), std::move(message.body())};
+            HttpAnswer answer{static_cast<int>(message.result_int()),
+                              std::string(message[http::field::content_type]),
+                              std::string(message[http::field::retry_after]),
+                              std::move(message.body())};
             if (message.keep_alive()) {
                 lowest().expires_never();
                 client->keepIdle(std::move(stream));
@@ -232,7 +243,7 @@ private:
         void fail(beast::error_code ec) {
             beast::error_code ignored;
             lowest().socket().close(ignored);
-            done(failureText(ec));
+            done(failureOf(ec));
         }
     };
 
@@ -289,8 +300,18 @@ HttpClient::HttpClient(EventLoop& loop, HttpClientOptions options) {
 HttpClient::~HttpClient() = default;
 
 void HttpClient::postJson(std::string body, std::map<std::string, std::string> headers,
-                          std::function<void(HttpResult)> done) {
-    impl_->post(std::move(body), std::move(headers), std::move(done));
+                          Deadline deadline, std::function<void(HttpResult)> done) {
+    impl_->post(std::move(body), std::move(headers), deadline, std::move(done));
+}
+
+bool sendsInClearBeyondThisMachine(const std::string& url) {
+    const Url parsed = parse(url);
+    if (parsed.tls || parsed.host == "localhost") {
+        return false;
+    }
+    beast::error_code ec;
+    const auto address = asio::ip::make_address(parsed.host, ec);
+    return ec || !address.is_loopback();
 }
 
 } // namespace backend

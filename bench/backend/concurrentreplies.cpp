@@ -30,8 +30,12 @@ int main() {
              ScriptedReply{200, R"({"choices":[{"message":{"content":"Done."}}]})",
                            "application/json", modelDelay});
     EventLoop engineLoop(2);
-    OpenAiEngine engine(engineLoop, {model.baseUrl(), "bench", "", std::chrono::seconds(10),
-                                     model.certificateAuthorityFile().string()});
+    OpenAiOptions options;
+    options.url = model.baseUrl();
+    options.model = "bench";
+    options.timeout = std::chrono::seconds(10);
+    options.caFile = model.certificateAuthorityFile().string();
+    OpenAiEngine engine(engineLoop, options);
     BackendWorld world(&engine);
     world.serve();
     const std::string token = world.signIn();

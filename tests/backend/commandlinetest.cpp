@@ -52,7 +52,10 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(defaults.listen.port, 8443);
     EXPECT_FALSE(defaults.loginListen || defaults.publicUrl || defaults.llmQueue);
     EXPECT_EQ(defaults.engine, "extractive");
-    EXPECT_EQ(defaults.llmTimeoutSeconds, 60);
+    EXPECT_EQ(defaults.llmTimeoutSeconds, 50);
+    EXPECT_EQ(defaults.llmMaxInputChars, 24000);
+    EXPECT_FALSE(defaults.llmTemperature || defaults.llmMaxTokens || defaults.llmAllowHttp);
+    EXPECT_EQ(defaults.fallback, "");
     EXPECT_EQ(defaults.tokenDays, 30);
     EXPECT_EQ(defaults.sessionsPerMinute, 30);
     EXPECT_EQ(defaults.connectionsPerAddress, 256);
@@ -61,8 +64,17 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
 
     const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
                            "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
-                           "--llm-queue 9 --public-url https://api.example.org")
+                           "--llm-queue 9 --public-url https://api.example.org "
+                           "--llm-model-summary s --llm-model-reply r --llm-model-chat c "
+                           "--llm-temperature 0.3 --llm-max-tokens 512 --llm-max-input-chars 900 "
+                           "--llm-allow-http --fallback extractive")
                          .serve;
+    EXPECT_EQ(set.llmModelSummary + set.llmModelReply + set.llmModelChat, "src");
+    EXPECT_EQ(set.llmTemperature, 0.3);
+    EXPECT_EQ(set.llmMaxTokens, 512);
+    EXPECT_EQ(set.llmMaxInputChars, 900);
+    EXPECT_TRUE(set.llmAllowHttp);
+    EXPECT_EQ(set.fallback, "extractive");
     EXPECT_EQ(set.listen.address, "::1");
     EXPECT_EQ(set.listen.port, 0);
     ASSERT_TRUE(set.loginListen);
@@ -117,6 +129,11 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --listen user@127.0.0.1:1", "not ADDRESS:PORT"},
         {"serve --data d --llm-timeout 0", "--llm-timeout must be at least 1"},
         {"serve --data d --llm-queue -3", "--llm-queue must be at least 1"},
+        {"serve --data d --llm-temperature 2.5", "--llm-temperature must be between 0 and 2"},
+        {"serve --data d --llm-temperature nan", "--llm-temperature must be between 0 and 2"},
+        {"serve --data d --llm-max-tokens 0", "--llm-max-tokens must be at least 1"},
+        {"serve --data d --llm-max-input-chars 0", "--llm-max-input-chars must be at least 1"},
+        {"serve --data d --fallback openai", "--fallback must be extractive"},
         {"serve --data d --llm-concurrency many", "llm-concurrency"},
         {"serve --data d --connections-per-address 0", "--connections-per-address must be at"},
         {"user add --name Ann --data d", "'--email' is required"},

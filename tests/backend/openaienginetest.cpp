@@ -1,16 +1,21 @@
 #include "openaiengine.h"
 
 #include "backendworld.h"
+#include "inputbudget.h"
 #include "testhttpsserver.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace backend;
 using nlohmann::json;
 using Steady = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+using std::chrono::seconds;
 
 namespace {
 
@@ -29,83 +34,346 @@ std::string textOf(std::future<EngineResult> result) {
     return failure ? std::string("failed: ") + failure->what() : std::get<std::string>(r);
 }
 
-// A scripted OpenAI-compatible model server on 127.0.0.1.
+// A port on 127.0.0.1 that nothing listens on.
+std::uint16_t closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), size), 0);
+    EXPECT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// A scripted OpenAI-compatible model server on 127.0.0.1, the engine's log and a steady clock
+// that the tests move by hand.
 class OpenAiEngineTest : public testing::Test {
 protected:
     EventLoop loop{2};
     TestHttpsServer model;
+    std::mutex logMutex;
+    std::vector<std::string> logged;
+    std::atomic<Steady::rep> virtualNow{0};
 
-    OpenAiOptions options(milliseconds timeout = std::chrono::seconds(5)) {
-        return {model.baseUrl() + "/", "tiny", "sk-test", timeout,
-                model.certificateAuthorityFile().string()};
+    OpenAiOptions options(milliseconds timeout = seconds(5)) {
+        OpenAiOptions o;
+        o.url = model.baseUrl() + "/";
+        o.model = "tiny";
+        o.apiKey = "sk-test";
+        o.timeout = timeout;
+        o.caFile = model.certificateAuthorityFile().string();
+        return o;
     }
+
+    OpenAiServices services(Engine* fallback = nullptr) {
+        OpenAiServices s;
+        s.log = [this](const std::string& line) {
+            const std::lock_guard lock(logMutex);
+            logged.push_back(line);
+        };
+        s.fallback = fallback;
+        s.now = [this] { return Steady::time_point(Steady::duration(virtualNow.load())); };
+        return s;
+    }
+
+    void advance(seconds by) { virtualNow += Steady::duration(by).count(); }
+
+    std::vector<std::string> takeLog() {
+        const std::lock_guard lock(logMutex);
+        return std::exchange(logged, {});
+    }
+
+    json lastRequest() { return json::parse(model.requestsTo(completions).back().body); }
 };
 
-TEST_F(OpenAiEngineTest, AnswersBecomeDraftsAndBrokenOrUntrustedServersFailInTime) {
+// Each answer shape real servers send gets one clear outcome and one log line; the server's own
+// words never reach the client; a server that looks down is not asked again at once.
+TEST_F(OpenAiEngineTest, EachAnswerShapeGetsItsClearOutcome) {
     // Long enough for a sanitizer build to receive the over-large answer in full.
-    const milliseconds timeout(2000);
+    const milliseconds timeout(1000);
     using F = ScriptedReply::Fault;
-    const std::string noChoice =
-        "failed: the engine's answer has no choices[0].message.content text";
-    const std::vector<std::pair<ScriptedReply, std::string>> cases = {
-        {{500, R"({"error":"overloaded"})"}, "failed: the engine answered status 500"},
-        {{200, R"({"choices":[]})"}, noChoice},
+    const std::string server = "failed: the model server at " + model.baseUrl() + " ";
+    const std::string secret = "SERVER-SECRET";
+    const std::string errorBody = R"({"error":{"message":")" + secret + R"(","type":"x"}})";
+    const std::string html = "<html><body><h1>502 Bad Gateway</h1>" + secret + "</body></html>";
+    const struct {
+        ScriptedReply reply;
+        std::string outcome;
+        bool pauses;
+    } rows[] = {
         {{200, R"({"choices":[{"message":{"content":"<think>Plan.</think>\nSure! Here is a )"
                R"(draft reply:\n\n**Hi Ann,**","reasoning_content":"Think."}}]})"},
-         "Hi Ann,"},
+         "Hi Ann,",
+         false},
+        {{200, R"({"choices":[{"finish_reason":"length","message":{"content":"Hi Ann, the"}}]})"},
+         "failed: the model 'tiny' reached its token limit before the draft was done; allow it "
+         "more with --llm-max-tokens or on the model server",
+         false},
+        {{200, R"({"choices":[{"message":{"content":null,"reasoning_content":"Hmm."}}]})"},
+         server + "answered without a draft in choices[0].message.content",
+         false},
         {{200, R"({"choices":[{"message":{"content":"<think>Only.</think>","reasoning":"R."}}]})"},
-         "failed: the engine's answer holds no text once its reasoning and remarks are dropped"},
-        {{200, std::string(10 << 20, ' ') + choice}, "failed: the answer is too large"},
-        {{200, choice, "application/json", {}, F::StallMidBody}, "failed: timed out"},
-        {{200, choice, "application/json", {}, F::DropConnection}, "failed: stream truncated"},
+         server + "answered with no text once the model's reasoning and remarks are dropped",
+         false},
+        {{200, R"({"choices":[]})"},
+         server + "answered without a draft in choices[0].message.content",
+         false},
+        {{400, errorBody}, server + "refused the request (status 400)", false},
+        {{401, errorBody},
+         server + "refused the API key in QUORVANE_LLM_API_KEY (status 401)",
+         false},
+        {{404, errorBody},
+         server + "knows no model 'tiny' or no path /v1/chat/completions (status 404)",
+         false},
+        {{200, errorBody}, server + "answered with an error instead of a draft", false},
+        {{429, errorBody, "application/json", {}, F::None, {"Retry-After: 120"}},
+         server + "is overloaded (status 429)",
+         true},
+        {{500, errorBody}, server + "failed (status 500)", true},
+        {{502, html, "text/html"}, server + "failed (status 502)", true},
+        {{200, html, "text/html"},
+         server + "answered with an HTML page instead of JSON, as a proxy in front of it does",
+         false},
+        {{200, R"({"choices":[{"message":{"content":"Hi Ann, the cr)"},
+         server + "sent JSON that is cut off or malformed",
+         false},
+        {{200, std::string((4 << 20) + 1, ' ') + choice},
+         server + "sent an answer too large to read",
+         false},
+        {{200, choice, "application/json", {}, F::StallMidBody},
+         server + "did not answer in 1 s",
+         true},
+        {{200, choice, "application/json", {}, F::DropConnection},
+         server + "closed the connection before its answer was complete",
+         true},
     };
-    for (const auto& [reply, error] : cases) {
-        SCOPED_TRACE(error);
-        model.on(completions, reply);
-        OpenAiEngine engine(loop, options(timeout));
+    // One engine, its pause over before each row: making its TLS context is slow.
+    OpenAiEngine engine(loop, options(timeout), services());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.outcome);
+        model.on(completions, row.reply);
+        const auto ask = [&] {
+            return textOf(started([&](auto done) { engine.reply("Hi.", "Ann", done); }));
+        };
         const auto start = Steady::now();
-        EXPECT_EQ(textOf(started([&](auto done) { engine.reply("Hi.", "Ann", done); })), error);
+        const std::string outcome = ask();
+        EXPECT_EQ(outcome, row.outcome);
         EXPECT_LT(Steady::now() - start, timeout + milliseconds(300));
+        EXPECT_EQ(outcome.find(secret), std::string::npos);
+        const bool failed = outcome.starts_with("failed: ");
+        EXPECT_EQ(takeLog(), failed ? std::vector{"model call failed: " + outcome.substr(8)}
+                                    : std::vector<std::string>{});
+        const std::size_t asked = model.requestsTo(completions).size();
+        const std::string again = ask();
+        EXPECT_EQ(model.requestsTo(completions).size(), asked + (row.pauses ? 0 : 1));
+        if (row.pauses) {
+            const auto wait = row.reply.status == 429 ? "120" : "30";
+            EXPECT_EQ(again, std::string("failed: the model server is not asked again for ") +
+                                 wait + " s after it failed: " + outcome.substr(8));
+        }
+        (void)takeLog();
+        advance(seconds(600));
     }
-    model.on(completions, ScriptedReply{200, choice});
-    OpenAiOptions untrusted = options(timeout);
-    untrusted.caFile.clear();
-    OpenAiEngine engine(loop, untrusted);
-    EXPECT_TRUE(
-        textOf(started([&](auto done) { engine.chat("Hi.", "?", done); })).starts_with("failed: "));
 }
 
-// Calls beyond the concurrency wait in the queue; beyond the queue they are refused at once.
-TEST_F(OpenAiEngineTest, ForwardsCallsInTurnAndRefusesThoseBeyondItsQueue) {
-    model.on(completions, ScriptedReply{200, choice, "application/json", milliseconds(300)});
-    OpenAiOptions o = options();
+TEST_F(OpenAiEngineTest, UnreachableOrUntrustedServersFailAtOnce) {
+    OpenAiOptions refused = options();
+    refused.url = "https://127.0.0.1:" + std::to_string(closedPort());
+    OpenAiOptions untrusted = options();
+    untrusted.caFile.clear();
+    for (const auto& [o, outcome] :
+         {std::pair{refused,
+                    "failed: the model server at " + refused.url + " refused the connection"},
+          {untrusted, "failed: the model server at " + model.baseUrl() +
+                          " could not be reached: certificate verify failed"}}) {
+        OpenAiEngine engine(loop, o, services());
+        EXPECT_TRUE(textOf(started([&](auto done) {
+                        engine.chat("Hi.", "?", done);
+                    })).starts_with(outcome));
+    }
+}
+
+// For the pause after a failure calls are refused at once, busy ones with the time left; the
+// fallback then answers in the model's place, on the thread given for it, and says so.
+TEST_F(OpenAiEngineTest, AFailedServerRestsWhileTheFallbackAnswers) {
+    model.on(completions, std::vector<ScriptedReply>{{503, "{}"}, {200, choice}});
+    ExtractiveEngine extractive;
+    int postedToWorkers = 0;
+    OpenAiServices s = services(&extractive);
+    s.runFallback = [&](std::function<void()> work) {
+        ++postedToWorkers;
+        work();
+    };
+    OpenAiEngine engine(loop, options(), s);
+    const std::string mail = "Could you confirm the crew can start on Monday?";
+    const std::string extractiveSummary =
+        textOf(started([&](auto done) { extractive.summarize(mail, done); }));
+    const auto summary = [&] {
+        return textOf(started([&](auto done) { engine.summarize(mail, done); }));
+    };
+    const std::string reason = "the model server at " + model.baseUrl() + " failed (status 503)";
+    const std::string fellBack = "; the fallback engine answered instead";
+    EXPECT_EQ(summary(), extractiveSummary);
+    advance(seconds(29));
+    EXPECT_EQ(summary(), extractiveSummary);
+    EXPECT_EQ(model.requestsTo(completions).size(), 1u);
+    advance(seconds(1));
+    EXPECT_EQ(summary(), "Sum.");
+    EXPECT_EQ(postedToWorkers, 2);
+    EXPECT_EQ(takeLog(),
+              (std::vector<std::string>{
+                  "model call failed: " + reason + fellBack,
+                  "model call failed: the model server is not asked again for 1 s after it "
+                  "failed: " +
+                      reason + fellBack}));
+}
+
+// The timeout bounds the whole call: calls queued behind a stalled one end with it, at once,
+// instead of each waiting a timeout of its own.
+TEST_F(OpenAiEngineTest, QueuedCallsEndWithinTheTimeoutToo) {
+    model.on(
+        completions,
+        ScriptedReply{200, choice, "application/json", {}, ScriptedReply::Fault::StallMidBody});
+    const milliseconds timeout(500);
+    OpenAiOptions o = options(timeout);
     o.concurrency = 1;
-    o.queueLimit = 1;
-    OpenAiEngine engine(loop, o);
+    o.queueLimit = 2;
+    OpenAiEngine engine(loop, o, services());
+    const auto start = Steady::now();
     std::vector<std::future<EngineResult>> results;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         results.push_back(
             started([&](auto done) { engine.chat("Lunch at noon.", "When?", done); }));
     }
-    ASSERT_EQ(results[2].wait_for(milliseconds(0)), std::future_status::ready);
-    const EngineResult refused = results[2].get();
-    ASSERT_TRUE(std::holds_alternative<EngineError>(refused));
-    EXPECT_EQ(std::get<EngineError>(refused).kind(), EngineError::Kind::Busy);
-    // The queued call starts only once the first is answered.
-    EXPECT_EQ(textOf(std::move(results[0])), "Sum.");
-    EXPECT_EQ(textOf(std::move(results[1])), "Sum.");
+    const std::string timedOut =
+        "the model server at " + model.baseUrl() + " did not answer in 500 ms";
+    EXPECT_EQ(textOf(std::move(results[3])), "failed: the model server at " + model.baseUrl() +
+                                                 " has 2 calls waiting already; try again shortly");
+    EXPECT_EQ(textOf(std::move(results[0])), "failed: " + timedOut);
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_EQ(textOf(std::move(results[i])),
+                  "failed: the model server is not asked again for 30 s after it failed: " +
+                      timedOut);
+    }
+    EXPECT_LT(Steady::now() - start, timeout + milliseconds(300));
+    EXPECT_EQ(model.requestsTo(completions).size(), 1u);
+    EXPECT_EQ(takeLog().size(), 4u);
+}
+
+// Each task asks its own model when one is set; temperature and token limit go along only when
+// set; a long mail is cut to the budget, which the model is told and the log notes.
+TEST_F(OpenAiEngineTest, RequestsCarryTheTaskModelAndOnlyTheSettingsGiven) {
+    model.on(completions, ScriptedReply{200, choice});
+    OpenAiOptions tuned = options();
+    tuned.summaryModel = "small";
+    tuned.chatModel = "chatty";
+    tuned.temperature = 0.2;
+    tuned.maxTokens = 300;
+    tuned.maxInputCharacters = 60;
+    const std::string longMail = "Lunch is at noon. Bring the slides. " + std::string(80, 'x');
+    const struct {
+        OpenAiOptions o;
+        std::function<void(Engine&, Engine::Done)> call;
+        const char* model;
+    } rows[] = {
+        {options(), [&](Engine& e, auto done) { e.summarize(longMail, done); }, "tiny"},
+        {tuned, [&](Engine& e, auto done) { e.summarize(longMail, done); }, "small"},
+        {tuned, [&](Engine& e, auto done) { e.reply(longMail, "Ann", done); }, "tiny"},
+        {tuned, [&](Engine& e, auto done) { e.chat(longMail, "When?", done); }, "chatty"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.model);
+        OpenAiEngine engine(loop, row.o, services());
+        ASSERT_EQ(textOf(started([&](auto done) { row.call(engine, done); })), "Sum.");
+        const json sent = lastRequest();
+        EXPECT_EQ(sent["model"], row.model);
+        EXPECT_EQ(sent.contains("temperature"), row.o.temperature.has_value());
+        EXPECT_EQ(sent.contains("max_tokens"), row.o.maxTokens.has_value());
+        const auto user = sent["messages"][1]["content"].get<std::string>();
+        const bool cut = row.o.maxInputCharacters == 60;
+        EXPECT_EQ(user.find("xxx") == std::string::npos, cut);
+        EXPECT_EQ(sent["messages"][0]["content"].get<std::string>().find(
+                      "Only its start is given") != std::string::npos,
+                  cut);
+        if (cut) {
+            EXPECT_NE(user.find("Bring the slides.\n</email-"), std::string::npos);
+            EXPECT_DOUBLE_EQ(sent["temperature"].get<double>(), 0.2);
+            EXPECT_EQ(sent["max_tokens"], 300);
+        }
+        EXPECT_EQ(takeLog(), cut ? std::vector<std::string>{"model input cut from 117 to 35 "
+                                                            "characters"}
+                                 : std::vector<std::string>{});
+    }
     const auto received = model.requestsTo(completions);
-    ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0].header("authorization"), "Bearer sk-test");
-    const json sent = json::parse(received[0].body);
-    EXPECT_EQ(sent["model"], "tiny");
+}
+
+TEST(InputBudget, CutsAtTheLastSentenceEndWithinTheBudget) {
+    const struct {
+        std::string text;
+        std::size_t budget;
+        std::string kept;
+    } rows[] = {
+        {"Short. Mail.", 12, "Short. Mail."},
+        {"One two three. Four five six.", 20, "One two three."},
+        {"First para\n\nsecond paragraph goes on", 20, "First para"},
+        // No sentence ends in the budget's second half: a word end, then any character.
+        {"A. bbbbbbbbbbbb cccccccccccc", 20, "A. bbbbbbbbbbbb"},
+        {std::string(30, 'x'), 10, std::string(10, 'x')},
+        // Characters are code points: a multi-byte one is never split.
+        {"Größe über alles, äöü immer", 10, "Größe"},
+        {"ééééé", 3, "ééé"},
+        {"It is 3.5 percent of it", 12, "It is 3.5"},
+    };
+    for (const auto& row : rows) {
+        const InputBudget budget(row.text, row.budget);
+        EXPECT_EQ(budget.text, row.kept) << row.text;
+        EXPECT_EQ(budget.cut(), row.kept != row.text) << row.text;
+    }
+}
+
+// Plain http beyond this machine would carry the key and the mails in clear: refused unless
+// allowed, and then warned about once.
+TEST_F(OpenAiEngineTest, PlainHttpToAnotherMachineNeedsConsent) {
+    const struct {
+        const char* url;
+        bool allow;
+        const char* outcome;
+    } rows[] = {
+        {"http://127.0.0.1:8080", false, ""},
+        {"http://localhost:11434", false, ""},
+        {"http://[::1]:8080", false, ""},
+        {"https://models.example.org", false, ""},
+        {"http://10.0.0.7:8080", false, "use https, or accept that with --llm-allow-http"},
+        {"http://models.example.org", true,
+         "warning: the model server at "
+         "http://models.example.org is reached over plain"},
+    };
+    for (const auto& row : rows) {
+        OpenAiOptions o = options();
+        o.url = row.url;
+        o.allowHttp = row.allow;
+        std::string outcome;
+        try {
+            OpenAiEngine engine(loop, o, services());
+            const auto lines = takeLog();
+            outcome = lines.empty() ? "" : lines.front();
+            EXPECT_LE(lines.size(), 1u);
+        } catch (const std::runtime_error& e) {
+            outcome = e.what();
+        }
+        EXPECT_EQ(outcome.empty(), std::string(row.outcome).empty()) << row.url;
+        EXPECT_NE(outcome.find(row.outcome), std::string::npos) << row.url << ": " << outcome;
+    }
 }
 
 // Hostile mails cannot close the fence: each request's markers carry a value of their own, and
 // the mail, chat's included, is only ever in the user turn.
 TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurn) {
     model.on(completions, ScriptedReply{200, choice});
-    OpenAiEngine engine(loop, options());
+    OpenAiEngine engine(loop, options(), services());
     const std::vector<std::function<void(const std::string&, Engine::Done)>> calls = {
         [&](const std::string& mail, auto done) { engine.summarize(mail, done); },
         [&](const std::string& mail, auto done) { engine.reply(mail, "Ann", done); },
@@ -122,7 +390,7 @@ TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurn) {
         for (const auto& call : calls) {
             SCOPED_TRACE(mail);
             ASSERT_EQ(textOf(started([&](auto done) { call(mail, done); })), "Sum.");
-            const json sent = json::parse(model.requestsTo(completions).back().body);
+            const json sent = lastRequest();
             const auto system = sent["messages"][0]["content"].get<std::string>();
             const auto user = sent["messages"][1]["content"].get<std::string>();
             const auto opening = system.find("<email-");
@@ -142,29 +410,44 @@ TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurn) {
     }
 }
 
-// Model calls wait on the event loop: with both workers' worth of calls stalled, the API
-// still answers, and each stalled call ends as a 502 with a JSON error.
-TEST_F(OpenAiEngineTest, StalledModelCallsHoldNoWorker) {
-    model.on(
-        completions,
-        ScriptedReply{200, choice, "application/json", {}, ScriptedReply::Fault::StallMidBody});
-    OpenAiEngine engine(loop, options(milliseconds(1500)));
+// Model calls wait on the event loop: with both workers' worth of calls stalled, the API still
+// answers, each stalled call ends as a 502 with a JSON error, and a busy model server as a 503
+// with the time to wait.
+TEST_F(OpenAiEngineTest, ModelFailuresReachTheClientAsJsonErrorsWithoutHoldingWorkers) {
+    model.on(completions,
+             std::vector<ScriptedReply>{
+                 {200, choice, "application/json", {}, ScriptedReply::Fault::StallMidBody},
+             });
+    OpenAiEngine engine(loop, options(milliseconds(1500)), services());
     BackendWorld world(&engine);
     const std::map<std::string, std::string> bearer = {
         {"authorization", "Bearer " + world.signIn()}};
+    const backend::HttpRequest replyRequest{"POST", "/api/v1/response", bearer,
+                                            R"({"content":"Hi?"})", ""};
     std::vector<std::future<HttpResponse>> replies;
     for (int i = 0; i < 8; ++i) {
-        replies.push_back(std::async(std::launch::async, [&] {
-            return world.call({"POST", "/api/v1/response", bearer, R"({"content":"Hi?"})", ""});
-        }));
+        replies.push_back(std::async(std::launch::async, [&] { return world.call(replyRequest); }));
     }
     EXPECT_EQ(world.call({"GET", "/api/v1/me", bearer, "", ""}).status, 200);
     EXPECT_EQ(replies[0].wait_for(milliseconds(0)), std::future_status::timeout);
     for (auto& reply : replies) {
         const HttpResponse answer = reply.get();
         EXPECT_EQ(answer.status, 502);
-        EXPECT_EQ(json::parse(answer.body)["error"], "engine failed: timed out");
+        EXPECT_NE(
+            json::parse(answer.body)["error"].get<std::string>().find("did not answer in 1500 ms"),
+            std::string::npos);
     }
+    model.on(
+        completions,
+        ScriptedReply{
+            429, "{}", "application/json", {}, ScriptedReply::Fault::None, {"Retry-After: 45"}});
+    advance(seconds(30));
+    const HttpResponse busy = world.call(replyRequest);
+    EXPECT_EQ(busy.status, 503);
+    const auto retryAfter = std::ranges::find_if(
+        busy.headers, [](const auto& field) { return field.first == "Retry-After"; });
+    ASSERT_NE(retryAfter, busy.headers.end());
+    EXPECT_EQ(retryAfter->second, "45");
 }
 
 } // namespace
