@@ -46,6 +46,16 @@ auto atLeastOne(std::int64_t& target, const char* flag) {
     });
 }
 
+// For a setting that stays unset unless given.
+auto optionalAtLeastOne(std::optional<std::int64_t>& target, const char* flag) {
+    return po::value<std::int64_t>()->notifier([&target, flag](std::int64_t v) {
+        if (v < 1) {
+            throw CommandLineError(std::string("--") + flag + " must be at least 1");
+        }
+        target = v;
+    });
+}
+
 void data(Options& options, CommandLine& line) {
     options.named.add_options()("data", po::value(&line.data)->required(),
                                 "the backend's data folder");
@@ -92,11 +102,8 @@ void describeServe(Options& options, CommandLine& line) {
                  throw CommandLineError("--llm-temperature must be between 0 and 2");
              }
              s.llmTemperature = v; }), "sampling temperature (the server's default)")
-        ("llm-max-tokens", po::value<std::int64_t>()->notifier([&s](std::int64_t v) {
-             if (v < 1) {
-                 throw CommandLineError("--llm-max-tokens must be at least 1");
-             }
-             s.llmMaxTokens = v; }), "tokens per answer (the server's default)")
+        ("llm-max-tokens", optionalAtLeastOne(s.llmMaxTokens, "llm-max-tokens"),
+         "tokens per answer (the server's default)")
         ("llm-timeout", atLeastOne(s.llmTimeoutSeconds, "llm-timeout"),
          "seconds per model call, queue wait included (50)")
         ("llm-max-input-chars", atLeastOne(s.llmMaxInputChars, "llm-max-input-chars"),
@@ -110,11 +117,8 @@ void describeServe(Options& options, CommandLine& line) {
         ("llm-concurrency", atLeastOne(s.llmConcurrency, "llm-concurrency"),
          "model calls at once")
         ("token-days", atLeastOne(s.tokenDays, "token-days"), "days a token lasts (30)")
-        ("llm-queue", po::value<std::int64_t>()->notifier([&s](std::int64_t v) {
-             if (v < 1) {
-                 throw CommandLineError("--llm-queue must be at least 1");
-             }
-             s.llmQueue = v; }), "model calls waiting (4 x concurrency)")
+        ("llm-queue", optionalAtLeastOne(s.llmQueue, "llm-queue"),
+         "model calls waiting (4 x concurrency)")
         ("sessions-per-minute", atLeastOne(s.sessionsPerMinute, "sessions-per-minute"),
          "sign-in sessions one client address may start a minute")
         ("connections-per-address", atLeastOne(s.connectionsPerAddress,
