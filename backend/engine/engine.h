@@ -1,27 +1,31 @@
 #pragma once
 
 #include <chrono>
+#include <exception>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <variant>
 
 namespace backend {
 
 /// A failure of an engine: the caller reports `Failed` as a bad gateway and `Busy` as a
-/// temporary refusal, to be tried again after `retryAfter`.
-class EngineError : public std::runtime_error {
+/// temporary refusal, to be tried again after `retryAfter`. Its text is a plain string:
+/// std::runtime_error shares one between copies through counts the thread sanitizer cannot
+/// see, and copies of an engine's error end on different threads.
+class EngineError : public std::exception {
 public:
     enum class Kind { Failed, Busy };
-    explicit EngineError(const std::string& message, Kind kind = Kind::Failed,
+    explicit EngineError(std::string message, Kind kind = Kind::Failed,
                          std::chrono::seconds retryAfter = std::chrono::seconds(1))
-        : std::runtime_error(message)
+        : message_(std::move(message))
         , kind_(kind)
         , retryAfter_(retryAfter) {}
+    [[nodiscard]] const char* what() const noexcept override { return message_.c_str(); }
     [[nodiscard]] Kind kind() const { return kind_; }
     [[nodiscard]] std::chrono::seconds retryAfter() const { return retryAfter_; }
 
 private:
+    std::string message_;
     Kind kind_;
     std::chrono::seconds retryAfter_;
 };
