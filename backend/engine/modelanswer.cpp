@@ -116,7 +116,7 @@ ModelOutcome readModelAnswer(const HttpResult& result, const ModelServer& server
     prefix += server.url;
     prefix += " ";
     if (const auto* failure = std::get_if<HttpFailure>(&result)) {
-        return {EngineError(prefix + failureText(*failure, server)),
+        return {EngineError(std::string(prefix).append(failureText(*failure, server))),
                 failure->kind != HttpFailure::Kind::TooLarge};
     }
     const auto& answer = std::get<HttpAnswer>(result);
@@ -126,7 +126,8 @@ ModelOutcome readModelAnswer(const HttpResult& result, const ModelServer& server
                 true};
     }
     if (answer.status < 200 || answer.status > 299) {
-        return {EngineError(prefix + statusText(answer.status, server)), answer.status >= 500};
+        return {EngineError(std::string(prefix).append(statusText(answer.status, server))),
+                answer.status >= 500};
     }
     return {draftOf(answer, server, prefix), false};
 }
