@@ -389,11 +389,12 @@ void Router::chatSend(Call& call) {
     if (!mail) {
         return call.respond(error(404, "unknown chat"));
     }
-    engine_.chat(*mail, question,
-                 onEngine(call.respond, [this, thread, question](std::string answer) {
-                     store_.addChatTurn(thread, question, answer);
-                     return jsonResponse(200, {{"response", std::move(answer)}});
-                 }));
+    engine_.chat(
+        *mail, question,
+        onEngine(call.respond, [this, threadId = thread, asked = question](std::string answer) {
+            store_.addChatTurn(threadId, asked, answer);
+            return jsonResponse(200, {{"response", std::move(answer)}});
+        }));
 }
 
 void Router::trainingData(Call& call) {

@@ -16,7 +16,7 @@ namespace backend {
 class SignInThrottle {
 public:
     static constexpr std::int64_t freeFailures = 5;
-    static constexpr std::int64_t window = 15 * 60;
+    static constexpr std::int64_t window = std::int64_t{15} * 60;
 
     SignInThrottle(Store& store, const Clock& clock);
 

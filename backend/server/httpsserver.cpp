@@ -20,7 +20,7 @@ namespace {
 constexpr std::uint32_t headerLimit = 16 * 1024;
 // Beast reads as much as the buffer has room for, and at least 512 bytes. Room for one whole
 // TLS record lets a 20 KB body arrive in two reads instead of forty.
-constexpr std::size_t tlsRecordSize = 16 * 1024;
+constexpr std::size_t tlsRecordSize = std::size_t{16} * 1024;
 // How long the rest of a refused request is read and dropped before the connection closes.
 constexpr std::chrono::milliseconds drainTime{1000};
 // TLS 1.3 offers only suites like these; for TLS 1.2, ephemeral keys and authenticated
@@ -356,7 +356,12 @@ HttpsServer::HttpsServer(EventLoop& loop, ServerOptions options, Log log)
     : impl_(std::make_shared<Impl>(loop, std::move(options), std::move(log))) {}
 
 HttpsServer::~HttpsServer() {
-    stop();
+    // Stopping throws only when memory or a lock fails; from a destructor that would end the
+    // process, and the loop closes what is left when it goes.
+    try {
+        stop();
+    } catch (const std::exception&) {
+    }
 }
 
 std::uint16_t HttpsServer::bind() {
