@@ -131,7 +131,7 @@ struct BackendWorld {
     backend::HttpResponse call(backend::HttpRequest request) {
         auto answer = std::make_shared<std::promise<backend::HttpResponse>>();
         router->handle(std::move(request),
-                       [answer](backend::HttpResponse r) { answer->set_value(r); });
+                       [answer](backend::HttpResponse r) { answer->set_value(std::move(r)); });
         return answer->get_future().get();
     }
 
@@ -153,9 +153,12 @@ struct BackendWorld {
         options.keyPem = certificate.keyPem;
         server = std::make_unique<backend::HttpsServer>(loop, options, logLine);
         port = server->bind();
-        server->start(handler ? handler : [this](backend::HttpRequest r, backend::Respond done) {
-            router->handle(std::move(r), std::move(done));
-        });
+        if (!handler) {
+            handler = [this](backend::HttpRequest r, backend::Respond done) {
+                router->handle(std::move(r), std::move(done));
+            };
+        }
+        server->start(std::move(handler));
     }
 
     [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {

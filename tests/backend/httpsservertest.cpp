@@ -129,6 +129,7 @@ TEST_F(HttpsServerTest, TenThousandRandomTokensAreAllRefused) {
     constexpr int each = 2500;
     std::atomic<int> refused = 0;
     std::vector<std::thread> threads;
+    threads.reserve(clients);
     const auto start = Steady::now();
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {

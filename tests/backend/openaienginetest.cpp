@@ -243,6 +243,7 @@ TEST_F(OpenAiEngineTest, QueuedCallsEndWithinTheTimeoutToo) {
     OpenAiEngine engine(loop, o, services());
     const auto start = Steady::now();
     std::vector<std::future<EngineResult>> results;
+    results.reserve(4);
     for (int i = 0; i < 4; ++i) {
         results.push_back(
             started([&](auto done) { engine.chat("Lunch at noon.", "When?", done); }));
@@ -425,6 +426,7 @@ TEST_F(OpenAiEngineTest, ModelFailuresReachTheClientAsJsonErrorsWithoutHoldingWo
     const backend::HttpRequest replyRequest{"POST", "/api/v1/response", bearer,
                                             R"({"content":"Hi?"})", ""};
     std::vector<std::future<HttpResponse>> replies;
+    replies.reserve(8);
     for (int i = 0; i < 8; ++i) {
         replies.push_back(std::async(std::launch::async, [&] { return world.call(replyRequest); }));
     }

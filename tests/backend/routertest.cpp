@@ -183,6 +183,7 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     const std::string ann = "ann%40example.org";
     for (const std::string& email : {ann, std::string("nobody%40example.org")}) {
         std::vector<int> statuses;
+        statuses.reserve(SignInThrottle::freeFailures + 6);
         for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
             statuses.push_back(attempt(fresh(), email, "guess", "192.0.2.9"));
         }
