@@ -6,7 +6,6 @@
 #include "validutf8.h"
 
 #include <algorithm>
-#include <cstring>
 #include <gmime/gmime.h>
 #include <mutex>
 #include <optional>
@@ -81,8 +80,7 @@ std::optional<std::string> withHeaders(const std::string& body) {
         return "MIME-Version: 1.0\n" + *headers + "\n" + body;
     }
     // Decoding would only convert UTF-8 to itself; with NUL or invalid bytes it still runs.
-    if (std::memchr(body.data(), '\0', body.size()) == nullptr &&
-        simdjson::validate_utf8(body.data(), body.size())) {
+    if (body.find('\0') == std::string::npos && simdjson::validate_utf8(body.data(), body.size())) {
         return std::nullopt;
     }
     return "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n\n" + body;
