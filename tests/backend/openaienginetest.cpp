@@ -411,6 +411,23 @@ TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurn) {
     }
 }
 
+// What stands below the sign-off (a title, a disclaimer) is often in another language.
+TEST_F(OpenAiEngineTest, NamesTheLanguageOfTheMailAboveItsSignOff) {
+    model.on(completions, ScriptedReply{200, choice});
+    OpenAiEngine engine(loop, options(), services());
+    const std::string mail =
+        "Hallo Ann,\n\nkönnen wir uns am Montag treffen? Ich bringe die Unterlagen mit.\n\n"
+        "Viele Grüße\nKlaus\n\nThis message and any attachments are confidential and intended "
+        "solely for the addressee. If you have received it in error, please notify the sender "
+        "and delete it from your system without reading, copying or forwarding it. Any views or "
+        "opinions presented are solely those of the author and do not necessarily represent those "
+        "of the company. The company accepts no liability for any damage caused by any virus "
+        "transmitted by this email.";
+    ASSERT_EQ(textOf(started([&](auto done) { engine.reply(mail, "Ann", done); })), "Sum.");
+    const auto system = lastRequest()["messages"][0]["content"].get<std::string>();
+    EXPECT_NE(system.find("in German."), std::string::npos) << system;
+}
+
 // Model calls wait on the event loop: with both workers' worth of calls stalled, the API still
 // answers, each stalled call ends as a 502 with a JSON error, and a busy model server as a 503
 // with the time to wait.
