@@ -1,12 +1,19 @@
 // The backend's store under a writer that is killed at random moments, or whose SQLite file
-// runs out of room: what the store acknowledged is there after a reopen, and nothing is half
-// there.
-#include "bothstores.h"
+// runs out of room, and a serving instance on PostgreSQL killed under HTTP load: what was
+// acknowledged is there afterwards, and nothing is half there.
+#include "backendprocess.h"
+#include "backendworld.h"
 #include "crashwriter.h"
-#include "postgresdatabase.h"
+#include "postgresstore.h"
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <thread>
 #include <unistd.h>
 
 using namespace backend;
@@ -58,70 +65,49 @@ int writeFrom(const StoreLocation& location, long first) {
     }
 }
 
-class DurabilityWorld {
+// Every `step`th write from `first` to `lastSaved`, the last acknowledged one, reads back whole;
+// the one after it is whole or absent.
+template <class Database>
+void expectReadBack(Database& db, long first, long lastSaved, long step = 1) {
+    for (long n = first; n <= lastSaved; n += step) {
+        ASSERT_EQ(readBack(db, n), bulk(n)) << "write " << n;
+    }
+    const long next = std::max(first, lastSaved + step);
+    const auto unacknowledged = readBack(db, next);
+    if (unacknowledged) {
+        ASSERT_EQ(*unacknowledged, bulk(next)) << "write " << next;
+    }
+}
+
+class DurabilityTest : public testing::Test {
 protected:
-    explicit DurabilityWorld(StoreKind kind) {
+    DurabilityTest() {
         fs::remove_all(dir);
         fs::create_directories(dir);
         location.dataFolder = dir;
-        if (kind == StoreKind::Postgresql) {
-            database.emplace();
-            location.postgresUrl = database->url();
-        }
     }
-    ~DurabilityWorld() { fs::remove_all(dir); }
+    ~DurabilityTest() override { fs::remove_all(dir); }
 
-    // Every write from `first` to the last acknowledged one reads back whole; the one after it
-    // is whole or absent; a SQLite file passes SQLite's integrity check.
+    // What was acknowledged reads back, and the file passes SQLite's integrity check.
     void expectKept(long first, const WriterRun& run) {
-        if (database) {
-            pg::Connection db(database->url());
-            return expectReadBack(db, first, run);
-        }
         sqlite::Database db(file, {sqlite::OpenMode::ReadOnly});
         auto check = db.prepare("PRAGMA integrity_check");
         ASSERT_TRUE(check.step());
         ASSERT_EQ(check.text(0), "ok") << "after write " << run.lastSaved();
-        expectReadBack(db, first, run);
-    }
-
-    template <class Database> void expectReadBack(Database& db, long first, const WriterRun& run) {
-        for (long n = first; n <= run.lastSaved(); ++n) {
-            ASSERT_EQ(readBack(db, n), bulk(n)) << "write " << n;
-        }
-        const long next = std::max(first, run.lastSaved() + 1);
-        const auto unacknowledged = readBack(db, next);
-        if (unacknowledged) {
-            ASSERT_EQ(*unacknowledged, bulk(next)) << "write " << next;
-        }
+        expectReadBack(db, first, run.lastSaved());
     }
 
     fs::path dir = fs::temp_directory_path() / ("qv-durability-" + std::to_string(::getpid()));
     fs::path file = dir / "backend.sqlite";
-    std::optional<TestDatabase> database;
     StoreLocation location;
 };
 
-class StoreDurabilityTest : public testing::TestWithParam<StoreKind>, protected DurabilityWorld {
-protected:
-    StoreDurabilityTest()
-        : DurabilityWorld(GetParam()) {}
-};
-
-TEST_P(StoreDurabilityTest, AcknowledgedWritesSurviveAKillAtAnyMoment) {
+TEST_F(DurabilityTest, AcknowledgedWritesSurviveAKillAtAnyMoment) {
     expectKillsLoseNothing([this](long first) { return writeFrom(location, first); },
                            [this](long first, const WriterRun& run) { expectKept(first, run); }, 1);
 }
 
-INSTANTIATE_OVER_BOTH_STORES(StoreDurabilityTest);
-
-class FullDiskTest : public testing::Test, protected DurabilityWorld {
-protected:
-    FullDiskTest()
-        : DurabilityWorld(StoreKind::Sqlite) {}
-};
-
-TEST_F(FullDiskTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
+TEST_F(DurabilityTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
     WriterRun run;
     EXPECT_EQ(expectFullDiskFailure([this](long first) { return writeFrom(location, first); }, run),
               "store write failed: disk I/O error (File too large)\n");
@@ -129,6 +115,64 @@ TEST_F(FullDiskTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
     // With room again, the same file takes new writes.
     const auto store = openStore(location);
     EXPECT_NO_THROW(write(*store, run.lastSaved() + 2));
+}
+
+// A token of ann's that a serving instance on `url` accepts.
+std::string tokenOfAnn(const std::string& url) {
+    PostgresStore store(url, 1);
+    const SystemClock clock;
+    Authenticator auth(store, clock, {1024, 8, 1});
+    auth.addAccount("ann@example.org", "Ann", "a-long-enough-password");
+    const auto session = auth.createSession();
+    (void)auth.login(session.loginCode, "ann@example.org", "a-long-enough-password", "");
+    return auth.poll(session.id).token;
+}
+
+// Training pairs through the API of an instance that is killed 0 to 300 ms after it listens,
+// then again through a new instance on the same database. Writes are the odd n, whose key
+// names a training pair.
+TEST(ServeKillTest, AcknowledgedWritesSurviveAKilledInstance) {
+    const TestDatabase database;
+    const std::string token = tokenOfAnn(database.url());
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> lifetime(0, 300);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int rounds = 0;
+    long acknowledged = 0;
+    for (long first = 1; rounds < 10 && std::chrono::steady_clock::now() < deadline; ++rounds) {
+        BackendProcess instance({"--listen", "127.0.0.1:0"},
+                                {"QUORVANE_STORE_URL=" + database.url()});
+        const std::uint16_t port = instance.apiPort();
+        ASSERT_NE(port, 0) << "round " << rounds;
+        std::atomic<long> lastSaved = first - 2;
+        std::jthread client([&, first] {
+            LoopbackClient connection(port, instance.caPem());
+            for (long n = first;; n += 2) {
+                const nlohmann::json pair = {{"question", keyOf(n)}, {"answer", bulk(n)}};
+                const auto answer = connection.send(
+                    LoopbackClient::request("POST", "/api/v1/create-training-data", pair.dump(),
+                                            token, LoopbackClient::Connection::KeepAlive));
+                if (answer.status != 200) {
+                    return;
+                }
+                lastSaved = n;
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(lifetime(random)));
+        ::kill(instance.pid(), SIGKILL);
+        client.join();
+        pg::Connection db(database.url());
+        expectReadBack(db, first, lastSaved, 2);
+        if (testing::Test::HasFailure()) {
+            return;
+        }
+        acknowledged += (lastSaved - first) / 2 + 1;
+        // Past the write in flight, which may be stored all the same.
+        first = lastSaved + 4;
+    }
+    std::printf("%d rounds, %ld acknowledged writes\n", rounds, acknowledged);
+    EXPECT_GE(rounds, 6) << "too few rounds within the time limit";
+    EXPECT_GT(acknowledged, 20) << "the instances hardly ever got to write";
 }
 
 } // namespace
