@@ -28,7 +28,8 @@ tsan: deps
 
 # build/package/quorvane-backend_*.deb and quorvane_*.deb, then their checks: lintian, the
 # desktop entries, QML's run-time packages, the unpacked programs, the maintainer scripts and
-# the service unit.
+# the service unit. The preset compiles each library as a few unity units at -O2 to keep the
+# stage short in CI.
 package: deps
 	cmake --preset package
 	cmake --build --preset package -j $(JOBS) --target package
