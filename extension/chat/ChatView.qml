@@ -129,13 +129,13 @@ ScreenItem {
                     // Not a Label: a Label makes itself plain text to a screen reader.
                     Text {
                         objectName: "chatError"
-                        // Shown and hidden, so that the platform hears of it.
+                        // Shown and hidden, so that the platform hears of it; shown only once
+                        // its own text is set, so that it is never announced empty.
                         Accessible.role: Accessible.AlertMessage
                         Accessible.name: text
                         anchors.right: parent.right
                         width: Math.min(implicitWidth, row.room)
-                        visible: row.question && row.index === list.count - 1
-                                 && root.viewState.chatError.text !== null
+                        visible: row.question && row.index === list.count - 1 && text !== ""
                         topPadding: 2
                         text: FixedText.shown(root.viewState.chatError.text ?? "")
                         font.italic: true
