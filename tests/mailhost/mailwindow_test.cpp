@@ -40,22 +40,12 @@ private:
     }
 };
 
-/// What a dark desktop gives the application.
-QPalette darkPalette() {
-    QPalette palette(QColor(0x3A3A3E), QColor(0x1E1E20));
-    palette.setColor(QPalette::Base, QColor(0x2A2A2D));
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0xA0A0A8));
-    return palette;
-}
-
 /// Saves what `grab` gives, light and dark, as build/screenshots/<name>-<appearance>.png.
 template <typename Grab> void screenshots(const QString& name, Grab grab) {
     const QPalette light = QApplication::palette();
     for (const bool dark : {false, true}) {
-        QApplication::setPalette(dark ? darkPalette() : light);
+        // Qt derives light text and dark fields from a dark window colour.
+        QApplication::setPalette(dark ? QPalette(QColor(0x3A3A3E), QColor(0x1E1E20)) : light);
         QCoreApplication::processEvents(); // the windows take the palette up
         const QImage image = grab();
         ASSERT_FALSE(image.isNull());
