@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The system as a user meets it: the real backend on a free loopback port, the mail host run
 # offscreen by a script on a sample message, sign-in through the login page in headless
-# Chromium, a reply, a summary and a chat; then a second run of the host that finds the chat
-# history, and a log-out that leaves no stored value behind.
+# Chromium (a wrong password first, under the page's content security policy), a reply, a
+# summary and a chat; then a second run of the host that finds the chat history, and a log-out
+# that leaves no stored value behind.
 # Usage: tour.sh BACKEND MAIL-HOST SAMPLES-DIR SCRIPTS-DIR
 set -euo pipefail
 backend=$1 mail=$2 samples=$3 scripts=$4
@@ -40,8 +41,11 @@ screenshot chat.png
 close
 quit
 STEPS
-(cd "$work" && timeout 120 "$mail" --offscreen --script "$work/first.script" "$samples" >"$work/first.out") ||
-    fail "first run: $(tail -5 "$work/first.out")"
+verdict() { for _ in $(seq 100); do [ -s "$work/login" ] && break; sleep 0.1; done; cat "$work/login"; }
+(cd "$work" && BROWSER=$(dirname "$0")/loginpage.js QUORVANE_LOGIN_VERDICT=$work/login \
+    timeout 120 "$mail" --offscreen --script "$work/first.script" "$samples" >"$work/first.out") ||
+    fail "first run: $(tail -5 "$work/first.out") $(verdict)"
+[ "$(verdict)" = PASS ] || fail "login page: $(verdict)"
 keys | grep -q '^reply ' || fail "no chat history stored: $(keys)"
 keys | grep -q '^generateResponse ' || fail "no reply stored: $(keys)"
 keys | grep -q '^summarizeResponse ' || fail "no summary stored: $(keys)"

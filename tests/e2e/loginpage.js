@@ -1,0 +1,32 @@
+#!/usr/bin/env node
+// The tour's browser for its first sign-in: at the login page it is given, a wrong password
+// must bring a notice, then the right one the done page, all without a content security policy
+// violation. Writes PASS or what went wrong to the file QUORVANE_LOGIN_VERDICT names.
+'use strict';
+
+const fs = require('node:fs');
+const path = require('node:path');
+const { launch, submit } = require(path.join(__dirname, '..', '..', 'scripts', 'headless-login'));
+
+async function main() {
+  const email = process.env.QUORVANE_DEMO_EMAIL;
+  const browser = await launch();
+  try {
+    const page = await browser.newPage();
+    const violations = [];
+    page.on('console', (m) => m.text().includes('Content Security Policy') && violations.push(m.text()));
+    await page.goto(process.argv[2]);
+    await submit(page, email, 'wrong password');
+    const notice = await page.$eval('#notice', (e) => e.textContent);
+    if (!notice.includes('Wrong')) throw new Error(`no wrong-password notice: ${notice}`);
+    await submit(page, email, process.env.QUORVANE_DEMO_PASSWORD);
+    const done = await page.$eval('#done', (e) => e.textContent);
+    if (!done.includes('Return to the mail window')) throw new Error(`unexpected page: ${done}`);
+    if (violations.length) throw new Error(`policy violations: ${violations.join('; ')}`);
+  } finally {
+    await browser.close();
+  }
+}
+
+const verdict = (text) => fs.writeFileSync(process.env.QUORVANE_LOGIN_VERDICT, `${text}\n`);
+main().then(() => verdict('PASS'), (e) => verdict(`FAIL: ${e.message}`));
