@@ -107,7 +107,7 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
 TEST(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOrTooLarge) {
     const QTemporaryDir folder;
     const auto write = [&folder](const QString& relative, const QByteArray& bytes) {
-        const QString path = folder.filePath(relative);
+        QString path = folder.filePath(relative);
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
