@@ -1,45 +1,23 @@
 #include "formfields.h"
 #include "require.h"
 
-#include <cctype>
-
-namespace {
-
-bool hasMalformedEscape(std::string_view encoded) {
-    const auto hex = [&](std::size_t at) {
-        return at < encoded.size() && std::isxdigit(static_cast<unsigned char>(encoded[at])) != 0;
-    };
-    for (std::size_t at = encoded.find('%'); at != std::string_view::npos;
-         at = encoded.find('%', at + 1)) {
-        if (!hex(at + 1) || !hex(at + 2)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Every byte escaped but letters and digits, as a strict form encoder may write it.
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const unsigned char byte : text) {
-        char escape[4];
-        std::snprintf(escape, sizeof escape, "%%%02X", byte);
-        out += std::isalnum(byte) ? std::string(1, static_cast<char>(byte)) : std::string(escape);
-    }
-    return out;
-}
-
-} // namespace
+#include <boost/url/encode.hpp>
+#include <boost/url/pct_string_view.hpp>
+#include <boost/url/rfc/unreserved_chars.hpp>
 
 // Any bytes as a query or a form body. A malformed escape yields no fields at all, and the
 // fields, encoded again, decode to themselves.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string encoded(reinterpret_cast<const char*>(data), size);
     const std::map<std::string, std::string> fields = backend::formFields(encoded);
-    if (hasMalformedEscape(encoded)) {
+    if (!boost::urls::make_pct_string_view(encoded)) {
         require(fields.empty(), "a malformed escape yields no fields");
         return 0;
     }
+    // Every byte escaped but the unreserved ones, as a strict form encoder may write it.
+    const auto escaped = [](const std::string& text) {
+        return boost::urls::encode(text, boost::urls::unreserved_chars);
+    };
     std::string again;
     for (const auto& [name, value] : fields) {
         again += (again.empty() ? "" : "&") + escaped(name) + "=" + escaped(value);
