@@ -1,4 +1,3 @@
-#include "stores/incommingupdatesmanager.h"
 #include "views/colorscheme.h"
 #include "viewstest.h"
 
@@ -7,7 +6,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
-#include <array>
 #include <cmath>
 
 namespace {
@@ -30,8 +28,11 @@ protected:
     }
 
     /// From the first of `order`, Tab reaches each control in turn and comes round to the
-    /// first again; Shift+Tab goes the same way back.
-    static void expectTabOrder(ShownView& view, const QStringList& order) {
+    /// first again, and Shift+Tab goes the same way back. The view reads as `expectReadable`
+    /// says. Space and Return on each of `pressed` press it once each, as a click does, and it
+    /// shows the focus ring meanwhile.
+    static void expectWalk(ShownView& view, const QStringList& order,
+                           const QStringList& pressed = {}) {
         tabTo(view, order.first());
         QStringList forward;
         QStringList back;
@@ -46,20 +47,15 @@ protected:
         EXPECT_EQ(forward.join(' ').toStdString(),
                   (order.mid(1) + order.first(1)).join(' ').toStdString());
         EXPECT_EQ(back.join(' ').toStdString(), order.join(' ').toStdString());
-    }
-
-    /// Space and Return on each button press it once, as a click does; each shows the focus
-    /// ring while it has the keyboard's focus.
-    static void expectKeysPress(ShownView& view, const QStringList& buttons) {
-        for (const QString& name : buttons) {
+        expectReadable(view);
+        for (const QString& name : pressed) {
             SCOPED_TRACE(name.toStdString());
-            QQuickItem& button = view.get(name);
-            QSignalSpy clicks(&button, SIGNAL(clicked()));
+            QSignalSpy clicks(&view.get(name), SIGNAL(clicked()));
             tabTo(view, name);
             view.key(Qt::Key_Space);
             view.key(Qt::Key_Return);
             EXPECT_EQ(clicks.size(), 2);
-            EXPECT_TRUE(button.property("visualFocus").toBool());
+            EXPECT_TRUE(view.get(name).property("visualFocus").toBool());
         }
     }
 
@@ -83,97 +79,70 @@ protected:
             return reached.contains(item) && node->role() != QAccessible::NoRole &&
                    !node->text(QAccessible::Name).isEmpty();
         };
-        const std::function<void(const QQuickItem&)> check = [&](const QQuickItem& item) {
-            if (!item.isVisible()) {
-                return;
-            }
-            const bool text = item.inherits("QQuickText") || item.inherits("QQuickTextEdit");
+        forEachShown(*view.window().contentItem(), [&](const QQuickItem& item) {
+            const QString text = item.inherits("QQuickText") || item.inherits("QQuickTextEdit")
+                                     ? item.property("text").toString()
+                                     : QString();
             if (item.activeFocusOnTab() && item.isEnabled()) {
                 EXPECT_TRUE(named(&item)) << "control " << item.objectName().toStdString();
-            } else if (text && !item.property("text").toString().isEmpty()) {
-                bool read = false;
-                for (const QQuickItem* holder = &item; holder && !read;
-                     holder = holder->parentItem()) {
-                    read = named(holder);
+            } else if (!text.isEmpty()) {
+                const QQuickItem* holder = &item;
+                while (holder != nullptr && !named(holder)) {
+                    holder = holder->parentItem();
                 }
-                EXPECT_TRUE(read) << "text " << item.property("text").toString().toStdString();
+                EXPECT_NE(holder, nullptr) << "text " << text.toStdString();
             }
-            for (const QQuickItem* child : item.childItems()) {
-                check(*child);
-            }
-        };
-        check(*view.window().contentItem());
-    }
-
-    void showReplyLayout() {
-        network().answer("/api/v1/response", reply("Tuesday works."));
-        showPanel();
-        view_->click("generateResponseButton");
-        answered(*view_);
+        });
     }
 };
 
 TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
-    network().answer("/api/v1/summarize", reply("Lunch on Tuesday?"));
-    network().answer(kStart, kStarted);
     network().answer(kSend, reply("At noon."));
-    answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
 
-    ShownView& login = showLogin();
-    login.key(Qt::Key_D, kDeveloperKeys);
-    expectTabOrder(login, {"endpointDev", "endpointStaging", "endpointLive", "loginButton"});
-    expectReadable(login);
-    expectKeysPress(login, {"endpointLive", "loginButton"});
-    tabTo(login, "endpointDev");
-    login.key(Qt::Key_Escape);
-    EXPECT_FALSE(login.shows("developerMenu"));
+    showLogin().key(Qt::Key_D, kDeveloperKeys);
+    expectWalk(*view_, {"endpointDev", "endpointStaging", "endpointLive", "loginButton"},
+               {"endpointLive", "loginButton"});
+    tabTo(*view_, "endpointDev");
+    view_->key(Qt::Key_Escape);
+    EXPECT_FALSE(view_->shows("developerMenu"));
 
     forget();
-    showReplyLayout();
+    showPanel().click("generateResponseButton");
+    answered(*view_);
     view_->key(Qt::Key_D, kDeveloperKeys);
-    expectTabOrder(*view_, {"logoutButton", "endpointDev", "endpointStaging", "endpointLive",
-                            "quickResponseTab", "customResponseTab", "regenerateResponseButton",
-                            "submitTrainingButton", "copyButton"});
-    expectReadable(*view_);
-    expectKeysPress(*view_, {"regenerateResponseButton", "submitTrainingButton", "copyButton"});
+    expectWalk(*view_,
+               {"logoutButton", "endpointDev", "endpointStaging", "endpointLive",
+                "quickResponseTab", "customResponseTab", "regenerateResponseButton",
+                "submitTrainingButton", "copyButton"},
+               {"regenerateResponseButton", "submitTrainingButton", "copyButton"});
     answered(*view_);
     EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/create-training-data").size(), 2);
-    EXPECT_EQ(platform_.pasteboard().contents, "Tuesday works.");
+    EXPECT_EQ(platform_.pasteboard().contents, kResponse);
     view_->key(Qt::Key_Escape);
     EXPECT_FALSE(view_->shows("developerMenu"));
 
     // The chat tab, chosen with Return; its question sent with Space on the send button.
     tabTo(*view_, "customResponseTab");
     view_->key(Qt::Key_Return);
-    expectTabOrder(*view_, {"logoutButton", "quickResponseTab", "customResponseTab", "chatInput",
-                            "chatSendButton"});
     view_->type("chatInput", "When?");
     view_->key(Qt::Key_Tab);
     view_->key(Qt::Key_Space);
     answered(*view_);
-    expectReadable(*view_);
     EXPECT_EQ(bodiesSentTo(kSend).size(), 1);
+    expectWalk(*view_, {"logoutButton", "quickResponseTab", "customResponseTab", "chatInput",
+                        "chatSendButton"});
 
-    forget();
-    answer("/api/v1/summarize", 500, "{}");
-    showPanel();
-    for (int send = 0; send < 5; ++send) { // and its retries
-        answered(*view_);
-        queue().advance(2.0);
-    }
-    expectTabOrder(*view_, {"logoutButton", "pasteBox", "summarizeButton", "quickResponseTab",
-                            "customResponseTab", "generateResponseButton"});
-    expectReadable(*view_);
-    expectKeysPress(*view_, {"summarizeButton", "generateResponseButton"});
+    showUnavailablePanel();
+    expectWalk(*view_,
+               {"logoutButton", "pasteBox", "summarizeButton", "quickResponseTab",
+                "customResponseTab", "generateResponseButton"},
+               {"summarizeButton", "generateResponseButton"});
 
     // The update notice locks the panel beneath it out of the walk.
-    stores_.updates.updateUrl = QStringLiteral("https://example.com/get");
-    stores_.updates.setIncommingUpdatesAvailable(true);
-    view_->settle();
-    expectTabOrder(*view_, {"logoutButton", "remindLaterButton", "updateNowButton"});
-    expectReadable(*view_);
-    expectKeysPress(*view_, {"updateNowButton"});
+    offerUpdate(true);
+    expectWalk(*view_, {"logoutButton", "remindLaterButton", "updateNowButton"},
+               {"updateNowButton"});
     EXPECT_EQ(platform_.workspace().opened.size(), 2);
     tabTo(*view_, "remindLaterButton");
     view_->key(Qt::Key_Return);
@@ -184,26 +153,7 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     view_->key(Qt::Key_Return);
     settle();
     EXPECT_FALSE(stores_.auth.hasAccessToken());
-    expectTabOrder(*view_, {"loginButton"});
-}
-
-/// What the accessibility bridge is told of alerts: each one shown, with its name, and hidden.
-QStringList& heardAlerts() {
-    static QStringList heard;
-    return heard;
-}
-
-void hearAlerts(QAccessibleEvent* event) {
-    QAccessibleInterface* node = event->accessibleInterface();
-    if (node == nullptr || node->role() != QAccessible::AlertMessage) {
-        return;
-    }
-    const QString name = event->object()->objectName();
-    if (event->type() == QAccessible::ObjectShow) {
-        heardAlerts() << name + " shown: " + node->text(QAccessible::Name);
-    } else if (event->type() == QAccessible::ObjectHide) {
-        heardAlerts() << name + " hidden";
-    }
+    expectWalk(*view_, {"loginButton"});
 }
 
 // Qt 6.4 has no announcement: an alert is heard as it turns visible. Qt Quick passes that on
@@ -216,32 +166,28 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
     }
     ASSERT_TRUE(QAccessible::isActive())
         << "no accessibility bridge on " << QGuiApplication::platformName().toStdString();
-    heardAlerts().clear();
-    QAccessible::installUpdateHandler(hearAlerts);
-    network().answer("/api/v1/response", reply("Tuesday works."));
-    showPanel();
-    view_->click("generateResponseButton");
+    // What the bridge is told of alerts: each one shown, with its name, and hidden.
+    static QStringList heard;
+    heard.clear();
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        const QAccessibleInterface* node = event->accessibleInterface();
+        if (node == nullptr || node->role() != QAccessible::AlertMessage) {
+            return;
+        }
+        const QString name = event->object()->objectName();
+        if (event->type() == QAccessible::ObjectShow) {
+            heard << name + " shown: " + node->text(QAccessible::Name);
+        } else if (event->type() == QAccessible::ObjectHide) {
+            heard << name + " hidden";
+        }
+    });
+    showPanel().click("generateResponseButton");
     answered(*view_);
     queue().advance(5.0);
     view_->screenshot("toast-gone");
     QAccessible::installUpdateHandler(nullptr);
-    EXPECT_EQ(heardAlerts().join(" / ").toStdString(),
+    EXPECT_EQ(heard.join(" / ").toStdString(),
               "toast shown: Response generated successfully. / toast hidden");
-}
-
-TEST_F(AccessTest, ChatErrorIsAnAlertThatGoes) {
-    network().answer(kStart, {ScriptedAnswer::http(500, "{}"), kStarted});
-    network().answer(kSend, reply("At noon."));
-    view_ = chat();
-    ask(*view_, "When?");
-    answered(*view_);
-    QQuickItem& error = view_->get("chatError");
-    const QAccessibleInterface* node = QAccessible::queryAccessibleInterface(&error);
-    EXPECT_EQ(node->role(), QAccessible::AlertMessage);
-    EXPECT_EQ(node->text(QAccessible::Name), ChatViewState::errorText);
-    ask(*view_, "When?");
-    answered(*view_);
-    EXPECT_FALSE(view_->shows("chatError"));
 }
 
 // The ring keeps 3:1 against whatever the panel shows round a control, in light and in dark.
@@ -253,17 +199,13 @@ TEST(FocusRingTest, StandsOutInEveryAppearance) {
         return 0.2126F * channel(color.redF()) + 0.7152F * channel(color.greenF()) +
                0.0722F * channel(color.blueF());
     };
-    const auto contrast = [&](const QColor& one, const QColor& other) {
-        const float first = luminance(one);
-        const float second = luminance(other);
-        return (std::max(first, second) + 0.05F) / (std::min(first, second) + 0.05F);
-    };
     forEachAppearance([&](int /*width*/, const QString& suffix) {
         const ColorScheme& scheme = ColorScheme::shared();
-        const std::array<QColor, 2> grounds{scheme.controlBackground(),
-                                            QGuiApplication::palette().color(QPalette::Window)};
-        for (const QColor& ground : grounds) {
-            EXPECT_GE(contrast(scheme.focusRing(), ground), 3.0F)
+        const float ring = luminance(scheme.focusRing());
+        for (const QColor& ground :
+             {scheme.controlBackground(), QGuiApplication::palette().color(QPalette::Window)}) {
+            const float other = luminance(ground);
+            EXPECT_GE((std::max(ring, other) + 0.05F) / (std::min(ring, other) + 0.05F), 3.0F)
                 << suffix.toStdString() << " on " << ground.name().toStdString();
         }
     });

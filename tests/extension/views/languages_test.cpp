@@ -1,26 +1,8 @@
-#include "stores/incommingupdatesmanager.h"
 #include "views/fixedtext.h"
 #include "views/viewlanguage.h"
 #include "viewstest.h"
 
-#include <QAccessible>
-
 namespace {
-
-/// The texts on screen that are cut short, by eliding or at their line limit.
-QStringList cutTexts(const QQuickItem& item) {
-    QStringList cut;
-    if (!item.isVisible()) {
-        return cut;
-    }
-    if (item.inherits("QQuickText") && item.property("truncated").toBool()) {
-        cut << item.property("text").toString();
-    }
-    for (const QQuickItem* child : item.childItems()) {
-        cut << cutTexts(*child);
-    }
-    return cut;
-}
 
 TEST(ViewLanguageTest, TheUsersFirstLanguageThatHasATranslation) {
     const std::vector<std::pair<QStringList, QString>> cases{
@@ -40,60 +22,25 @@ TEST(ViewLanguageTest, TheUsersFirstLanguageThatHasATranslation) {
     EXPECT_EQ(FixedText::shown("Success: stored"), "Success: stored");
 }
 
-/// The views in one language, in every appearance, each with a control showing its focus ring.
+/// The views in each translation where their texts are longest, in every appearance; English
+/// is ViewsTest's.
 class LanguagesTest : public ViewsTest, public testing::WithParamInterface<const char*> {
 protected:
-    ~LanguagesTest() override {
-        ViewLanguage::use({});
-        stores_.updates.setIncommingUpdatesAvailable(false);
-    }
+    // The translator is the application's: the next case gets the views in English again.
+    ~LanguagesTest() override { ViewLanguage::use({}); }
 };
 
 TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
     const QString language = GetParam();
     ASSERT_EQ(ViewLanguage::use({language}), language);
-    network().answer("/api/v1/summarize",
-                     reply("Ann asks whether Tuesday at noon suits you for lunch."));
-    network().answer("/api/v1/response", reply("Hi Ann,\n\nTuesday at noon works.\n\nBest,\nMe"));
-    network().answer(kStart, kStarted);
     forEachAppearance([&](int width, const QString& suffix) {
-        const auto shot = [&](ShownView& view, const QString& name) {
-            const QString file = name + '-' + language + suffix;
-            SCOPED_TRACE(file.toStdString());
-            view.screenshot(file);
-            EXPECT_EQ(cutTexts(*view.window().contentItem()).join('\n').toStdString(), "");
-        };
-        forget();
-        network().answer(kSend, ScriptedAnswer::http(500, "{}"));
-        view_ = chat(width);
-        ask(*view_, "When can we meet?");
-        answered(*view_);
-        shot(*view_, "chat");
-        // The fixed texts that state objects set in English show in the language.
-        EXPECT_EQ(view_->text("chatError") == ChatViewState::errorText, language == "en");
-        showLogin(width).key(Qt::Key_D, kDeveloperKeys);
-        tabTo(*view_, "loginButton");
-        shot(*view_, "login");
-        forget();
-        showPanel(width).click("generateResponseButton");
-        answered(*view_);
-        view_->key(Qt::Key_D, kDeveloperKeys);
-        tabTo(*view_, "copyButton");
-        shot(*view_, "panel");
-        EXPECT_EQ(
-            QAccessible::queryAccessibleInterface(&view_->get("toast"))->text(QAccessible::Name) ==
-                "Response generated successfully.",
-            language == "en");
-        stores_.updates.setIncommingUpdatesAvailable(true);
-        view_->settle();
-        tabTo(*view_, "updateNowButton");
-        shot(*view_, "update");
-        stores_.updates.setIncommingUpdatesAvailable(false);
+        const QStringList shown = shootLongestTexts(width, '-' + language + suffix);
+        EXPECT_NE(shown.at(0), ChatViewState::errorText);
+        EXPECT_NE(shown.at(1), "Response generated successfully.");
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, LanguagesTest,
-                         testing::Values("en", "de", "fr", "es", "it", "nl", "pt"),
+INSTANTIATE_TEST_SUITE_P(Views, LanguagesTest, testing::Values("de", "fr", "es", "it", "nl", "pt"),
                          [](const testing::TestParamInfo<const char*>& language) {
                              return std::string(language.param);
                          });

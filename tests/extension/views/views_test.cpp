@@ -3,45 +3,18 @@
 #include "views/viewengine.h"
 #include "viewstest.h"
 
+#include <QAccessible>
+
 namespace {
 
+// Every state in English; the other languages show where their texts are longest.
 TEST_F(ViewsTest, EveryStateInEveryAppearance) {
-    const QString summary = "Ann asks whether Tuesday at noon suits you for lunch near the "
-                            "office, and whether the budget slides can come along.";
-    const QString response = "Hi Ann,\n\nTuesday at noon works for me — I will bring the budget "
-                             "slides.\n\nBest,\nMe";
-    network().answer("/api/v1/summarize", reply(summary));
-    network().answer("/api/v1/response", reply(response));
-    answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
-    network().answer(kStart, kStarted);
     forEachAppearance([&](int width, const QString& suffix) {
-        // Saves the state and checks the controls a person would look for.
-        const auto shot = [&](ShownView& view, const QString& name, const QStringList& shown,
-                              const QStringList& hidden = {}) {
-            SCOPED_TRACE((name + suffix).toStdString());
-            view.screenshot(name + suffix);
-            for (const QString& control : shown) {
-                EXPECT_TRUE(view.shows(control)) << control.toStdString();
-            }
-            for (const QString& control : hidden) {
-                EXPECT_FALSE(view.shows(control)) << control.toStdString();
-            }
-        };
-        forget(); // and the last appearance's chat
-        network().answer(kSend, {reply("We could meet on Friday at ten, in the small meeting room "
-                                       "on the second floor. I will bring the slides."),
-                                 ScriptedAnswer::http(500, "{}")});
-        view_ = chat(width);
-        ask(*view_, "When can we meet?");
-        answered(*view_);
-        ask(*view_, "Can you send the agenda before then?");
-        answered(*view_);
-        shot(*view_, "chat", {"chatInput", "chatSendButton"}, {"chatProgress"});
-        EXPECT_EQ(view_->text("chatError"), ChatViewState::errorText);
+        EXPECT_EQ(shootLongestTexts(width, suffix),
+                  (QStringList{ChatViewState::errorText, "Response generated successfully."}));
 
-        shot(showLogin(width), "login", {"loginButton"}, {"developerMenu"});
+        shot(showLogin(width), "login" + suffix, {"loginButton"}, {"developerMenu"});
         view_->key(Qt::Key_D, kDeveloperKeys);
-        shot(*view_, "login-developer-menu", {"developerMenu", "endpointDev", "loginButton"});
         int logouts = 0;
         auto logout = Platform::current().notificationCenter().addObserver("UserDidLogout",
                                                                            [&] { ++logouts; });
@@ -51,56 +24,44 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         EXPECT_EQ(defaults().string("selectedApiEndpoint"), QString("staging"));
 
         forget();
-        shot(showPanel(width), "panel-summary-loading",
+        shot(showPanel(width), "panel-summary-loading" + suffix,
              {"summaryProgress", "generateResponseButton"}, {"summaryCard"});
         view_->click("generateResponseButton");
-        shot(*view_, "panel-reply-loading", {"replySpinner", "generateResponseButton"});
+        shot(*view_, "panel-reply-loading" + suffix, {"replySpinner", "generateResponseButton"});
         answered(*view_);
-        shot(*view_, "panel-reply-with-toast",
-             {"regenerateResponseButton", "toast", "copyButton", "submitTrainingButton"},
-             {"replySpinner", "summaryProgress"});
-        EXPECT_EQ(view_->text("summaryText"), summary);
-        EXPECT_EQ(view_->text("replyText"), response);
-        EXPECT_EQ(view_->get("toast").property("message").toString(),
-                  "Response generated successfully.");
         view_->click("copyButton");
-        shot(*view_, "panel-copied", {"copyTooltip"});
-        EXPECT_EQ(platform_.pasteboard().contents, response);
+        shot(*view_, "panel-copied" + suffix, {"copyTooltip", "regenerateResponseButton"},
+             {"replySpinner", "summaryProgress"});
+        EXPECT_EQ(platform_.pasteboard().contents, kResponse);
         view_->click("submitTrainingButton");
         answered(*view_);
         EXPECT_EQ(view_->get("toast").property("message").toString(), "Success: stored");
         EXPECT_TRUE(
             bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
         const qsizetype summaries = bodiesSentTo("/api/v1/summarize").size();
-        shot(showPanel(width), "panel-reopened", {"summaryCard", "regenerateResponseButton"},
-             {"summaryProgress"});
+        shot(showPanel(width), "panel-reopened" + suffix,
+             {"summaryCard", "regenerateResponseButton"}, {"summaryProgress"});
         answered(*view_);
-        EXPECT_EQ(view_->text("summaryText"), summary) << "the stored one";
+        EXPECT_EQ(view_->text("summaryText"), kSummary) << "the stored one";
         EXPECT_EQ(bodiesSentTo("/api/v1/summarize").size(), summaries) << "asked for again";
 
-        forget();
-        answer("/api/v1/summarize", 500, "{}");
-        showPanel(width);
-        for (int send = 0; send < 5; ++send) { // and its retries
-            answered(*view_);
-            queue().advance(2.0);
-        }
-        shot(*view_, "panel-content-unavailable", {"pasteBox", "summarizeButton"},
+        showUnavailablePanel(width);
+        shot(*view_, "panel-content-unavailable" + suffix, {"pasteBox", "summarizeButton"},
              {"summaryCard", "summaryProgress"});
         EXPECT_EQ(view_->text("pasteBox"), "Can we meet on Tuesday?") << "the text last summarized";
         view_->get("pasteBox").setProperty("text", QString());
         view_->type("pasteBox", "Pasted");
         EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
-        network().answer("/api/v1/summarize", reply(summary));
+        network().answer("/api/v1/summarize", reply(kSummary));
         view_->click("summarizeButton");
         answered(*view_);
-        EXPECT_EQ(view_->text("summaryText"), summary);
+        EXPECT_EQ(view_->text("summaryText"), kSummary);
         forget();
         reopenWindow([](ReplyContext& context) { context.subject.reset(); });
-        shot(showPanel(width), "panel-empty", {"quickResponseTab"},
+        shot(showPanel(width), "panel-empty" + suffix, {"quickResponseTab"},
              {"summaryCard", "summaryProgress"});
         view_->key(Qt::Key_D, kDeveloperKeys);
-        shot(*view_, "panel-developer-menu", {"developerMenu", "endpointDev"});
+        shot(*view_, "panel-developer-menu" + suffix, {"developerMenu", "endpointDev"});
         view_->click("logoutButton");
         EXPECT_TRUE(log().contains("Logout button clicked"));
         EXPECT_TRUE(log().contains("URLSession cache cleared"));
@@ -112,7 +73,6 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
 // A sign-out or an endpoint change lays the login view over the panel. The panel's controls
 // under it take no clicks, and its chat field, focused before, takes no keys.
 TEST_F(ViewsTest, LoginViewOverThePanelTakesItsInput) {
-    network().answer(kStart, kStarted);
     for (const bool endpointChange : {false, true}) {
         SCOPED_TRACE(endpointChange ? "endpoint change" : "log out");
         forget();
@@ -137,16 +97,16 @@ TEST_F(ViewsTest, LoginViewOverThePanelTakesItsInput) {
         for (const QPoint spot : spots) {
             QTest::mouseClick(&panel.window(), Qt::LeftButton, Qt::NoModifier, spot);
         }
-        panel.settle();
-        settle();
+        answered(panel);
         EXPECT_EQ(network().requests().size(), sent);
         EXPECT_TRUE(log().lines().isEmpty()) << log().lines().join('\n').toStdString();
     }
 }
 
-// A failed start shows the error in every view of the message until an answer arrives. Two
-// views of one message go on with one conversation, the view closed last keeps it whole, and
-// an answer for a closed view is dropped. Without a body, the chat is about the compose session.
+// A failed start shows the error, an alert, in every view of the message until an answer
+// arrives. Two views of one message go on with one conversation, the view closed last keeps it
+// whole, and an answer for a closed view is dropped. Without a body, the chat is about the
+// compose session.
 TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     reopenWindow([](ReplyContext& context) { context.content.reset(); });
     network().answer(kStart, {ScriptedAnswer::http(503, "{}"), kStarted});
@@ -158,6 +118,10 @@ TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     answered(*view);
     auto other = chat();
     EXPECT_EQ(other->text("chatError"), ChatViewState::errorText);
+    const QAccessibleInterface* error =
+        QAccessible::queryAccessibleInterface(&other->get("chatError"));
+    EXPECT_EQ(error->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(error->text(QAccessible::Name), ChatViewState::errorText);
     ask(*view, "When?");
     EXPECT_TRUE(view->shows("chatProgress"));
     answered(*view);
@@ -165,6 +129,13 @@ TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     ask(*other, "   ");
     answered(*other);
 
+    const auto shownTexts = [](const ShownView& shown) {
+        QStringList texts;
+        for (const Message& entry : state(shown).entries()) {
+            texts << (entry.text ? "Q: " + *entry.text : "A: " + entry.response.value_or(""));
+        }
+        return texts;
+    };
     const QStringList conversation{"Q: When?", "Q: When?", "A: On Friday.",
                                    "Q:    ", "A: In the lab."};
     EXPECT_EQ(shownTexts(*other), conversation);

@@ -5,8 +5,10 @@
 #include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
 #include "signin/loginviewstate.h"
+#include "stores/incommingupdatesmanager.h"
 #include "stores/summarizemanager.h"
 
+#include <QAccessible>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -16,18 +18,42 @@ inline const QString kSend = QStringLiteral("/api/v1/chat/send");
 inline const ScriptedAnswer kStarted =
     ScriptedAnswer::http(200, R"({"response":{"assistantId":"asst_1","threadId":"th_1"}})");
 inline const Qt::KeyboardModifiers kDeveloperKeys = Qt::ControlModifier | Qt::ShiftModifier;
+inline const QString kSummary = "Ann asks whether Tuesday at noon suits you for lunch near the "
+                                "office, and whether the budget slides can come along.";
+inline const QString kResponse = "Hi Ann,\n\nTuesday at noon works for me — I will bring the "
+                                 "budget slides.\n\nBest,\nMe";
 
 inline ScriptedAnswer reply(const QString& text) {
     return ScriptedAnswer::http(200, QJsonDocument(QJsonObject{{"response", text}}).toJson());
 }
 
-/// The login view, the signed-in panel and the chat, on scripted answers.
+/// Calls `visit` on `item` and on every item below it, unless hidden.
+inline void forEachShown(const QQuickItem& item,
+                         const std::function<void(const QQuickItem&)>& visit) {
+    if (item.isVisible()) {
+        visit(item);
+        for (const QQuickItem* child : item.childItems()) {
+            forEachShown(*child, visit);
+        }
+    }
+}
+
+/// The login view, the signed-in panel and the chat, on a backend that answers every request.
 class ViewsTest : public ScriptedBackendTest {
 protected:
+    ViewsTest() {
+        network().answer("/api/v1/summarize", reply(kSummary));
+        network().answer("/api/v1/response", reply(kResponse));
+        network().answer(kStart, kStarted);
+        answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
+    }
+
     ShownView& showLogin(int width = 400) {
         view_.reset();
         login_ = std::make_unique<LoginViewState>(*window_);
-        return show("LoginView", {{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
+        view_ = std::make_unique<ShownView>(
+            "LoginView", QVariantMap{{"viewState", QVariant::fromValue(login_.get())}}, width, 550);
+        return *view_;
     }
     /// A new compose window, signed in: its panel loads the stored results as it appears.
     ShownView& showPanel(int width = 400) {
@@ -36,9 +62,15 @@ protected:
         view_ = std::make_unique<ShownView>(controller_->view(), width, 650);
         return *view_;
     }
-    ShownView& show(const QString& type, const QVariantMap& properties, int width, int height) {
-        view_ = std::make_unique<ShownView>(type, properties, width, height);
-        return *view_;
+    /// A panel whose summary failed after every retry, which offers the paste box.
+    void showUnavailablePanel(int width = 400) {
+        forget();
+        answer("/api/v1/summarize", 500, "{}");
+        showPanel(width);
+        for (int send = 0; send < 5; ++send) {
+            answered(*view_);
+            queue().advance(2.0);
+        }
     }
     [[nodiscard]] std::unique_ptr<ShownView> chat(int width = 400) const {
         return std::make_unique<ShownView>(
@@ -47,10 +79,9 @@ protected:
     [[nodiscard]] static ChatViewState& state(const ShownView& view) {
         return *view.root().property("viewState").value<ChatViewState*>();
     }
+    /// Keys go to the active window, and a test may show more than one.
     static void ask(ShownView& view, const QString& question) {
-        // Keys go to the active window, and a test may show more than one.
-        view.window().requestActivate();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
+        tabTo(view, "chatInput");
         view.type("chatInput", question);
         view.key(Qt::Key_Return);
     }
@@ -65,12 +96,10 @@ protected:
         settle();
         view.settle();
     }
-    [[nodiscard]] static QStringList shownTexts(const ShownView& view) {
-        QStringList texts;
-        for (const Message& entry : state(view).entries()) {
-            texts << (entry.text ? "Q: " + *entry.text : "A: " + entry.response.value_or(""));
-        }
-        return texts;
+    void offerUpdate(bool offered) {
+        stores_.updates.updateUrl = QStringLiteral("https://example.com/get");
+        stores_.updates.setIncommingUpdatesAvailable(offered);
+        view_->settle();
     }
     /// Forgets what earlier panels stored, what they were told and their sign-out, in a new
     /// window on the message.
@@ -82,6 +111,63 @@ protected:
         stores_.summaries.requestFailed = false;
         reopenWindow([](ReplyContext& context) { context.subject = "Lunch on Tuesday"; });
         stores_.auth.setAccessToken(QStringLiteral("tok"));
+    }
+
+    /// Saves the view as `name`; no text on it is cut short, and it shows `shown` and not
+    /// `hidden`.
+    static void shot(ShownView& view, const QString& name, const QStringList& shown,
+                     const QStringList& hidden = {}) {
+        SCOPED_TRACE(name.toStdString());
+        view.screenshot(name);
+        QStringList cut; // by eliding or at their line limit
+        forEachShown(*view.window().contentItem(), [&](const QQuickItem& item) {
+            if (item.inherits("QQuickText") && item.property("truncated").toBool()) {
+                cut << item.property("text").toString();
+            }
+        });
+        EXPECT_EQ(cut.join('\n').toStdString(), "");
+        for (const QString& control : shown + hidden) {
+            EXPECT_EQ(view.shows(control), shown.contains(control)) << control.toStdString();
+        }
+    }
+    /// Where the texts are longest, each with a control showing its focus ring: the chat with
+    /// an answer and its error, the login view and the panel with a reply and its toast, each
+    /// with the developer menu, and the update notice over the panel. Gives the fixed texts
+    /// that state objects set in English as the views show them: the chat's error and what a
+    /// screen reader hears of the toast.
+    QStringList shootLongestTexts(int width, const QString& suffix) {
+        forget(); // and the last appearance's chat
+        network().answer(kSend, {reply("We could meet on Friday at ten, in the small meeting room "
+                                       "on the second floor. I will bring the slides."),
+                                 ScriptedAnswer::http(500, "{}")});
+        view_ = chat(width);
+        for (const char* question : {"When can we meet?", "Can you send the agenda before then?"}) {
+            ask(*view_, question);
+            answered(*view_);
+        }
+        shot(*view_, "chat" + suffix, {"chatError", "chatSendButton"}, {"chatProgress"});
+        QStringList fixedTexts{view_->text("chatError")};
+        showLogin(width).key(Qt::Key_D, kDeveloperKeys);
+        tabTo(*view_, "loginButton");
+        shot(*view_, "login-developer-menu" + suffix, {"developerMenu", "endpointDev"});
+        forget();
+        showPanel(width).click("generateResponseButton");
+        answered(*view_);
+        view_->key(Qt::Key_D, kDeveloperKeys);
+        tabTo(*view_, "copyButton");
+        shot(*view_, "panel-reply" + suffix, {"toast", "developerMenu", "submitTrainingButton"},
+             {"replySpinner", "summaryProgress"});
+        EXPECT_EQ(view_->text("summaryText"), kSummary);
+        EXPECT_EQ(view_->text("replyText"), kResponse);
+        EXPECT_EQ(view_->get("toast").property("message").toString(),
+                  "Response generated successfully.");
+        fixedTexts
+            << QAccessible::queryAccessibleInterface(&view_->get("toast"))->text(QAccessible::Name);
+        offerUpdate(true);
+        tabTo(*view_, "updateNowButton");
+        shot(*view_, "update" + suffix, {"updateNowButton", "remindLaterButton"});
+        offerUpdate(false);
+        return fixedTexts;
     }
 
     std::unique_ptr<LoginViewState> login_;
