@@ -55,6 +55,7 @@ int main() {
     std::atomic<int> answered = 0;
     std::atomic<int> failed = 0;
     std::vector<std::thread> threads;
+    threads.reserve(clients);
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
             auto client = world.client();

@@ -3,6 +3,7 @@
 // the transport floor of this machine, which no engine can pass.
 #include "allocator.h"
 #include "backendworld.h"
+#include "reportingfailure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +35,7 @@ Result run(std::uint16_t port, const std::string& ca, const std::string& raw, in
     std::latch connected(clients);
     std::latch go(1);
     std::vector<std::thread> threads;
+    threads.reserve(clients);
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&, c] {
             LoopbackClient client(port, ca);
@@ -77,15 +79,13 @@ void report(const char* name, const Result& r) {
                 r.p99, r.failures);
 }
 
-} // namespace
-
-int main() {
+void measure() {
     backend::keepFreedMemoryForRequests(); // as the server does
     BackendWorld world;
     world.serve();
     const std::string token = world.signIn();
     using C = LoopbackClient::Connection;
-    const std::string body = nlohmann::json{{"content", mailOfSize(20 * 1024)}}.dump();
+    const std::string body = nlohmann::json{{"content", mailOfSize(std::size_t{20} * 1024)}}.dump();
     const std::string summarize =
         LoopbackClient::request("POST", "/api/v1/summarize", body, token, C::KeepAlive);
     // The same request without a token is read whole and refused before any work: the most
@@ -98,5 +98,10 @@ int main() {
     report("refused", r);
     std::printf("ratio summarize_vs_refused_throughput %.2f goal >= 0.5\n",
                 r.perSecond > 0 && s.failures == 0 ? s.perSecond / r.perSecond : 0.0);
-    return 0;
+}
+
+} // namespace
+
+int main() {
+    return reportingFailure("server throughput", measure);
 }

@@ -2,6 +2,7 @@
 // instances' load on two databases of their own: whether the shared store holds them back. The
 // instances live in this process, as do the clients, which load both pairs alike.
 #include "backendworld.h"
+#include "reportingfailure.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,7 +25,7 @@ constexpr int runs = 5;
 // Summaries a second that `clientsPerInstance` keep-alive clients on each world get done in
 // `runTime`; every client's token checks a database of the world's own.
 double summariesPerSecond(std::initializer_list<BackendWorld*> worlds) {
-    const std::string body = nlohmann::json{{"content", mailOfSize(4 * 1024)}}.dump();
+    const std::string body = nlohmann::json{{"content", mailOfSize(std::size_t{4} * 1024)}}.dump();
     std::vector<std::thread> threads;
     std::atomic<int> done = 0;
     std::atomic<int> failed = 0;
@@ -63,9 +64,7 @@ double summariesPerSecond(std::initializer_list<BackendWorld*> worlds) {
     return done / std::chrono::duration<double>(Steady::now() - start).count();
 }
 
-} // namespace
-
-int main() {
+void measure() {
     const TestServer server(TestServer::Durability::AsDeployed);
     const TestDatabase shared(server.stateFile());
     const TestDatabase ownA(server.stateFile());
@@ -87,5 +86,10 @@ int main() {
     }
     std::ranges::sort(ratios);
     std::printf("ratio shared_store_throughput %.2f goal >= 0.9\n", ratios[runs / 2]);
-    return 0;
+}
+
+} // namespace
+
+int main() {
+    return reportingFailure("shared store throughput", measure);
 }

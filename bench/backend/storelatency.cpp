@@ -2,6 +2,7 @@
 // poll that issues a token, /api/v1/me and a chat turn with the extractive engine, through
 // HTTPS on loopback. The database server flushes to disk as deployed, as SQLite does.
 #include "backendworld.h"
+#include "reportingfailure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -73,9 +74,7 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-} // namespace
-
-int main() {
+void measure() {
     const TestServer server(TestServer::Durability::AsDeployed);
     const TestDatabase database(server.stateFile());
     BackendWorld sqliteWorld;
@@ -96,5 +95,10 @@ int main() {
     std::printf("poll + me + chat turn, median of %d: SQLite %.2f ms, PostgreSQL %.2f ms\n", rounds,
                 onSqlite, onPostgres);
     std::printf("ratio store_postgres_vs_sqlite_latency %.2f goal <= 3\n", onPostgres / onSqlite);
-    return 0;
+}
+
+} // namespace
+
+int main() {
+    return reportingFailure("store latency", measure);
 }

@@ -48,8 +48,8 @@ double secondsFor(const std::string& mail, int rounds, std::size_t& sink) {
 
 int main() {
     backend::keepFreedMemoryForRequests(); // as the server runs the engine
-    const std::string small = message(20 * 1024);
-    const std::string large = message(200 * 1024);
+    const std::string small = message(std::size_t{20} * 1024);
+    const std::string large = message(std::size_t{200} * 1024);
     std::size_t summaryBytes = 0;
     // Both sizes are warmed up, so that neither pays for the first growth of the heap.
     secondsFor(small, 1, summaryBytes);

@@ -70,7 +70,7 @@ void compare(const char* name, qsizetype bytes, int rounds) {
 } // namespace
 
 int main() {
-    compare("1mb", 1024 * 1024, 200);
-    compare("64mb", 64 * 1024 * 1024, 5);
+    compare("1mb", qsizetype{1024} * 1024, 200);
+    compare("64mb", qsizetype{64} * 1024 * 1024, 5);
     return 0;
 }

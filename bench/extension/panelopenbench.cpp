@@ -18,6 +18,7 @@
 #include <QQuickWindow>
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <tuple>
@@ -99,7 +100,7 @@ int writeFlat(const QQuickItem& item, QString& out, int depth) {
     if (!item.isVisible()) {
         return 0;
     }
-    const QString indent(depth * 4, QLatin1Char(' '));
+    const QString indent(qsizetype{depth} * 4, QLatin1Char(' '));
     const QString type = flatType(item);
     QStringList lines{
         QStringLiteral("x: %1; y: %2; width: %3; height: %4")
@@ -155,8 +156,9 @@ double timeOpening(QQuickWindow& window, const std::function<std::function<void(
 }
 
 double median(std::vector<double> times) {
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
+    const auto middle = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
+    std::nth_element(times.begin(), middle, times.end());
+    return *middle;
 }
 
 } // namespace
