@@ -10,6 +10,7 @@ ListView {
     property string text
     property real padding: 5
     property color textColor: ColorScheme.primary
+    readonly property bool overflows: contentHeight > height
 
     // Paragraphs, and long ones cut at a space, so that no piece takes long to lay out.
     function pieces(whole) {
@@ -28,19 +29,40 @@ ListView {
         return result;
     }
 
+    function addScrollBar() {
+        if (overflows && !ScrollBar.vertical) {
+            ScrollBar.vertical = scrollBar.createObject(view);
+        }
+    }
+
     // Read as one text: the pieces that happen to be laid out are not the whole of it.
     Accessible.role: Accessible.StaticText
     Accessible.name: text
     clip: true
     boundsBehavior: Flickable.StopAtBounds
     model: text.length > 0 ? pieces(text) : []
-    ScrollBar.vertical: ScrollBar {
-        policy: view.contentHeight > view.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+
+    // The scroll bar is the costliest part of a short text, and most texts never overflow: it is
+    // made once the text does after its layout has settled, not on the way there.
+    onOverflowsChanged: if (overflows) settled.restart()
+
+    Timer {
+        id: settled
+        interval: 0
+        onTriggered: view.addScrollBar()
     }
 
     // Bound delegates are made before this view completes and refused (Qt 6.4), so the pieces
-    // reach the view by its id.
+    // and the scroll bar reach the view by its id.
     // qmllint disable unqualified
+    Component {
+        id: scrollBar
+
+        ScrollBar {
+            policy: view.overflows ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+        }
+    }
+
     delegate: TextEdit {
         required property string modelData
 

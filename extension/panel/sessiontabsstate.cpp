@@ -11,7 +11,11 @@ SessionTabsState::SessionTabsState(ComposeWindow& window)
     , summarizeStateManager_(new SummarizeStateManager(window, this))
     , customHeight_(minimumHeightFor(window.context()))
     , endpoints_(new EndpointSelection(window.services(), this))
-    , updateActions_(new UpdateActions(window.services(), this)) {}
+    , updateActions_(new UpdateActions(window.services(), this)) {
+    // The view is then made as it will show; appearing loads the same again and changes nothing.
+    summarizeStateManager_->loadSavedSummary();
+    buttonStateManager_->loadSavedResponses();
+}
 
 void SessionTabsState::appear(QQuickItem* view) {
     const ExtensionServices& services = window_.services();

@@ -22,7 +22,8 @@ class SessionTabsState : public DeveloperMenuState {
     Q_PROPERTY(UpdateActions* updateActions READ updateActions CONSTANT)
 
 public:
-    /// The state objects and the height are those of the window's message.
+    /// The state objects and the height are those of the window's message; the stored summary
+    /// and reply are already loaded.
     explicit SessionTabsState(ComposeWindow& window);
 
     [[nodiscard]] ButtonStateManager* buttonStateManager() const { return buttonStateManager_; }

@@ -155,6 +155,31 @@ TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     EXPECT_EQ(state(*reopened).assistantId(), std::nullopt);
 }
 
+// A stored reply taller than its area gets a scroll bar once the panel has settled; a short
+// one gets none.
+TEST_F(ViewsTest, OnlyAReplyTallerThanItsAreaScrolls) {
+    forEachAppearance([&](int width, const QString& suffix) {
+        for (const int lines : {3, 200}) {
+            forget();
+            ASSERT_TRUE(defaults().set("summarizeResponse abc", QString("A lunch.")));
+            ASSERT_TRUE(
+                defaults().set("generateResponse abc", QString("A line.\n").repeated(lines)));
+            ASSERT_TRUE(defaults().set("abc_generateResponse", true));
+            ShownView& panel = showPanel(width);
+            if (lines > 100) {
+                panel.screenshot("panel-long-reply" + suffix);
+            } else {
+                panel.settle();
+            }
+            const auto items = panel.get("replyText").findChildren<QQuickItem*>();
+            const bool scrolls = std::ranges::any_of(items, [](const QQuickItem* item) {
+                return item->inherits("QQuickScrollBar") && item->isVisible();
+            });
+            EXPECT_EQ(scrolls, lines > 100) << lines << " lines" << suffix.toStdString();
+        }
+    });
+}
+
 // A view that does not load is logged and not shown; a button without an icon keeps an icon
 // item with no source, which paints nothing and warns nothing.
 TEST_F(ViewsTest, WhatCannotBeDrawnIsSkippedQuietly) {
