@@ -9,33 +9,24 @@ namespace {
 using Poll = Authenticator::PollState;
 using Login = Authenticator::LoginResult;
 
-class AuthenticatorTest : public testing::TestWithParam<StoreKind>, protected BackendWorld {
-protected:
-    AuthenticatorTest()
-        : BackendWorld(nullptr, GetParam()) {}
-};
+using AuthenticatorTest = ServedWorld;
 
-// A sign-in session lasts ten minutes; its login code signs in once and never polls.
+// A sign-in session lasts ten minutes, and what it hands out outlives the process. Signing in
+// and collecting once are the attack tests' to try.
 TEST_P(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash) {
     const auto expiring = auth->createSession();
     clock.advance(Authenticator::sessionLifetime - 1);
     const auto session = auth->createSession();
     EXPECT_EQ(session.id.size(), 32u);
-    EXPECT_EQ(session.loginCode.size(), 32u);
-    EXPECT_NE(session.id, session.loginCode);
     EXPECT_EQ(auth->loginRequestedAt(session.loginCode), clock.now());
     EXPECT_EQ(auth->poll(expiring.id).state, Poll::Pending);
     EXPECT_EQ(auth->login(session.id, "ann@example.org", "pw", ""), Login::SessionExpired);
     EXPECT_EQ(auth->login(session.loginCode, "bob@example.org", "pw", ""), Login::WrongCredentials);
     EXPECT_EQ(auth->login(session.loginCode, "ann@example.org", "", ""), Login::WrongCredentials);
-    EXPECT_EQ(auth->poll(session.loginCode).state, Poll::Unknown);
     ASSERT_EQ(auth->login(session.loginCode, "ann@example.org", "pw", ""), Login::SignedIn);
-    EXPECT_EQ(auth->login(session.loginCode, "ann@example.org", "pw", ""), Login::SessionExpired);
-    EXPECT_FALSE(auth->loginRequestedAt(session.loginCode));
     const auto issued = auth->poll(session.id);
     ASSERT_EQ(issued.state, Poll::Issued);
     EXPECT_EQ(issued.token.size(), 64u);
-    EXPECT_EQ(auth->poll(session.id).state, Poll::Unknown);
     clock.advance(1);
     EXPECT_EQ(auth->login(expiring.loginCode, "ann@example.org", "pw", ""), Login::SessionExpired);
     EXPECT_FALSE(auth->loginRequestedAt(expiring.loginCode));

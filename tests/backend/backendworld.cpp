@@ -1,8 +1,10 @@
 #include "backendworld.h"
 
 #include "beastnet.h"
+#include "postgresstore.h"
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -94,6 +96,52 @@ std::string LoopbackClient::request(const std::string& method, const std::string
            "\r\n\r\n" + body;
 }
 
+namespace {
+
+// Every byte but letters and digits escaped, as a strict form encoder may write it.
+std::string formEncoded(const std::string& text) {
+    std::string out;
+    for (const unsigned char byte : text) {
+        static constexpr char hex[] = "0123456789ABCDEF";
+        out += std::isalnum(byte) ? std::string(1, static_cast<char>(byte))
+                                  : std::string{'%', hex[byte >> 4], hex[byte & 15]};
+    }
+    return out;
+}
+
+} // namespace
+
+Endpoint::Session Endpoint::startSession(const std::string& from) const {
+    const auto answer = send("GET", Endpoint::sessions, "", "", from);
+    const auto session = nlohmann::json::parse(answer.body, nullptr, false);
+    if (answer.status != 200 || !session.contains("login_url")) {
+        return {};
+    }
+    const std::string link = session["login_url"];
+    return {session["id"], link.substr(link.find("?code=") + 6)};
+}
+
+int Endpoint::login(const std::string& code, const std::string& email, const std::string& password,
+                    const std::string& from) const {
+    return send("POST", "/plugin-auth/login",
+                "code=" + code + "&email=" + formEncoded(email) +
+                    "&password=" + formEncoded(password),
+                "", from)
+        .status;
+}
+
+std::string Endpoint::tokenIn(const LoopbackClient::Answer& poll) {
+    const auto body = nlohmann::json::parse(poll.body, nullptr, false);
+    const bool issued = body.contains("access_token") && body["access_token"].is_string();
+    return poll.status == 200 && issued ? body["access_token"] : "";
+}
+
+std::string Endpoint::me(const std::string& token) const {
+    const auto answer = send("GET", "/api/v1/me", "", token);
+    return answer.status == 200 ? nlohmann::json::parse(answer.body)["email"].get<std::string>()
+                                : std::to_string(answer.status);
+}
+
 // The start of a TLS record that announces a ClientHello of 512 bytes: the handshake waits
 // for the rest.
 const std::string hello =
@@ -143,4 +191,14 @@ std::string mailOfSize(std::size_t bytes) {
                 " moved to Friday. Can you send the slides? Please book the room.\n";
     }
     return text + "\nThanks,\nBob\n";
+}
+
+std::string addAnn(const std::string& url, const std::string& password) {
+    PostgresStore store(url, 1);
+    const SystemClock clock;
+    Authenticator auth(store, clock, {1024, 8, 1});
+    auth.addAccount("ann@example.org", "Ann", password);
+    const auto session = auth.createSession();
+    (void)auth.login(session.loginCode, "ann@example.org", password, "");
+    return auth.poll(session.id).token;
 }

@@ -53,6 +53,42 @@ private:
     std::unique_ptr<Stream> stream_;
 };
 
+/// A server on loopback as its clients reach it: one connection a request, from `from`.
+struct Endpoint {
+    [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {
+        return {port, caPem, from};
+    }
+    [[nodiscard]] LoopbackClient::Answer send(const std::string& method, const std::string& target,
+                                              const std::string& body = "",
+                                              const std::string& token = "",
+                                              const std::string& from = "127.0.0.1") const {
+        return client(from).send(LoopbackClient::request(method, target, body, token));
+    }
+
+    /// A new sign-in session: the id its client polls with and the code of its login link;
+    /// empty when refused.
+    struct Session {
+        std::string id;
+        std::string code;
+    };
+    [[nodiscard]] Session startSession(const std::string& from = "127.0.0.1") const;
+    /// Posts the login form as a browser encodes it: its status.
+    [[nodiscard]] int login(const std::string& code, const std::string& email,
+                            const std::string& password,
+                            const std::string& from = "127.0.0.1") const;
+    /// The token a poll of session `id` collects, or "".
+    [[nodiscard]] std::string collect(const std::string& id) const {
+        return tokenIn(send("GET", sessions + id));
+    }
+    [[nodiscard]] static std::string tokenIn(const LoopbackClient::Answer& poll);
+    static constexpr const char* sessions = "/plugin-auth/session-request/";
+    /// The address `token` signs in as, or the status that refused it.
+    [[nodiscard]] std::string me(const std::string& token) const;
+
+    std::uint16_t port = 0;
+    std::string caPem;
+};
+
 /// Connections that each send one byte of a TLS ClientHello now and then, as a slow or hostile
 /// client does, so that their handshakes never finish within a server's deadline.
 class SlowClients {
@@ -75,6 +111,10 @@ private:
 /// Raises the limit on open files to `wanted` when the hard limit allows; false otherwise.
 [[nodiscard]] bool enoughDescriptors(std::size_t wanted);
 
+/// Adds ann, `password` hashed at a cheap cost, to the PostgreSQL database at `url`: a token of
+/// hers that any instance on it accepts.
+std::string addAnn(const std::string& url, const std::string& password);
+
 /// A clock that tests move by hand.
 class ManualClock final : public backend::Clock {
 public:
@@ -90,7 +130,7 @@ enum class StoreKind { Sqlite, Postgresql };
 
 /// A backend in a fresh data folder, or a fresh database, with one account, ann@example.org /
 /// "pw", the router's worker pools and, once `serve` is called, an HTTPS listener on 127.0.0.1.
-struct BackendWorld {
+struct BackendWorld : Endpoint {
     /// On PostgreSQL, in a database made for it unless `postgresUrl` names one, which several
     /// worlds may share.
     explicit BackendWorld(backend::Engine* engineInUse = nullptr,
@@ -161,10 +201,6 @@ struct BackendWorld {
         server->start(std::move(handler));
     }
 
-    [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {
-        return {port, caPem, from};
-    }
-
     [[nodiscard]] std::vector<std::string> logLines() {
         const std::lock_guard lock(logMutex);
         return log;
@@ -188,8 +224,6 @@ struct BackendWorld {
     std::unique_ptr<backend::Authenticator> auth;
     std::unique_ptr<backend::Router> router;
     std::unique_ptr<backend::HttpsServer> server;
-    std::uint16_t port = 0;
-    std::string caPem;
     // Last, so that their queued work finishes before the router goes.
     backend::WorkPool workers{2, 256};
     backend::WorkPool hashing{1, 8};

@@ -13,3 +13,12 @@ inline std::string storeKindName(const testing::TestParamInfo<StoreKind>& kind) 
 #define INSTANTIATE_OVER_BOTH_STORES(suite)                                                        \
     INSTANTIATE_TEST_SUITE_P(, suite, testing::Values(StoreKind::Sqlite, StoreKind::Postgresql),   \
                              storeKindName)
+
+/// A backend on the store of the test's parameter, served on loopback.
+class ServedWorld : public testing::TestWithParam<StoreKind>, protected BackendWorld {
+protected:
+    ServedWorld()
+        : BackendWorld(nullptr, GetParam()) {
+        serve();
+    }
+};

@@ -3,7 +3,6 @@
 #include "backendprocess.h"
 #include "backendprogram.h"
 #include "backendworld.h"
-#include "postgresstore.h"
 
 #include <atomic>
 #include <cstdio>
@@ -17,56 +16,28 @@ using nlohmann::json;
 
 namespace {
 
-const std::string sessions = "/plugin-auth/session-request/";
 const std::string password = "a-long-enough-password";
 
-struct Instance {
+struct Instance : Endpoint {
     explicit Instance(const std::string& url)
-        : process({"--listen", "127.0.0.1:0"}, {"QUORVANE_STORE_URL=" + url})
-        , port(process.apiPort())
-        , ca(process.caPem()) {}
-
-    [[nodiscard]] LoopbackClient client(const std::string& from = "127.0.0.1") const {
-        return {port, ca, from};
-    }
-    LoopbackClient::Answer send(const std::string& method, const std::string& target,
-                                const std::string& body = "", const std::string& token = "",
-                                const std::string& from = "127.0.0.1") const {
-        return client(from).send(LoopbackClient::request(method, target, body, token));
+        : process({"--listen", "127.0.0.1:0"}, {"QUORVANE_STORE_URL=" + url}) {
+        port = process.apiPort();
+        caPem = process.caPem();
     }
 
     BackendProcess process;
-    std::uint16_t port;
-    std::string ca;
 };
-
-// ann's account, hashed at a cheap cost: a sign-in checks a password at its record's cost.
-void addAnn(const std::string& url) {
-    PostgresStore store(url, 1);
-    ManualClock clock;
-    Authenticator(store, clock, {1024, 8, 1}).addAccount("ann@example.org", "Ann", password);
-}
 
 // A session started on `start` and signed in there: its id.
 std::string signedIn(const Instance& start, const std::string& from = "127.0.0.1") {
-    const json session = json::parse(start.send("GET", sessions).body);
-    const std::string link = session["login_url"];
-    const std::string code = link.substr(link.find("?code=") + 6);
-    const auto login =
-        start.send("POST", "/plugin-auth/login",
-                   "code=" + code + "&email=ann%40example.org&password=" + password, "", from);
-    EXPECT_EQ(login.status, 200);
-    return session["id"];
-}
-
-std::string tokenOf(const LoopbackClient::Answer& poll) {
-    const json body = json::parse(poll.body, nullptr, false);
-    return poll.status == 200 && body["access_token"].is_string() ? body["access_token"] : "";
+    const auto [id, code] = start.startSession();
+    EXPECT_EQ(start.login(code, "ann@example.org", password, from), 200);
+    return id;
 }
 
 class SharedStoreTest : public testing::Test {
 protected:
-    SharedStoreTest() { addAnn(database.url()); }
+    SharedStoreTest() { addAnn(database.url(), password); }
 
     TestDatabase database;
     Instance a{database.url()};
@@ -74,23 +45,19 @@ protected:
 };
 
 // Failures count across instances; a sign-in on A is collected on B; a chat started on B
-// continues on both at once and keeps every turn; the administration commands see it all.
+// continues on both at once and keeps every turn; the export command sees it all.
 TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
     for (int i = 0; i <= SignInThrottle::freeFailures; ++i) {
         const Instance& on = i % 2 == 0 ? a : b;
-        const json session = json::parse(on.send("GET", sessions).body);
-        const std::string link = session["login_url"];
-        const auto attempt = on.send("POST", "/plugin-auth/login",
-                                     "code=" + link.substr(link.find("?code=") + 6) +
-                                         "&email=ann%40example.org&password=" + password +
-                                         (i < SignInThrottle::freeFailures ? "x" : ""),
-                                     "", "127.0.0.2");
-        EXPECT_EQ(attempt.status, i < SignInThrottle::freeFailures ? 401 : 429) << i;
+        const bool last = i == SignInThrottle::freeFailures;
+        EXPECT_EQ(on.login(on.startSession().code, "ann@example.org", last ? password : "guess",
+                           "127.0.0.2"),
+                  last ? 429 : 401)
+            << i;
     }
 
-    const std::string token = tokenOf(b.send("GET", sessions + signedIn(a, "127.0.0.3")));
-    ASSERT_FALSE(token.empty());
-    EXPECT_EQ(json::parse(a.send("GET", "/api/v1/me", "", token).body)["email"], "ann@example.org");
+    const std::string token = b.collect(signedIn(a, "127.0.0.3"));
+    EXPECT_EQ(a.me(token), "ann@example.org");
 
     const json chat = json::parse(
         b.send("POST", "/api/v1/chat/start", R"({"email_content":"Lunch is at noon."})", token)
@@ -135,13 +102,6 @@ TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
         EXPECT_NE(exported.output.find("from " + std::to_string(on->port)), std::string::npos)
             << exported.output;
     }
-    EXPECT_EQ(runBackend("user add bob@example.org --name Bob", none, "another long password\n",
-                         database.url()),
-              (ProgramRun{0, "added bob@example.org\n"}));
-    EXPECT_EQ(PostgresStore(database.url(), 1).account("bob@example.org")->name, "Bob");
-    EXPECT_EQ(runBackend("token revoke --user ann@example.org", none, "", database.url()),
-              (ProgramRun{0, "revoked 1 tokens of ann@example.org\n"}));
-    EXPECT_EQ(b.send("GET", "/api/v1/me", "", token).status, 401);
 }
 
 // A client polls again while a poll is on its way, possibly through the other instance: of 200
@@ -160,9 +120,10 @@ TEST_F(SharedStoreTest, TwoHundredConcurrentPollsGetTheTokenOnce) {
                 auto client = (i % 2 == 0 ? a : b).client();
                 ready.arrive_and_wait();
                 for (int n = 0; n < pollsEach; ++n) {
-                    const auto poll = client.send(LoopbackClient::request(
-                        "GET", sessions + id, "", "", LoopbackClient::Connection::KeepAlive));
-                    tokens += tokenOf(poll).empty() ? 0 : 1;
+                    const auto poll =
+                        client.send(LoopbackClient::request("GET", Endpoint::sessions + id, "", "",
+                                                            LoopbackClient::Connection::KeepAlive));
+                    tokens += Endpoint::tokenIn(poll).empty() ? 0 : 1;
                     gone += poll.status == 404 ? 1 : 0;
                 }
             });
@@ -177,11 +138,9 @@ TEST_F(SharedStoreTest, TwoHundredConcurrentPollsGetTheTokenOnce) {
 TEST(SharedStoreRestartTest, ADatabaseRestartGives503sThenAnswers) {
     const TestServer server;
     const TestDatabase database(server.stateFile());
-    addAnn(database.url());
+    const std::string token = addAnn(database.url(), password);
     Instance a(database.url());
     Instance b(database.url());
-    const std::string token = tokenOf(b.send("GET", sessions + signedIn(a)));
-    ASSERT_FALSE(token.empty());
 
     std::atomic<bool> restarted = false;
     std::thread restart([&] {

@@ -4,7 +4,6 @@
 #include "backendprocess.h"
 #include "backendworld.h"
 #include "crashwriter.h"
-#include "postgresstore.h"
 
 #include <atomic>
 #include <chrono>
@@ -79,14 +78,14 @@ void expectReadBack(Database& db, long first, long lastSaved, long step = 1) {
     }
 }
 
-class DurabilityTest : public testing::Test {
+class StoreDurabilityTest : public testing::Test {
 protected:
-    DurabilityTest() {
+    StoreDurabilityTest() {
         fs::remove_all(dir);
         fs::create_directories(dir);
         location.dataFolder = dir;
     }
-    ~DurabilityTest() override { fs::remove_all(dir); }
+    ~StoreDurabilityTest() override { fs::remove_all(dir); }
 
     // What was acknowledged reads back, and the file passes SQLite's integrity check.
     void expectKept(long first, const WriterRun& run) {
@@ -102,12 +101,12 @@ protected:
     StoreLocation location;
 };
 
-TEST_F(DurabilityTest, AcknowledgedWritesSurviveAKillAtAnyMoment) {
+TEST_F(StoreDurabilityTest, AcknowledgedWritesSurviveAKillAtAnyMoment) {
     expectKillsLoseNothing([this](long first) { return writeFrom(location, first); },
                            [this](long first, const WriterRun& run) { expectKept(first, run); }, 1);
 }
 
-TEST_F(DurabilityTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
+TEST_F(StoreDurabilityTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
     WriterRun run;
     EXPECT_EQ(expectFullDiskFailure([this](long first) { return writeFrom(location, first); }, run),
               "store write failed: disk I/O error (File too large)\n");
@@ -117,23 +116,12 @@ TEST_F(DurabilityTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
     EXPECT_NO_THROW(write(*store, run.lastSaved() + 2));
 }
 
-// A token of ann's that a serving instance on `url` accepts.
-std::string tokenOfAnn(const std::string& url) {
-    PostgresStore store(url, 1);
-    const SystemClock clock;
-    Authenticator auth(store, clock, {1024, 8, 1});
-    auth.addAccount("ann@example.org", "Ann", "a-long-enough-password");
-    const auto session = auth.createSession();
-    (void)auth.login(session.loginCode, "ann@example.org", "a-long-enough-password", "");
-    return auth.poll(session.id).token;
-}
-
 // Training pairs through the API of an instance that is killed 0 to 300 ms after it listens,
 // then again through a new instance on the same database. Writes are the odd n, whose key
 // names a training pair.
 TEST(ServeKillTest, AcknowledgedWritesSurviveAKilledInstance) {
     const TestDatabase database;
-    const std::string token = tokenOfAnn(database.url());
+    const std::string token = addAnn(database.url(), "a-long-enough-password");
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> lifetime(0, 300);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -1,12 +1,14 @@
 // The store's schema steps on files of every age: fresh, from before versions were counted,
 // and from a newer program; on a shared database, from several instances at once.
 #include "migrations.h"
+#include "postgresdatabase.h"
 #include "postgresstore.h"
 #include "sqlitestore.h"
 #include "testdatabase.h"
 
 #include <atomic>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
@@ -15,6 +17,15 @@ using namespace backend;
 namespace fs = std::filesystem;
 
 namespace {
+
+const int latest = migrations().back().version;
+
+// How a store refuses a schema one step newer than this program knows: it names `what`.
+auto refusedAsNewer(const std::string& what) {
+    return testing::ThrowsMessage<std::runtime_error>(
+        what + " has schema version " + std::to_string(latest + 1) + ", newer than the " +
+        std::to_string(latest) + " this quorvane-backend knows; run a newer release");
+}
 
 class StoreMigrationTest : public testing::Test {
 protected:
@@ -26,7 +37,6 @@ protected:
 
     const fs::path dir = madeFolder();
     fs::path file = dir / "backend.sqlite";
-    const int latest = migrations().back().version;
 };
 
 TEST_F(StoreMigrationTest, StepsCountUpFromOneWithoutGaps) {
@@ -58,15 +68,7 @@ TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
 TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
     { SqliteStore made(file); }
     sqlite::Database(file).exec("UPDATE schema_version SET version = version + 1");
-    try {
-        SqliteStore store(file);
-        ADD_FAILURE() << "opened a newer file";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), file.string() + " has schema version " +
-                                             std::to_string(latest + 1) + ", newer than the " +
-                                             std::to_string(latest) +
-                                             " this quorvane-backend knows; run a newer release");
-    }
+    EXPECT_THAT([&] { SqliteStore store(file); }, refusedAsNewer(file.string()));
     sqlite::Database db(file);
     auto version = db.prepare("SELECT version FROM schema_version");
     ASSERT_TRUE(version.step());
@@ -76,7 +78,6 @@ TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
 // Without a lock of the database's, instances starting together would each create the tables.
 TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabaseStopsThem) {
     const TestDatabase database;
-    const int latest = migrations().back().version;
     std::atomic<int> started = 0;
     {
         std::vector<std::jthread> instances;
@@ -87,16 +88,9 @@ TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabas
         }
     }
     EXPECT_EQ(started, 4);
-    database.exec("UPDATE schema_version SET version = version + 1");
-    try {
-        PostgresStore store(database.url(), 1);
-        ADD_FAILURE() << "opened a newer database";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), "the PostgreSQL database has schema version " +
-                                             std::to_string(latest + 1) + ", newer than the " +
-                                             std::to_string(latest) +
-                                             " this quorvane-backend knows; run a newer release");
-    }
+    pg::Connection(database.url()).exec("UPDATE schema_version SET version = version + 1");
+    EXPECT_THAT([&] { PostgresStore store(database.url(), 1); },
+                refusedAsNewer("the PostgreSQL database"));
 }
 
 } // namespace

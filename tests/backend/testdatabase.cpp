@@ -58,10 +58,6 @@ TestDatabase::~TestDatabase() {
     }
 }
 
-void TestDatabase::exec(const std::string& sql) const {
-    pg::Connection(url_).exec(sql);
-}
-
 TestServer::TestServer(Durability durability)
     : state_(std::string("/tmp/qv-server-")
                  .append(std::to_string(::getpid()))

@@ -14,8 +14,6 @@ public:
     TestDatabase& operator=(const TestDatabase&) = delete;
 
     [[nodiscard]] const std::string& url() const { return url_; }
-    /// Runs statements that take no parameters, as an administrator at a prompt does.
-    void exec(const std::string& sql) const;
 
 private:
     std::string serverUrl_;
