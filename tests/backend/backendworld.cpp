@@ -96,21 +96,6 @@ std::string LoopbackClient::request(const std::string& method, const std::string
            "\r\n\r\n" + body;
 }
 
-namespace {
-
-// Every byte but letters and digits escaped, as a strict form encoder may write it.
-std::string formEncoded(const std::string& text) {
-    std::string out;
-    for (const unsigned char byte : text) {
-        static constexpr char hex[] = "0123456789ABCDEF";
-        out += std::isalnum(byte) ? std::string(1, static_cast<char>(byte))
-                                  : std::string{'%', hex[byte >> 4], hex[byte & 15]};
-    }
-    return out;
-}
-
-} // namespace
-
 Endpoint::Session Endpoint::startSession(const std::string& from) const {
     const auto answer = send("GET", Endpoint::sessions, "", "", from);
     const auto session = nlohmann::json::parse(answer.body, nullptr, false);
@@ -124,9 +109,7 @@ Endpoint::Session Endpoint::startSession(const std::string& from) const {
 int Endpoint::login(const std::string& code, const std::string& email, const std::string& password,
                     const std::string& from) const {
     return send("POST", "/plugin-auth/login",
-                "code=" + code + "&email=" + formEncoded(email) +
-                    "&password=" + formEncoded(password),
-                "", from)
+                "code=" + code + "&email=" + email + "&password=" + password, "", from)
         .status;
 }
 

@@ -72,7 +72,7 @@ struct Endpoint {
         std::string code;
     };
     [[nodiscard]] Session startSession(const std::string& from = "127.0.0.1") const;
-    /// Posts the login form as a browser encodes it: its status.
+    /// Posts the login form, `email` and `password` escaped as a form carries them: its status.
     [[nodiscard]] int login(const std::string& code, const std::string& email,
                             const std::string& password,
                             const std::string& from = "127.0.0.1") const;

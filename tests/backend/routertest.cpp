@@ -152,7 +152,7 @@ TEST(FormFields, DecodeLikeABrowser) {
 // is one log line without the password or the code.
 TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     const auto fresh = [&] { return auth->createSession().loginCode; };
-    for (const char* email : {"ann@example.org", "nobody@example.org"}) {
+    for (const char* email : {"ann%40example.org", "nobody%40example.org"}) {
         std::vector<int> statuses;
         statuses.reserve(SignInThrottle::freeFailures + 6);
         for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
@@ -166,15 +166,15 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
         EXPECT_EQ(statuses, (std::vector{401, 401, 401, 401, 401, 429, 401, 429, 401, 429, 401}))
             << email;
     }
-    EXPECT_EQ(login(fresh(), "ann@example.org", "pw", "127.0.2.10"), 200);
+    EXPECT_EQ(login(fresh(), "ann%40example.org", "pw", "127.0.2.10"), 200);
     clock.advance(SignInThrottle::window);
-    EXPECT_EQ(login(fresh(), "ann@example.org", "pw", "127.0.2.9"), 200);
+    EXPECT_EQ(login(fresh(), "ann%40example.org", "pw", "127.0.2.9"), 200);
 
     const std::string code = fresh();
     for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
-        EXPECT_EQ(login(code, "ann@example.org", "guess", "127.0.3." + std::to_string(i)), 401);
+        EXPECT_EQ(login(code, "ann%40example.org", "guess", "127.0.3." + std::to_string(i)), 401);
     }
-    EXPECT_EQ(login(code, "ann@example.org", "pw", "127.0.4.1"), 429);
+    EXPECT_EQ(login(code, "ann%40example.org", "pw", "127.0.4.1"), 429);
     const std::string hash = secrets::sha256Hex("ann@example.org").substr(0, 16);
     EXPECT_EQ(logLines().back(),
               "sign-in failed from 127.0.4.1 account " + hash + ": too many attempts");

@@ -31,7 +31,7 @@ struct Instance : Endpoint {
 // A session started on `start` and signed in there: its id.
 std::string signedIn(const Instance& start, const std::string& from = "127.0.0.1") {
     const auto [id, code] = start.startSession();
-    EXPECT_EQ(start.login(code, "ann@example.org", password, from), 200);
+    EXPECT_EQ(start.login(code, "ann%40example.org", password, from), 200);
     return id;
 }
 
@@ -50,7 +50,7 @@ TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
     for (int i = 0; i <= SignInThrottle::freeFailures; ++i) {
         const Instance& on = i % 2 == 0 ? a : b;
         const bool last = i == SignInThrottle::freeFailures;
-        EXPECT_EQ(on.login(on.startSession().code, "ann@example.org", last ? password : "guess",
+        EXPECT_EQ(on.login(on.startSession().code, "ann%40example.org", last ? password : "guess",
                            "127.0.0.2"),
                   last ? 429 : 401)
             << i;
@@ -115,6 +115,7 @@ TEST_F(SharedStoreTest, TwoHundredConcurrentPollsGetTheTokenOnce) {
     std::atomic<int> gone = 0;
     {
         std::vector<std::jthread> threads;
+        threads.reserve(clients);
         for (int i = 0; i < clients; ++i) {
             threads.emplace_back([&, i] {
                 auto client = (i % 2 == 0 ? a : b).client();

@@ -1,4 +1,4 @@
-// Attacks on the sign-in and on tokens, each against the real server on loopback.
+// The sign-in and its tokens, and attacks on them, against the real server on loopback.
 #include "backendprogram.h"
 #include "bothstores.h"
 
@@ -9,6 +9,9 @@ using namespace backend;
 namespace {
 
 using SignInAttackTest = ServedWorld;
+using AuthenticatorTest = ServedWorld;
+using Poll = Authenticator::PollState;
+using Login = Authenticator::LoginResult;
 
 // Whoever learns the login link (another user's process list, browser history, a forwarded
 // mail) can sign in through it, but can neither collect the token nor take over a session
@@ -18,11 +21,11 @@ TEST_P(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     ASSERT_EQ(code.size(), 32u);
     EXPECT_NE(id, code);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
-    EXPECT_EQ(login(code, "ann@example.org", "pw"), 200);
+    EXPECT_EQ(login(code, "ann%40example.org", "pw"), 200);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
 
     auth->addAccount("eve@example.org", "Eve", "eves password");
-    EXPECT_EQ(login(code, "eve@example.org", "eves password"), 410);
+    EXPECT_EQ(login(code, "eve%40example.org", "eves+password"), 410);
     EXPECT_EQ(send("GET", "/plugin-auth/login?code=" + code).status, 410);
     EXPECT_EQ(me(collect(id)), "ann@example.org");
     EXPECT_EQ(send("GET", sessions + id).status, 404);
@@ -58,16 +61,65 @@ TEST_P(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
     for (int i = 0; i < 100; ++i) {
         // From many addresses: one may start only 30 sessions a minute.
         const std::string code = startSession("127.0.1." + std::to_string(i)).code;
-        ASSERT_EQ(login(code, "ann@example.org", "guess" + std::to_string(i), "127.0.0.2"),
+        ASSERT_EQ(login(code, "ann%40example.org", "guess" + std::to_string(i), "127.0.0.2"),
                   i < SignInThrottle::freeFailures ? 401 : 429)
             << i;
     }
     const auto [id, code] = startSession();
-    EXPECT_EQ(login(code, "ann@example.org", "pw", "127.0.0.3"), 200);
+    EXPECT_EQ(login(code, "ann%40example.org", "pw", "127.0.0.3"), 200);
     EXPECT_EQ(me(collect(id)), "ann@example.org");
     EXPECT_FALSE(secrets::needsRehash(store->account("ann@example.org")->passwordHash, cost));
 }
 
+// A sign-in session lasts ten minutes, and what it hands out outlives the process. Signing in
+// and collecting once are the attack tests' to try.
+TEST_P(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash) {
+    const auto expiring = auth->createSession();
+    clock.advance(Authenticator::sessionLifetime - 1);
+    const auto session = auth->createSession();
+    EXPECT_EQ(session.id.size(), 32u);
+    EXPECT_EQ(auth->loginRequestedAt(session.loginCode), clock.now());
+    EXPECT_EQ(auth->poll(expiring.id).state, Poll::Pending);
+    EXPECT_EQ(auth->login(session.id, "ann@example.org", "pw", ""), Login::SessionExpired);
+    EXPECT_EQ(auth->login(session.loginCode, "bob@example.org", "pw", ""), Login::WrongCredentials);
+    EXPECT_EQ(auth->login(session.loginCode, "ann@example.org", "", ""), Login::WrongCredentials);
+    ASSERT_EQ(auth->login(session.loginCode, "ann@example.org", "pw", ""), Login::SignedIn);
+    const auto issued = auth->poll(session.id);
+    ASSERT_EQ(issued.state, Poll::Issued);
+    EXPECT_EQ(issued.token.size(), 64u);
+    clock.advance(1);
+    EXPECT_EQ(auth->login(expiring.loginCode, "ann@example.org", "pw", ""), Login::SessionExpired);
+    EXPECT_FALSE(auth->loginRequestedAt(expiring.loginCode));
+    EXPECT_EQ(auth->poll(expiring.id).state, Poll::Unknown);
+    EXPECT_FALSE(auth->accountForToken("").has_value());
+    EXPECT_FALSE(auth->accountForToken(issued.token + "0").has_value());
+
+    auth.reset();
+    store = openStore(location);
+    auth = std::make_unique<Authenticator>(*store, clock, cost);
+    EXPECT_EQ(auth->accountForToken(issued.token), "ann@example.org");
+    EXPECT_EQ(store->useToken(issued.token, 0, clock.now()), std::nullopt);
+    EXPECT_EQ(store->tokens().at(0).hashPrefix, secrets::sha256Hex(issued.token).substr(0, 12));
+}
+
+// A token works for thirty days from its issue; its last use is written at most once an hour.
+TEST_P(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
+    const std::string token = signIn();
+    const std::int64_t issued = clock.now();
+    const auto lastUse = [&] { return store->tokens().at(0).lastUsedAt; };
+    EXPECT_EQ(lastUse(), std::nullopt);
+    for (const auto& [advance, recorded] : {std::pair{0, 0}, {3599, 0}, {1, 3600}, {10, 3600}}) {
+        clock.advance(advance);
+        EXPECT_EQ(auth->accountForToken(token), "ann@example.org");
+        EXPECT_EQ(lastUse(), issued + recorded) << advance;
+    }
+    clock.advance(issued + 30 * Authenticator::day - 1 - clock.now());
+    EXPECT_EQ(auth->accountForToken(token), "ann@example.org");
+    clock.advance(1);
+    EXPECT_EQ(auth->accountForToken(token), std::nullopt);
+}
+
 INSTANTIATE_OVER_BOTH_STORES(SignInAttackTest);
+INSTANTIATE_OVER_BOTH_STORES(AuthenticatorTest);
 
 } // namespace

@@ -81,6 +81,7 @@ TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabas
     std::atomic<int> started = 0;
     {
         std::vector<std::jthread> instances;
+        instances.reserve(4);
         for (int i = 0; i < 4; ++i) {
             instances.emplace_back([&] {
                 started += PostgresStore(database.url(), 1).schemaVersion() == latest ? 1 : 0;
