@@ -6,7 +6,7 @@
 # that leaves no stored value behind.
 # Usage: tour.sh BACKEND MAIL-HOST SAMPLES-DIR SCRIPTS-DIR
 set -euo pipefail
-backend=$1 mail=$2 samples=$3 scripts=$4
+backend=$1 mail=$2 samples=$3 scripts=$4 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'kill "${server:-}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 
@@ -42,7 +42,7 @@ close
 quit
 STEPS
 verdict() { for _ in $(seq 100); do [ -s "$work/login" ] && break; sleep 0.1; done; cat "$work/login"; }
-(cd "$work" && BROWSER=$(dirname "$0")/loginpage.js QUORVANE_LOGIN_VERDICT=$work/login \
+(cd "$work" && BROWSER=$here/loginpage.js QUORVANE_LOGIN_VERDICT=$work/login \
     timeout 120 "$mail" --offscreen --script "$work/first.script" "$samples" >"$work/first.out") ||
     fail "first run: $(tail -5 "$work/first.out") $(verdict)"
 [ "$(verdict)" = PASS ] || fail "login page: $(verdict)"
