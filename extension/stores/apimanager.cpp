@@ -1,7 +1,6 @@
 #include "stores/apimanager.h"
 
 #include "platform.h"
-#include "stores/deployments.h"
 #include "stores/notificationnames.h"
 
 #include <functional>
@@ -25,30 +24,31 @@ APIManager& APIManager::shared() {
     return instance;
 }
 
-APIManager::APIManager(const UserDefaults& defaults, NotificationCenter& notifications)
+APIManager::APIManager(const UserDefaults& defaults, NotificationCenter& notifications,
+                       std::map<QString, QString> baseUrls)
     : defaults_(defaults)
+    , baseUrls_(std::move(baseUrls))
     , observation_(notifications.addObserver(NotificationNames::apiEndpointChanged,
                                              [this] { apiEndpointChanged(); })) {}
 
-QString APIManager::resolve(const std::map<QString, QString>& table,
-                            const char* fallbackLine) const {
+QString APIManager::resolveBase(const char* fallbackLine) const {
     if (const std::optional<QString> selected = defaults_.string(kSelectedEndpointKey)) {
-        if (auto it = table.find(*selected); it != table.end()) {
+        if (auto it = baseUrls_.find(*selected); it != baseUrls_.end()) {
             return it->second;
         }
     }
     Log::line(fallbackLine);
-    return table.at(QStringLiteral("live"));
+    return baseUrls_.at(QStringLiteral("live"));
 }
 
 QString APIManager::apiUrl() const {
-    return resolve(apiUrlTable(),
-                   "Error: Invalid or missing API endpoint in UserDefaults. Falling back to live.");
+    return resolveBase(
+               "Error: Invalid or missing API endpoint in UserDefaults. Falling back to live.") +
+           QStringLiteral("/api/v1");
 }
 
 QString APIManager::baseApiUrl() const {
-    return resolve(
-        baseUrlTable(),
+    return resolveBase(
         "Error: Invalid or missing Base API endpoint in UserDefaults. Falling back to live.");
 }
 

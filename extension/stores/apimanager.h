@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notificationcenter.h"
+#include "stores/deployments.h"
 
 #include <QString>
 #include <map>
@@ -14,8 +15,10 @@ class APIManager {
 public:
     /// The process's, on the installed platform's services.
     [[nodiscard]] static APIManager& shared();
-    /// Reads the selection from `defaults`; logs each change `notifications` announce.
-    APIManager(const UserDefaults& defaults, NotificationCenter& notifications);
+    /// Reads the selection from `defaults` among `baseUrls` (base URL by endpoint identifier);
+    /// logs each change `notifications` announce.
+    APIManager(const UserDefaults& defaults, NotificationCenter& notifications,
+               std::map<QString, QString> baseUrls = baseUrlTable());
 
     [[nodiscard]] QString apiUrl() const;
     [[nodiscard]] QString baseApiUrl() const;
@@ -28,10 +31,10 @@ public:
     [[nodiscard]] const QString& currentBaseApiUrl();
 
 private:
-    [[nodiscard]] QString resolve(const std::map<QString, QString>& table,
-                                  const char* fallbackLine) const;
+    [[nodiscard]] QString resolveBase(const char* fallbackLine) const;
 
     const UserDefaults& defaults_;
+    const std::map<QString, QString> baseUrls_;
     std::unique_ptr<NotificationCenter::Observation> observation_;
     std::optional<QString> currentApiUrl_;
     std::optional<QString> currentBaseApiUrl_;

@@ -43,14 +43,3 @@ const std::map<QString, QString>& baseUrlTable() {
     };
     return table;
 }
-
-const std::map<QString, QString>& apiUrlTable() {
-    static const std::map<QString, QString> table = [] {
-        std::map<QString, QString> apis;
-        for (const auto& [identifier, base] : baseUrlTable()) {
-            apis.emplace(identifier, base + QStringLiteral("/api/v1"));
-        }
-        return apis;
-    }();
-    return table;
-}

@@ -6,8 +6,6 @@
 /// Base URLs of the backend deployments by endpoint identifier ("live", "staging", "dev").
 /// Built once from the build's defaults and the QUORVANE_*_URL overrides.
 [[nodiscard]] const std::map<QString, QString>& baseUrlTable();
-/// The same deployments' API URLs: each base URL followed by "/api/v1".
-[[nodiscard]] const std::map<QString, QString>& apiUrlTable();
 
 /// `override` when it is an https URL with a host and no path, query or trailing slash;
 /// otherwise logs why it is ignored and gives `fallback`.

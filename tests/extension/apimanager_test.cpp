@@ -16,13 +16,14 @@ TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEv
 
     const QString fallback = QStringLiteral(
         "Error: Invalid or missing API endpoint in UserDefaults. Falling back to live.");
+    const QString live = baseUrlTable().at("live");
     defaults().remove("selectedApiEndpoint");
-    EXPECT_EQ(manager.apiUrl(), apiUrlTable().at("live"));
-    EXPECT_EQ(manager.baseApiUrl(), baseUrlTable().at("live"));
+    EXPECT_EQ(manager.apiUrl(), live + "/api/v1");
+    EXPECT_EQ(manager.baseApiUrl(), live);
     for (const DefaultsValue& unknown :
          {DefaultsValue(QStringLiteral("Live")), DefaultsValue(true)}) {
         ASSERT_TRUE(defaults().set("selectedApiEndpoint", unknown));
-        EXPECT_EQ(manager.apiUrl(), apiUrlTable().at("live"));
+        EXPECT_EQ(manager.apiUrl(), live + "/api/v1");
     }
     EXPECT_EQ(log().lines().count(fallback), 3);
 }

@@ -5,8 +5,6 @@
 #include "testplatform.h"
 #include "teststores.h"
 
-#include <cstdlib>
-
 /// A signed-in reply to message "abc" whose backend is the test platform's FakeURLSession,
 /// selected as the "dev" deployment; its stores are the test's own.
 class ScriptedBackendTest : public testing::Test {
@@ -14,8 +12,6 @@ protected:
     static inline const QString base = QStringLiteral("https://backend.test");
 
     ScriptedBackendTest() {
-        // The deployment table is built once per process, before anything reads it.
-        ::setenv("QUORVANE_DEV_URL", base.toUtf8().constData(), 1);
         EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
         ReplyEmailManager& context = stores_.replyContext;
         context.messageId = QStringLiteral("abc");
@@ -69,7 +65,7 @@ protected:
     [[nodiscard]] CapturedLog& log() const { return platform_.log(); }
 
     TestPlatform platform_;
-    TestStores stores_;
+    TestStores stores_{platform_.platform(), base};
     /// The compose window of that reply.
     std::shared_ptr<ComposeWindow> window_;
 };

@@ -272,14 +272,13 @@ protected:
                                      ? "https://127.0.0.1:" + std::to_string(closedPort())
                                  : name == "UnknownHost" ? "https://quorvane-fault-matrix.invalid"
                                                          : server_.baseUrl();
-        ::setenv("QUORVANE_DEV_URL", base.c_str(), 1);
         const auto trusted = name == "UntrustedCertificate"
                                  ? std::nullopt
                                  : std::optional(server_.certificateAuthorityFile());
         auto session = std::make_unique<ShortTimeoutSession>(TestPlatform::realSession(trusted));
         session_ = session.get();
         platform_.emplace(std::move(session));
-        stores_.emplace();
+        stores_.emplace(platform_->platform(), QString::fromStdString(base));
         EXPECT_TRUE(Platform::current().userDefaults().set("selectedApiEndpoint", QString("dev")));
         stores_->replyContext.subject = QStringLiteral("Lunch");
         stores_->replyContext.content = QStringLiteral("Can we meet on Tuesday?");
