@@ -1,5 +1,5 @@
-// The panel's reply and summary state: what changes on which thread, what is stored under which
-// key, and what a failure keeps.
+// The panel's reply and summary state: what changes on which thread, what is sent, and what a
+// failure keeps. Where results are stored is the two-window test's; reloading them is the views'.
 #include "panel/buttonstatemanager.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
@@ -8,7 +8,7 @@ namespace {
 
 using PanelStateTest = ScriptedBackendTest;
 
-TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
+TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThread) {
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     ButtonStateManager buttons(*window_);
     QStringList changes;
@@ -24,23 +24,15 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThreadAndIsStored) {
     EXPECT_EQ(changes, QStringList{"loading=1"}) << "nothing changes off the main thread";
     settle();
     EXPECT_EQ(changes, (QStringList{"loading=1", "reply", "toast", "loading=0"}));
-    EXPECT_EQ(defaults().string("generateResponse abc"), QString("Tuesday works."));
-    EXPECT_EQ(defaults().flag("abc_generateResponse"), true);
     EXPECT_EQ(
         bodiesSentTo("/api/v1/response").at(0),
         R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"
         R"("email":"me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})");
-
-    ButtonStateManager nextPanel(*window_);
-    nextPanel.loadSavedResponses();
-    EXPECT_EQ(nextPanel.generateResponse(), QString("Tuesday works."));
 }
 
 TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QStringLiteral("earlier reply")));
-    ReplyContext withoutContent = window_->context();
-    withoutContent.content.reset();
-    window_ = ComposeSessionHandler::makeWindow(withoutContent, services());
+    reopenWindow([](ReplyContext& context) { context.content.reset(); });
     ButtonStateManager buttons(*window_);
     buttons.generateReply();
     queue().runDue();
@@ -79,12 +71,6 @@ TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetche
     settle();
     EXPECT_EQ(summary.summarizeResponse(), QString("A meeting request."));
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 2U) << "one request while loading";
-    EXPECT_EQ(defaults().flag("abc_summarize"), true);
-    SummarizeStateManager nextPanel(*window_);
-    nextPanel.loadSavedSummary();
-    nextPanel.requestSummary();
-    EXPECT_FALSE(nextPanel.isSummarizeLoading()) << "a stored summary is not asked for again";
-    EXPECT_EQ(nextPanel.summarizeResponse(), QString("A meeting request."));
 }
 
 // A closed panel's reply is dropped with its toast; its summary's outcome is still logged.

@@ -13,69 +13,82 @@ ScriptedAnswer ok(const char* body) {
     return ScriptedAnswer::http(200, QByteArray(body));
 }
 const ScriptedAnswer kNotHttp{std::nullopt, QByteArray(R"({"response":"x"})"), std::nullopt};
+const char* const kToken = "0123456789abcdefSECRET";
 
 class RequestsTest : public ScriptedBackendTest {
 protected:
-    /// Runs `start` against `answers` on `path` until nothing is due, and gives what the
-    /// completion got. What is scheduled here is summarize's retries only.
+    /// Runs `start` against `answers` on `path` until nothing is due, and gives what its
+    /// completion got: `describe` of the value, or the error's text and message. What is
+    /// scheduled here is summarize's retries only.
+    template <typename Value>
     QString outcome(const QString& path, const std::vector<ScriptedAnswer>& answers,
-                    const std::function<void(std::function<void(QString)>)>& start) {
+                    const std::function<void(ApiCompletion<Value>)>& start,
+                    QString (*describe)(const Value&)) {
         log().clear();
         network().answer(path, answers);
         auto got = std::make_shared<QString>("(no completion)");
-        start([got](const QString& text) { *got = text; });
+        start([got, describe](const ApiResult<Value>& result) {
+            const auto* value = std::get_if<Value>(&result);
+            const auto* error = std::get_if<ApiError>(&result);
+            *got = value ? describe(*value) : error->text() + " " + error->message();
+        });
         settle();
         while (const std::optional<double> next = queue().nextDue()) {
             EXPECT_EQ(*next, queue().now() + 2.0) << "retries are 2 s apart, not growing";
             queue().advance(2.0);
             settle();
         }
+        EXPECT_FALSE(log().lines().join('\n').contains("SECRET")) << "the token is not logged";
         return *got;
+    }
+    QString generated(const ScriptedAnswer& answer) {
+        return outcome<GeneratedResponse>(
+            "/api/v1/response", {answer},
+            [this](auto done) {
+                backend().generateResponse(QUrl(base + "/api/v1/response"), kToken,
+                                           {"<m@x>", "Meet?", "me@x"}, "<m@x>", done);
+            },
+            [](const GeneratedResponse& reply) { return reply.messageId + " " + reply.response; });
     }
 };
 
 TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
-    const struct {
-        ScriptedAnswer answer;
-        QString outcome;
-    } rows[] = {
-        {ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})"), "<m@x> Yes."},
-        {kNotHttp, "Invalid response received from the server."},
-    };
-    for (const auto& row : rows) {
-        const QString got = outcome("/api/v1/response", {row.answer}, [this](auto done) {
-            backend().generateResponse(
-                QUrl(base + "/api/v1/response"), "tok", {"<m@x>", "Meet?", "me@x"}, "<m@x>",
-                [done](const ApiResult<GeneratedResponse>& result) {
-                    const auto* reply = std::get_if<GeneratedResponse>(&result);
-                    done(reply ? reply->messageId + " " + reply->response
-                               : std::get<ApiError>(result).message());
-                });
-        });
-        EXPECT_EQ(got, row.outcome);
-        EXPECT_TRUE(log().lines().isEmpty()) << "generateResponse logs nothing";
-    }
-    EXPECT_EQ(network().requests().size(), std::size(rows)) << "never retried";
+    EXPECT_EQ(generated(ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})")), "<m@x> Yes.");
+    EXPECT_TRUE(log().lines().isEmpty());
+    EXPECT_EQ(generated(kNotHttp), "invalidResponse Invalid response received from the server.");
+    EXPECT_TRUE(log().lines().isEmpty());
+    EXPECT_EQ(network().requests().size(), 2U) << "never retried";
 }
 
 TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
-    const QString got =
-        outcome("/api/v1/summarize",
-                {ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
-                 ok(R"({"response":"Done."})")},
-                [this](auto done) {
-                    backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me",
-                                        "tok", {"Review it.", "me@x"}, "abc", {},
-                                        [done](const ApiResult<SummarizedResponse>& result) {
-                                            const auto& summary =
-                                                std::get<SummarizedResponse>(result);
-                                            done(summary.messageId + ": " + summary.response);
-                                        });
-                });
+    const QString got = outcome<SummarizedResponse>(
+        "/api/v1/summarize",
+        {ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
+         ok(R"({"response":"Done."})")},
+        [this](auto done) {
+            backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
+                                {"Review it.", "me@x"}, "abc", {}, done);
+        },
+        [](const SummarizedResponse& summary) {
+            return summary.messageId + ": " + summary.response;
+        });
     EXPECT_EQ(got, "abc: Done.");
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
     EXPECT_EQ(network().requestsTo("/api/v1/me").size(), 1U) << "the user check is not repeated";
+}
+
+TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {
+    const QString got = outcome<ChatStartResponse>(
+        "/api/v1/chat/start", {ok(R"({"response":{"assistantId":"a"}})")},
+        [this](auto done) {
+            backend().startChat(QUrl(base + "/api/v1/chat/start"), kToken,
+                                {.email = "me@x", .email_content = "Meet?"}, done);
+        },
+        [](const ChatStartResponse&) { return QStringLiteral("started"); });
+    EXPECT_TRUE(got.startsWith("invalidData The 'assistantId' or 'threadId' key"))
+        << got.toStdString();
+    EXPECT_TRUE(log().contains("Start chat access_token: 0123… (22 characters)"));
 }
 
 // Neither leaves a spinner running, and neither adds a line to what the request logged.
@@ -97,21 +110,6 @@ TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgre
     EXPECT_FALSE(chat.isLoading());
     EXPECT_EQ(window_->chatError().text(), QString("Something went wrong, please try again"));
     EXPECT_TRUE(log().lines().last().startsWith("Start chat body: "));
-}
-
-TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {
-    const QString got = outcome(
-        "/api/v1/chat/start", {ok(R"({"response":{"assistantId":"a"}})")}, [this](auto done) {
-            backend().startChat(QUrl(base + "/api/v1/chat/start"), "0123456789abcdefSECRET",
-                                {.email = "me@x", .email_content = "Meet?"},
-                                [done](const ApiResult<ChatStartResponse>& result) {
-                                    const auto* error = std::get_if<ApiError>(&result);
-                                    done(error ? error->text() : "started");
-                                });
-        });
-    EXPECT_EQ(got, "invalidData");
-    EXPECT_TRUE(log().contains("Start chat access_token: 0123… (22 characters)"));
-    EXPECT_FALSE(log().lines().join('\n').contains("SECRET"));
 }
 
 TEST_F(RequestsTest, NothingIsSentToAnInvalidUrlAndTheVersionIsOneQueryValue) {
