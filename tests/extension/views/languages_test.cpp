@@ -35,8 +35,8 @@ TEST_P(LanguagesTest, NoTextIsCutInAnyView) {
     ASSERT_EQ(ViewLanguage::use({language}), language);
     forEachAppearance([&](int width, const QString& suffix) {
         const QStringList shown = shootLongestTexts(width, '-' + language + suffix);
-        EXPECT_NE(shown.at(0), ChatViewState::errorText);
-        EXPECT_NE(shown.at(1), "Response generated successfully.");
+        EXPECT_NE(shown.at(0).toStdString(), ChatViewState::errorText.toStdString());
+        EXPECT_NE(shown.at(1).toStdString(), "Response generated successfully.");
     });
 }
 
