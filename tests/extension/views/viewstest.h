@@ -90,7 +90,6 @@ protected:
         view.window().requestActivate();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
         view.get(control).forceActiveFocus(Qt::TabFocusReason);
-        view.settle();
     }
     void answered(ShownView& view) const {
         settle();
