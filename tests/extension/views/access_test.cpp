@@ -18,13 +18,11 @@ protected:
 
     /// The objectName of the control that holds the keyboard's focus.
     static QString focused(const ShownView& view) {
-        for (const QQuickItem* item = view.window().activeFocusItem(); item != nullptr;
-             item = item->parentItem()) {
-            if (!item->objectName().isEmpty()) {
-                return item->objectName();
-            }
+        const QQuickItem* item = view.window().activeFocusItem();
+        while (item != nullptr && item->objectName().isEmpty()) {
+            item = item->parentItem();
         }
-        return {};
+        return item != nullptr ? item->objectName() : QString();
     }
 
     /// From the first of `order`, Tab reaches each control in turn and comes round to the
@@ -171,14 +169,11 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
     heard.clear();
     QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
         const QAccessibleInterface* node = event->accessibleInterface();
-        if (node == nullptr || node->role() != QAccessible::AlertMessage) {
-            return;
-        }
-        const QString name = event->object()->objectName();
-        if (event->type() == QAccessible::ObjectShow) {
-            heard << name + " shown: " + node->text(QAccessible::Name);
-        } else if (event->type() == QAccessible::ObjectHide) {
-            heard << name + " hidden";
+        const bool shown = event->type() == QAccessible::ObjectShow;
+        if (node != nullptr && node->role() == QAccessible::AlertMessage &&
+            (shown || event->type() == QAccessible::ObjectHide)) {
+            heard << event->object()->objectName() +
+                         (shown ? " shown: " + node->text(QAccessible::Name) : " hidden");
         }
     });
     showPanel().click("generateResponseButton");
