@@ -38,7 +38,8 @@ inline void forEachShown(const QQuickItem& item,
     }
 }
 
-/// The login view, the signed-in panel and the chat, on a backend that answers every request.
+/// The login view, the signed-in panel and the chat, on a backend that answers the panel's
+/// requests.
 class ViewsTest : public ScriptedBackendTest {
 protected:
     ViewsTest() {
@@ -79,7 +80,6 @@ protected:
     [[nodiscard]] static ChatViewState& state(const ShownView& view) {
         return *view.root().property("viewState").value<ChatViewState*>();
     }
-    /// Keys go to the active window, and a test may show more than one.
     static void ask(ShownView& view, const QString& question) {
         tabTo(view, "chatInput");
         view.type("chatInput", question);
@@ -87,6 +87,7 @@ protected:
     }
     /// Gives the control the keyboard's focus, as Tab would.
     static void tabTo(ShownView& view, const QString& control) {
+        // Keys go to the active window, and a test may show more than one.
         view.window().requestActivate();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
         view.get(control).forceActiveFocus(Qt::TabFocusReason);
