@@ -12,6 +12,7 @@
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -19,9 +20,16 @@ using backend::CommandLine;
 
 namespace {
 
-CommandLine parse(const std::string& text) {
+const fs::path settingsFile = fs::temp_directory_path() / ("qv-conf-" + std::to_string(::getpid()));
+
+// `text` split at spaces; `settings`, when given, is the file that --config names.
+CommandLine parse(const std::string& text, const std::string& settings = "") {
     std::istringstream in(text);
     std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+    if (!settings.empty()) {
+        std::ofstream(settingsFile) << settings;
+        words.insert(words.end(), {"--config", settingsFile.string()});
+    }
     std::vector<const char*> argv;
     for (const auto& word : words) {
         argv.push_back(word.c_str());
@@ -38,85 +46,56 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(parse("migrate --data d").command, C::Migrate);
     EXPECT_EQ(parse("token list --data d").command, C::TokenList);
     EXPECT_EQ(parse("token revoke --user a@b --data d").email, "a@b");
-    EXPECT_EQ(parse("serve --data d --token-days 7").serve.tokenDays, 7);
     EXPECT_EQ(parse("token list --store postgresql://a@b/c").storeUrl, "postgresql://a@b/c");
-    EXPECT_EQ(parse("serve --data d --store-connections 3").serve.storeConnections, 3);
-
     const CommandLine user = parse("user add ann@example.org --name Ann --data d");
-    EXPECT_EQ(user.command, C::UserAdd);
-    EXPECT_EQ(user.email, "ann@example.org");
-    EXPECT_EQ(user.name, "Ann");
+    EXPECT_EQ(std::tie(user.command, user.email, user.name),
+              std::tuple(C::UserAdd, "ann@example.org", "Ann"));
 
-    const auto defaults = parse("serve --data d").serve;
-    EXPECT_EQ(defaults.listen.address, "127.0.0.1");
-    EXPECT_EQ(defaults.listen.port, 8443);
-    EXPECT_FALSE(defaults.loginListen || defaults.publicUrl || defaults.llmQueue);
-    EXPECT_EQ(defaults.engine, "extractive");
-    EXPECT_EQ(defaults.llmTimeoutSeconds, 50);
-    EXPECT_EQ(defaults.llmMaxInputChars, 24000);
-    EXPECT_FALSE(defaults.llmTemperature || defaults.llmMaxTokens || defaults.llmAllowHttp);
-    EXPECT_EQ(defaults.fallback, "");
-    EXPECT_EQ(defaults.tokenDays, 30);
-    EXPECT_EQ(defaults.sessionsPerMinute, 30);
-    EXPECT_EQ(defaults.connectionsPerAddress, 256);
-    EXPECT_EQ(defaults.keepAliveSeconds, 10);
-    EXPECT_EQ(defaults.storeConnections, 8);
+    const auto d = parse("serve --data d").serve;
+    EXPECT_EQ(std::tie(d.listen.address, d.engine, d.fallback),
+              std::tuple("127.0.0.1", "extractive", ""));
+    EXPECT_EQ(std::tie(d.listen.port, d.llmTimeoutSeconds, d.llmMaxInputChars, d.tokenDays,
+                       d.sessionsPerMinute, d.connectionsPerAddress, d.keepAliveSeconds,
+                       d.storeConnections),
+              std::tuple(8443, 50, 24000, 30, 30, 256, 10, 8));
+    EXPECT_FALSE(d.loginListen || d.publicUrl || d.llmQueue || d.llmTemperature || d.llmMaxTokens ||
+                 d.llmAllowHttp || d.tlsInitIfMissing);
 
-    const auto set = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
-                           "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
-                           "--llm-queue 9 --public-url https://api.example.org "
-                           "--llm-model-summary s --llm-model-reply r --llm-model-chat c "
-                           "--llm-temperature 0.3 --llm-max-tokens 512 --llm-max-input-chars 900 "
-                           "--llm-allow-http --fallback extractive")
-                         .serve;
-    EXPECT_EQ(set.llmModelSummary + set.llmModelReply + set.llmModelChat, "src");
-    EXPECT_EQ(set.llmTemperature, 0.3);
-    EXPECT_EQ(set.llmMaxTokens, 512);
-    EXPECT_EQ(set.llmMaxInputChars, 900);
-    EXPECT_TRUE(set.llmAllowHttp);
-    EXPECT_EQ(set.fallback, "extractive");
-    EXPECT_EQ(set.listen.address, "::1");
-    EXPECT_EQ(set.listen.port, 0);
-    ASSERT_TRUE(set.loginListen);
-    EXPECT_EQ(set.loginListen->port, 8080);
-    EXPECT_EQ(set.llmTimeoutSeconds, 30);
-    EXPECT_EQ(set.llmQueue, 9);
-    EXPECT_EQ(set.publicUrl, "https://api.example.org");
+    const auto s = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
+                         "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
+                         "--llm-queue 9 --public-url https://api.example.org "
+                         "--llm-model-summary s --llm-model-reply r --llm-model-chat c "
+                         "--llm-temperature 0.3 --llm-max-tokens 512 --llm-max-input-chars 900 "
+                         "--llm-allow-http --fallback extractive --token-days 7 "
+                         "--store-connections 3")
+                       .serve;
+    ASSERT_TRUE(s.loginListen && s.llmTemperature && s.llmMaxTokens && s.llmQueue && s.publicUrl);
+    EXPECT_EQ(std::tie(s.listen.address, s.llmModelSummary, s.llmModelReply, s.llmModelChat,
+                       s.fallback, *s.publicUrl),
+              std::tuple("::1", "s", "r", "c", "extractive", "https://api.example.org"));
+    EXPECT_EQ(std::tie(s.listen.port, s.loginListen->port, s.llmTimeoutSeconds, *s.llmQueue,
+                       *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections),
+              std::tuple(0, 8080, 30, 9, 512, 900, 7, 3));
+    EXPECT_EQ(*s.llmTemperature, 0.3);
+    EXPECT_TRUE(s.llmAllowHttp);
 }
 
 // A service's settings file uses the flags' names; what the command line says wins.
 TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
-    const fs::path file = fs::temp_directory_path() / ("qv-conf-" + std::to_string(::getpid()));
-    const auto parseWith = [&](const std::string& contents, const std::string& flags) {
-        std::ofstream(file) << contents;
-        return parse("serve --config " + file.string() + " " + flags);
-    };
-    const auto settings = parseWith("# the service\ndata = /var/lib/q\nlisten = [::1]:9000\n"
-                                    "token-days = 9\ntls-init-if-missing = true\n",
-                                    "--token-days 3");
+    const auto settings =
+        parse("serve --token-days 3", "# the service\ndata = /var/lib/q\nlisten = [::1]:9000\n"
+                                      "token-days = 9\ntls-init-if-missing = true\n");
+    fs::remove(settingsFile);
     EXPECT_EQ(settings.data, "/var/lib/q");
-    EXPECT_EQ(settings.serve.listen.port, 9000);
-    EXPECT_EQ(settings.serve.tokenDays, 3);
+    EXPECT_EQ(std::tie(settings.serve.listen.port, settings.serve.tokenDays), std::tuple(9000, 3));
     EXPECT_TRUE(settings.serve.tlsInitIfMissing);
-    EXPECT_FALSE(parse("serve --data d").serve.tlsInitIfMissing);
-    for (const auto& [contents, says] :
-         {std::pair{"data = d\nlisten-on = 127.0.0.1:1\n", "unrecognised option 'listen-on'"},
-          {"data = d\ntoken-days = 0\n", "--token-days must be at least 1"},
-          {"data = d\nlisten = nowhere\n", "not ADDRESS:PORT"}}) {
-        try {
-            (void)parseWith(contents, "");
-            ADD_FAILURE() << contents << " was accepted";
-        } catch (const backend::CommandLineError& e) {
-            EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
-        }
-    }
-    fs::remove(file);
 }
 
 TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
     const struct {
         const char* line;
         const char* says;
+        const char* settings = "";
     } rows[] = {
         {"serve --data d --llm-timout 30", "unrecognised option '--llm-timout'"},
         {"serve --data d --llm-time 30", "unrecognised option '--llm-time'"},
@@ -143,17 +122,22 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"user add a@b c@d --name Ann --data d", "too many positional options"},
         {"user remove a@b --data d", "unknown command 'user'"},
         {"frobnicate", "unknown command 'frobnicate'"},
+        {"serve", "unrecognised option 'listen-on'", "data = d\nlisten-on = 127.0.0.1:1\n"},
+        {"serve", "--token-days must be at least 1", "data = d\ntoken-days = 0\n"},
+        {"serve", "not ADDRESS:PORT", "data = d\nlisten = nowhere\n"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.line) + " " + row.settings);
         try {
-            (void)parse(row.line);
-            ADD_FAILURE() << row.line << " was accepted";
+            (void)parse(row.line, row.settings);
+            ADD_FAILURE() << "accepted";
         } catch (const backend::CommandLineError& e) {
             const std::string message = e.what();
-            EXPECT_NE(message.find(row.says), std::string::npos) << row.line << ": " << message;
+            EXPECT_NE(message.find(row.says), std::string::npos) << message;
             EXPECT_EQ(message.find('\n'), std::string::npos) << message;
         }
     }
+    fs::remove(settingsFile);
 }
 
 TEST(CommandLineTest, AddressesAreReadAndWrittenAsUrlsDo) {
