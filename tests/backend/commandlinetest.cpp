@@ -48,13 +48,13 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(parse("token revoke --user a@b --data d").email, "a@b");
     EXPECT_EQ(parse("token list --store postgresql://a@b/c").storeUrl, "postgresql://a@b/c");
     const CommandLine user = parse("user add ann@example.org --name Ann --data d");
-    EXPECT_EQ(std::tie(user.command, user.email, user.name),
+    EXPECT_EQ(std::tuple(user.command, user.email, user.name),
               std::tuple(C::UserAdd, "ann@example.org", "Ann"));
 
     const auto d = parse("serve --data d").serve;
-    EXPECT_EQ(std::tie(d.listen.address, d.engine, d.fallback),
+    EXPECT_EQ(std::tuple(d.listen.address, d.engine, d.fallback),
               std::tuple("127.0.0.1", "extractive", ""));
-    EXPECT_EQ(std::tie(d.listen.port, d.llmTimeoutSeconds, d.llmMaxInputChars, d.tokenDays,
+    EXPECT_EQ(std::tuple(d.listen.port, d.llmTimeoutSeconds, d.llmMaxInputChars, d.tokenDays,
                        d.sessionsPerMinute, d.connectionsPerAddress, d.keepAliveSeconds,
                        d.storeConnections),
               std::tuple(8443, 50, 24000, 30, 30, 256, 10, 8));
@@ -70,10 +70,10 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
                          "--store-connections 3")
                        .serve;
     ASSERT_TRUE(s.loginListen && s.llmTemperature && s.llmMaxTokens && s.llmQueue && s.publicUrl);
-    EXPECT_EQ(std::tie(s.listen.address, s.llmModelSummary, s.llmModelReply, s.llmModelChat,
+    EXPECT_EQ(std::tuple(s.listen.address, s.llmModelSummary, s.llmModelReply, s.llmModelChat,
                        s.fallback, *s.publicUrl),
               std::tuple("::1", "s", "r", "c", "extractive", "https://api.example.org"));
-    EXPECT_EQ(std::tie(s.listen.port, s.loginListen->port, s.llmTimeoutSeconds, *s.llmQueue,
+    EXPECT_EQ(std::tuple(s.listen.port, s.loginListen->port, s.llmTimeoutSeconds, *s.llmQueue,
                        *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections),
               std::tuple(0, 8080, 30, 9, 512, 900, 7, 3));
     EXPECT_EQ(*s.llmTemperature, 0.3);
@@ -87,7 +87,7 @@ TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
                                       "token-days = 9\ntls-init-if-missing = true\n");
     fs::remove(settingsFile);
     EXPECT_EQ(settings.data, "/var/lib/q");
-    EXPECT_EQ(std::tie(settings.serve.listen.port, settings.serve.tokenDays), std::tuple(9000, 3));
+    EXPECT_EQ(std::tuple(settings.serve.listen.port, settings.serve.tokenDays), std::tuple(9000, 3));
     EXPECT_TRUE(settings.serve.tlsInitIfMissing);
 }
 
