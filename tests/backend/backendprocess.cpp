@@ -1,12 +1,11 @@
 #include "backendprocess.h"
 
+#include "backendprogram.h"
+
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
 #include <poll.h>
 #include <spawn.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,9 +18,7 @@ BackendProcess::BackendProcess(const std::vector<std::string>& arguments,
                                const std::vector<std::string>& environment) {
     std::string folder = fs::temp_directory_path() / "qv-process-XXXXXX";
     dir_ = ::mkdtemp(folder.data());
-    const std::string init =
-        QUORVANE_BACKEND_BINARY " tls init --data " + dir_.string() + " >/dev/null 2>&1";
-    if (std::system(init.c_str()) != 0) {
+    if (runBackend("tls init", dir_).exitCode != 0) {
         throw std::runtime_error("tls init failed");
     }
     std::vector<std::string> argv = {QUORVANE_BACKEND_BINARY, "serve", "--data", dir_.string()};
@@ -90,10 +87,7 @@ std::string BackendProcess::lineAfter(const std::string& prefix) {
 }
 
 std::string BackendProcess::caPem() const {
-    std::ifstream in(dir_ / "tls" / "ca.pem");
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return fileText(dir_ / "tls" / "ca.pem");
 }
 
 std::uint16_t BackendProcess::apiPort() {

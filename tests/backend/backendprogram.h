@@ -7,6 +7,12 @@
 #include <string>
 #include <sys/wait.h>
 
+/// The whole of a file; empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 /// What one run of quorvane-backend did: its exit code (-1 when killed) and everything it
 /// wrote to standard output and error.
 struct ProgramRun {
@@ -28,8 +34,7 @@ inline ProgramRun runBackend(const std::string& arguments, const std::filesystem
                                     " --data " + dir.string() + " <" + in + " >" + out + " 2>&1")
                                        .c_str());
     std::filesystem::remove(in);
-    std::ifstream written(out);
-    std::string output{std::istreambuf_iterator<char>(written), {}};
+    std::string output = fileText(out);
     std::filesystem::remove(out);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::move(output)};
 }

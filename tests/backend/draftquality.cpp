@@ -17,6 +17,8 @@
 
 using namespace backend;
 
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(QualityMail::Ask, text, key)
+
 namespace {
 
 std::string fileText(const std::filesystem::path& path) {
@@ -29,17 +31,17 @@ std::string fileText(const std::filesystem::path& path) {
     return text.str();
 }
 
+const std::pair<const char*, Language> languages[] = {
+    {"en", Language::English}, {"fr", Language::French},  {"de", Language::German},
+    {"es", Language::Spanish}, {"it", Language::Italian}, {"pt", Language::Portuguese},
+    {"nl", Language::Dutch}};
+
 Language languageOfCode(const std::string& code) {
-    static const std::pair<const char*, Language> codes[] = {
-        {"en", Language::English}, {"fr", Language::French},  {"de", Language::German},
-        {"es", Language::Spanish}, {"it", Language::Italian}, {"pt", Language::Portuguese},
-        {"nl", Language::Dutch}};
-    for (const auto& [name, language] : codes) {
-        if (code == name) {
-            return language;
-        }
+    const auto* known = std::ranges::find(languages, code, [](const auto& l) { return l.first; });
+    if (known == std::end(languages)) {
+        throw std::runtime_error("unknown language " + code);
     }
-    throw std::runtime_error("unknown language " + code);
+    return known->second;
 }
 
 QualityMail readMail(const std::filesystem::path& eml) {
@@ -60,10 +62,7 @@ QualityMail readMail(const std::filesystem::path& eml) {
         mail.sender = json.at("sender").get<std::string>();
         mail.heldOut = json.at("heldOut").get<bool>();
         mail.summary = json.at("summary").get<std::vector<std::string>>();
-        for (const auto& ask : json.at("asks")) {
-            mail.asks.push_back(
-                {ask.at("text").get<std::string>(), ask.at("key").get<std::string>()});
-        }
+        mail.asks = json.at("asks").get<std::vector<QualityMail::Ask>>();
         mail.excluded = json.at("excluded").get<std::vector<std::string>>();
     } catch (const nlohmann::json::exception& e) {
         throw std::runtime_error(annotation.string() + ": " + e.what());
@@ -114,14 +113,8 @@ std::vector<std::string> replyPointsOf(const std::string& reply) {
 }
 
 bool isNoText(const std::string& summary) {
-    for (const Language language :
-         {Language::English, Language::French, Language::German, Language::Spanish,
-          Language::Italian, Language::Portuguese, Language::Dutch}) {
-        if (summary == phrasesFor(language).noText) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(
+        languages, [&](const auto& l) { return summary == phrasesFor(l.second).noText; });
 }
 
 // The mail's first sentences, as the engine splits them, cut to `length` bytes.
