@@ -55,8 +55,8 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(std::tuple(d.listen.address, d.engine, d.fallback),
               std::tuple("127.0.0.1", "extractive", ""));
     EXPECT_EQ(std::tuple(d.listen.port, d.llmTimeoutSeconds, d.llmMaxInputChars, d.tokenDays,
-                       d.sessionsPerMinute, d.connectionsPerAddress, d.keepAliveSeconds,
-                       d.storeConnections),
+                         d.sessionsPerMinute, d.connectionsPerAddress, d.keepAliveSeconds,
+                         d.storeConnections),
               std::tuple(8443, 50, 24000, 30, 30, 256, 10, 8));
     EXPECT_FALSE(d.loginListen || d.publicUrl || d.llmQueue || d.llmTemperature || d.llmMaxTokens ||
                  d.llmAllowHttp || d.tlsInitIfMissing);
@@ -71,10 +71,10 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
                        .serve;
     ASSERT_TRUE(s.loginListen && s.llmTemperature && s.llmMaxTokens && s.llmQueue && s.publicUrl);
     EXPECT_EQ(std::tuple(s.listen.address, s.llmModelSummary, s.llmModelReply, s.llmModelChat,
-                       s.fallback, *s.publicUrl),
+                         s.fallback, *s.publicUrl),
               std::tuple("::1", "s", "r", "c", "extractive", "https://api.example.org"));
     EXPECT_EQ(std::tuple(s.listen.port, s.loginListen->port, s.llmTimeoutSeconds, *s.llmQueue,
-                       *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections),
+                         *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections),
               std::tuple(0, 8080, 30, 9, 512, 900, 7, 3));
     EXPECT_EQ(*s.llmTemperature, 0.3);
     EXPECT_TRUE(s.llmAllowHttp);
@@ -87,7 +87,8 @@ TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
                                       "token-days = 9\ntls-init-if-missing = true\n");
     fs::remove(settingsFile);
     EXPECT_EQ(settings.data, "/var/lib/q");
-    EXPECT_EQ(std::tuple(settings.serve.listen.port, settings.serve.tokenDays), std::tuple(9000, 3));
+    EXPECT_EQ(std::tuple(settings.serve.listen.port, settings.serve.tokenDays),
+              std::tuple(9000, 3));
     EXPECT_TRUE(settings.serve.tlsInitIfMissing);
 }
 
