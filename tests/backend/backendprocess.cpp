@@ -2,6 +2,7 @@
 
 #include "backendprogram.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <poll.h>
@@ -28,11 +29,8 @@ BackendProcess::BackendProcess(const std::vector<std::string>& arguments,
         envp.emplace_back(*variable);
     }
     const auto pointers = [](std::vector<std::string>& texts) {
-        std::vector<char*> result;
-        for (std::string& text : texts) {
-            result.push_back(text.data());
-        }
-        result.push_back(nullptr);
+        std::vector<char*> result(texts.size() + 1, nullptr);
+        std::ranges::transform(texts, result.begin(), [](std::string& t) { return t.data(); });
         return result;
     };
     int pipe[2];

@@ -30,10 +30,8 @@ CommandLine parse(const std::string& text, const std::string& settings = "") {
         std::ofstream(settingsFile) << settings;
         words.insert(words.end(), {"--config", settingsFile.string()});
     }
-    std::vector<const char*> argv;
-    for (const auto& word : words) {
-        argv.push_back(word.c_str());
-    }
+    std::vector<const char*> argv(words.size());
+    std::ranges::transform(words, argv.begin(), [](const std::string& w) { return w.c_str(); });
     return backend::parseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
@@ -94,8 +92,8 @@ TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
 
 TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
     const struct {
-        const char* line;
-        const char* says;
+        const char* line = nullptr;
+        const char* says = nullptr;
         const char* settings = "";
     } rows[] = {
         {"serve --data d --llm-timout 30", "unrecognised option '--llm-timout'"},

@@ -150,10 +150,8 @@ std::vector<QualityMail> loadQualityCorpus(const std::filesystem::path& folder) 
         }
     }
     std::sort(files.begin(), files.end());
-    std::vector<QualityMail> mails;
-    for (const auto& file : files) {
-        mails.push_back(readMail(file));
-    }
+    std::vector<QualityMail> mails(files.size());
+    std::ranges::transform(files, mails.begin(), readMail);
     return mails;
 }
 
@@ -218,7 +216,7 @@ PromptScores scoreOpenAiPrompts(const std::vector<QualityMail>& mails, bool held
             continue;
         }
         std::promise<void> answered;
-        engine.reply(mail.body, "Ann Lee", [&](EngineResult) { answered.set_value(); });
+        engine.reply(mail.body, "Ann Lee", [&](const EngineResult&) { answered.set_value(); });
         answered.get_future().wait();
         // A request that never reached the model server leaves an empty prompt, which fails
         // every check.

@@ -205,7 +205,7 @@ TEST_F(OpenAiEngineTest, AFailedServerRestsWhileTheFallbackAnswers) {
     ExtractiveEngine extractive;
     int postedToWorkers = 0;
     OpenAiServices s = services(&extractive);
-    s.runFallback = [&](std::function<void()> work) {
+    s.runFallback = [&](const std::function<void()>& work) {
         ++postedToWorkers;
         work();
     };
@@ -276,7 +276,7 @@ TEST_F(OpenAiEngineTest, RequestsCarryTheTaskModelAndOnlyTheSettingsGiven) {
     const struct {
         OpenAiOptions o;
         const Task& task;
-        const char* model;
+        const char* model = nullptr;
     } rows[] = {
         {options(), summarizing, "tiny"},
         {tuned, summarizing, "small"},
