@@ -30,7 +30,8 @@ namespace {
 
 /// A set of enumerators, for the rows of a table that several of them share.
 template <typename Enum> struct Set {
-    unsigned bits;
+    unsigned bits = 0;
+    constexpr Set() = default;
     constexpr Set(Enum value) // NOLINT: a value is a set of one
         : bits(1U << static_cast<unsigned>(value)) {}
     [[nodiscard]] constexpr bool contain(Enum value) const { return (bits & Set(value).bits) != 0; }
@@ -125,8 +126,8 @@ const Fault kFaults[] = {
 struct Expected {
     Set<Request> requests;
     Set<Outcome> outcomes;
-    const char* lines;
-    const char* state;
+    const char* lines = "";
+    const char* state = "";
     const char* toast = "";
 };
 
