@@ -29,6 +29,9 @@ Item {
         height: label.implicitHeight + 2 * Typography.padding
         radius: 8
         color: "black"
+        // On a dark window the black strip would not stand out without its edge.
+        border.width: ColorScheme.dark ? 1 : 0
+        border.color: ColorScheme.separator
 
         Label {
             id: label
