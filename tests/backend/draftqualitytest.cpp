@@ -4,14 +4,6 @@
 
 namespace {
 
-std::string lines(const std::vector<std::string>& misses) {
-    std::string text;
-    for (const std::string& miss : misses) {
-        text += miss + "\n";
-    }
-    return text;
-}
-
 struct Floor {
     const char* name;
     double value;
@@ -20,7 +12,7 @@ struct Floor {
 
 void expectAtLeast(const std::vector<Floor>& floors, const std::vector<std::string>& misses) {
     for (const Floor& f : floors) {
-        EXPECT_GE(f.value, f.floor) << f.name << "\n" << lines(misses);
+        EXPECT_GE(f.value, f.floor) << f.name << "\n" << testing::PrintToString(misses);
     }
 }
 
