@@ -13,10 +13,8 @@ namespace {
 
 const QString kSessionPath = QStringLiteral("/plugin-auth/session-request/");
 const QString kPollPath = kSessionPath + "s1";
-const QString kVersionPath = QStringLiteral("/api/v1/apple-version");
 const QString kNullLine = QStringLiteral("Access token is null. Continuing request...");
 const QString kReceivedLine = QStringLiteral("Access token received: ");
-const ScriptedAnswer kNoBody = ScriptedAnswer::http(200, std::nullopt);
 
 ScriptedAnswer ok(const QString& body) {
     return ScriptedAnswer::http(200, body.toUtf8());
@@ -35,7 +33,6 @@ class SignInTest : public ScriptedBackendTest {
 protected:
     SignInTest() {
         stores_.auth.setAccessToken(std::nullopt);
-        stores_.replyContext.subject = QStringLiteral("Lunch");
         // The panel that follows a sign-in asks for a summary; a failure would be retried.
         answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
     }
@@ -71,7 +68,8 @@ protected:
 TEST_F(SignInTest, PollsAtOnceThenTwoSecondsAfterEachAnswerUntilTheSessionHasAToken) {
     network().answer(kSessionPath, ok(R"({"id":"s1","access_token":"early",)"
                                       R"("login_url":"https://login.example/s1"})"));
-    network().answer(kPollPath, {kNoBody, kPending, token("tok-0123456789abcdef")});
+    network().answer(kPollPath, {ScriptedAnswer::http(200, std::nullopt), kPending,
+                                 token("tok-0123456789abcdef")});
     auto controller = pressLogin();
     for (int answered = 1; answered <= 2; ++answered) {
         EXPECT_TRUE(pollScheduled());
@@ -170,7 +168,7 @@ protected:
     SessionTabsViewTest() {
         stores_.auth.setAccessToken(QStringLiteral("tok"));
         platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
-        answer(kVersionPath, 200,
+        answer("/api/v1/apple-version", 200,
                R"({"current_version":"2.0","download_url":"https://dl.example/2.0"})");
     }
 
