@@ -59,11 +59,8 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
             message->headerMap = row.headers;
         }
         log().clear();
-        context.email = QStringLiteral("earlier@example.com");
-        context.subject = QStringLiteral("earlier subject");
-        context.date = QStringLiteral("earlier date");
-        context.content = QStringLiteral("earlier content");
-        context.messageId = QStringLiteral("<earlier@example.com>");
+        context = {"earlier@example.com", "earlier subject", "earlier date", "earlier content",
+                   "<earlier@example.com>"};
         ComposeSessionHandler(services(), {})
             .mailComposeSessionDidBegin(TestComposeSession(message));
 
