@@ -6,7 +6,7 @@
 #include <QQuickItem>
 
 ComposeWindow::ComposeWindow(QQmlEngine& engine, MEExtension& extension,
-                             std::shared_ptr<const MailMessage> original)
+                             const std::shared_ptr<const MailMessage>& original)
     : QQuickView(&engine, nullptr)
     , session_(original)
     , handler_(extension.handlerForComposeSession(session_)) {

@@ -19,7 +19,7 @@ class ComposeWindow : public QQuickView {
 public:
     /// A reply to `original`, or a new message when it is null.
     ComposeWindow(QQmlEngine& engine, MEExtension& extension,
-                  std::shared_ptr<const MailMessage> original);
+                  const std::shared_ptr<const MailMessage>& original);
     ~ComposeWindow() override;
     ComposeWindow(const ComposeWindow&) = delete;
     ComposeWindow& operator=(const ComposeWindow&) = delete;

@@ -153,8 +153,8 @@ ComposeWindow* MailWindow::chooseCompose(qsizetype number) {
     return current_;
 }
 
-ComposeWindow* MailWindow::open(std::shared_ptr<const MailMessage> original) {
-    auto* window = new ComposeWindow(engine_, extension_, std::move(original));
+ComposeWindow* MailWindow::open(const std::shared_ptr<const MailMessage>& original) {
+    auto* window = new ComposeWindow(engine_, extension_, original);
     open_.push_back(window);
     connect(window, &ComposeWindow::ended, this, [this, window] { std::erase(open_, window); });
     current_ = window;

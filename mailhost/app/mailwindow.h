@@ -34,7 +34,7 @@ public:
     [[nodiscard]] const QStringList& folderErrors() const { return folderErrors_; }
 
 private:
-    ComposeWindow* open(std::shared_ptr<const MailMessage> original);
+    ComposeWindow* open(const std::shared_ptr<const MailMessage>& original);
     void showSelected();
 
     MEExtension& extension_;
