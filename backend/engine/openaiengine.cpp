@@ -92,7 +92,7 @@ InputBudget OpenAiEngine::budgeted(const std::string& mail) const {
     return budget;
 }
 
-void OpenAiEngine::complete(const Prompt& prompt, Ask ask, Done done) {
+void OpenAiEngine::complete(const Prompt& prompt, const Ask& ask, const Done& done) {
     const Deadline deadline = std::chrono::steady_clock::now() + options_.timeout;
     if (auto refused = circuit_.refusal()) {
         return fail(*refused, ask, done);
@@ -128,7 +128,7 @@ void OpenAiEngine::complete(const Prompt& prompt, Ask ask, Done done) {
         }
         client_.postJson(
             std::move(body), std::move(headers), deadline,
-            [this, server, ask, done, slot = std::move(slot)](HttpResult result) mutable {
+            [this, server, ask, done, slot = std::move(slot)](const HttpResult& result) mutable {
                 auto settled = settle(readModelAnswer(result, server));
                 // Released only now, so that a waiting call knows how this ended.
                 slot.reset();
@@ -187,7 +187,7 @@ void OpenAiEngine::summarize(const std::string& mail, Done done) {
         {taskModel(options_.summaryModel, options_.model),
          "Summarize this e-mail in a few sentences." + fence.rule(mail, text, "the summary"),
          fence.around(text.text)},
-        [mail](Engine& engine, Done d) { engine.summarize(mail, std::move(d)); }, std::move(done));
+        [mail](Engine& engine, Done d) { engine.summarize(mail, std::move(d)); }, done);
 }
 
 void OpenAiEngine::reply(const std::string& mail, const std::string& userName, Done done) {
@@ -200,7 +200,7 @@ void OpenAiEngine::reply(const std::string& mail, const std::string& userName, D
              userName + "." + fence.rule(mail, text, "the reply"),
          fence.around(text.text)},
         [mail, userName](Engine& engine, Done d) { engine.reply(mail, userName, std::move(d)); },
-        std::move(done));
+        done);
 }
 
 void OpenAiEngine::chat(const std::string& mail, const std::string& question, Done done) {
@@ -212,7 +212,7 @@ void OpenAiEngine::chat(const std::string& mail, const std::string& question, Do
              fence.rule(mail, text, "the answer"),
          fence.around(text.text) + "\n\n" + question},
         [mail, question](Engine& engine, Done d) { engine.chat(mail, question, std::move(d)); },
-        std::move(done));
+        done);
 }
 
 } // namespace backend

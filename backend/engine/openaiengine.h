@@ -73,7 +73,7 @@ private:
 
     /// The mail's own text within the budget; the cut is logged.
     [[nodiscard]] InputBudget budgeted(const std::string& mail) const;
-    void complete(const Prompt& prompt, Ask ask, Done done);
+    void complete(const Prompt& prompt, const Ask& ask, const Done& done);
     /// Keeps the server from being asked again soon when it looks unavailable.
     EngineResult settle(ModelOutcome outcome);
     void deliver(EngineResult result, const Ask& ask, const Done& done);
