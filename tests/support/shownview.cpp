@@ -95,7 +95,7 @@ void ShownView::settle() {
 QImage ShownView::screenshot(const QString& name) {
     QTest::qWait(300); // fades end
     settle();
-    const QImage image = window_->grabWindow();
+    QImage image = window_->grabWindow();
     const QString folder = QStringLiteral(QUORVANE_SCREENSHOT_DIR);
     QDir().mkpath(folder);
     EXPECT_TRUE(image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));

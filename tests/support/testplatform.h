@@ -86,11 +86,11 @@ public:
 private:
     QTemporaryDir folder_;
     std::unique_ptr<Platform> aside_;
-    CapturedLog* log_;
-    VirtualMainQueue* mainQueue_;
-    TestBundle* bundle_;
-    RecordingWorkspace* workspace_;
-    MemoryPasteboard* pasteboard_;
-    CountingKeyMonitor* keyMonitor_;
+    CapturedLog* log_ = nullptr;
+    VirtualMainQueue* mainQueue_ = nullptr;
+    TestBundle* bundle_ = nullptr;
+    RecordingWorkspace* workspace_ = nullptr;
+    MemoryPasteboard* pasteboard_ = nullptr;
+    CountingKeyMonitor* keyMonitor_ = nullptr;
     FakeURLSession* network_ = nullptr;
 };
