@@ -6,6 +6,7 @@
 // time also counts whatever else ran.
 #include "entry/composesessionhandler.h"
 #include "entry/composesessionviewcontroller.h"
+#include "support/measure.h"
 #include "testplatform.h"
 #include "teststores.h"
 #include "views/viewengine.h"
@@ -17,9 +18,7 @@
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -168,12 +167,6 @@ double timeOpening(QQuickWindow& window, const std::function<std::function<void(
     return seconds;
 }
 
-double median(std::vector<double> times) {
-    const auto middle = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
-    std::nth_element(times.begin(), middle, times.end());
-    return *middle;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -244,7 +237,8 @@ int main(int argc, char** argv) {
     }
     std::printf("flat scene (%d items): %.2f ms, session panel: %.2f ms (median of %d "
                 "alternating)\n",
-                items, median(flat) * 1e3, median(panel) * 1e3, kRounds);
-    std::printf("ratio panel_open_vs_flat_scene %.2f goal <= 1.5\n", median(panel) / median(flat));
+                items, measure::median(flat) * 1e3, measure::median(panel) * 1e3, kRounds);
+    std::printf("ratio panel_open_vs_flat_scene %.2f goal <= 1.5\n",
+                measure::median(panel) / measure::median(flat));
     return 0;
 }
