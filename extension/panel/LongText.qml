@@ -2,27 +2,32 @@ import QtQuick
 import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
-// Read-only text of any length: laid out a piece at a time as it scrolls into view, so a
-// text of a megabyte opens as fast as a short one.
-ListView {
+// Read-only text of any length. A short one is one piece, made at once; a long one is cut into
+// pieces laid out as they scroll into view, so that a text of a megabyte opens as fast as a
+// short one.
+Item {
     id: view
 
     property string text
     property real padding: 5
     property color textColor: ColorScheme.primary
+    // No piece is longer, so that none takes long to lay out.
+    readonly property int pieceLength: 2000
+    readonly property bool cut: text.length > pieceLength
+    readonly property Flickable scroller: cut ? lazyPieces.item as Flickable : whole
+    readonly property real contentHeight: scroller?.contentHeight ?? 0
     readonly property bool overflows: contentHeight > height
 
-    // Paragraphs, and long ones cut at a space, so that no piece takes long to lay out.
-    function pieces(whole) {
-        const limit = 2000;
+    // Paragraphs, and long ones cut at a space.
+    function pieces(all) {
         const result = [];
-        for (const paragraph of whole.split("\n")) {
+        for (const paragraph of all.split("\n")) {
             let rest = paragraph;
-            while (rest.length > limit) {
-                const space = rest.lastIndexOf(" ", limit);
-                const cut = space > 0 ? space + 1 : limit;
-                result.push(rest.slice(0, cut));
-                rest = rest.slice(cut);
+            while (rest.length > pieceLength) {
+                const space = rest.lastIndexOf(" ", pieceLength);
+                const end = space > 0 ? space + 1 : pieceLength;
+                result.push(rest.slice(0, end));
+                rest = rest.slice(end);
             }
             result.push(rest);
         }
@@ -30,17 +35,14 @@ ListView {
     }
 
     function addScrollBar() {
-        if (overflows && !ScrollBar.vertical) {
-            ScrollBar.vertical = scrollBar.createObject(view);
+        if (overflows && !scroller.ScrollBar.vertical) {
+            scroller.ScrollBar.vertical = scrollBar.createObject(scroller);
         }
     }
 
     // Read as one text: the pieces that happen to be laid out are not the whole of it.
     Accessible.role: Accessible.StaticText
     Accessible.name: text
-    clip: true
-    boundsBehavior: Flickable.StopAtBounds
-    model: text.length > 0 ? pieces(text) : []
 
     // The scroll bar is the costliest part of a short text, and most texts never overflow: it is
     // made once the text does after its layout has settled, not on the way there.
@@ -52,24 +54,13 @@ ListView {
         onTriggered: view.addScrollBar()
     }
 
-    // Bound delegates are made before this view completes and refused (Qt 6.4), so the pieces
-    // and the scroll bar reach the view by its id.
+    // Bound delegates are made before the list completes and refused (Qt 6.4), so the pieces,
+    // the list and the scroll bar reach the view by its id.
     // qmllint disable unqualified
-    Component {
-        id: scrollBar
-
-        ScrollBar {
-            policy: view.overflows ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
-        }
-    }
-
-    delegate: TextEdit {
-        required property string modelData
-
+    component Piece: TextEdit {
         Accessible.ignored: true
         x: view.padding
         width: view.width - 2 * view.padding - 10
-        text: modelData
         textFormat: TextEdit.PlainText
         readOnly: true
         selectByMouse: true
@@ -78,6 +69,45 @@ ListView {
         selectionColor: ColorScheme.blue
         font.pixelSize: Typography.body
     }
-    header: Item { height: view.padding }
+
+    Flickable {
+        id: whole
+        anchors.fill: parent
+        visible: !view.cut
+        clip: true
+        boundsBehavior: Flickable.StopAtBounds
+        contentHeight: piece.height + view.padding
+
+        Piece {
+            id: piece
+            y: view.padding
+            text: view.cut ? "" : view.text
+        }
+    }
+
+    Loader {
+        id: lazyPieces
+        anchors.fill: parent
+        active: view.cut
+
+        sourceComponent: ListView {
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            model: view.pieces(view.text)
+            delegate: Piece {
+                required property string modelData
+                text: modelData
+            }
+            header: Item { height: view.padding }
+        }
+    }
+
+    Component {
+        id: scrollBar
+
+        ScrollBar {
+            policy: view.overflows ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+        }
+    }
     // qmllint enable unqualified
 }

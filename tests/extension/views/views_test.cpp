@@ -155,12 +155,13 @@ TEST_F(ViewsTest, ChatRecoversFromAFailedStartAndTwoViewsKeepOneConversation) {
     EXPECT_EQ(state(*reopened).assistantId(), std::nullopt);
 }
 
-// A text taller than its view gets a scroll bar once laid out; a short one gets none.
+// A text taller than its view gets a scroll bar once laid out, whether made whole or in pieces;
+// a short one gets none.
 TEST_F(ViewsTest, OnlyATextTallerThanItsViewScrolls) {
     const auto showsScrollBar = [](const QQuickItem* item) {
         return item->inherits("QQuickScrollBar") && item->isVisible();
     };
-    for (const int lines : {3, 200}) {
+    for (const int lines : {3, 200, 300}) {
         ShownView view("LongText", {{"text", QString("A line.\n").repeated(lines)}}, 400, 300);
         view.settle();
         EXPECT_EQ(std::ranges::any_of(view.root().findChildren<QQuickItem*>(), showsScrollBar),
