@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -20,7 +21,42 @@ QString describe(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
+/// A kept statement for the length of one call. Reset however the call ends: a statement left
+/// on a row would hold its read snapshot, hiding other writers' values and blocking checkpoints.
+class Use {
+public:
+    explicit Use(sqlite::Statement& statement)
+        : statement_(statement) {}
+    ~Use() { statement_.reset(); }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+    sqlite::Statement* operator->() const { return &statement_; }
+
+private:
+    sqlite::Statement& statement_;
+};
+
 } // namespace
+
+/// The open file and the statements prepared on it, each on its first use. They live and die
+/// together, so a file that is set aside takes its statements with it.
+struct SqliteUserDefaults::Connection {
+    Connection(const std::filesystem::path& file, const sqlite::OpenOptions& options)
+        : db(file, options) {}
+
+    Use use(std::optional<sqlite::Statement>& kept, std::string_view sql) {
+        if (!kept) {
+            kept.emplace(db, sql);
+        }
+        return Use(*kept);
+    }
+
+    sqlite::Database db; // first, so that it is closed after its statements are finalized
+    std::optional<sqlite::Statement> select;
+    std::optional<sqlite::Statement> upsert;
+    std::optional<sqlite::Statement> erase;
+    std::optional<sqlite::Statement> listKeys;
+};
 
 SqliteUserDefaults::SqliteUserDefaults(std::filesystem::path file,
                                        std::chrono::milliseconds busyTimeout)
@@ -42,34 +78,35 @@ void SqliteUserDefaults::open() const {
     std::error_code ignored;
     std::filesystem::create_directories(file_.parent_path(), ignored);
     const mode_t previous = ::umask(077);
-    auto db = std::make_unique<sqlite::Database>(
+    auto opened = std::make_unique<Connection>(
         file_, sqlite::OpenOptions{sqlite::OpenMode::ReadWriteCreate, busyTimeout_});
     ::umask(previous);
-    db->exec("PRAGMA journal_mode=WAL");
-    db->exec("PRAGMA synchronous=FULL");
+    sqlite::Database& db = opened->db;
+    db.exec("PRAGMA journal_mode=WAL");
+    db.exec("PRAGMA synchronous=FULL");
     {
-        sqlite::Statement check = db->prepare("PRAGMA quick_check");
+        sqlite::Statement check = db.prepare("PRAGMA quick_check");
         if (!check.step() || check.text(0) != "ok") {
             throw sqlite::Error(SQLITE_CORRUPT, "integrity check failed");
         }
     }
-    db->exec(kSchema);
-    db_ = std::move(db);
+    db.exec(kSchema);
+    connection_ = std::move(opened);
 }
 
-sqlite::Database& SqliteUserDefaults::database() const {
-    if (!db_) {
+SqliteUserDefaults::Connection& SqliteUserDefaults::connection() const {
+    if (!connection_) {
         try {
             open();
         } catch (const sqlite::Error& error) {
             setAside(error.what());
         }
     }
-    return *db_;
+    return *connection_;
 }
 
 void SqliteUserDefaults::setAside(const std::string& reason) const {
-    db_.reset();
+    connection_.reset();
     const std::string stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddThhmmss")).toStdString();
     std::filesystem::path aside = file_;
@@ -98,24 +135,24 @@ void SqliteUserDefaults::setAside(const std::string& reason) const {
         // Nowhere to write: keep the values of this run in memory only.
         Log::line(QStringLiteral("UserDefaults: %1 cannot be opened (%2); values will not be kept.")
                       .arg(describe(file_), QString::fromUtf8(second.what())));
-        db_ = std::make_unique<sqlite::Database>(":memory:");
-        db_->exec(kSchema);
+        connection_ = std::make_unique<Connection>(":memory:", sqlite::OpenOptions{});
+        connection_->db.exec(kSchema);
     }
 }
 
 std::optional<DefaultsValue> SqliteUserDefaults::value(const QString& key) const {
     const std::lock_guard lock(mutex_);
     try {
-        sqlite::Statement select =
-            database().prepare("SELECT kind, value FROM defaults WHERE key = ?");
-        select.bind(1, key.toStdString());
-        if (!select.step()) {
+        Connection& c = connection();
+        const Use select = c.use(c.select, "SELECT kind, value FROM defaults WHERE key = ?");
+        select->bind(1, key.toStdString());
+        if (!select->step()) {
             return std::nullopt;
         }
-        const std::span<const std::uint8_t> bytes = select.blob(1);
+        const std::span<const std::uint8_t> bytes = select->blob(1);
         const QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
                              static_cast<qsizetype>(bytes.size()));
-        switch (static_cast<Kind>(select.integer(0))) {
+        switch (static_cast<Kind>(select->integer(0))) {
         case Kind::Text:
             return QString::fromUtf8(raw);
         case Kind::Flag:
@@ -147,12 +184,13 @@ bool SqliteUserDefaults::set(const QString& key, const DefaultsValue& value) {
     const std::lock_guard lock(mutex_);
     try {
         // One statement is one transaction: the old value stays whole until the new one is in.
-        sqlite::Statement upsert = database().prepare(
-            "INSERT OR REPLACE INTO defaults (key, kind, value) VALUES (?, ?, ?)");
-        upsert.bind(1, key.toStdString())
+        Connection& c = connection();
+        const Use upsert =
+            c.use(c.upsert, "INSERT OR REPLACE INTO defaults (key, kind, value) VALUES (?, ?, ?)");
+        upsert->bind(1, key.toStdString())
             .bind(2, static_cast<std::int64_t>(kind))
             .bindBlob(3, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        upsert.run();
+        upsert->run();
         return true;
     } catch (const sqlite::Error& error) {
         Log::line(QStringLiteral("UserDefaults: could not write \"%1\": %2")
@@ -164,9 +202,10 @@ bool SqliteUserDefaults::set(const QString& key, const DefaultsValue& value) {
 void SqliteUserDefaults::remove(const QString& key) {
     const std::lock_guard lock(mutex_);
     try {
-        sqlite::Statement erase = database().prepare("DELETE FROM defaults WHERE key = ?");
-        erase.bind(1, key.toStdString());
-        erase.run();
+        Connection& c = connection();
+        const Use erase = c.use(c.erase, "DELETE FROM defaults WHERE key = ?");
+        erase->bind(1, key.toStdString());
+        erase->run();
     } catch (const sqlite::Error& error) {
         Log::line(QStringLiteral("UserDefaults: could not remove \"%1\": %2")
                       .arg(key, QString::fromUtf8(error.what())));
@@ -177,9 +216,10 @@ QStringList SqliteUserDefaults::keys() const {
     const std::lock_guard lock(mutex_);
     QStringList result;
     try {
-        sqlite::Statement select = database().prepare("SELECT key FROM defaults ORDER BY key");
-        while (select.step()) {
-            result.append(QString::fromStdString(select.text(0)));
+        Connection& c = connection();
+        const Use select = c.use(c.listKeys, "SELECT key FROM defaults ORDER BY key");
+        while (select->step()) {
+            result.append(QString::fromStdString(select->text(0)));
         }
     } catch (const sqlite::Error& error) {
         Log::line(QStringLiteral("UserDefaults: could not list keys: %1")

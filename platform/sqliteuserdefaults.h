@@ -7,10 +7,6 @@
 #include <memory>
 #include <mutex>
 
-namespace sqlite {
-class Database;
-}
-
 /// UserDefaults in one SQLite file (WAL, synchronous=FULL, mode 0600).
 class SqliteUserDefaults : public UserDefaults {
 public:
@@ -31,13 +27,15 @@ public:
     [[nodiscard]] QStringList keys() const override;
 
 private:
+    struct Connection;
+
     // Callers hold mutex_.
-    sqlite::Database& database() const;
+    Connection& connection() const;
     void open() const;
     void setAside(const std::string& reason) const;
 
     std::filesystem::path file_;
     std::chrono::milliseconds busyTimeout_;
     mutable std::mutex mutex_;
-    mutable std::unique_ptr<sqlite::Database> db_;
+    mutable std::unique_ptr<Connection> connection_;
 };

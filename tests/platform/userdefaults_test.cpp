@@ -44,3 +44,25 @@ TEST(UserDefaultsTest, ACorruptFileIsSetAsideAndTheNewOneKeepsTypedValuesForItsO
     EXPECT_EQ(reopened.value("text"), std::nullopt);
     EXPECT_EQ(reopened.keys(), (QStringList{"bytes", "empty", "flag"}));
 }
+
+TEST(UserDefaultsTest, EachStoreSeesTheOthersLatestWritesBetweenItsOwnReads) {
+    const TestPlatform platform;
+    const QTemporaryDir folder;
+    const std::filesystem::path file =
+        std::filesystem::path(folder.path().toStdString()) / "d.sqlite";
+    SqliteUserDefaults one(file);
+    SqliteUserDefaults other(file);
+    for (const QString text : {"first", "second"}) {
+        ASSERT_TRUE(other.set("key", text));
+        EXPECT_EQ(one.string("key"), text);
+        ASSERT_TRUE(other.set(text, true));
+        EXPECT_TRUE(one.keys().contains(text)) << "a read holds no snapshot past its call";
+    }
+    one.remove("key");
+    EXPECT_EQ(other.value("key"), std::nullopt);
+    ASSERT_TRUE(one.set("bytes", QByteArray("\0", 1)));
+    ASSERT_TRUE(one.set("empty", QByteArray()));
+    EXPECT_EQ(other.data("bytes"), QByteArray("\0", 1)) << "no value stays bound from before";
+    EXPECT_EQ(other.data("empty"), QByteArray());
+    EXPECT_TRUE(platform.log().lines().isEmpty());
+}
