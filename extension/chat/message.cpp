@@ -1,6 +1,7 @@
 #include "chat/message.h"
 
 #include <array>
+#include <cstdint>
 #include <simdjson.h>
 #include <string_view>
 
@@ -66,20 +67,39 @@ QString fromUtf8(std::string_view text) {
 }
 
 /// 8-4-4-4-12 hexadecimal digits, either case. The all-zero id is as good as any other.
+/// Read straight into the id's bytes: a stored chat holds one id per entry.
 std::optional<QUuid> parseUuid(std::string_view text) {
+    static constexpr auto kNibble = [] {
+        std::array<std::uint8_t, 256> nibble{};
+        nibble.fill(0xFF); // not a digit
+        for (int i = 0; i < 10; ++i) {
+            nibble['0' + i] = static_cast<std::uint8_t>(i);
+        }
+        for (int i = 0; i < 6; ++i) {
+            nibble['a' + i] = nibble['A' + i] = static_cast<std::uint8_t>(10 + i);
+        }
+        return nibble;
+    }();
     if (text.size() != 36) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-        const char c = text[i];
-        const bool hexDigit =
-            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (dash ? c != '-' : !hexDigit) {
-            return std::nullopt;
+    std::array<char, 16> bytes{};
+    std::size_t next = 0;
+    bool wrong = false;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            wrong |= text[i] != '-';
+            ++i;
         }
+        const unsigned high = kNibble[static_cast<unsigned char>(text[i])];
+        const unsigned low = kNibble[static_cast<unsigned char>(text[i + 1])];
+        wrong |= (high | low) > 0xF;
+        bytes[next++] = static_cast<char>((high << 4) | low);
     }
-    return QUuid::fromString(QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())));
+    if (wrong) {
+        return std::nullopt;
+    }
+    return QUuid::fromRfc4122(QByteArrayView(bytes.data(), bytes.size()));
 }
 
 /// Reads the optional text `key` into `out`; why it cannot, if so.

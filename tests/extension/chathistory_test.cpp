@@ -36,6 +36,12 @@ TEST(ChatMessage, EntriesAreWrittenInDeclaredOrderAndReadBackWhole) {
         EXPECT_EQ(encodeConversation({c.message}), stored);
         EXPECT_EQ(encodeConversation(decoded(stored)), stored) << "read back whole";
     }
+    const Conversation lowerCase =
+        decoded(R"([{"id":"6f1c2a3b-4d5e-4f60-8a7b-9c0d1e2f3a4b","isSentByCurrentUser":true},)"
+                R"({"id":"00000000-0000-0000-0000-000000000000","isSentByCurrentUser":true}])");
+    ASSERT_EQ(lowerCase.size(), 2U);
+    EXPECT_EQ(lowerCase[0].id, kId);
+    EXPECT_TRUE(lowerCase[1].id.isNull());
 }
 
 class ChatHistoryTest : public testing::Test {
@@ -77,6 +83,10 @@ TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndTheListKe
     for (const QByteArray& bad : {
              QByteArray("{broken"),
              QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B"}])"),
+             QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4G","text":"x",)"
+                        R"("isSentByCurrentUser":true}])"),
+             QByteArray(R"([{"id":"6F1C2A3B+4D5E-4F60-8A7B-9C0D1E2F3A4B","text":"x",)"
+                        R"("isSentByCurrentUser":true}])"),
              QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B","text":5,)"
                         R"("isSentByCurrentUser":true}])"),
              QByteArray(),
