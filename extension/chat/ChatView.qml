@@ -192,14 +192,13 @@ ScreenItem {
                 opacity: pressed ? 0.6 : 1
                 Accessible.name: qsTr("Send question")
                 onClicked: root.viewState.submitMessage()
-                contentItem: Item {
-                    TintedIcon {
-                        anchors.centerIn: parent
-                        width: 18
-                        height: 18
-                        source: "icons/paperplane.svg"
-                        color: ColorScheme.primary
-                    }
+
+                TintedIcon {
+                    anchors.centerIn: parent
+                    width: 18
+                    height: 18
+                    source: "icons/paperplane.svg"
+                    color: ColorScheme.primary
                 }
             }
         }

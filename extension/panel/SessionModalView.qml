@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 import Quorvane.Extension
 
 // The signed-in panel: header, developer menu, the message's summary, and two tabs, one
@@ -24,44 +22,24 @@ Item {
         summarizeStateManager: root.summarizeStateManager
     }
 
-    component PanelTab: TabButton {
+    // A tab chosen by a click, Space, Return or Enter; its bar keeps one of them chosen.
+    component PanelTab: KeyButton {
         id: tab
 
+        property string text
         property string iconName
+        property bool checked: false
 
-        padding: 6
-        // A tab is chosen with Return as with Space.
-        Keys.onReturnPressed: checked = true
-        Keys.onEnterPressed: checked = true
+        implicitHeight: 26
+        ringOutset: -1
+        ringRadius: 6
+        Accessible.role: Accessible.PageTab
         Accessible.name: text
+        Accessible.checkable: true
+        Accessible.checked: checked
 
-        FocusRing {
+        Rectangle {
             anchors.fill: parent
-            anchors.margins: 1
-            radius: 6
-            visible: tab.visualFocus
-        }
-        contentItem: Row {
-            spacing: 5
-
-            TintedIcon {
-                anchors.verticalCenter: parent.verticalCenter
-                width: 14
-                height: 14
-                source: "icons/" + tab.iconName + ".svg"
-                color: ColorScheme.primary
-            }
-            Label {
-                Accessible.ignored: true
-                anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(implicitWidth, tab.availableWidth - 19)
-                text: tab.text
-                elide: Text.ElideRight
-                font.pixelSize: Typography.subheadline
-                color: ColorScheme.primary
-            }
-        }
-        background: Rectangle {
             color: tab.checked ? ColorScheme.controlBackground : "transparent"
             border.color: tab.checked ? ColorScheme.separator : "transparent"
             radius: 6
@@ -77,14 +55,38 @@ Item {
                 visible: tab.checked
             }
         }
+        Row {
+            x: 4
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 5
+
+            TintedIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                width: 14
+                height: 14
+                source: "icons/" + tab.iconName + ".svg"
+                color: ColorScheme.primary
+            }
+            Text {
+                Accessible.ignored: true
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, tab.width - 27)
+                text: tab.text
+                elide: Text.ElideRight
+                font.pixelSize: Typography.subheadline
+                color: ColorScheme.primary
+            }
+        }
     }
 
-    ColumnLayout {
+    // Positioned rather than laid out: the arrangement is fixed, and the tabs take what is left.
+    Column {
+        id: column
         anchors.fill: parent
         spacing: 8
 
         PanelHeader {
-            Layout.fillWidth: true
+            width: parent.width
             onLogoutClicked: panel.logout()
         }
 
@@ -92,7 +94,7 @@ Item {
         Loader {
             active: root.showDeveloperMenu
             visible: active
-            Layout.fillWidth: true
+            width: parent.width
 
             // qmllint disable unqualified
             sourceComponent: DeveloperMenu { selection: root.endpoints }
@@ -101,56 +103,66 @@ Item {
 
         SummaryArea {
             visible: panel.showsSummaryArea
-            Layout.fillWidth: true
+            width: parent.width
             panel: panel
             summarizeStateManager: root.summarizeStateManager
             panelShown: root.shown
         }
 
-        TabBar {
+        Rectangle {
             id: tabs
 
+            property int currentIndex: 0
             property bool chatOpened: false
 
-            Layout.fillWidth: true
+            Accessible.role: Accessible.PageTabList
+            width: parent.width
+            height: 26
+            color: "transparent"
+            radius: 8
+            border.color: ColorScheme.separator
             onCurrentIndexChanged: if (currentIndex === 1) chatOpened = true
-            spacing: 4
-            background: Rectangle {
-                color: "transparent"
-                radius: 8
-                border.color: ColorScheme.separator
-            }
 
-            PanelTab {
-                objectName: "quickResponseTab"
-                //: A tab: a reply drafted in one step.
-                text: qsTr("Quick response")
-                iconName: "wand"
-            }
-            PanelTab {
-                objectName: "customResponseTab"
-                //: A tab: a chat with the assistant about the message.
-                text: qsTr("Custom interactive response")
-                iconName: "chatbubbles"
+            Row {
+                anchors.fill: parent
+                spacing: 4
+
+                PanelTab {
+                    objectName: "quickResponseTab"
+                    width: (parent.width - parent.spacing) / 2
+                    //: A tab: a reply drafted in one step.
+                    text: qsTr("Quick response")
+                    iconName: "wand"
+                    checked: tabs.currentIndex === 0
+                    onClicked: tabs.currentIndex = 0
+                }
+                PanelTab {
+                    objectName: "customResponseTab"
+                    width: (parent.width - parent.spacing) / 2
+                    //: A tab: a chat with the assistant about the message.
+                    text: qsTr("Custom interactive response")
+                    iconName: "chatbubbles"
+                    checked: tabs.currentIndex === 1
+                    onClicked: tabs.currentIndex = 1
+                }
             }
         }
 
         Item {
-            Layout.fillWidth: true
-            Layout.fillHeight: true
+            width: parent.width
+            height: Math.max(0, column.height - y)
 
-            StackLayout {
+            ReplyTab {
                 anchors.fill: parent
-                currentIndex: tabs.currentIndex
-
-                ReplyTab {
-                    panel: panel
-                    buttonStateManager: root.buttonStateManager
-                }
-                ChatTab {
-                    window: root.buttonStateManager.window
-                    opened: tabs.chatOpened
-                }
+                visible: tabs.currentIndex === 0
+                panel: panel
+                buttonStateManager: root.buttonStateManager
+            }
+            ChatTab {
+                anchors.fill: parent
+                visible: tabs.currentIndex === 1
+                window: root.buttonStateManager.window
+                opened: tabs.chatOpened
             }
 
             ToastView {

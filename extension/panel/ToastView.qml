@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
 // A message strip centred at the bottom of the area it covers, fading in and out.
@@ -33,7 +32,7 @@ Item {
         border.width: ColorScheme.dark ? 1 : 0
         border.color: ColorScheme.separator
 
-        Label {
+        Text {
             id: label
             anchors.fill: parent
             anchors.margins: Typography.padding

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
 // A dark rounded message.
@@ -14,7 +13,7 @@ Rectangle {
     radius: 8
     color: Qt.rgba(0, 0, 0, 0.7)
 
-    Label {
+    Text {
         id: label
         anchors.centerIn: parent
         text: parent.message

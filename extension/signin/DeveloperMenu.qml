@@ -15,9 +15,10 @@ Rectangle {
         id: segment
 
         required property string value
+        property string text
         readonly property bool selected: menu.selection.selectedApiEndpoint === value
 
-        implicitWidth: implicitContentWidth + 20
+        implicitWidth: title.implicitWidth + 20
         implicitHeight: 24
         ringRadius: 8
         Accessible.role: Accessible.RadioButton
@@ -26,11 +27,15 @@ Rectangle {
         Accessible.checked: selected
         onClicked: menu.selection.select(value)
 
-        background: Rectangle {
+        Rectangle {
+            anchors.fill: parent
             radius: 5
             color: segment.selected ? ColorScheme.accentPurple : "transparent"
         }
-        contentItem: Label {
+        Text {
+            id: title
+            Accessible.ignored: true
+            anchors.fill: parent
             text: segment.text
             color: segment.selected ? "white" : ColorScheme.primary
             font.pixelSize: Typography.subheadline

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
 import Quorvane.Extension
 
 // A capsule with an icon and a label, centred in the button, with no platform bezel; an
@@ -23,13 +22,13 @@ KeyButton {
     readonly property real contentWidth: iconRoom + title.implicitWidth
     readonly property real contentHeight: row.implicitHeight
 
-    padding: 0
     opacity: pressed ? 0.7 : 1
     ringTarget: pill
     ringRadius: pill.radius + 3
     Accessible.name: label
 
-    background: Rectangle {
+    Rectangle {
+        anchors.fill: parent
         visible: control.borderColor.a > 0
         color: "transparent"
         radius: 20
@@ -37,7 +36,6 @@ KeyButton {
         border.width: 1
     }
 
-    // A child rather than the content item, so that the button's sizes can refer to its parts.
     Rectangle {
         id: pill
         anchors.centerIn: parent
@@ -60,8 +58,10 @@ KeyButton {
                 source: control.iconName !== "" ? "icons/" + control.iconName + ".svg" : ""
                 color: control.contentColor
             }
-            Label {
+            Text {
                 id: title
+                // The button says it already.
+                Accessible.ignored: true
                 anchors.verticalCenter: parent.verticalCenter
                 // Where room is short the label is cut at its end, never at the capsule.
                 width: Math.min(implicitWidth, pill.width - 2 * control.inset - control.iconRoom)
