@@ -61,8 +61,6 @@ Item {
                 color: ColorScheme.primary
             }
             Text {
-                // The button says it already.
-                Accessible.ignored: true
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Log out")
                 font.pixelSize: Typography.headline

@@ -68,11 +68,14 @@ Item {
                 color: ColorScheme.primary
             }
             Text {
-                Accessible.ignored: true
+                readonly property real room: tab.width - 27
+                readonly property bool cut: room > 0 && implicitWidth > room
+
                 anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(implicitWidth, tab.width - 27)
+                // Eliding only where it is cut, as a button's label.
+                width: cut ? room : implicitWidth
+                elide: cut ? Text.ElideRight : Text.ElideNone
                 text: tab.text
-                elide: Text.ElideRight
                 font.pixelSize: Typography.subheadline
                 color: ColorScheme.primary
             }

@@ -18,9 +18,10 @@ KeyButton {
     property real inset: 8
 
     readonly property color contentColor: backgroundColor.a > 0 ? "white" : ColorScheme.primary
-    readonly property real iconRoom: iconName !== "" ? 16 + row.spacing : 0
+    // The icon and the gap after it.
+    readonly property real iconRoom: iconName !== "" ? 22 : 0
     readonly property real contentWidth: iconRoom + title.implicitWidth
-    readonly property real contentHeight: row.implicitHeight
+    readonly property real contentHeight: Math.max(16, title.implicitHeight)
 
     opacity: pressed ? 0.7 : 1
     ringTarget: pill
@@ -45,32 +46,32 @@ KeyButton {
         color: control.backgroundColor
         clip: true
 
-        Row {
-            id: row
-            anchors.centerIn: parent
-            spacing: 6
+        // Placed by hand rather than by a row, which would lay the label out once more.
+        TintedIcon {
+            visible: control.iconName !== ""
+            x: title.x - control.iconRoom
+            anchors.verticalCenter: parent.verticalCenter
+            width: 16
+            height: 16
+            source: control.iconName !== "" ? "icons/" + control.iconName + ".svg" : ""
+            color: control.contentColor
+        }
+        Text {
+            id: title
 
-            TintedIcon {
-                visible: control.iconName !== ""
-                anchors.verticalCenter: parent.verticalCenter
-                width: 16
-                height: 16
-                source: control.iconName !== "" ? "icons/" + control.iconName + ".svg" : ""
-                color: control.contentColor
-            }
-            Text {
-                id: title
-                // The button says it already.
-                Accessible.ignored: true
-                anchors.verticalCenter: parent.verticalCenter
-                // Where room is short the label is cut at its end, never at the capsule.
-                width: Math.min(implicitWidth, pill.width - 2 * control.inset - control.iconRoom)
-                elide: Text.ElideRight
-                text: control.label
-                textFormat: Text.PlainText
-                color: control.contentColor
-                font.pixelSize: Typography.body
-            }
+            readonly property real room: pill.width - 2 * control.inset - control.iconRoom
+            readonly property bool cut: room > 0 && implicitWidth > room
+
+            x: Math.round((pill.width - width + control.iconRoom) / 2)
+            anchors.verticalCenter: parent.verticalCenter
+            // Where room is short the label is cut at its end, never at the capsule. Only then:
+            // an eliding text lays itself out again at every width the button passes through.
+            width: cut ? room : implicitWidth
+            elide: cut ? Text.ElideRight : Text.ElideNone
+            text: control.label
+            textFormat: Text.PlainText
+            color: control.contentColor
+            font.pixelSize: Typography.body
         }
     }
 }
