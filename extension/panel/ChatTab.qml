@@ -1,35 +1,40 @@
 import QtQuick
-import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 import Quorvane.Extension
 
-// Custom response: a chat about the message, made when the tab is first opened and kept as
-// long as the panel.
-ColumnLayout {
+// Custom response: a chat about the message, made with its prompt when the tab is first opened
+// and kept as long as the panel.
+Loader {
     id: tab
 
     required property ComposeWindow window
     property bool opened: false
 
-    spacing: 5
+    active: opened
 
-    Label {
-        Layout.fillWidth: true
-        Layout.margins: 5
-        text: qsTr("Provide specific prompts to the AI assistant for more detailed and personalized reply options.")
-        font.pixelSize: Typography.body
-        font.weight: Font.Light
-        color: ColorScheme.primary
-        wrapMode: Text.Wrap
+    // qmllint disable unqualified
+    sourceComponent: Item {
+        Text {
+            id: prompt
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            x: 5
+            y: 5
+            width: parent.width - 10
+            text: qsTr("Provide specific prompts to the AI assistant for more detailed and personalized reply options.")
+            font.pixelSize: Typography.body
+            font.weight: Font.Light
+            color: ColorScheme.primary
+            wrapMode: Text.Wrap
+        }
+        ChatView {
+            anchors.top: prompt.bottom
+            anchors.bottom: parent.bottom
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.margins: 5
+            anchors.topMargin: 15
+            window: tab.window
+        }
     }
-    Loader {
-        active: tab.opened
-        Layout.fillWidth: true
-        Layout.fillHeight: true
-        Layout.margins: 5
-
-        // qmllint disable unqualified
-        sourceComponent: ChatView { window: tab.window }
-        // qmllint enable unqualified
-    }
+    // qmllint enable unqualified
 }

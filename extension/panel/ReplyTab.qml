@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 import Quorvane.Extension
 
 // Quick response: one press drafts a reply; once one is stored it is shown with the buttons
@@ -14,18 +12,21 @@ Item {
     // Each layout is made only while it shows. Loaders here cannot bind their components to
     // this file (Qt 6.4 refuses to make them), so the layouts reach the tab by its id.
     // qmllint disable unqualified
+
+    // Centred, or from the top where the tab is too low for it.
     Loader {
-        anchors.centerIn: parent
+        x: 5
+        y: Math.max(0, (parent.height - height) / 2)
         width: parent.width - 10
-        height: Math.max(Math.min(implicitHeight, 500), Math.min(200, parent.height - 10))
         active: !tab.panel.showsRegenerateLayout
 
-        sourceComponent: ColumnLayout {
+        sourceComponent: Column {
             spacing: 10
 
-            Item { Layout.fillHeight: true }
-            Label {
-                Layout.fillWidth: true
+            Text {
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                width: parent.width
                 text: qsTr("Generate instant responses based on the selected email.")
                 font.pixelSize: Typography.body
                 font.weight: Font.Light
@@ -34,32 +35,38 @@ Item {
             }
             SessionButton {
                 objectName: "generateResponseButton"
+                width: parent.width
                 label: qsTr("Generate response")
                 iconName: "captions"
                 backgroundColor: ColorScheme.indigo
                 onClicked: tab.panel.generateReply()
             }
-            Item { Layout.fillHeight: true }
         }
     }
 
+    // The reply takes the height that the texts and buttons round it leave.
     Loader {
         anchors.fill: parent
         anchors.margins: 5
         active: tab.panel.showsRegenerateLayout
 
-        sourceComponent: ColumnLayout {
-            spacing: 10
-
+        sourceComponent: Item {
             SessionButton {
+                id: regenerate
                 objectName: "regenerateResponseButton"
+                width: parent.width
                 label: qsTr("Regenerate response")
                 iconName: "repeat"
                 borderColor: ColorScheme.purple
                 onClicked: tab.panel.generateReply()
             }
-            Label {
-                Layout.fillWidth: true
+            Text {
+                id: cost
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                anchors.top: regenerate.bottom
+                anchors.topMargin: 10
+                width: parent.width
                 text: qsTr("Regenerating a response will use additional tokens")
                 font.pixelSize: Typography.body
                 font.italic: true
@@ -67,20 +74,29 @@ Item {
                 color: ColorScheme.primary
                 wrapMode: Text.Wrap
             }
+            // Where the tab is too low for all of it, the buttons go below its end rather
+            // than over the texts.
             LongText {
+                id: reply
                 objectName: "replyText"
                 Accessible.description: qsTr("Drafted reply")
-                Layout.fillWidth: true
-                Layout.fillHeight: true
+                anchors.top: cost.bottom
+                anchors.topMargin: 10
+                width: parent.width
+                height: Math.max(0, parent.height - y - actions.height - 10)
                 text: tab.buttonStateManager.generateResponse ?? ""
             }
-            RowLayout {
-                Layout.fillWidth: true
+            // Two buttons of one width, whatever their labels.
+            Row {
+                id: actions
+                anchors.top: reply.bottom
+                anchors.topMargin: 10
+                width: parent.width
                 spacing: 6
 
                 SessionButton {
                     objectName: "submitTrainingButton"
-                    Layout.preferredWidth: 1
+                    width: (actions.width - actions.spacing) / 2
                     label: qsTr("Submit to train AI")
                     iconName: "info"
                     borderColor: ColorScheme.blue
@@ -88,7 +104,7 @@ Item {
                 }
                 SessionButton {
                     objectName: "copyButton"
-                    Layout.preferredWidth: 1
+                    width: (actions.width - actions.spacing) / 2
                     label: qsTr("Copy to clipboard")
                     iconName: "copy"
                     backgroundColor: ColorScheme.blue

@@ -1,11 +1,10 @@
 import QtQuick
 import QtQuick.Controls.Fusion
-import QtQuick.Layouts
 import Quorvane.Extension
 
 // The summary of the message: a card, the paste box when the message could not be read, or
 // progress. A summary is asked for each time the area comes into view on a shown panel.
-ColumnLayout {
+Loader {
     id: area
 
     required property SessionPanel panel
@@ -23,22 +22,32 @@ ColumnLayout {
         border.width: 1
     }
 
-    spacing: 0
     onShownChanged: if (shown) panel.summaryAreaShown()
-
     // Only the section that shows is made.
-    // qmllint disable unqualified
-    Loader {
-        active: area.section === SessionPanel.Card
-        visible: active
-        Layout.fillWidth: true
+    sourceComponent: {
+        switch (section) {
+        case SessionPanel.Card:
+            return card;
+        case SessionPanel.ContentUnavailable:
+            return pasteForm;
+        case SessionPanel.Progress:
+            return progress;
+        }
+        return null;
+    }
 
-        sourceComponent: Outline {
+    // qmllint disable unqualified
+    Component {
+        id: card
+
+        Outline {
             objectName: "summaryCard"
             implicitHeight: summaryTitle.implicitHeight + summaryScroll.height + 30
 
-            Label {
+            Text {
                 id: summaryTitle
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.top: parent.top
@@ -62,34 +71,34 @@ ColumnLayout {
         }
     }
 
-    Loader {
-        active: area.section === SessionPanel.ContentUnavailable
-        visible: active
-        Layout.fillWidth: true
+    Component {
+        id: pasteForm
 
-        sourceComponent: ColumnLayout {
-            spacing: 0
+        Column {
+            padding: 5
+            spacing: 10
 
-            Label {
-                Layout.fillWidth: true
-                Layout.margins: 5
+            Text {
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                width: parent.width - 10
                 text: qsTr("Email content cannot be loaded!")
                 font.pixelSize: Typography.title
                 color: ColorScheme.primary
                 wrapMode: Text.Wrap
             }
-            Label {
-                Layout.fillWidth: true
-                Layout.margins: 5
+            Text {
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                width: parent.width - 10
                 text: qsTr("Please copy the content and send it manually")
                 font.pixelSize: Typography.body
                 color: ColorScheme.primary
                 wrapMode: Text.Wrap
             }
             Outline {
-                Layout.fillWidth: true
-                Layout.margins: 5
-                implicitHeight: 150 + 2 * Typography.padding
+                width: parent.width - 10
+                height: 150 + 2 * Typography.padding
                 // The box's focus ring.
                 border.color: pasteBox.activeFocus ? ColorScheme.focusRing : ColorScheme.separator
                 border.width: pasteBox.activeFocus ? 2 : 1
@@ -119,7 +128,7 @@ ColumnLayout {
             }
             SessionButton {
                 objectName: "summarizeButton"
-                Layout.margins: 5
+                width: parent.width - 10
                 label: qsTr("Summarize")
                 iconName: "wand"
                 borderColor: ColorScheme.blue
@@ -128,16 +137,20 @@ ColumnLayout {
         }
     }
 
-    Loader {
-        active: area.section === SessionPanel.Progress
-        visible: active
-        Layout.fillWidth: true
-        Layout.margins: 10
+    Component {
+        id: progress
 
-        sourceComponent: ProgressBar {
-            objectName: "summaryProgress"
-            Accessible.name: qsTr("Summarizing")
-            indeterminate: true
+        Item {
+            implicitHeight: bar.implicitHeight + 20
+
+            ProgressBar {
+                id: bar
+                objectName: "summaryProgress"
+                anchors.fill: parent
+                anchors.margins: 10
+                Accessible.name: qsTr("Summarizing")
+                indeterminate: true
+            }
         }
     }
     // qmllint enable unqualified

@@ -7,6 +7,35 @@
 
 namespace {
 
+QRectF sceneRect(const ShownView& view, const QString& objectName) {
+    QRectF rect;
+    forEachShown(*view.window().contentItem(), [&](const QQuickItem& item) {
+        if (item.objectName() == objectName) {
+            rect = item.mapRectToScene(item.boundingRect());
+        }
+    });
+    return rect;
+}
+
+/// The reply takes the height that the texts and buttons round it leave, down to none; the
+/// buttons below it share its width.
+void expectReplyFillsItsTab(ShownView& view) {
+    view.settle();
+    SCOPED_TRACE(
+        QString("%1x%2").arg(view.window().width()).arg(view.window().height()).toStdString());
+    const QRectF reply = sceneRect(view, "replyText");
+    const QRectF submit = sceneRect(view, "submitTrainingButton");
+    const QRectF copy = sceneRect(view, "copyButton");
+    EXPECT_DOUBLE_EQ(submit.left(), reply.left());
+    EXPECT_DOUBLE_EQ(copy.right(), reply.right());
+    EXPECT_DOUBLE_EQ(submit.width(), copy.width());
+    EXPECT_GE(reply.height(), 0);
+    EXPECT_DOUBLE_EQ(submit.top(), reply.bottom() + 10);
+    const QRectF tab = sceneRect(view, "sessionPanelFrame");
+    EXPECT_TRUE(reply.height() == 0 || submit.bottom() + 5 == tab.bottom())
+        << "the reply leaves room unused";
+}
+
 // Every state in English; the other languages show where their texts are longest.
 TEST_F(ViewsTest, EveryStateInEveryAppearance) {
     forEachAppearance([&](int width, const QString& suffix) {
@@ -42,6 +71,11 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         shot(showPanel(width), "panel-reopened" + suffix,
              {"summaryCard", "regenerateResponseButton"}, {"summaryProgress"});
         answered(*view_);
+        for (const QSize size : {QSize(width, 650), QSize(900, 900), QSize(width, 300)}) {
+            view_->window().resize(size);
+            view_->root().setSize(size);
+            expectReplyFillsItsTab(*view_);
+        }
         EXPECT_EQ(view_->text("summaryText"), kSummary) << "the stored one";
         EXPECT_EQ(bodiesSentTo("/api/v1/summarize").size(), summaries) << "asked for again";
 
