@@ -22,6 +22,8 @@ Loader {
         border.width: 1
     }
 
+    // As tall as the section, and of no height once none shows.
+    height: item?.implicitHeight ?? 0
     onShownChanged: if (shown) panel.summaryAreaShown()
     // Only the section that shows is made.
     sourceComponent: {
