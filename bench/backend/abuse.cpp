@@ -4,8 +4,8 @@
 #include "allocator.h"
 #include "backendworld.h"
 #include "secrets.h"
+#include "support/measure.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -19,11 +19,6 @@ namespace {
 
 constexpr int samples = 400;
 constexpr int slowCount = 1000;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 // Milliseconds of each keep-alive request made by each of `kinds` in turn, so that a drift of
 // the machine weighs on all alike; an answer with another status ends the run early, which
@@ -84,18 +79,18 @@ int main() {
     done = true;
     trickle.join();
     const bool complete = unloaded[1].size() == samples && loaded[0].size() == samples;
-    const double validMedian = median(unloaded[0]);
-    const double randomMedian = median(unloaded[1]);
-    const double loadedMedian = median(loaded[0]);
+    const double validMedian = bench::median(unloaded[0]);
+    const double randomMedian = bench::median(unloaded[1]);
+    const double loadedMedian = bench::median(loaded[0]);
 
     std::printf("unloaded %.3f ms, with %d slow connections (%d still open) %.3f ms\n", validMedian,
                 slowCount, open.load(), loadedMedian);
     std::printf("valid token %.3f ms, random token %.3f ms\n", validMedian, randomMedian);
     // A normal client should hardly notice the slow ones, and a guessed token should cost the
     // server no more than a served request, so that guessing is no cheaper way to load it.
-    std::printf("ratio slow_connections_latency %.2f goal <= 1.5\n",
-                complete ? loadedMedian / validMedian : 99.0);
-    std::printf("ratio random_token_vs_valid_latency %.2f goal <= 1.5\n",
-                complete ? randomMedian / validMedian : 99.0);
+    bench::printRatio("slow_connections_latency", complete ? loadedMedian / validMedian : 99.0,
+                      "<= 1.5");
+    bench::printRatio("random_token_vs_valid_latency", complete ? randomMedian / validMedian : 99.0,
+                      "<= 1.5");
     return 0;
 }

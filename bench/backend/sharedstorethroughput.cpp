@@ -3,8 +3,8 @@
 // instances live in this process, as do the clients, which load both pairs alike.
 #include "backendworld.h"
 #include "reportingfailure.h"
+#include "support/measure.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -84,8 +84,7 @@ void measure() {
                     apart);
         ratios.push_back(together / apart);
     }
-    std::ranges::sort(ratios);
-    std::printf("ratio shared_store_throughput %.2f goal >= 0.9\n", ratios[runs / 2]);
+    bench::printRatio("shared_store_throughput", bench::median(ratios), ">= 0.9");
 }
 
 } // namespace

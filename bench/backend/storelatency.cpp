@@ -3,8 +3,8 @@
 // HTTPS on loopback. The database server flushes to disk as deployed, as SQLite does.
 #include "backendworld.h"
 #include "reportingfailure.h"
+#include "support/measure.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -69,11 +69,6 @@ struct Instance {
     std::vector<double> samples;
 };
 
-double median(std::vector<double> values) {
-    std::ranges::sort(values);
-    return values[values.size() / 2];
-}
-
 void measure() {
     const TestServer server(TestServer::Durability::AsDeployed);
     const TestDatabase database(server.stateFile());
@@ -90,11 +85,11 @@ void measure() {
             }
         }
     }
-    const double onSqlite = median(sqlite.samples);
-    const double onPostgres = median(postgres.samples);
+    const double onSqlite = bench::median(sqlite.samples);
+    const double onPostgres = bench::median(postgres.samples);
     std::printf("poll + me + chat turn, median of %d: SQLite %.2f ms, PostgreSQL %.2f ms\n", rounds,
                 onSqlite, onPostgres);
-    std::printf("ratio store_postgres_vs_sqlite_latency %.2f goal <= 3\n", onPostgres / onSqlite);
+    bench::printRatio("store_postgres_vs_sqlite_latency", onPostgres / onSqlite, "<= 3");
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 // history stored as JSON: raw SQLite INSERT OR REPLACE / SELECT of the same bytes with the same
 // durability settings, and parsing them with simdjson.
 #include "chatbench.h"
+#include "support/measure.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <simdjson.h>
 #include <sqlite3.h>
@@ -12,20 +11,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kEntries = 1000;
 constexpr int kRounds = 40;
 const QString kKey = QStringLiteral("reply <bench@example.com>");
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 /// The same table, pragmas and statements as a hand-written store would use.
 class RawStore {
@@ -88,39 +76,43 @@ int main() {
     std::vector<double> ours;
     std::vector<double> baseline;
     std::size_t loaded = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        auto start = Clock::now();
-        if (!history.saveMessages()) {
-            std::fprintf(stderr, "chat store save failed\n");
-            return 1;
-        }
-        ChatHistory reader(Platform::current().userDefaults(), kKey);
-        reader.loadMessages();
-        loaded += reader.messages().size();
-        ours.push_back(since(start));
-
-        start = Clock::now();
-        if (!raw.save(kKey.toUtf8(), bytes)) {
-            std::fprintf(stderr, "raw save failed\n");
-            return 1;
-        }
-        const QByteArray stored = raw.load(kKey.toUtf8());
-        simdjson::dom::array entries;
-        if (parser.parse(stored.constData(), static_cast<std::size_t>(stored.size()))
-                .get_array()
-                .get(entries) != simdjson::SUCCESS) {
-            std::fprintf(stderr, "raw history does not parse\n");
-            return 1;
-        }
-        loaded += entries.size();
-        baseline.push_back(since(start));
+    const char* failure = nullptr;
+    for (int round = 0; round < kRounds && failure == nullptr; ++round) {
+        ours.push_back(bench::secondsOf([&] {
+            if (!history.saveMessages()) {
+                failure = "chat store save failed";
+                return;
+            }
+            ChatHistory reader(Platform::current().userDefaults(), kKey);
+            reader.loadMessages();
+            loaded += reader.messages().size();
+        }));
+        baseline.push_back(bench::secondsOf([&] {
+            if (!raw.save(kKey.toUtf8(), bytes)) {
+                failure = "raw save failed";
+                return;
+            }
+            const QByteArray stored = raw.load(kKey.toUtf8());
+            simdjson::dom::array entries;
+            if (parser.parse(stored.constData(), static_cast<std::size_t>(stored.size()))
+                    .get_array()
+                    .get(entries) != simdjson::SUCCESS) {
+                failure = "raw history does not parse";
+                return;
+            }
+            loaded += entries.size();
+        }));
     }
-    const double oursMedian = median(ours);
-    const double baselineMedian = median(baseline);
+    if (failure != nullptr) {
+        std::fprintf(stderr, "%s\n", failure);
+        return 1;
+    }
+    const double oursMedian = bench::median(ours);
+    const double baselineMedian = bench::median(baseline);
     std::printf("chat store save+load of %d entries (%lld bytes): median %.3f ms, raw SQLite "
                 "+ simdjson %.3f ms (entries read %zu)\n",
                 kEntries, static_cast<long long>(bytes.size()), oursMedian * 1e3,
                 baselineMedian * 1e3, loaded);
-    std::printf("ratio chat_store_save_load %.2f goal <= 1.3\n", oursMedian / baselineMedian);
+    bench::printRatio("chat_store_save_load", oursMedian / baselineMedian, "<= 1.3");
     return 0;
 }

@@ -237,8 +237,8 @@ int main(int argc, char** argv) {
     }
     std::printf("flat scene (%d items): %.2f ms, session panel: %.2f ms (median of %d "
                 "alternating)\n",
-                items, measure::median(flat) * 1e3, measure::median(panel) * 1e3, kRounds);
+                items, bench::median(flat) * 1e3, bench::median(panel) * 1e3, kRounds);
     std::printf("ratio panel_open_vs_flat_scene %.2f goal <= 1.5\n",
-                measure::median(panel) / measure::median(flat));
+                bench::median(panel) / bench::median(flat));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "api/json.h"
 #include "capturedlog.h"
 #include "platform.h"
+#include "support/measure.h"
 #include "testhttpsserver.h"
 #include "testplatform.h"
 
@@ -14,23 +15,15 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kWarmUp = 20;
 constexpr int kRounds = 300;
 const GenerateResponseBody kBody{"<m@x>", QString(2000, QLatin1Char('w')), "me@example.com"};
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 class BareClient {
 public:
@@ -82,12 +75,6 @@ bool generate(const QUrl& url) {
     return ok;
 }
 
-template <typename Work> double seconds(Work work, int& failures) {
-    const auto start = Clock::now();
-    failures += work() ? 0 : 1;
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -104,21 +91,23 @@ int main(int argc, char** argv) {
     BareClient bare(server.certificateAuthorityFile(), url);
 
     int failures = 0;
+    const auto ourRequest = [&] { failures += generate(url) ? 0 : 1; };
+    const auto barePost = [&] { failures += bare.post() ? 0 : 1; };
     for (int i = 0; i < kWarmUp; ++i) {
-        seconds([&] { return generate(url); }, failures);
-        seconds([&] { return bare.post(); }, failures);
+        ourRequest();
+        barePost();
     }
     std::vector<double> ours;
     std::vector<double> baseline;
     for (int i = 0; i < kRounds; ++i) {
-        ours.push_back(seconds([&] { return generate(url); }, failures));
-        baseline.push_back(seconds([&] { return bare.post(); }, failures));
+        ours.push_back(bench::secondsOf(ourRequest));
+        baseline.push_back(bench::secondsOf(barePost));
     }
-    const double oursMedian = median(ours);
-    const double baselineMedian = median(baseline);
+    const double oursMedian = bench::median(ours);
+    const double baselineMedian = bench::median(baseline);
     std::printf("generateResponse round trip: median %.3f ms, bare POST %.3f ms, failures %d\n",
                 oursMedian * 1e3, baselineMedian * 1e3, failures);
-    std::printf("ratio reply_round_trip %.2f goal <= 1.15\n", oursMedian / baselineMedian);
+    bench::printRatio("reply_round_trip", oursMedian / baselineMedian, "<= 1.15");
     Platform::uninstall();
     return failures == 0 ? 0 : 1;
 }

@@ -6,19 +6,17 @@
 #include "extensionloader.h"
 #include "gmimebaseline.h"
 #include "messageparser.h"
+#include "support/measure.h"
 
 #include <QApplication>
 #include <QQmlEngine>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 9;
 constexpr qsizetype kBodyBytes = qsizetype(5) << 20;
 
@@ -34,18 +32,6 @@ QByteArray oneLineMail() {
         mail += words;
     }
     return mail + '\n';
-}
-
-template <typename Work> double secondsOf(Work work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> times) {
-    const auto middle = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
-    std::nth_element(times.begin(), middle, times.end());
-    return *middle;
 }
 
 } // namespace
@@ -87,20 +73,20 @@ int main(int argc, char** argv) {
     std::vector<double> reply;
     std::size_t textBytes = 0;
     for (int round = 0; round < kRounds; ++round) {
-        gmime.push_back(secondsOf([&] {
+        gmime.push_back(bench::secondsOf([&] {
             textBytes = gmimeTextLength(mail.constData(), static_cast<std::size_t>(mail.size()));
         }));
-        reply.push_back(secondsOf(openReply));
+        reply.push_back(bench::secondsOf(openReply));
     }
     if (textBytes < static_cast<std::size_t>(kBodyBytes)) {
         std::fputs("GMime read less than the body\n", stderr);
         return 1;
     }
-    const double ours = median(reply);
-    const double baseline = median(gmime);
+    const double ours = bench::median(reply);
+    const double baseline = bench::median(gmime);
     std::printf("GMime parse: %.1f ms, reply window: %.1f ms (median of %d, %lld-byte line)\n",
                 baseline * 1e3, ours * 1e3, kRounds, static_cast<long long>(kBodyBytes));
-    std::printf("ratio reply_window_open_5mb %.2f goal <= 3\n", ours / baseline);
+    bench::printRatio("reply_window_open_5mb", ours / baseline, "<= 3");
     QCoreApplication::processEvents(); // let the windows' deferred deletions run
     return 0;
 }

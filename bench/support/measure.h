@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace measure {
+namespace bench {
 
 /// The middle of `values`, the upper one of an even count; 0 when there are none.
 [[nodiscard]] inline double median(std::vector<double> values) {
@@ -31,4 +31,4 @@ inline void printRatio(const char* name, double value, const char* goal) {
     std::printf("ratio %s %.2f goal %s\n", name, value, goal);
 }
 
-} // namespace measure
+} // namespace bench
