@@ -24,12 +24,10 @@ std::optional<Json> sameAsNlohmann(simdjson::dom::element element) {
         }
         Json object = Json::object();
         for (const simdjson::dom::key_value_pair member : members) {
-            std::string key(member.key);
             std::optional<Json> value = sameAsNlohmann(member.value);
-            if (!value || object.contains(key)) {
+            if (!value || !object.emplace(std::string(member.key), *std::move(value)).second) {
                 return std::nullopt;
             }
-            object.emplace(std::move(key), *std::move(value));
         }
         return object;
     }
