@@ -140,10 +140,10 @@ private:
         parser_.emplace();
         parser_->header_limit(headerLimit);
         parser_->body_limit(shared_->options.bodyLimit);
-        buffer_.consume(buffer_.size());
         // A kept-alive connection that sends nothing soon makes room for others.
         lowest().expires_after(keptAlive_ ? shared_->options.keepAliveTimeout
                                           : shared_->options.readTimeout);
+        // Requests the client sent ahead of an answer wait in the buffer and are parsed first.
         http::async_read_header(stream_, buffer_, *parser_,
                                 [self = this->shared_from_this()](
                                     beast::error_code ec, std::size_t) { self->onHeader(ec); });
@@ -293,10 +293,14 @@ private:
             });
     }
 
+    // Keeps what follows the form in the buffer: requests the client sent ahead.
     void wipeBuffer() {
+        std::string ahead = beast::buffers_to_string(buffer_.data());
         buffer_.clear();
         const auto whole = buffer_.prepare(buffer_.capacity());
         OPENSSL_cleanse(whole.data(), whole.size());
+        buffer_.commit(asio::buffer_copy(buffer_.prepare(ahead.size()), asio::buffer(ahead)));
+        OPENSSL_cleanse(ahead.data(), ahead.size());
     }
 
     void close() {
