@@ -34,7 +34,7 @@ struct ServerOptions {
 
 /// An HTTP/1.1 server, over TLS unless told otherwise, on a shared event loop. The handler
 /// runs on an I/O thread and must not block: it answers through `Respond`, at once or later
-/// from any thread.
+/// from any thread. Requests pipelined on a connection reach it one at a time, in order.
 class HttpsServer {
 public:
     using Handler = std::function<void(HttpRequest, Respond)>;
