@@ -59,6 +59,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         shot(*view_, "panel-reply-loading" + suffix, {"replySpinner", "generateResponseButton"});
         answered(*view_);
         view_->click("copyButton");
+        EXPECT_FALSE(view_->get("copyButton").property("visualFocus").toBool()) << "a click's ring";
         shot(*view_, "panel-copied" + suffix, {"copyTooltip", "regenerateResponseButton"},
              {"replySpinner", "summaryProgress"});
         EXPECT_EQ(platform_.pasteboard().contents, kResponse);
