@@ -17,7 +17,14 @@ namespace {
 /// Keeps `layer` over the whole of `area`, as the area's size changes.
 void fillEdgeToEdge(QQuickItem& layer, QQuickItem& area) {
     layer.setParentItem(&area);
-    layer.setSize(area.size());
+    // An area the host has not sized yet leaves the layer at its own size: shrinking it to
+    // nothing and back would lay out every text twice more.
+    if (area.width() > 0) {
+        layer.setWidth(area.width());
+    }
+    if (area.height() > 0) {
+        layer.setHeight(area.height());
+    }
     QObject::connect(&area, &QQuickItem::widthChanged, &layer,
                      [&layer, &area] { layer.setWidth(area.width()); });
     QObject::connect(&area, &QQuickItem::heightChanged, &layer,

@@ -46,8 +46,10 @@ Item {
 
     // The reply takes the height that the texts and buttons round it leave.
     Loader {
-        anchors.fill: parent
-        anchors.margins: 5
+        x: 5
+        y: 5
+        width: parent.width - 10
+        height: parent.height - 10
         active: tab.panel.showsRegenerateLayout
 
         sourceComponent: Item {

@@ -85,7 +85,8 @@ Item {
     // Positioned rather than laid out: the arrangement is fixed, and the tabs take what is left.
     Column {
         id: column
-        anchors.fill: parent
+        width: parent.width
+        height: parent.height
         spacing: 8
 
         PanelHeader {
@@ -127,7 +128,8 @@ Item {
             onCurrentIndexChanged: if (currentIndex === 1) chatOpened = true
 
             Row {
-                anchors.fill: parent
+                width: parent.width
+                height: parent.height
                 spacing: 4
 
                 PanelTab {
@@ -156,13 +158,15 @@ Item {
             height: Math.max(0, column.height - y)
 
             ReplyTab {
-                anchors.fill: parent
+                width: parent.width
+                height: parent.height
                 visible: tabs.currentIndex === 0
                 panel: panel
                 buttonStateManager: root.buttonStateManager
             }
             ChatTab {
-                anchors.fill: parent
+                width: parent.width
+                height: parent.height
                 visible: tabs.currentIndex === 1
                 window: root.buttonStateManager.window
                 opened: tabs.chatOpened
@@ -171,7 +175,8 @@ Item {
             ToastView {
                 id: toast
                 objectName: "toast"
-                anchors.fill: parent
+                width: parent.width
+                height: parent.height
                 shown: root.buttonStateManager.showToast
                 message: root.buttonStateManager.toastMessage
             }

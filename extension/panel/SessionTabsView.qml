@@ -55,7 +55,8 @@ ScreenItem {
 
         SessionModalView {
             id: modal
-            anchors.fill: parent
+            width: parent.width
+            height: parent.height
             buttonStateManager: root.viewState.buttonStateManager
             summarizeStateManager: root.viewState.summarizeStateManager
             endpoints: root.viewState.endpoints

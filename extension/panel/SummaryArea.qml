@@ -62,10 +62,10 @@ Loader {
             LongText {
                 id: summaryScroll
                 objectName: "summaryText"
-                anchors.left: parent.left
-                anchors.right: parent.right
+                x: 10
+                width: parent.width - 20
                 anchors.top: summaryTitle.bottom
-                anchors.margins: 10
+                anchors.topMargin: 10
                 padding: 0
                 height: Math.min(contentHeight, 160)
                 text: area.summarizeStateManager.summarizeResponse ?? ""
