@@ -47,7 +47,16 @@ std::optional<QByteArray> objectOfStrings(const Json& body) {
     if (!body.is_object()) {
         return std::nullopt;
     }
+    // Sized once for the unescaped texts, so that a long mail is not copied as the body grows.
+    qsizetype size = 2;
+    for (auto member = body.begin(); member != body.end(); ++member) {
+        if (member->is_string()) {
+            size += static_cast<qsizetype>(member.key().size() +
+                                           member->get_ref<const std::string&>().size() + 6);
+        }
+    }
     QByteArray out;
+    out.reserve(size);
     out += '{';
     for (auto member = body.begin(); member != body.end(); ++member) {
         if (!member->is_string()) {
