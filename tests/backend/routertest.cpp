@@ -74,7 +74,9 @@ TEST_P(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
     EXPECT_NE(logLines().back().find("training_pairs"), std::string::npos) << logLines().back();
 }
 
-TEST_P(RouterTest, LoginPageIsStrictAndSaysWhoAsksAndItsSessionStaysOutOfTheLog) {
+// Browsers are told to keep to HTTPS only for a DNS name of the backend's own: pinning an
+// address or localhost would break every other local server there.
+TEST_P(RouterTest, LoginPageIsStrictSaysWhoAsksAndPinsHttpsOnlyUnderAPublicName) {
     EXPECT_EQ(send("GET", "/plugin-auth/login?code=%3Cscript%3E").status, 410);
     EXPECT_EQ(send("GET", "/plugin-auth/login").status, 400);
     const std::string code = auth->createSession().loginCode;
@@ -88,6 +90,25 @@ TEST_P(RouterTest, LoginPageIsStrictAndSaysWhoAsksAndItsSessionStaysOutOfTheLog)
     EXPECT_TRUE(page.headers["content-security-policy"].starts_with("default-src 'none'"));
     EXPECT_EQ(Router::logPath("/plugin-auth/session-request/abc"),
               "/plugin-auth/session-request/:id");
+    const auto hsts = [&](const std::string& target) {
+        return std::ranges::count(call({"GET", target, {}, "", "192.0.2.1"}).headers,
+                                  "Strict-Transport-Security",
+                                  [](const auto& h) { return h.first; });
+    };
+    const std::vector<std::pair<std::string, bool>> urls = {
+        {"https://mail.example.org", true}, {"https://Mail.Example.org:8443", true},
+        {"https://localhost:8443", false},  {"https://app.localhost", false},
+        {"https://127.0.0.1:8443", false},  {"https://[::1]:8443", false},
+        {"http://mail.example.org", false},
+    };
+    for (const auto& [url, pinned] : urls) {
+        RouterOptions options;
+        options.publicUrl = url;
+        router = std::make_unique<Router>(*store, *auth, engine, clock,
+                                          RouterThreads{workers, hashing}, options, logLine);
+        EXPECT_EQ(hsts("/plugin-auth/login?code=x"), pinned ? 1 : 0) << url;
+        EXPECT_EQ(hsts("/health"), 0) << url;
+    }
 }
 
 // A session costs a disk sync: one address may start 30 a minute, and others are not held up.
@@ -105,30 +126,6 @@ TEST_P(RouterTest, SessionStartsAreLimitedPerClientAddress) {
     EXPECT_EQ(start("127.0.2.7").status, 429);
     clock.advance(1);
     EXPECT_EQ(start("127.0.2.7").status, 200);
-}
-
-// Browsers are told to keep to HTTPS only for a DNS name of the backend's own: pinning an
-// address or localhost would break every other local server there.
-TEST_P(RouterTest, LoginPageAsksForHttpsOnlyUnderAPublicName) {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"https://mail.example.org", true}, {"https://Mail.Example.org:8443", true},
-        {"https://localhost:8443", false},  {"https://app.localhost", false},
-        {"https://127.0.0.1:8443", false},  {"https://[::1]:8443", false},
-        {"http://mail.example.org", false},
-    };
-    const auto hsts = [&](const std::string& target) {
-        return std::ranges::count(call({"GET", target, {}, "", "192.0.2.1"}).headers,
-                                  "Strict-Transport-Security",
-                                  [](const auto& h) { return h.first; });
-    };
-    for (const auto& [url, pinned] : cases) {
-        RouterOptions options;
-        options.publicUrl = url;
-        router = std::make_unique<Router>(*store, *auth, engine, clock,
-                                          RouterThreads{workers, hashing}, options, logLine);
-        EXPECT_EQ(hsts("/plugin-auth/login?code=x"), pinned ? 1 : 0) << url;
-        EXPECT_EQ(hsts("/health"), 0) << url;
-    }
 }
 
 INSTANTIATE_OVER_BOTH_STORES(RouterTest);
