@@ -76,18 +76,15 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
               std::tuple(0, 8080, 30, 9, 512, 900, 7, 3));
     EXPECT_EQ(*s.llmTemperature, 0.3);
     EXPECT_TRUE(s.llmAllowHttp);
-}
 
-// A service's settings file uses the flags' names; what the command line says wins.
-TEST(CommandLineTest, ServeReadsASettingsFileUnderTheCommandLine) {
-    const auto settings =
-        parse("serve --token-days 3", "# the service\ndata = /var/lib/q\nlisten = [::1]:9000\n"
-                                      "token-days = 9\ntls-init-if-missing = true\n");
+    // A service's settings file uses the flags' names; what the command line says wins.
+    const auto file = parse("serve --token-days 3", "# the service\ndata = /var/lib/q\n"
+                                                    "listen = [::1]:9000\ntoken-days = 9\n"
+                                                    "tls-init-if-missing = true\n");
     fs::remove(settingsFile);
-    EXPECT_EQ(settings.data, "/var/lib/q");
-    EXPECT_EQ(std::tuple(settings.serve.listen.port, settings.serve.tokenDays),
-              std::tuple(9000, 3));
-    EXPECT_TRUE(settings.serve.tlsInitIfMissing);
+    EXPECT_EQ(std::tuple(file.data, file.serve.listen.port, file.serve.tokenDays),
+              std::tuple("/var/lib/q", 9000, 3));
+    EXPECT_TRUE(file.serve.tlsInitIfMissing);
 }
 
 TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
