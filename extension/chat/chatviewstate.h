@@ -17,15 +17,16 @@ class ApiError;
 class ChatViewState : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(ComposeWindow* window READ window WRITE setWindow NOTIFY windowChanged REQUIRED)
-    Q_PROPERTY(ChatMessages* messages READ messages NOTIFY windowChanged)
-    Q_PROPERTY(ChatErrorText* chatError READ chatError NOTIFY windowChanged)
+    Q_PROPERTY(
+        ComposeWindow* window READ window WRITE setWindow NOTIFY windowChanged REQUIRED FINAL)
+    Q_PROPERTY(ChatMessages* messages READ messages NOTIFY windowChanged FINAL)
+    Q_PROPERTY(ChatErrorText* chatError READ chatError NOTIFY windowChanged FINAL)
     Q_PROPERTY(QString newMessageText READ newMessageText WRITE setNewMessageText NOTIFY
-                   newMessageTextChanged)
-    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
-    Q_PROPERTY(QVariant assistantId READ assistantIdValue NOTIFY chatChanged)
-    Q_PROPERTY(QVariant threadId READ threadIdValue NOTIFY chatChanged)
-    Q_PROPERTY(QString userDefaultsKey READ userDefaultsKey NOTIFY windowChanged)
+                   newMessageTextChanged FINAL)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
+    Q_PROPERTY(QVariant assistantId READ assistantIdValue NOTIFY chatChanged FINAL)
+    Q_PROPERTY(QVariant threadId READ threadIdValue NOTIFY chatChanged FINAL)
+    Q_PROPERTY(QString userDefaultsKey READ userDefaultsKey NOTIFY windowChanged FINAL)
 
 public:
     static inline const QString errorText =

@@ -15,7 +15,7 @@ Item {
     readonly property int pieceLength: 2000
     readonly property bool cut: text.length > pieceLength
     readonly property Flickable scroller: cut ? lazyPieces.item as Flickable : whole
-    readonly property real contentHeight: scroller?.contentHeight ?? 0
+    readonly property real contentHeight: scroller ? scroller.contentHeight : 0
     readonly property bool overflows: contentHeight > height
 
     // Paragraphs, and long ones cut at a space.
@@ -54,18 +54,14 @@ Item {
         onTriggered: view.addScrollBar()
     }
 
-    // Bound delegates are made before the list completes and refused (Qt 6.4), so the pieces,
-    // the list and the scroll bar reach the view by its id.
-    // qmllint disable unqualified
+    // Placed and coloured where it is used: bindings of an inline component to the view would
+    // be evaluated by the interpreter rather than compiled.
     component Piece: TextEdit {
         Accessible.ignored: true
-        x: view.padding
-        width: view.width - 2 * view.padding - 10
         textFormat: TextEdit.PlainText
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.Wrap
-        color: view.textColor
         selectionColor: ColorScheme.blue
         font.pixelSize: Typography.body
     }
@@ -80,11 +76,17 @@ Item {
 
         Piece {
             id: piece
+            x: view.padding
             y: view.padding
+            width: view.width - 2 * view.padding - 10
+            color: view.textColor
             text: view.cut ? "" : view.text
         }
     }
 
+    // Bound delegates are made before the list completes and refused (Qt 6.4), so the pieces,
+    // the list and the scroll bar reach the view by its id.
+    // qmllint disable unqualified
     Loader {
         id: lazyPieces
         anchors.fill: parent
@@ -96,6 +98,9 @@ Item {
             model: view.pieces(view.text)
             delegate: Piece {
                 required property string modelData
+                x: view.padding
+                width: view.width - 2 * view.padding - 10
+                color: view.textColor
                 text: modelData
             }
             header: Item { height: view.padding }

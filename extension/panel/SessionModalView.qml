@@ -128,13 +128,14 @@ Item {
             onCurrentIndexChanged: if (currentIndex === 1) chatOpened = true
 
             Row {
+                id: tabRow
                 width: parent.width
                 height: parent.height
                 spacing: 4
 
                 PanelTab {
                     objectName: "quickResponseTab"
-                    width: (parent.width - parent.spacing) / 2
+                    width: (tabRow.width - tabRow.spacing) / 2
                     //: A tab: a reply drafted in one step.
                     text: qsTr("Quick response")
                     iconName: "wand"
@@ -143,7 +144,7 @@ Item {
                 }
                 PanelTab {
                     objectName: "customResponseTab"
-                    width: (parent.width - parent.spacing) / 2
+                    width: (tabRow.width - tabRow.spacing) / 2
                     //: A tab: a chat with the assistant about the message.
                     text: qsTr("Custom interactive response")
                     iconName: "chatbubbles"

@@ -13,8 +13,8 @@ ScreenItem {
     // Between the least and the most size within the padded area. An area too small for both
     // the least size and the padding gives up most of its padding, but keeps a margin, so that
     // the panel never overflows it nor touches its edges.
-    function frame(area, least, most) {
-        return Math.min(Math.max(area - 2 * Typography.padding, least), most, area - 12)
+    function frame(area: real, least: real, most: real): real {
+        return Math.min(Math.min(Math.max(area - 2 * Typography.padding, least), most), area - 12)
     }
 
     objectName: "sessionTabsView"

@@ -23,7 +23,7 @@ Loader {
     }
 
     // As tall as the section, and of no height once none shows.
-    height: item?.implicitHeight ?? 0
+    height: item ? (item as Item).implicitHeight : 0
     onShownChanged: if (shown) panel.summaryAreaShown()
     // Only the section that shows is made.
     sourceComponent: {

@@ -14,20 +14,21 @@ class ButtonStateManager : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made with its compose window")
-    Q_PROPERTY(ComposeWindow* window READ windowObject CONSTANT)
+    Q_PROPERTY(ComposeWindow* window READ windowObject CONSTANT FINAL)
     // Kept for the views' sake; nothing changes the summary flag or the alert here.
-    Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading CONSTANT)
+    Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading CONSTANT FINAL)
     Q_PROPERTY(bool isGenerateResponseLoading READ isGenerateResponseLoading NOTIFY
-                   isGenerateResponseLoadingChanged)
+                   isGenerateResponseLoadingChanged FINAL)
+    Q_PROPERTY(QVariant summarizeResponse READ summarizeResponseValue NOTIFY
+                   summarizeResponseChanged FINAL)
     Q_PROPERTY(
-        QVariant summarizeResponse READ summarizeResponseValue NOTIFY summarizeResponseChanged)
-    Q_PROPERTY(QVariant generateResponse READ generateResponseValue NOTIFY generateResponseChanged)
-    Q_PROPERTY(bool showAlert READ showAlert CONSTANT)
-    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT)
-    Q_PROPERTY(bool showToast READ showToast WRITE setShowToast NOTIFY showToastChanged)
-    Q_PROPERTY(QString toastMessage READ toastMessage NOTIFY toastMessageChanged)
-    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT)
-    Q_PROPERTY(QString generateResponseKey READ generateResponseKey CONSTANT)
+        QVariant generateResponse READ generateResponseValue NOTIFY generateResponseChanged FINAL)
+    Q_PROPERTY(bool showAlert READ showAlert CONSTANT FINAL)
+    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT FINAL)
+    Q_PROPERTY(bool showToast READ showToast WRITE setShowToast NOTIFY showToastChanged FINAL)
+    Q_PROPERTY(QString toastMessage READ toastMessage NOTIFY toastMessageChanged FINAL)
+    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT FINAL)
+    Q_PROPERTY(QString generateResponseKey READ generateResponseKey CONSTANT FINAL)
 
 public:
     /// Seconds a toast stays visible.

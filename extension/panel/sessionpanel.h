@@ -14,16 +14,16 @@ class SessionPanel : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager WRITE
-                   setButtonStateManager NOTIFY stateManagersChanged REQUIRED)
+                   setButtonStateManager NOTIFY stateManagersChanged REQUIRED FINAL)
     Q_PROPERTY(SummarizeStateManager* summarizeStateManager READ summarizeStateManager WRITE
-                   setSummarizeStateManager NOTIFY stateManagersChanged)
-    Q_PROPERTY(bool showsSummaryArea READ showsSummaryArea NOTIFY stateManagersChanged)
-    Q_PROPERTY(SummarySection summarySection READ summarySection NOTIFY summarySectionChanged)
-    Q_PROPERTY(
-        bool showsRegenerateLayout READ showsRegenerateLayout NOTIFY showsRegenerateLayoutChanged)
-    Q_PROPERTY(bool showTooltip READ showTooltip NOTIFY showTooltipChanged)
-    Q_PROPERTY(
-        QString textareaInput READ textareaInput WRITE setTextareaInput NOTIFY textareaInputChanged)
+                   setSummarizeStateManager NOTIFY stateManagersChanged FINAL)
+    Q_PROPERTY(bool showsSummaryArea READ showsSummaryArea NOTIFY stateManagersChanged FINAL)
+    Q_PROPERTY(SummarySection summarySection READ summarySection NOTIFY summarySectionChanged FINAL)
+    Q_PROPERTY(bool showsRegenerateLayout READ showsRegenerateLayout NOTIFY
+                   showsRegenerateLayoutChanged FINAL)
+    Q_PROPERTY(bool showTooltip READ showTooltip NOTIFY showTooltipChanged FINAL)
+    Q_PROPERTY(QString textareaInput READ textareaInput WRITE setTextareaInput NOTIFY
+                   textareaInputChanged FINAL)
 
 public:
     /// What the summary area holds.

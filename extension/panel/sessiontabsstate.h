@@ -14,12 +14,13 @@ class SessionTabsState : public DeveloperMenuState {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made by the compose window controller with each panel")
-    Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager CONSTANT)
-    Q_PROPERTY(SummarizeStateManager* summarizeStateManager READ summarizeStateManager CONSTANT)
-    Q_PROPERTY(int customHeight READ customHeight CONSTANT)
-    Q_PROPERTY(EndpointSelection* endpoints READ endpoints CONSTANT)
-    Q_PROPERTY(IncommingUpdatesManager* updates READ updates CONSTANT)
-    Q_PROPERTY(UpdateActions* updateActions READ updateActions CONSTANT)
+    Q_PROPERTY(ButtonStateManager* buttonStateManager READ buttonStateManager CONSTANT FINAL)
+    Q_PROPERTY(
+        SummarizeStateManager* summarizeStateManager READ summarizeStateManager CONSTANT FINAL)
+    Q_PROPERTY(int customHeight READ customHeight CONSTANT FINAL)
+    Q_PROPERTY(EndpointSelection* endpoints READ endpoints CONSTANT FINAL)
+    Q_PROPERTY(IncommingUpdatesManager* updates READ updates CONSTANT FINAL)
+    Q_PROPERTY(UpdateActions* updateActions READ updateActions CONSTANT FINAL)
 
 public:
     /// The state objects and the height are those of the window's message; the stored summary

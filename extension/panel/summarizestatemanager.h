@@ -15,15 +15,16 @@ class SummarizeStateManager : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made with its compose window")
-    Q_PROPERTY(bool isSummarizeLoading READ isSummarizeLoading NOTIFY isSummarizeLoadingChanged)
     Q_PROPERTY(
-        QVariant summarizeResponse READ summarizeResponseValue NOTIFY summarizeResponseChanged)
+        bool isSummarizeLoading READ isSummarizeLoading NOTIFY isSummarizeLoadingChanged FINAL)
+    Q_PROPERTY(QVariant summarizeResponse READ summarizeResponseValue NOTIFY
+                   summarizeResponseChanged FINAL)
     // Kept for the views' sake; nothing changes them.
-    Q_PROPERTY(bool showAlert READ showAlert CONSTANT)
-    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT)
-    Q_PROPERTY(bool showToast READ showToast CONSTANT)
-    Q_PROPERTY(QString toastMessage READ toastMessage CONSTANT)
-    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT)
+    Q_PROPERTY(bool showAlert READ showAlert CONSTANT FINAL)
+    Q_PROPERTY(QString alertMessage READ alertMessage CONSTANT FINAL)
+    Q_PROPERTY(bool showToast READ showToast CONSTANT FINAL)
+    Q_PROPERTY(QString toastMessage READ toastMessage CONSTANT FINAL)
+    Q_PROPERTY(QString summarizeResponseKey READ summarizeResponseKey CONSTANT FINAL)
 
 public:
     /// The key is that of the window's message.

@@ -13,7 +13,7 @@ class DeveloperMenuState : public QObject {
     Q_OBJECT
     QML_ANONYMOUS
     Q_PROPERTY(bool showDeveloperMenu READ showDeveloperMenu WRITE setShowDeveloperMenu NOTIFY
-                   showDeveloperMenuChanged)
+                   showDeveloperMenuChanged FINAL)
 
 public:
     /// Monitors go onto views' windows through `keyMonitor`.

@@ -11,9 +11,9 @@ class EndpointSelection : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made with the state of the view that shows it")
-    Q_PROPERTY(
-        QString selectedApiEndpoint READ selectedApiEndpoint NOTIFY selectedApiEndpointChanged)
-    Q_PROPERTY(QString appVersion READ appVersionText CONSTANT)
+    Q_PROPERTY(QString selectedApiEndpoint READ selectedApiEndpoint NOTIFY
+                   selectedApiEndpointChanged FINAL)
+    Q_PROPERTY(QString appVersion READ appVersionText CONSTANT FINAL)
 
 public:
     /// Starts from the stored endpoint, taken as it is, or "live".

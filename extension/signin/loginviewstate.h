@@ -13,8 +13,8 @@ class LoginViewState : public DeveloperMenuState {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made with its compose window")
-    Q_PROPERTY(int customHeight READ customHeight CONSTANT)
-    Q_PROPERTY(EndpointSelection* endpoints READ endpoints CONSTANT)
+    Q_PROPERTY(int customHeight READ customHeight CONSTANT FINAL)
+    Q_PROPERTY(EndpointSelection* endpoints READ endpoints CONSTANT FINAL)
 
 public:
     /// The height is the window's least height.

@@ -11,7 +11,7 @@ class UserDefaults;
 /// The sign-in state. The token lives in memory only, so each process starts signed out.
 class AuthManager : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool hasAccessToken READ hasAccessToken NOTIFY accessTokenChanged)
+    Q_PROPERTY(bool hasAccessToken READ hasAccessToken NOTIFY accessTokenChanged FINAL)
 
 public:
     /// The process's, on the installed platform's services.

@@ -13,7 +13,7 @@ class ChatErrorText : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("one per message, from forMessage")
-    Q_PROPERTY(QVariant text READ textValue NOTIFY textChanged)
+    Q_PROPERTY(QVariant text READ textValue NOTIFY textChanged FINAL)
 
 public:
     /// The text of the message stored under `chatKey`, made when no window of it holds one.

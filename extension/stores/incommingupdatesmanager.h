@@ -11,7 +11,7 @@ class IncommingUpdatesManager : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("one per process; a panel's state hands it to its view")
     Q_PROPERTY(bool incommingUpdatesAvailable READ incommingUpdatesAvailable WRITE
-                   setIncommingUpdatesAvailable NOTIFY incommingUpdatesAvailableChanged)
+                   setIncommingUpdatesAvailable NOTIFY incommingUpdatesAvailableChanged FINAL)
 
 public:
     /// The process's.

@@ -7,7 +7,7 @@
 /// The signed-in user as the backend describes them.
 class UserDetailsManager : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString email READ email WRITE setEmail NOTIFY emailChanged)
+    Q_PROPERTY(QString email READ email WRITE setEmail NOTIFY emailChanged FINAL)
 
 public:
     /// The process's.

@@ -14,18 +14,18 @@ class ColorScheme : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(bool dark READ dark NOTIFY changed)
-    Q_PROPERTY(QColor controlBackground READ controlBackground NOTIFY changed)
-    Q_PROPERTY(QColor separator READ separator NOTIFY changed)
-    Q_PROPERTY(QColor primary READ primary NOTIFY changed)
-    Q_PROPERTY(QColor secondary READ secondary NOTIFY changed)
-    Q_PROPERTY(QColor indigo READ indigo NOTIFY changed)
-    Q_PROPERTY(QColor purple READ purple NOTIFY changed)
-    Q_PROPERTY(QColor blue READ blue NOTIFY changed)
-    Q_PROPERTY(QColor red READ red NOTIFY changed)
-    Q_PROPERTY(QColor focusRing READ focusRing NOTIFY changed)
-    Q_PROPERTY(QColor accentPurple READ accentPurple CONSTANT)
-    Q_PROPERTY(QColor questionBubble READ questionBubble CONSTANT)
+    Q_PROPERTY(bool dark READ dark NOTIFY changed FINAL)
+    Q_PROPERTY(QColor controlBackground READ controlBackground NOTIFY changed FINAL)
+    Q_PROPERTY(QColor separator READ separator NOTIFY changed FINAL)
+    Q_PROPERTY(QColor primary READ primary NOTIFY changed FINAL)
+    Q_PROPERTY(QColor secondary READ secondary NOTIFY changed FINAL)
+    Q_PROPERTY(QColor indigo READ indigo NOTIFY changed FINAL)
+    Q_PROPERTY(QColor purple READ purple NOTIFY changed FINAL)
+    Q_PROPERTY(QColor blue READ blue NOTIFY changed FINAL)
+    Q_PROPERTY(QColor red READ red NOTIFY changed FINAL)
+    Q_PROPERTY(QColor focusRing READ focusRing NOTIFY changed FINAL)
+    Q_PROPERTY(QColor accentPurple READ accentPurple CONSTANT FINAL)
+    Q_PROPERTY(QColor questionBubble READ questionBubble CONSTANT FINAL)
 
 public:
     [[nodiscard]] static ColorScheme& shared();

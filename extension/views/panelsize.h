@@ -9,9 +9,9 @@ class PanelSize : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(int minimumWidth READ minimumWidth CONSTANT)
-    Q_PROPERTY(int maximumWidth READ maximumWidth CONSTANT)
-    Q_PROPERTY(int maximumHeight READ maximumHeight CONSTANT)
+    Q_PROPERTY(int minimumWidth READ minimumWidth CONSTANT FINAL)
+    Q_PROPERTY(int maximumWidth READ maximumWidth CONSTANT FINAL)
+    Q_PROPERTY(int maximumHeight READ maximumHeight CONSTANT FINAL)
 
 public:
     using QObject::QObject;

@@ -8,7 +8,7 @@
 class ScreenItem : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(bool onScreen READ onScreen NOTIFY onScreenChanged)
+    Q_PROPERTY(bool onScreen READ onScreen NOTIFY onScreenChanged FINAL)
 
 public:
     explicit ScreenItem(QQuickItem* parent = nullptr);
