@@ -111,6 +111,11 @@ const Phrases& phrasesFor(Language language) {
 
 bool opensWithWord(std::string_view text, const std::vector<std::string_view>& openings) {
     return std::any_of(openings.begin(), openings.end(), [&](std::string_view opening) {
+        // Openings mostly differ in their first byte, which is far cheaper to compare than
+        // calling memcmp for each of them on every sentence of a long mail.
+        if (!opening.empty() && (text.empty() || text.front() != opening.front())) {
+            return false;
+        }
         if (!text.starts_with(opening) || text.size() == opening.size()) {
             return text.starts_with(opening);
         }

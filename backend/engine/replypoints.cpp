@@ -33,9 +33,20 @@ bool isQuestion(std::string_view s) {
 bool isRequest(std::string_view s) {
     static const std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
                                               " por favor", " per favore",      " alsjeblieft"};
-    return opensWithWord(s, requestOpenings()) ||
-           std::any_of(std::begin(inside), std::end(inside),
-                       [&](std::string_view p) { return s.find(p) != std::string_view::npos; });
+    if (opensWithWord(s, requestOpenings())) {
+        return true;
+    }
+    // One pass over the spaces, where every phrase starts, comparing a phrase only after its
+    // second byte matches: searching for each phrase in turn scanned a long mail six times.
+    for (std::size_t at = s.find(' '); at != std::string_view::npos; at = s.find(' ', at + 1)) {
+        const std::string_view rest = s.substr(at);
+        if (std::any_of(std::begin(inside), std::end(inside), [&](std::string_view p) {
+                return rest.size() >= p.size() && rest[1] == p[1] && rest.starts_with(p);
+            })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Drops a leading "please", a trailing ", please" and the closing punctuation.

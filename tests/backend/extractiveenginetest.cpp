@@ -122,6 +122,11 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     EXPECT_EQ(engine.reply("Hi Ann,\n\nThe report is done.\n", ""),
               "Hello,\n\nThank you for your message. I have read it and will come back to you if "
               "anything is needed.\n\nBest regards,\nMe");
+    // A request asked with "please" inside the sentence is answered too.
+    for (const char* asked : {"Schicken Sie mir bitte den Bericht.",
+                              "The team would like you to please confirm by noon."}) {
+        EXPECT_NE(engine.reply(std::string(asked) + "\n", "Ann").find("\n1. "), npos) << asked;
+    }
     const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
     EXPECT_NE(engine.chat(mail, "Which room should I book?").find("large room"), npos);
     EXPECT_EQ(engine.chat(mail, "zebra?"), "The message does not say anything about that.");
