@@ -13,38 +13,46 @@ Item {
     // Qt 6.4 has no announcement: an alert that turns visible and hidden is what the platform
     // hears of, so the toast is hidden once faded rather than made and dropped.
     Accessible.role: Accessible.AlertMessage
-    Accessible.name: label.text
+    Accessible.name: FixedText.shown(message)
     opacity: shown ? 1 : 0
     visible: opacity > 0
+    // The strip is made the first time it shows, since most panels never show one, and kept.
+    onShownChanged: if (shown) strip.active = true
 
     Behavior on opacity { NumberAnimation { duration: 250 } }
 
-    Rectangle {
+    // qmllint disable unqualified
+    Loader {
         id: strip
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 40
-        width: Math.min(parent.width - 2 * Typography.padding, label.implicitWidth + 2 * Typography.padding)
-        height: label.implicitHeight + 2 * Typography.padding
-        radius: 8
-        color: "black"
-        // On a dark window the black strip would not stand out without its edge.
-        border.width: ColorScheme.dark ? 1 : 0
-        border.color: ColorScheme.separator
+        active: false
 
-        Text {
-            id: label
-            anchors.fill: parent
-            anchors.margins: Typography.padding
-            text: FixedText.shown(toast.message)
-            Accessible.ignored: true
-            textFormat: Text.PlainText
-            color: "white"
-            font.pixelSize: Typography.body
-            wrapMode: Text.Wrap
-            maximumLineCount: 4
-            elide: Text.ElideRight
-            horizontalAlignment: Text.AlignHCenter
+        sourceComponent: Rectangle {
+            width: Math.min(toast.width - 2 * Typography.padding, label.implicitWidth + 2 * Typography.padding)
+            height: label.implicitHeight + 2 * Typography.padding
+            radius: 8
+            color: "black"
+            // On a dark window the black strip would not stand out without its edge.
+            border.width: ColorScheme.dark ? 1 : 0
+            border.color: ColorScheme.separator
+
+            Text {
+                id: label
+                anchors.fill: parent
+                anchors.margins: Typography.padding
+                text: FixedText.shown(toast.message)
+                Accessible.ignored: true
+                textFormat: Text.PlainText
+                color: "white"
+                font.pixelSize: Typography.body
+                wrapMode: Text.Wrap
+                maximumLineCount: 4
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignHCenter
+            }
         }
     }
+    // qmllint enable unqualified
 }

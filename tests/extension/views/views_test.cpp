@@ -66,6 +66,7 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         view_->click("submitTrainingButton");
         answered(*view_);
         EXPECT_EQ(view_->get("toast").property("message").toString(), "Success: stored");
+        shot(*view_, "panel-trained" + suffix, {"toast", "regenerateResponseButton"});
         EXPECT_TRUE(
             bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
         const qsizetype summaries = bodiesSentTo("/api/v1/summarize").size();
