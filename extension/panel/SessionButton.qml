@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Quorvane.Extension
 
 // A capsule as wide as its content inside a full-width outline.
@@ -9,7 +8,6 @@ PillButton {
     // Outlined buttons keep more room round the capsule.
     readonly property real wantedInset: borderColor.a > 0 ? 27.5 : 8
 
-    Layout.fillWidth: true
     implicitWidth: contentWidth + 2 * wantedInset
     implicitHeight: pillHeight
     // Where room is short the capsule's ends give way before the label is cut.

@@ -19,7 +19,6 @@ Item {
         Keys.onEnterPressed: clicked()
 
         FocusRing {
-            anchors.fill: parent
             radius: 5
             visible: button.visualFocus
         }

@@ -63,17 +63,17 @@ Item {
         onTapped: control.clicked()
     }
 
-    // Made the first time it shows: most buttons never have the keyboard's focus.
-    onVisualFocusChanged: if (visualFocus && !ring) ring = ringComponent.createObject(control)
-
-    Component {
-        id: ringComponent
-
-        FocusRing {
-            anchors.fill: control.ringTarget
-            anchors.margins: -control.ringOutset
-            radius: control.ringRadius
-            visible: control.visualFocus
+    // Made the first time it shows, from the one component the engine keeps for the file: most
+    // buttons never have the keyboard's focus.
+    onVisualFocusChanged: {
+        if (visualFocus && !ring) {
+            ring = Qt.createComponent("FocusRing.qml").createObject(control, {
+                target: ringTarget,
+                outset: ringOutset,
+                radius: ringRadius
+            });
         }
+        if (ring)
+            ring.visible = visualFocus;
     }
 }

@@ -54,6 +54,9 @@ protected:
             view.key(Qt::Key_Return);
             EXPECT_EQ(clicks.size(), 2);
             EXPECT_TRUE(view.get(name).property("visualFocus").toBool());
+            const auto* ring = view.get(name).findChild<QQuickItem*>("focusRing");
+            EXPECT_TRUE(ring != nullptr && ring->isVisible()) << "no ring drawn";
+            view.screenshot("focus-" + name);
         }
     }
 
