@@ -29,10 +29,8 @@ bool isCourtesy(std::string_view sentence) {
     const char first = sentence[0] >= 'a' && sentence[0] <= 'z'
                            ? static_cast<char>(sentence[0] - 'a' + 'A')
                            : sentence[0];
-    const auto& openings = courtesyOpenings();
-    return std::any_of(openings.begin(), openings.end(), [&](std::string_view p) {
-        return sentence.size() >= p.size() && first == p[0] &&
-               sentence.substr(1, p.size() - 1) == p.substr(1);
+    return std::ranges::any_of(courtesyOpenings().startingWith(first), [&](std::string_view p) {
+        return sentence.size() >= p.size() && sentence.substr(1, p.size() - 1) == p.substr(1);
     });
 }
 

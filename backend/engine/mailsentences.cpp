@@ -9,13 +9,8 @@
 namespace backend {
 namespace {
 
-bool startsWithAny(std::string_view line, const std::vector<std::string_view>& prefixes) {
-    return std::any_of(prefixes.begin(), prefixes.end(),
-                       [&](std::string_view p) { return line.starts_with(p); });
-}
-
 bool isGreeting(std::string_view line) {
-    return line.size() < 60 && startsWithAny(line, greetingOpenings());
+    return line.size() < 60 && greetingOpenings().startsText(line);
 }
 
 // A sign-off opens with a known word ("Best," but not "Beste,", which greets in Dutch). One that
@@ -23,7 +18,7 @@ bool isGreeting(std::string_view line) {
 // title or two follow it, lines that end no sentence; else it is the message's own ("Thanks for
 // the update.").
 bool isSignOff(std::string_view line, std::string_view below) {
-    if (line.size() >= 40 || !opensWithWord(line, signOffOpenings())) {
+    if (line.size() >= 40 || !signOffOpenings().opensWithWord(line)) {
         return false;
     }
     if (!line.ends_with('.') && !line.ends_with('?')) {

@@ -1,8 +1,5 @@
 #include "phrases.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace backend {
 
 const Phrases& phrasesFor(Language language) {
@@ -109,24 +106,8 @@ const Phrases& phrasesFor(Language language) {
     return english;
 }
 
-bool opensWithWord(std::string_view text, const std::vector<std::string_view>& openings) {
-    return std::any_of(openings.begin(), openings.end(), [&](std::string_view opening) {
-        // Openings mostly differ in their first byte, which is far cheaper to compare than
-        // calling memcmp for each of them on every sentence of a long mail.
-        if (!opening.empty() && (text.empty() || text.front() != opening.front())) {
-            return false;
-        }
-        if (!text.starts_with(opening) || text.size() == opening.size()) {
-            return text.starts_with(opening);
-        }
-        // Bytes of multi-byte characters count as letters.
-        const auto next = static_cast<unsigned char>(text[opening.size()]);
-        return next < 0x80 && !std::isalpha(next);
-    });
-}
-
-const std::vector<std::string_view>& greetingOpenings() {
-    static const std::vector<std::string_view> openings = {
+const Openings& greetingOpenings() {
+    static const Openings openings{
         "Hi",          "Hello",   "Dear",    "Hey",          "Good morning", "Good afternoon",
         "Bonjour",     "Bonsoir", "Salut",   "Chère",        "Cher ",        "Hallo",
         "Liebe",       "Lieber",  "Guten",   "Sehr geehrte", "Hola",         "Estimad",
@@ -136,119 +117,118 @@ const std::vector<std::string_view>& greetingOpenings() {
     return openings;
 }
 
-const std::vector<std::string_view>& signOffOpenings() {
-    static const std::vector<std::string_view> openings = {"Thanks",
-                                                           "Thank you",
-                                                           "Best",
-                                                           "Regards",
-                                                           "Kind regards",
-                                                           "Cheers",
-                                                           "Warm regards",
-                                                           "Sincerely",
-                                                           "Many thanks",
-                                                           "All the best",
-                                                           "Cordialement",
-                                                           "Bien à vous",
-                                                           "Bien cordialement",
-                                                           "Merci,",
-                                                           "Merci !",
-                                                           "Amicalement",
-                                                           "Bonne journée",
-                                                           "Bises",
-                                                           "Viele Grüße",
-                                                           "Mit freundlichen Grüßen",
-                                                           "Beste Grüße",
-                                                           "Liebe Grüße",
-                                                           "Herzliche Grüße",
-                                                           "Freundliche Grüße",
-                                                           "Danke,",
-                                                           "Un saludo",
-                                                           "Saludos",
-                                                           "Atentamente",
-                                                           "Un abrazo",
-                                                           "Gracias,",
-                                                           "Cordiali saluti",
-                                                           "Distinti saluti",
-                                                           "Saluti",
-                                                           "Un saluto",
-                                                           "Un caro saluto",
-                                                           "A presto",
-                                                           "Grazie,",
-                                                           "Cumprimentos",
-                                                           "Com os melhores cumprimentos",
-                                                           "Atenciosamente",
-                                                           "Abraços",
-                                                           "Um abraço",
-                                                           "Obrigado,",
-                                                           "Obrigada,",
-                                                           "Met vriendelijke groet",
-                                                           "Met vriendelijke groeten",
-                                                           "Vriendelijke groet",
-                                                           "Vriendelijke groeten",
-                                                           "Groeten",
-                                                           "Groetjes",
-                                                           "Beste groeten",
-                                                           "Hartelijke groet",
-                                                           "Hartelijke groeten",
-                                                           "Bedankt,"};
+const Openings& signOffOpenings() {
+    static const Openings openings{"Thanks",
+                                   "Thank you",
+                                   "Best",
+                                   "Regards",
+                                   "Kind regards",
+                                   "Cheers",
+                                   "Warm regards",
+                                   "Sincerely",
+                                   "Many thanks",
+                                   "All the best",
+                                   "Cordialement",
+                                   "Bien à vous",
+                                   "Bien cordialement",
+                                   "Merci,",
+                                   "Merci !",
+                                   "Amicalement",
+                                   "Bonne journée",
+                                   "Bises",
+                                   "Viele Grüße",
+                                   "Mit freundlichen Grüßen",
+                                   "Beste Grüße",
+                                   "Liebe Grüße",
+                                   "Herzliche Grüße",
+                                   "Freundliche Grüße",
+                                   "Danke,",
+                                   "Un saludo",
+                                   "Saludos",
+                                   "Atentamente",
+                                   "Un abrazo",
+                                   "Gracias,",
+                                   "Cordiali saluti",
+                                   "Distinti saluti",
+                                   "Saluti",
+                                   "Un saluto",
+                                   "Un caro saluto",
+                                   "A presto",
+                                   "Grazie,",
+                                   "Cumprimentos",
+                                   "Com os melhores cumprimentos",
+                                   "Atenciosamente",
+                                   "Abraços",
+                                   "Um abraço",
+                                   "Obrigado,",
+                                   "Obrigada,",
+                                   "Met vriendelijke groet",
+                                   "Met vriendelijke groeten",
+                                   "Vriendelijke groet",
+                                   "Vriendelijke groeten",
+                                   "Groeten",
+                                   "Groetjes",
+                                   "Beste groeten",
+                                   "Hartelijke groet",
+                                   "Hartelijke groeten",
+                                   "Bedankt,"};
     return openings;
 }
 
-const std::vector<std::string_view>& courtesyOpenings() {
-    static const std::vector<std::string_view> openings = {"Thank",
-                                                           "Thanks",
-                                                           "Many thanks",
-                                                           "I hope",
-                                                           "Hope ",
-                                                           "I am writing",
-                                                           "I'm writing",
-                                                           "Sorry for",
-                                                           "Merci",
-                                                           "Je vous remercie",
-                                                           "J'espère",
-                                                           "Je reviens vers vous",
-                                                           "Je vous écris",
-                                                           "Danke",
-                                                           "Vielen Dank",
-                                                           "Herzlichen Dank",
-                                                           "Ich hoffe",
-                                                           "Ich melde mich",
-                                                           "Gracias",
-                                                           "Muchas gracias",
-                                                           "Espero que",
-                                                           "Te escribo",
-                                                           "Le escribo",
-                                                           "Grazie",
-                                                           "Spero che",
-                                                           "Ti scrivo",
-                                                           "Ti aggiorno",
-                                                           "Obrigad",
-                                                           "Espero que",
-                                                           "Escrevo-lhe",
-                                                           "Dou-lhe notícias",
-                                                           "Bedankt",
-                                                           "Dank je",
-                                                           "Dank u",
-                                                           "Ik hoop",
-                                                           "Ik schrijf je",
-                                                           "Een update"};
+const Openings& courtesyOpenings() {
+    static const Openings openings{"Thank",
+                                   "Thanks",
+                                   "Many thanks",
+                                   "I hope",
+                                   "Hope ",
+                                   "I am writing",
+                                   "I'm writing",
+                                   "Sorry for",
+                                   "Merci",
+                                   "Je vous remercie",
+                                   "J'espère",
+                                   "Je reviens vers vous",
+                                   "Je vous écris",
+                                   "Danke",
+                                   "Vielen Dank",
+                                   "Herzlichen Dank",
+                                   "Ich hoffe",
+                                   "Ich melde mich",
+                                   "Gracias",
+                                   "Muchas gracias",
+                                   "Espero que",
+                                   "Te escribo",
+                                   "Le escribo",
+                                   "Grazie",
+                                   "Spero che",
+                                   "Ti scrivo",
+                                   "Ti aggiorno",
+                                   "Obrigad",
+                                   "Espero que",
+                                   "Escrevo-lhe",
+                                   "Dou-lhe notícias",
+                                   "Bedankt",
+                                   "Dank je",
+                                   "Dank u",
+                                   "Ik hoop",
+                                   "Ik schrijf je",
+                                   "Een update"};
     return openings;
 }
 
-const std::vector<std::string_view>& requestOpenings() {
-    static const std::vector<std::string_view> openings = {
-        "Please",      "Kindly",           "Let me know",
-        "Send",        "Could you",        "Can you",
-        "Would you",   "Merci de",         "Pourriez-vous",
-        "Pouvez-vous", "Veuillez",         "N'oubliez pas",
-        "Bitte",       "Könnten Sie",      "Können Sie",
-        "Kannst du",   "Denken Sie daran", "Por favor",
-        "¿Puedes",     "¿Podrías",         "¿Podéis",
-        "No olvides",  "Per favore",       "Potresti",
-        "Puoi",        "Ricordati",        "Pode",
-        "Podia",       "Poderia",          "Não se esqueça",
-        "Graag",       "Kun je",           "Kunt u",
-        "Wil je",      "Zou je",           "Vergeet niet"};
+const Openings& requestOpenings() {
+    static const Openings openings{"Please",      "Kindly",           "Let me know",
+                                   "Send",        "Could you",        "Can you",
+                                   "Would you",   "Merci de",         "Pourriez-vous",
+                                   "Pouvez-vous", "Veuillez",         "N'oubliez pas",
+                                   "Bitte",       "Könnten Sie",      "Können Sie",
+                                   "Kannst du",   "Denken Sie daran", "Por favor",
+                                   "¿Puedes",     "¿Podrías",         "¿Podéis",
+                                   "No olvides",  "Per favore",       "Potresti",
+                                   "Puoi",        "Ricordati",        "Pode",
+                                   "Podia",       "Poderia",          "Não se esqueça",
+                                   "Graag",       "Kun je",           "Kunt u",
+                                   "Wil je",      "Zou je",           "Vergeet niet"};
     return openings;
 }
 

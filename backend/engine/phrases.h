@@ -1,10 +1,10 @@
 #pragma once
 
 #include "language.h"
+#include "openings.h"
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace backend {
 
@@ -26,19 +26,14 @@ struct Phrases {
 
 [[nodiscard]] const Phrases& phrasesFor(Language language);
 
-/// Whether `text` opens with one of `openings` as a whole word: "Pode" opens "Pode enviar",
-/// not "Podemos"; "Best" opens "Best," not "Beste,".
-[[nodiscard]] bool opensWithWord(std::string_view text,
-                                 const std::vector<std::string_view>& openings);
-
 /// How letters open and close in every language above, to tell greetings and sign-offs from
 /// the message's own sentences.
-[[nodiscard]] const std::vector<std::string_view>& greetingOpenings();
-[[nodiscard]] const std::vector<std::string_view>& signOffOpenings();
+[[nodiscard]] const Openings& greetingOpenings();
+[[nodiscard]] const Openings& signOffOpenings();
 /// How sentences of courtesy open in every language above ("Thanks for", "I hope", "Merci
 /// pour", ...): they carry no news for a summary.
-[[nodiscard]] const std::vector<std::string_view>& courtesyOpenings();
+[[nodiscard]] const Openings& courtesyOpenings();
 /// How requests open in every language above ("Please", "Merci de", "Bitte", ...).
-[[nodiscard]] const std::vector<std::string_view>& requestOpenings();
+[[nodiscard]] const Openings& requestOpenings();
 
 } // namespace backend

@@ -3,6 +3,7 @@
 #include "phrases.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <optional>
 #include <string_view>
@@ -31,18 +32,26 @@ bool isQuestion(std::string_view s) {
 }
 
 bool isRequest(std::string_view s) {
-    static const std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
-                                              " por favor", " per favore",      " alsjeblieft"};
-    if (opensWithWord(s, requestOpenings())) {
+    static constexpr std::string_view inside[] = {" please ",   " s'il vous plaît", " bitte ",
+                                                  " por favor", " per favore",      " alsjeblieft"};
+    // The bytes that follow the space of some phrase: most words start with none of them.
+    static constexpr auto opensPhrase = [] {
+        std::array<bool, 256> table{};
+        for (const std::string_view p : inside) {
+            table[static_cast<unsigned char>(p[1])] = true;
+        }
+        return table;
+    }();
+    if (requestOpenings().opensWithWord(s)) {
         return true;
     }
-    // One pass over the spaces, where every phrase starts, comparing a phrase only after its
-    // second byte matches: searching for each phrase in turn scanned a long mail six times.
-    for (std::size_t at = s.find(' '); at != std::string_view::npos; at = s.find(' ', at + 1)) {
-        const std::string_view rest = s.substr(at);
-        if (std::any_of(std::begin(inside), std::end(inside), [&](std::string_view p) {
-                return rest.size() >= p.size() && rest[1] == p[1] && rest.starts_with(p);
-            })) {
+    // One pass over the spaces, where every phrase starts, comparing phrases only after a
+    // space whose next byte starts one: searching for each phrase in turn scanned a long mail
+    // six times.
+    for (std::size_t at = 0; at + 1 < s.size(); ++at) {
+        if (s[at] == ' ' && opensPhrase[static_cast<unsigned char>(s[at + 1])] &&
+            std::any_of(std::begin(inside), std::end(inside),
+                        [&](std::string_view p) { return s.substr(at).starts_with(p); })) {
             return true;
         }
     }

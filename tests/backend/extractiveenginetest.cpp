@@ -33,6 +33,11 @@ TEST(HtmlText, ReadsMarkupAsTextAndHostileMarkupWithoutACrash) {
          "a\xEF\xBF\xBD"
          "b\xEF\xBF\xBD"
          "c\n"},
+        {std::string("<p>a\0b</p>", 10), "a\xEF\xBF\xBD"
+                                         "b\n"},
+        // An encoded surrogate and an overlong '/' are not UTF-8 either: a byte each.
+        {"<p>x\xED\xA0\x80y\xC0\xAFz</p>",
+         "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDy\xEF\xBF\xBD\xEF\xBF\xBDz\n"},
     };
     for (const auto& [html, text] : cases) {
         EXPECT_EQ(htmlText(html), text) << html;
