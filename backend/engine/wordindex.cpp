@@ -9,6 +9,7 @@ namespace {
 
 // Marks stop words in the id table, so each distinct word is checked against the list once.
 constexpr WordIndex::Id stopWord = UINT32_MAX;
+constexpr std::size_t recentSlots = 512;
 
 // Word bytes are ASCII letters and digits and every byte of a multi-byte UTF-8 character;
 // only ASCII is folded, which keeps the result independent of the process's locale.
@@ -102,21 +103,37 @@ WordIndex::WordIndex(const MailSentences& sentences) {
     }
     words_.reserve(length / 2 + 1);
     starts_.reserve(sentences.size() + 1);
+    // Most words of a mail recur, and its commonest ones most: the last word seen in each slot
+    // of a small table answers them without a probe of the map.
+    struct Seen {
+        std::uint64_t hash;
+        Id id;
+    };
+    std::vector<Seen> recent(recentSlots, Seen{0, stopWord});
+    const auto idOf = [&](std::uint64_t hash) {
+        Seen& slot = recent[hash % recentSlots];
+        if (slot.hash == hash && hash != 0) {
+            return slot.id;
+        }
+        auto [it, added] = ids_.try_emplace(hash, 0);
+        if (added) {
+            if (stopWords().contains(hash)) {
+                it->second = stopWord;
+            } else {
+                it->second = static_cast<Id>(frequency_.size());
+                frequency_.push_back(0);
+            }
+        }
+        slot = {hash, it->second};
+        return it->second;
+    };
     for (std::size_t i = 0; i < sentences.size(); ++i) {
         starts_.push_back(static_cast<std::uint32_t>(words_.size()));
         hashWords(sentences[i], [&](std::uint64_t hash) {
-            auto [it, added] = ids_.try_emplace(hash, 0);
-            if (added) {
-                if (stopWords().contains(hash)) {
-                    it->second = stopWord;
-                } else {
-                    it->second = static_cast<Id>(frequency_.size());
-                    frequency_.push_back(0);
-                }
-            }
-            if (it->second != stopWord) {
-                words_.push_back(it->second);
-                ++frequency_[it->second];
+            const Id id = idOf(hash);
+            if (id != stopWord) {
+                words_.push_back(id);
+                ++frequency_[id];
             }
         });
     }
