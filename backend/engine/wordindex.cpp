@@ -112,6 +112,7 @@ WordIndex::WordIndex(const MailSentences& sentences) {
     std::vector<Seen> recent(recentSlots, Seen{0, stopWord});
     const auto idOf = [&](std::uint64_t hash) {
         Seen& slot = recent[hash % recentSlots];
+        // An empty slot holds 0, which must not pass for a word that hashes to 0.
         if (slot.hash == hash && hash != 0) {
             return slot.id;
         }

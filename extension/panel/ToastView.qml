@@ -9,11 +9,12 @@ Item {
     // In English, as the state sets it.
     property string message
     readonly property alias stripHeight: strip.height
+    readonly property string shownMessage: FixedText.shown(message)
 
     // Qt 6.4 has no announcement: an alert that turns visible and hidden is what the platform
     // hears of, so the toast is hidden once faded rather than made and dropped.
     Accessible.role: Accessible.AlertMessage
-    Accessible.name: FixedText.shown(message)
+    Accessible.name: shownMessage
     opacity: shown ? 1 : 0
     visible: opacity > 0
     // The strip is made the first time it shows, since most panels never show one, and kept.
@@ -42,7 +43,7 @@ Item {
                 id: label
                 anchors.fill: parent
                 anchors.margins: Typography.padding
-                text: FixedText.shown(toast.message)
+                text: toast.shownMessage
                 Accessible.ignored: true
                 textFormat: Text.PlainText
                 color: "white"

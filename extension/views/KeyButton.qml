@@ -70,7 +70,7 @@ Item {
             ring = Qt.createComponent("FocusRing.qml").createObject(control, {
                 target: ringTarget,
                 outset: ringOutset,
-                radius: ringRadius
+                radius: Qt.binding(() => ringRadius)
             });
         }
         if (ring)
