@@ -46,8 +46,7 @@ bool isRequest(std::string_view s) {
         return true;
     }
     // One pass over the spaces, where every phrase starts, comparing phrases only after a
-    // space whose next byte starts one: searching for each phrase in turn scanned a long mail
-    // six times.
+    // space whose next byte starts one.
     for (std::size_t at = 0; at + 1 < s.size(); ++at) {
         if (s[at] == ' ' && opensPhrase[static_cast<unsigned char>(s[at + 1])] &&
             std::any_of(std::begin(inside), std::end(inside),
