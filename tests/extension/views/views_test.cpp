@@ -223,4 +223,33 @@ TEST_F(ViewsTest, WhatCannotBeDrawnIsSkippedQuietly) {
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
+// Icons share their drawings across the process; one of another colour is drawn anew.
+TEST_F(ViewsTest, AnIconIsDrawnInItsOwnColour) {
+    // A stroke's edges blend into the window; its middle is close to pure colour.
+    const auto inked = [](const QImage& frame, const QColor& ink) {
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                const QColor pixel = frame.pixelColor(x, y);
+                if (std::abs(pixel.red() - ink.red()) < 64 &&
+                    std::abs(pixel.green() - ink.green()) < 64 &&
+                    std::abs(pixel.blue() - ink.blue()) < 64) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    for (const QColor& colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::red)}) {
+        auto icon = std::make_unique<TintedIcon>();
+        icon->setSource(QUrl("qrc:/Quorvane/Extension/icons/copy.svg"));
+        icon->setColor(colour);
+        ShownView view(std::move(icon), 16, 16);
+        view.settle();
+        const QImage frame = view.window().grabWindow();
+        EXPECT_TRUE(inked(frame, colour)) << colour.name().toStdString();
+        EXPECT_FALSE(inked(frame, colour == Qt::red ? Qt::blue : Qt::red))
+            << colour.name().toStdString();
+    }
+}
+
 } // namespace
