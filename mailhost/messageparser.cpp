@@ -1,11 +1,13 @@
 #include "messageparser.h"
 
+#include "fromhtml.h"
 #include "storedform.h"
 
 #include <QStringDecoder>
 #include <algorithm>
 #include <gmime/gmime.h>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -103,22 +105,29 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
 
 namespace {
 
-/// The first text/plain part, depth first, as UTF-8; null when there is none.
-GMimeTextPart* firstPlainPart(GMimeObject* part) {
+/// The first text part of `subtype` ("plain", "html"), depth first; null when there is none.
+GMimeTextPart* firstTextPart(GMimeObject* part, const char* subtype) {
     if (GMIME_IS_MULTIPART(part)) {
         auto* multipart = GMIME_MULTIPART(part);
         for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
-            if (GMimeTextPart* found = firstPlainPart(g_mime_multipart_get_part(multipart, i))) {
+            if (GMimeTextPart* found =
+                    firstTextPart(g_mime_multipart_get_part(multipart, i), subtype)) {
                 return found;
             }
         }
         return nullptr;
     }
     if (GMIME_IS_TEXT_PART(part) &&
-        g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", "plain")) {
+        g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", subtype)) {
         return GMIME_TEXT_PART(part);
     }
     return nullptr;
+}
+
+/// A text part decoded from its transfer encoding and charset, as UTF-8.
+std::string decodedText(GMimeTextPart* part) {
+    const std::unique_ptr<char, decltype(&g_free)> text(g_mime_text_part_get_text(part), g_free);
+    return text ? std::string(text.get()) : std::string();
 }
 
 /// The body as it stands when it needs no decoding: one plain-text part in UTF-8 or with no
@@ -165,11 +174,12 @@ QString readableText(const MailMessage& message) {
     }
     const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw);
     GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
-    if (GMimeTextPart* plain = root ? firstPlainPart(root) : nullptr) {
-        char* text = g_mime_text_part_get_text(plain);
-        QString result = fromUtf8(text);
-        g_free(text);
-        return result;
+    if (GMimeTextPart* plain = root ? firstTextPart(root, "plain") : nullptr) {
+        return QString::fromStdString(decodedText(plain));
+    }
+    // Much mail is sent as HTML alone; it reads as the text a browser would show.
+    if (GMimeTextPart* html = root ? firstTextPart(root, "html") : nullptr) {
+        return QString::fromStdString(plaintext::fromHtml(decodedText(html)));
     }
     const qsizetype head = headerBlockLength(message.raw);
     return QString::fromUtf8(message.raw.mid(std::min(head + 1, message.raw.size())));

@@ -15,5 +15,6 @@ struct MessageError {
 [[nodiscard]] std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file);
 
 /// The message's text as a person reads it: its first plain-text part, decoded from its
-/// transfer encoding and charset; the undecoded body when it has none.
+/// transfer encoding and charset; else its first HTML part as the text a browser shows; the
+/// undecoded body when it has neither.
 [[nodiscard]] QString readableText(const MailMessage& message);

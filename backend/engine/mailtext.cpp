@@ -1,7 +1,7 @@
 #include "mailtext.h"
 
+#include "fromhtml.h"
 #include "headerlessbody.h"
-#include "htmltext.h"
 #include "textlines.h"
 #include "validutf8.h"
 
@@ -113,7 +113,7 @@ void collect(GMimeObject* object, std::string& plain, std::string& html) {
     if (g_mime_content_type_is_type(type, "text", "plain") && plain.empty()) {
         plain = partText(GMIME_TEXT_PART(object));
     } else if (g_mime_content_type_is_type(type, "text", "html") && html.empty()) {
-        html = htmlText(partText(GMIME_TEXT_PART(object)));
+        html = plaintext::fromHtml(partText(GMIME_TEXT_PART(object)));
     }
 }
 
@@ -172,7 +172,7 @@ std::string mailText(const std::string& body) {
     // A body without a readable part is read as it stands, and a part's bytes need not match
     // its charset: either may carry bytes that are not UTF-8.
     std::string valid;
-    const std::string_view source = validUtf8(decoded ? *decoded : body, valid);
+    const std::string_view source = plaintext::validUtf8(decoded ? *decoded : body, valid);
     std::string text;
     text.reserve(source.size());
     forEachLine(source, [&](std::string_view line) {

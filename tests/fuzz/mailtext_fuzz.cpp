@@ -1,4 +1,4 @@
-#include "htmltext.h"
+#include "fromhtml.h"
 #include "mailtext.h"
 #include "require.h"
 
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Lines as a browser lays them out: paragraphs stand one blank line apart. (Spaces may trail
     // a line of <pre>.)
-    const std::string html = backend::htmlText(body);
+    const std::string html = plaintext::fromHtml(body);
     require(simdjson::validate_utf8(html.data(), html.size()), "HTML text is UTF-8");
     require(html.find("\n\n\n") == std::string::npos, "at most one blank line");
     require(html.empty() || (html.back() == '\n' && !html.ends_with("\n\n")),

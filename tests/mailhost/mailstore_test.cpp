@@ -77,7 +77,14 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
          .text = QStringLiteral("Caf\u00c3\u00a9\n")},
         {.name = "HTML only",
          .file = "Content-Type: text/html; charset=utf-8\n\n<p>x</p>\n",
-         .text = "<p>x</p>\n"},
+         .text = "x\n"},
+        {.name = "quoted-printable windows-1252 HTML in a multipart",
+         .file = "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=b\n\n--b\n"
+                 "Content-Type: text/html; charset=windows-1252\n"
+                 "Content-Transfer-Encoding: quoted-printable\n\n"
+                 "<html><head><style>p {}</style><script>alert(1)</script></head><body>\n"
+                 "<!-- note --><p>Caf&eacute; it=92s</p></body></html>\n--b--\n",
+         .text = QStringLiteral("Caf\u00e9 it\u2019s\n")},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,6 +108,21 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
     for (const QByteArray& file :
          {QByteArray(), QByteArray("\n\nbody"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
         EXPECT_TRUE(std::holds_alternative<MessageError>(parseMessage(file))) << "no header fields";
+    }
+}
+
+// What a person reads of every sample: text, never markup or MIME structure.
+TEST(MessageParserTest, EverySampleReadsAsText) {
+    const auto listed = readMailFolder(QStringLiteral(QUORVANE_SAMPLES_DIR));
+    ASSERT_TRUE(std::holds_alternative<std::vector<ListedMessage>>(listed));
+    for (const ListedMessage& sample : std::get<std::vector<ListedMessage>>(listed)) {
+        SCOPED_TRACE(sample.fileName.toStdString());
+        ASSERT_TRUE(sample.message);
+        const QString text = readableText(*sample.message);
+        EXPECT_FALSE(text.trimmed().isEmpty());
+        for (const char* markup : {"Content-Type:", "Content-Transfer-Encoding:", "</", "=3D"}) {
+            EXPECT_FALSE(text.contains(QLatin1String(markup))) << markup;
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-#include "htmltext.h"
+#include "fromhtml.h"
 
 #include "validutf8.h"
 
@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-namespace backend {
+namespace plaintext {
 namespace {
 
 enum class Kind { Inline, Block, Break, Cell, Quote, Pre, Skipped };
@@ -171,7 +171,7 @@ void write(const xmlDoc& doc, TextWriter& writer) {
 
 } // namespace
 
-std::string htmlText(std::string_view html) {
+std::string fromHtml(std::string_view html) {
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
     html = html.substr(0, INT_MAX);
@@ -191,4 +191,4 @@ std::string htmlText(std::string_view html) {
     return writer.finish();
 }
 
-} // namespace backend
+} // namespace plaintext

@@ -4,7 +4,7 @@
 #include <memory>
 #include <simdjson.h>
 
-namespace backend {
+namespace plaintext {
 
 std::string_view validUtf8(std::string_view text, std::string& storage) {
     // Checked a word at a time rather than GLib's byte at a time: nearly every text is valid.
@@ -18,4 +18,4 @@ std::string_view validUtf8(std::string_view text, std::string& storage) {
     return storage;
 }
 
-} // namespace backend
+} // namespace plaintext
