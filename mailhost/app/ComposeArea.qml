@@ -76,7 +76,7 @@ Rectangle {
                         rightPadding: 6
                         text: display
                         textFormat: Text.PlainText
-                        wrapMode: Text.WrapAnywhere
+                        wrapMode: Text.Wrap
                         color: palette.placeholderText
                     }
                 }
