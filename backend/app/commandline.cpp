@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include <algorithm>
 #include <boost/program_options.hpp>
 #include <functional>
 #include <sstream>
@@ -176,7 +177,9 @@ std::string commandName(const CommandForm& form) {
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     const std::vector<std::string> args(argv, argv + argc);
     CommandLine line;
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    // Help asked after a command ("serve --help") is help too, not an unknown option.
+    const auto asksForHelp = [](const std::string& arg) { return arg == "--help" || arg == "-h"; };
+    if (args.empty() || args[0] == "help" || std::ranges::any_of(args, asksForHelp)) {
         return line;
     }
     for (const CommandForm& form : commands()) {

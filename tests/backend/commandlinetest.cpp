@@ -38,7 +38,9 @@ CommandLine parse(const std::string& text, const std::string& settings = "") {
 TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     using C = CommandLine::Command;
     EXPECT_EQ(parse("").command, C::Help);
-    EXPECT_EQ(parse("--help").command, C::Help);
+    for (const char* help : {"--help", "help", "serve --help", "user -h", "user add --help"}) {
+        EXPECT_EQ(parse(help).command, C::Help) << help;
+    }
     EXPECT_EQ(parse("tls init --data d").command, C::TlsInit);
     EXPECT_EQ(parse("export-training --data=d").data, "d");
     EXPECT_EQ(parse("migrate --data d").command, C::Migrate);
