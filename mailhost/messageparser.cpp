@@ -1,6 +1,6 @@
 #include "messageparser.h"
 
-#include "fromhtml.h"
+#include "fromparts.h"
 #include "storedform.h"
 
 #include <QStringDecoder>
@@ -105,31 +105,6 @@ std::variant<MailMessage, MessageError> parseMessage(QByteArrayView file) {
 
 namespace {
 
-/// The first text part of `subtype` ("plain", "html"), depth first; null when there is none.
-GMimeTextPart* firstTextPart(GMimeObject* part, const char* subtype) {
-    if (GMIME_IS_MULTIPART(part)) {
-        auto* multipart = GMIME_MULTIPART(part);
-        for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
-            if (GMimeTextPart* found =
-                    firstTextPart(g_mime_multipart_get_part(multipart, i), subtype)) {
-                return found;
-            }
-        }
-        return nullptr;
-    }
-    if (GMIME_IS_TEXT_PART(part) &&
-        g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", subtype)) {
-        return GMIME_TEXT_PART(part);
-    }
-    return nullptr;
-}
-
-/// A text part decoded from its transfer encoding and charset, as UTF-8.
-std::string decodedText(GMimeTextPart* part) {
-    const std::unique_ptr<char, decltype(&g_free)> text(g_mime_text_part_get_text(part), g_free);
-    return text ? std::string(text.get()) : std::string();
-}
-
 /// The body as it stands when it needs no decoding: one plain-text part in UTF-8 or with no
 /// charset, neither base64 nor quoted-printable. Only the header block goes through GMime then,
 /// whose charset filter would otherwise copy every byte of a long mail to the same bytes.
@@ -174,12 +149,9 @@ QString readableText(const MailMessage& message) {
     }
     const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw);
     GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
-    if (GMimeTextPart* plain = root ? firstTextPart(root, "plain") : nullptr) {
-        return QString::fromStdString(decodedText(plain));
-    }
-    // Much mail is sent as HTML alone; it reads as the text a browser would show.
-    if (GMimeTextPart* html = root ? firstTextPart(root, "html") : nullptr) {
-        return QString::fromStdString(plaintext::fromHtml(decodedText(html)));
+    // Much mail is sent as HTML alone; its text is read as a browser would show it.
+    if (const std::optional<std::string> text = plaintext::fromParts(root)) {
+        return QString::fromStdString(*text);
     }
     const qsizetype head = headerBlockLength(message.raw);
     return QString::fromUtf8(message.raw.mid(std::min(head + 1, message.raw.size())));

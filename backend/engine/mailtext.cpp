@@ -1,6 +1,6 @@
 #include "mailtext.h"
 
-#include "fromhtml.h"
+#include "fromparts.h"
 #include "headerlessbody.h"
 #include "textlines.h"
 #include "validutf8.h"
@@ -86,37 +86,6 @@ std::optional<std::string> withHeaders(const std::string& body) {
     return "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n\n" + body;
 }
 
-std::string partText(GMimeTextPart* part) {
-    char* text = g_mime_text_part_get_text(part);
-    std::string result = text ? text : "";
-    g_free(text);
-    return result;
-}
-
-// Depth-first: the first text/plain part wins, else the first text/html part.
-void collect(GMimeObject* object, std::string& plain, std::string& html) {
-    if (GMIME_IS_MULTIPART(object)) {
-        GMimeMultipart* multipart = GMIME_MULTIPART(object);
-        const int count = g_mime_multipart_get_count(multipart);
-        for (int i = 0; i < count && plain.empty(); ++i) {
-            collect(g_mime_multipart_get_part(multipart, i), plain, html);
-        }
-        return;
-    }
-    if (GMIME_IS_MESSAGE_PART(object)) {
-        return;
-    }
-    if (!GMIME_IS_TEXT_PART(object)) {
-        return;
-    }
-    GMimeContentType* type = g_mime_object_get_content_type(object);
-    if (g_mime_content_type_is_type(type, "text", "plain") && plain.empty()) {
-        plain = partText(GMIME_TEXT_PART(object));
-    } else if (g_mime_content_type_is_type(type, "text", "html") && html.empty()) {
-        html = plaintext::fromHtml(partText(GMIME_TEXT_PART(object)));
-    }
-}
-
 // The decoded text, or nothing when the body is its own text.
 std::optional<std::string> decode(const std::string& body) {
     const std::optional<std::string> message = withHeaders(body);
@@ -127,19 +96,14 @@ std::optional<std::string> decode(const std::string& body) {
     GMimeStream* stream = g_mime_stream_mem_new_with_buffer(message->data(), message->size());
     GMimeParser* parser = g_mime_parser_new_with_stream(stream);
     GMimeMessage* parsed = g_mime_parser_construct_message(parser, nullptr);
-    std::string plain, html;
+    std::optional<std::string> text;
     if (parsed) {
-        if (GMimeObject* mime = g_mime_message_get_mime_part(parsed)) {
-            collect(mime, plain, html);
-        }
+        text = plaintext::fromParts(g_mime_message_get_mime_part(parsed));
         g_object_unref(parsed);
     }
     g_object_unref(parser);
     g_object_unref(stream);
-    if (plain.empty() && html.empty()) {
-        return std::nullopt;
-    }
-    return plain.empty() ? html : plain;
+    return text;
 }
 
 // The line a mail program puts above the message a reply quotes ("On ... wrote:", and in the
