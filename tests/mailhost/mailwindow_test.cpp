@@ -61,10 +61,13 @@ protected:
     MailWindowTest() {
         write("old.eml", "Date: Thu, 01 Jan 2026 09:00:00 +0000\nFrom: ann@example.org\n"
                          "Subject: Old\n\nFirst.\n");
+        // Sent as HTML alone, as much mail is: shown and quoted as its text.
         write("new.eml", "Date: Tue, 01 Dec 2026 09:00:00 +0000\n"
                          "From: =?UTF-8?Q?L=C3=A9a?= <lea@example.org>\nTo: bob@example.org\n"
-                         "Subject: Newest\n\n" +
-                             QByteArray("word ").repeated(40) + "\n");
+                         "Subject: Newest\nMIME-Version: 1.0\n"
+                         "Content-Type: multipart/alternative; boundary=b\n\n--b\n"
+                         "Content-Type: text/html; charset=utf-8\n\n<html><body><p>" +
+                             QByteArray("word ").repeated(40) + "</p></body></html>\n--b--\n");
         mail_.refresh();
     }
     ~MailWindowTest() override {
@@ -125,8 +128,11 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     EXPECT_TRUE(area->property("attribution").toString().startsWith("Léa wrote on "));
     const auto* quote = qobject_cast<QStringListModel*>(area->property("quote").value<QObject*>());
     ASSERT_NE(quote, nullptr);
-    newest->resize(560, 400);
-    screenshots("mailhost-reply-560", [newest] { return newest->grabWindow(); });
+    for (const int width : {400, 560}) {
+        newest->resize(width, 400);
+        screenshots(QStringLiteral("mailhost-reply-%1").arg(width),
+                    [newest] { return newest->grabWindow(); });
+    }
     EXPECT_EQ(quote->stringList(), QStringList({"> " + QString("word ").repeated(14) + "word",
                                                 "> " + QString("word ").repeated(14) + "word",
                                                 "> " + QString("word ").repeated(9) + "word"}));
