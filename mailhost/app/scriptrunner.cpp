@@ -3,13 +3,13 @@
 #include "composewindow.h"
 #include "mailwindow.h"
 #include "metopmostcontrol.h"
+#include "syntheticinput.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QKeySequence>
 #include <QQuickItem>
-#include <QTest>
 #include <cstdio>
 
 namespace {
@@ -201,16 +201,12 @@ bool ScriptRunner::run(const ScriptStep& step, QString& reason) {
     const QString rest = step.text.section(QLatin1Char(' '), 1);
     if (command == QLatin1String("press")) {
         const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+        SyntheticInput::click(*window, centre);
         return done();
     }
     item->forceActiveFocus();
     if (command == QLatin1String("type")) {
-        for (const QChar c : rest) {
-            QTest::sendKeyEvent(QTest::Press, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            QTest::sendKeyEvent(QTest::Release, window, Qt::Key_unknown, QString(c),
-                                Qt::NoModifier);
-        }
+        SyntheticInput::type(*window, rest);
         return done();
     }
     const QKeySequence sequence = QKeySequence::fromString(rest);
@@ -218,8 +214,7 @@ bool ScriptRunner::run(const ScriptStep& step, QString& reason) {
         reason = QStringLiteral("not a key sequence: %1").arg(rest);
         return false;
     }
-    const QKeyCombination combination = sequence[0];
-    QTest::keyClick(window, combination.key(), combination.keyboardModifiers());
+    SyntheticInput::press(*window, sequence[0]);
     return done();
 }
 
