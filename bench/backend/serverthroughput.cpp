@@ -1,6 +1,7 @@
 // 64 keep-alive clients on 127.0.0.1: throughput and latency of /api/v1/summarize with the
 // extractive engine on a 20 KB message, against the same request refused at the token check:
-// the transport floor of this machine, which no engine can pass.
+// the transport floor of this machine, which no engine can pass. The two alternate, so that a
+// change in the machine's load falls on both alike; the ratio is of their medians.
 #include "allocator.h"
 #include "backendworld.h"
 #include "reportingfailure.h"
@@ -19,7 +20,8 @@ using Steady = std::chrono::steady_clock;
 namespace {
 
 constexpr int clients = 64;
-constexpr int requestsPerClient = 200;
+constexpr int requestsPerClient = 100;
+constexpr int rounds = 3;
 
 struct Result {
     double perSecond = 0;
@@ -92,12 +94,30 @@ void measure() {
     // that any engine could reach on this machine.
     const std::string refused =
         LoopbackClient::request("POST", "/api/v1/summarize", body, "", C::KeepAlive);
-    const Result s = run(world.port, world.caPem, summarize);
-    const Result r = run(world.port, world.caPem, refused, 401);
-    report("summarize", s);
-    report("refused", r);
+    std::vector<Result> s;
+    std::vector<Result> r;
+    for (int round = 0; round < rounds; ++round) {
+        s.push_back(run(world.port, world.caPem, summarize));
+        r.push_back(run(world.port, world.caPem, refused, 401));
+    }
+    const auto median = [](std::vector<Result>& results) {
+        std::sort(results.begin(), results.end(),
+                  [](const Result& a, const Result& b) { return a.perSecond < b.perSecond; });
+        return results[results.size() / 2];
+    };
+    const Result summarized = median(s);
+    const Result refusedMedian = median(r);
+    const auto failed = [](const std::vector<Result>& results) {
+        return std::any_of(results.begin(), results.end(),
+                           [](const Result& result) { return result.failures > 0; });
+    };
+    std::printf("medians of %d alternating runs:\n", rounds);
+    report("summarize", summarized);
+    report("refused", refusedMedian);
     std::printf("ratio summarize_vs_refused_throughput %.2f goal >= 0.5\n",
-                r.perSecond > 0 && s.failures == 0 ? s.perSecond / r.perSecond : 0.0);
+                refusedMedian.perSecond > 0 && !failed(s) && !failed(r)
+                    ? summarized.perSecond / refusedMedian.perSecond
+                    : 0.0);
 }
 
 } // namespace
