@@ -62,8 +62,10 @@ void click(QQuickWindow& window, QPointF point) {
 }
 
 void type(QQuickWindow& window, const QString& text) {
-    for (const QChar character : text) {
-        sendKey(window, QKeyCombination(Qt::Key_unknown), QString(character));
+    // By code point, so that a character outside the BMP arrives whole rather than as two
+    // halves of a surrogate pair.
+    for (const char32_t character : text.toUcs4()) {
+        sendKey(window, QKeyCombination(Qt::Key_unknown), QString::fromUcs4(&character, 1));
     }
 }
 
