@@ -7,7 +7,7 @@
 namespace backend {
 namespace {
 
-// Marks stop words in the id table, so each distinct word is checked against the list once.
+// Marks a stop word in the table of recent words, so a recurring one is not looked up again.
 constexpr WordIndex::Id stopWord = UINT32_MAX;
 constexpr std::size_t recentSlots = 512;
 
@@ -31,24 +31,53 @@ constexpr std::array<unsigned char, 256> fold = foldTable();
 constexpr std::uint64_t fnvOffset = 14695981039346656037u;
 constexpr std::uint64_t fnvPrime = 1099511628211u;
 
-// Calls `onWord` with the FNV-1a hash of each word of `text`, lower-cased, in text order.
+// Calls `onWord(hash, word)` with the FNV-1a hash of each word of `text`, lower-cased, and the
+// word's bytes, in text order.
 template <typename OnWord> void hashWords(std::string_view text, OnWord onWord) {
     std::uint64_t hash = fnvOffset;
+    std::size_t start = 0;
     bool inWord = false;
-    for (const char c : text) {
-        const unsigned char folded = fold[static_cast<unsigned char>(c)];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char folded = fold[static_cast<unsigned char>(text[i])];
         if (folded != 0) {
             hash = (hash ^ folded) * fnvPrime;
             inWord = true;
-        } else if (inWord) {
-            onWord(hash);
+            continue;
+        }
+        if (inWord) {
+            onWord(hash, text.substr(start, i - start));
             hash = fnvOffset;
             inWord = false;
         }
+        start = i + 1;
     }
     if (inWord) {
-        onWord(hash);
+        onWord(hash, text.substr(start));
     }
+}
+
+// The prime's inverse modulo 2^64, by Newton's iteration: it takes a word's last byte back off
+// its hash.
+constexpr std::uint64_t inverse(std::uint64_t odd) {
+    std::uint64_t result = odd;
+    for (int step = 0; step < 6; ++step) {
+        result *= 2 - odd * result;
+    }
+    return result;
+}
+
+constexpr std::uint64_t fnvPrimeInverse = inverse(fnvPrime);
+static_assert(fnvPrime * fnvPrimeInverse == 1);
+
+// The hash of a word's stem: the word without a plural's or a verb's final "s" ("leaves" and
+// "leave", "rooms" and "room"), so that a question meets the mail's inflections. Words of three
+// letters or less and those ending in "ss" keep it ("bus", "address").
+std::uint64_t stemHash(std::uint64_t hash, std::string_view word) {
+    const auto fromEnd = [&](std::size_t n) {
+        return fold[static_cast<unsigned char>(word[word.size() - n])];
+    };
+    const bool plural = word.size() > 3 && fromEnd(1) == 's' && fromEnd(2) != 's';
+    return plural ? (hash * fnvPrimeInverse) ^ 's' : hash;
 }
 
 const absl::flat_hash_set<std::uint64_t>& stopWords() {
@@ -85,7 +114,7 @@ const absl::flat_hash_set<std::uint64_t>& stopWords() {
               "aan", "bij", "dat", "een", "het", "hun", "ik", "je", "jij", "jullie", "maar", "met",
               "naar", "niet", "om", "ons", "onze", "ook", "op", "te", "u", "uw", "van", "voor",
               "wat", "wij", "ze", "zijn"}) {
-            hashWords(word, [&](std::uint64_t hash) { hashes.insert(hash); });
+            hashWords(word, [&](std::uint64_t hash, std::string_view) { hashes.insert(hash); });
         }
         return hashes;
     }();
@@ -110,28 +139,30 @@ WordIndex::WordIndex(const MailSentences& sentences) {
         Id id;
     };
     std::vector<Seen> recent(recentSlots, Seen{0, stopWord});
-    const auto idOf = [&](std::uint64_t hash) {
+    // A stop word is told by the word itself, so that one ending in "s" ("this", "has") is never
+    // taken for a content word; a content word is filed under its stem.
+    const auto idOf = [&](std::uint64_t hash, std::string_view word) {
         Seen& slot = recent[hash % recentSlots];
         // An empty slot holds 0, which must not pass for a word that hashes to 0.
         if (slot.hash == hash && hash != 0) {
             return slot.id;
         }
-        auto [it, added] = ids_.try_emplace(hash, 0);
-        if (added) {
-            if (stopWords().contains(hash)) {
-                it->second = stopWord;
-            } else {
-                it->second = static_cast<Id>(frequency_.size());
+        Id id = stopWord;
+        if (!stopWords().contains(hash)) {
+            const auto [it, added] =
+                ids_.try_emplace(stemHash(hash, word), static_cast<Id>(frequency_.size()));
+            if (added) {
                 frequency_.push_back(0);
             }
+            id = it->second;
         }
-        slot = {hash, it->second};
-        return it->second;
+        slot = {hash, id};
+        return id;
     };
     for (std::size_t i = 0; i < sentences.size(); ++i) {
         starts_.push_back(static_cast<std::uint32_t>(words_.size()));
-        hashWords(sentences[i], [&](std::uint64_t hash) {
-            const Id id = idOf(hash);
+        hashWords(sentences[i], [&](std::uint64_t hash, std::string_view word) {
+            const Id id = idOf(hash, word);
             if (id != stopWord) {
                 words_.push_back(id);
                 ++frequency_[id];
@@ -143,9 +174,11 @@ WordIndex::WordIndex(const MailSentences& sentences) {
 
 std::vector<WordIndex::Id> WordIndex::known(std::string_view text) const {
     std::vector<Id> result;
-    hashWords(text, [&](std::uint64_t hash) {
-        const auto it = ids_.find(hash);
-        if (it != ids_.end() && it->second != stopWord) {
+    hashWords(text, [&](std::uint64_t hash, std::string_view word) {
+        if (stopWords().contains(hash)) {
+            return;
+        }
+        if (const auto it = ids_.find(stemHash(hash, word)); it != ids_.end()) {
             result.push_back(it->second);
         }
     });

@@ -11,7 +11,8 @@
 namespace backend {
 
 /// The content words of a mail's sentences, each word (lower case, stop words left out)
-/// turned into a small id once, so that ranking and matching compare integers.
+/// turned into a small id once, so that ranking and matching compare integers. A plural and
+/// its singular ("rooms", "room"), or a verb with and without its "s", share an id.
 class WordIndex {
 public:
     using Id = std::uint32_t;
@@ -33,7 +34,7 @@ private:
     // Words are told apart by the 64-bit FNV-1a hash of their lower-cased bytes, so the index
     // keeps no text and takes one pass over the mail. Two words of one mail share a hash with
     // a chance of about one in 10^11 even at 10^4 distinct words, and would only blur a rank.
-    absl::flat_hash_map<std::uint64_t, Id> ids_;
+    absl::flat_hash_map<std::uint64_t, Id> ids_; // by the stem's hash
     std::vector<Id> words_;
     std::vector<std::uint32_t> starts_;
     std::vector<int> frequency_;

@@ -95,6 +95,11 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     }
     const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
     EXPECT_NE(engine.chat(mail, "Which room should I book?").find("large room"), npos);
+    // A question meets the mail's inflections: "leave" finds "leaves", "trains" finds "train".
+    const std::string trip = "Your train leaves Paris at 07:58.\nPlease keep the receipts.\n";
+    for (const char* question : {"When do we leave?", "Which trains are booked?"}) {
+        EXPECT_NE(engine.chat(trip, question).find("07:58"), npos) << question;
+    }
     EXPECT_EQ(engine.chat(mail, "zebra?"), "The message does not say anything about that.");
     EXPECT_EQ(engine.summarize(""), "The message has no text to summarize.");
 }
