@@ -55,6 +55,29 @@ std::vector<double> scores(const MailSentences& sentences, const WordIndex& inde
     return result;
 }
 
+// The sentence that shares the most distinct `wanted` words; the first on a tie; none (the
+// number of sentences) when no sentence shares one.
+std::size_t bestMatch(const MailSentences& sentences, const WordIndex& index,
+                      const std::vector<bool>& wanted) {
+    std::vector<std::size_t> seenIn(index.size(), sentences.size());
+    std::size_t best = sentences.size();
+    std::size_t bestOverlap = 0;
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        std::size_t overlap = 0;
+        for (const WordIndex::Id w : index.words(i)) {
+            if (wanted[w] && seenIn[w] != i) {
+                seenIn[w] = i;
+                ++overlap;
+            }
+        }
+        if (overlap > bestOverlap) {
+            bestOverlap = overlap;
+            best = i;
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 std::string ExtractiveEngine::summarize(const std::string& mail) {
@@ -118,28 +141,23 @@ std::string ExtractiveEngine::chat(const std::string& mail, const std::string& q
     for (const WordIndex::Id w : index.known(question)) {
         wanted[w] = true;
     }
-    // The sentence that shares the most distinct words with the question; the first on a tie.
-    std::vector<std::size_t> seenIn(index.size(), sentences.size());
-    std::size_t best = sentences.size();
-    std::size_t bestOverlap = 0;
-    for (std::size_t i = 0; i < sentences.size(); ++i) {
-        std::size_t overlap = 0;
-        for (const WordIndex::Id w : index.words(i)) {
-            if (wanted[w] && seenIn[w] != i) {
-                seenIn[w] = i;
-                ++overlap;
-            }
-        }
-        if (overlap > bestOverlap) {
-            bestOverlap = overlap;
-            best = i;
-        }
-    }
     const Phrases& say = phrasesFor(sentences.language());
-    if (best == sentences.size()) {
+    const std::size_t first = bestMatch(sentences, index, wanted);
+    if (first == sentences.size()) {
         return std::string(say.notMentioned);
     }
-    return std::string(say.messageSays) + "\"" + std::string(sentences[best]) + "\"";
+    // A question of two parts ("Who asked for the slides, and when do we meet?") gets a second
+    // sentence for the words the first one leaves out, both quoted in the message's order.
+    for (const WordIndex::Id w : index.words(first)) {
+        wanted[w] = false;
+    }
+    const std::size_t second = bestMatch(sentences, index, wanted);
+    std::string quote(sentences[std::min(first, second)]);
+    if (second != sentences.size()) {
+        quote += std::max(first, second) - std::min(first, second) == 1 ? " " : " … ";
+        quote += sentences[std::max(first, second)];
+    }
+    return std::string(say.messageSays) + "\"" + quote + "\"";
 }
 
 } // namespace backend

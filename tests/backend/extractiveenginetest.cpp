@@ -101,6 +101,11 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
         EXPECT_NE(engine.chat(trip, question).find("07:58"), npos) << question;
     }
     EXPECT_EQ(engine.chat(mail, "zebra?"), "The message does not say anything about that.");
+    // Each part of a two-part question is answered, in the message's order.
+    EXPECT_EQ(engine.chat("The review moved to Friday.\nLunch is at noon.\nPlease book the "
+                          "large room.\n",
+                          "Which room do I book, and when is the review?"),
+              "The message says: \"The review moved to Friday. … Please book the large room.\"");
     EXPECT_EQ(engine.summarize(""), "The message has no text to summarize.");
 }
 
