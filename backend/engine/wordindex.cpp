@@ -88,8 +88,8 @@ const absl::flat_hash_set<std::uint64_t>& stopWords() {
               "from", "had", "has", "have", "he", "her", "his", "i", "if", "in", "is", "it", "its",
               "me", "my", "not", "of", "on", "or", "our", "she", "so", "that", "the", "their",
               "them", "there", "they", "this", "to", "us", "was", "we", "were", "what", "when",
-              "which", "will", "with", "would", "you", "your", "please", "hi", "hello", "dear",
-              "thanks",
+              "which", "will", "with", "would", "you", "your", "should", "shall", "must", "might",
+              "does", "did", "been", "am", "please", "hi", "hello", "dear", "thanks",
               // French, with the letters its elisions leave ("l'", "d'", "qu'")
               "au", "aux", "avec", "ce", "ces", "cette", "dans", "de", "des", "du", "elle", "en",
               "est", "et", "il", "ils", "je", "la", "le", "les", "leur", "mais", "nous", "ou",

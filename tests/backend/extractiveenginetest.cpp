@@ -100,7 +100,12 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     for (const char* question : {"When do we leave?", "Which trains are booked?"}) {
         EXPECT_NE(engine.chat(trip, question).find("07:58"), npos) << question;
     }
-    EXPECT_EQ(engine.chat(mail, "zebra?"), "The message does not say anything about that.");
+    // Neither an unknown word nor a shared auxiliary ("should") makes an answer.
+    for (const char* question : {"zebra?", "What should I bring?"}) {
+        EXPECT_EQ(engine.chat(mail + "When should the buses leave?\n", question),
+                  "The message does not say anything about that.")
+            << question;
+    }
     // Each part of a two-part question is answered, in the message's order.
     EXPECT_EQ(engine.chat("The review moved to Friday.\nLunch is at noon.\nPlease book the "
                           "large room.\n",
