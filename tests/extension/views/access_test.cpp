@@ -2,7 +2,6 @@
 #include "viewstest.h"
 
 #include <QAccessible>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
@@ -161,11 +160,7 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
 // only while a platform bridge is active, so ctest runs this case on a display with an
 // accessibility bus.
 TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
-    const QDeadlineTimer connected(10'000);
-    while (!QAccessible::isActive() && !connected.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    ASSERT_TRUE(QAccessible::isActive())
+    ASSERT_TRUE(QTest::qWaitFor([] { return QAccessible::isActive(); }, 10'000))
         << "no accessibility bridge on " << QGuiApplication::platformName().toStdString();
     // What the bridge is told of alerts: each one shown, with its name, and hidden.
     static QStringList heard;

@@ -206,25 +206,12 @@ TEST_F(ViewsTest, OnlyATextTallerThanItsViewScrolls) {
     }
 }
 
-// A view that does not load is logged and not shown; a button without an icon keeps an icon
-// item with no source, which paints nothing and warns nothing.
-TEST_F(ViewsTest, WhatCannotBeDrawnIsSkippedQuietly) {
+// A view that does not load is logged and not shown. Icons share their drawings across the
+// process; one of another colour is drawn anew. An icon without a source, as a button without
+// one keeps, paints nothing and warns nothing.
+TEST_F(ViewsTest, IconsKeepTheirColourAndWhatCannotBeDrawnIsSkippedQuietly) {
     EXPECT_EQ(ViewEngine::create("NoSuchView", {}), nullptr);
     EXPECT_EQ(log().lines().filter("Could not create the view NoSuchView:").size(), 1);
-    static QStringList warnings;
-    warnings.clear();
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType /*type*/, const QMessageLogContext& /*context*/,
-                                  const QString& message) { warnings << message; });
-    auto icon = std::make_unique<TintedIcon>();
-    icon->setColor(Qt::red);
-    ShownView(std::move(icon), 16, 16).settle();
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
-}
-
-// Icons share their drawings across the process; one of another colour is drawn anew.
-TEST_F(ViewsTest, AnIconIsDrawnInItsOwnColour) {
     // A stroke's edges blend into the window; its middle is close to pure colour.
     const auto inked = [](const QImage& frame, const QColor& ink) {
         for (int y = 0; y < frame.height(); ++y) {
@@ -239,17 +226,27 @@ TEST_F(ViewsTest, AnIconIsDrawnInItsOwnColour) {
         }
         return false;
     };
-    for (const QColor& colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::red)}) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType /*type*/, const QMessageLogContext& /*context*/,
+                                  const QString& message) { warnings << message; });
+    const QUrl copy("qrc:/Quorvane/Extension/icons/copy.svg");
+    const std::pair<QUrl, QColor> rows[] = {
+        {copy, Qt::red}, {copy, Qt::blue}, {copy, Qt::red}, {QUrl(), Qt::red}};
+    for (const auto& [source, colour] : rows) {
+        SCOPED_TRACE((source.fileName() + ' ' + colour.name()).toStdString());
         auto icon = std::make_unique<TintedIcon>();
-        icon->setSource(QUrl("qrc:/Quorvane/Extension/icons/copy.svg"));
+        icon->setSource(source);
         icon->setColor(colour);
         ShownView view(std::move(icon), 16, 16);
         view.settle();
         const QImage frame = view.window().grabWindow();
-        EXPECT_TRUE(inked(frame, colour)) << colour.name().toStdString();
-        EXPECT_FALSE(inked(frame, colour == Qt::red ? Qt::blue : Qt::red))
-            << colour.name().toStdString();
+        EXPECT_EQ(inked(frame, colour), !source.isEmpty());
+        EXPECT_FALSE(inked(frame, colour == Qt::red ? Qt::blue : Qt::red));
     }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 } // namespace

@@ -38,8 +38,7 @@ inline void forEachShown(const QQuickItem& item,
     }
 }
 
-/// The login view, the signed-in panel and the chat, on a backend that answers the panel's
-/// requests.
+/// The login view, the signed-in panel and the chat, on a backend that answers the panel.
 class ViewsTest : public ScriptedBackendTest {
 protected:
     ViewsTest() {
@@ -101,8 +100,7 @@ protected:
         stores_.updates.setIncommingUpdatesAvailable(offered);
         view_->settle();
     }
-    /// Forgets what earlier panels stored, what they were told and their sign-out, in a new
-    /// window on the message.
+    /// A new signed-in window on the message, without what earlier panels stored or were told.
     void forget() {
         for (const QString& key : defaults().keys()) {
             defaults().remove(key);
@@ -113,8 +111,7 @@ protected:
         stores_.auth.setAccessToken(QStringLiteral("tok"));
     }
 
-    /// Saves the view as `name`; no text on it is cut short, and it shows `shown` and not
-    /// `hidden`.
+    /// Saves the view as `name`: no text cut short, `shown` shown and `hidden` not.
     static void shot(ShownView& view, const QString& name, const QStringList& shown,
                      const QStringList& hidden = {}) {
         SCOPED_TRACE(name.toStdString());
@@ -130,11 +127,9 @@ protected:
             EXPECT_EQ(view.shows(control), shown.contains(control)) << control.toStdString();
         }
     }
-    /// Where the texts are longest, each with a control showing its focus ring: the chat with
-    /// an answer and its error, the login view and the panel with a reply and its toast, each
-    /// with the developer menu, and the update notice over the panel. Gives the fixed texts
-    /// that state objects set in English as the views show them: the chat's error and what a
-    /// screen reader hears of the toast.
+    /// Where texts are longest, each with a focus ring: the chat with an answer and its error,
+    /// login and panel (reply, toast) with the developer menu, and the update notice. Gives the
+    /// chat's error and the toast as a screen reader hears it, both set in English by state.
     QStringList shootLongestTexts(int width, const QString& suffix) {
         forget(); // and the last appearance's chat
         network().answer(kSend, {reply("We could meet on Friday at ten, in the small meeting room "
