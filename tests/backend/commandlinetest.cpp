@@ -153,10 +153,8 @@ TEST(CommandLineTest, AddressesAreReadAndWrittenAsUrlsDo) {
     }
 }
 
-// The program itself: the data folder, its keys and its database stay private even under a
-// umask that lets everyone read new files, and serve refuses a folder others can open; a
-// misspelt flag stops the start with one line, and the plain-HTTP sign-in listener, which
-// takes passwords, only listens on loopback.
+// Data stays private under an open umask and serve refuses a folder others can open; the
+// plain-HTTP sign-in listener takes passwords, so it listens on loopback only.
 TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     std::string folder = fs::temp_directory_path() / "qv-cli-XXXXXX";
     const fs::path dir = fs::path(::mkdtemp(folder.data())) / "data";

@@ -43,10 +43,8 @@ TEST(MailText, DecodesWhatTheClientSends) {
     EXPECT_NE(mailText(head + "Caf\xE9.\n--alt--\n").find("Caf\xEF\xBF\xBD."), npos);
 }
 
-// Sample messages, each body cut from the raw message as the client cuts it: everything after
-// the first blank line. The summary keeps the sentence named, and the reply greets the sender
-// by first name in the message's language, answers in numbered points and is signed. Messages
-// without questions, or without the answer asked for, say so.
+// Sample bodies cut as the client cuts them, after the first blank line. Messages without
+// questions, or without the answer asked for, say so.
 TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
         {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},

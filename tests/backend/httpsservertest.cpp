@@ -76,9 +76,8 @@ protected:
     }
 };
 
-// A thousand handshakes that get a byte every quarter of a second, and one request that does the
-// same after its handshake: the server answers others meanwhile and drops each slow one at its
-// deadline, however often its bytes arrive.
+// A thousand handshakes and one request that each get a byte every 250 ms: others are served
+// meanwhile, and each slow one is dropped at its deadline however often its bytes arrive.
 TEST_F(HttpsServerTest, SlowClientsAreDroppedAtTheirDeadlineWhileOthersAreServed) {
     constexpr int slowCount = 1000;
     if (!enoughDescriptors(2 * slowCount + 256)) {
@@ -153,9 +152,8 @@ TEST_F(HttpsServerTest, TenThousandRandomTokensAreAllRefused) {
               200);
 }
 
-// Answers carry tokens and mail, so no cache on the way may keep any of them. Requests that a
-// client sends before reading an answer are answered in order, until one ends the connection, as
-// it asks to or as a refused one does: what follows it on the stream is never served.
+// Pipelined requests are answered in order until one ends the connection, as asked or refused;
+// nothing after it is served. No answer may be cached: they carry tokens and mail.
 TEST_F(HttpsServerTest, PipelinedRequestsAreAnsweredInOrderUntilOneEndsTheConnection) {
     const std::string token = signIn();
     const auto kept = [](const std::string& method, const std::string& target,
@@ -229,9 +227,8 @@ TEST_F(HttpsServerTest, ConnectionsAreCappedPerClientAddress) {
     EXPECT_EQ(status, 200);
 }
 
-// Only TLS 1.2 and up, with ephemeral keys and authenticated encryption, and no renegotiation,
-// which a client could use to make the server work again and again. The test certificate's key
-// is an EC key, so only ECDSA suites can be offered.
+// Renegotiation would let a client make the server work again and again. The test key is an EC
+// key, so only ECDSA suites can be offered.
 TEST_F(HttpsServerTest, TlsOffersOnlyCurrentVersionsAndAeadSuites) {
     const std::vector<TlsOffer> offers = {
         {"TLS 1.3", TLS1_3_VERSION, nullptr, false, true},

@@ -5,6 +5,7 @@
 #include "inputbudget.h"
 #include "testhttpsserver.h"
 
+#include <array>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -56,8 +57,7 @@ std::uint16_t closedPort() {
     return tcp::acceptor(io, {asio::ip::address_v4::loopback(), 0}).local_endpoint().port();
 }
 
-// A scripted OpenAI-compatible model server on 127.0.0.1, the engine's log and a steady clock
-// that the tests move by hand.
+// A scripted model server on 127.0.0.1, the engine's log and a clock the tests move by hand.
 class OpenAiEngineTest : public testing::Test {
 protected:
     EventLoop loop{2};
@@ -243,11 +243,8 @@ TEST_F(OpenAiEngineTest, QueuedCallsEndWithinTheTimeoutToo) {
     o.queueLimit = 2;
     OpenAiEngine engine(loop, o, services());
     const auto start = Steady::now();
-    std::vector<std::future<EngineResult>> results;
-    results.reserve(4);
-    for (int i = 0; i < 4; ++i) {
-        results.push_back(started(engine, chatting, "Lunch at noon."));
-    }
+    std::array<std::future<EngineResult>, 4> results;
+    std::ranges::generate(results, [&] { return started(engine, chatting, "Lunch at noon."); });
     const std::string timedOut =
         "the model server at " + model.baseUrl() + " did not answer in 500 ms";
     EXPECT_EQ(textOf(std::move(results[3])), "failed: the model server at " + model.baseUrl() +
@@ -307,8 +304,7 @@ TEST_F(OpenAiEngineTest, RequestsCarryTheTaskModelAndOnlyTheSettingsGiven) {
                                                             "characters"}
                                  : std::vector<std::string>{});
     }
-    const auto received = model.requestsTo(completions);
-    EXPECT_EQ(received[0].header("authorization"), "Bearer sk-test");
+    EXPECT_EQ(model.requestsTo(completions)[0].header("authorization"), "Bearer sk-test");
 }
 
 TEST(InputBudget, CutsAtTheLastSentenceEndWithinTheBudget) {
@@ -370,9 +366,8 @@ TEST_F(OpenAiEngineTest, PlainHttpToAnotherMachineNeedsConsent) {
     }
 }
 
-// Hostile mails cannot close the fence: each request's marker carries a value of its own, and
-// the mail, chat's included, is only ever in the user turn. The language named is the mail's
-// own: what stands below its sign-off (a title, a disclaimer) is often in another.
+// Each request's marker has a value of its own, so a hostile mail cannot close the fence. The
+// language named is the mail's own, not that of a disclaimer below its sign-off.
 TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurnAndItsLanguageIsNamed) {
     model.on(completions, ScriptedReply{200, choice});
     OpenAiEngine engine(loop, options(), services());
@@ -417,25 +412,21 @@ TEST_F(OpenAiEngineTest, MailStaysFencedInTheUserTurnAndItsLanguageIsNamed) {
     }
 }
 
-// Model calls wait on the event loop: with both workers' worth of calls stalled, the API still
-// answers, each stalled call ends as a 502 with a JSON error, and a busy model server as a 503
-// with the time to wait.
+// Model calls wait on the event loop, so stalled ones hold no worker: the API still answers.
 TEST_F(OpenAiEngineTest, ModelFailuresReachTheClientAsJsonErrorsWithoutHoldingWorkers) {
-    model.on(completions,
-             std::vector<ScriptedReply>{
-                 {200, choice, "application/json", {}, ScriptedReply::Fault::StallMidBody},
-             });
+    model.on(
+        completions,
+        ScriptedReply{200, choice, "application/json", {}, ScriptedReply::Fault::StallMidBody});
     OpenAiEngine engine(loop, options(milliseconds(1500)), services());
     BackendWorld world(&engine);
     const std::map<std::string, std::string> bearer = {
         {"authorization", "Bearer " + world.signIn()}};
     const backend::HttpRequest replyRequest{"POST", "/api/v1/response", bearer,
                                             R"({"content":"Hi?"})", ""};
-    std::vector<std::future<HttpResponse>> replies;
-    replies.reserve(8);
-    for (int i = 0; i < 8; ++i) {
-        replies.push_back(std::async(std::launch::async, [&] { return world.call(replyRequest); }));
-    }
+    std::array<std::future<HttpResponse>, 8> replies;
+    std::ranges::generate(replies, [&] {
+        return std::async(std::launch::async, [&] { return world.call(replyRequest); });
+    });
     EXPECT_EQ(world.call({"GET", "/api/v1/me", bearer, "", ""}).status, 200);
     EXPECT_EQ(replies[0].wait_for(milliseconds(0)), std::future_status::timeout);
     for (auto& reply : replies) {
@@ -452,10 +443,7 @@ TEST_F(OpenAiEngineTest, ModelFailuresReachTheClientAsJsonErrorsWithoutHoldingWo
     advance(seconds(30));
     const HttpResponse busy = world.call(replyRequest);
     EXPECT_EQ(busy.status, 503);
-    const auto retryAfter = std::ranges::find_if(
-        busy.headers, [](const auto& field) { return field.first == "Retry-After"; });
-    ASSERT_NE(retryAfter, busy.headers.end());
-    EXPECT_EQ(retryAfter->second, "45");
+    EXPECT_THAT(busy.headers, testing::Contains(testing::Pair("Retry-After", "45")));
 }
 
 } // namespace

@@ -144,14 +144,12 @@ TEST(FormFields, DecodeLikeABrowser) {
     }
 }
 
-// Failures count per account and address together, and per login code, unknown accounts
-// alike: five free within a quarter of an hour, then a lock of a second that doubles. Each
-// is one log line without the password or the code.
+// Five failures free per account and address, and per login code, then a lock of a second that
+// doubles; unknown accounts alike; one log line each, without the password or the code.
 TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     const auto fresh = [&] { return auth->createSession().loginCode; };
     for (const char* email : {"ann%40example.org", "nobody%40example.org"}) {
         std::vector<int> statuses;
-        statuses.reserve(SignInThrottle::freeFailures + 6);
         for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
             statuses.push_back(login(fresh(), email, "guess", "127.0.2.9"));
         }

@@ -13,9 +13,8 @@ using AuthenticatorTest = ServedWorld;
 using Poll = Authenticator::PollState;
 using Login = Authenticator::LoginResult;
 
-// Whoever learns the login link (another user's process list, browser history, a forwarded
-// mail) can sign in through it, but can neither collect the token nor take over a session
-// that is already signed in.
+// A leaked login link (process list, history, a forwarded mail) signs in, but neither collects
+// the token nor takes over a session already signed in.
 TEST_P(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     const auto [id, code] = startSession();
     ASSERT_EQ(code.size(), 32u);

@@ -1,6 +1,5 @@
-// The backend's store under a writer that is killed at random moments, or whose SQLite file
-// runs out of room, and a serving instance on PostgreSQL killed under HTTP load: what was
-// acknowledged is there afterwards, and nothing is half there.
+// Writers killed at random moments or out of room, and instances killed under HTTP load: what
+// was acknowledged is there afterwards, and nothing is half there.
 #include "backendprocess.h"
 #include "backendworld.h"
 #include "crashwriter.h"
@@ -117,10 +116,8 @@ TEST_F(StoreDurabilityTest, FailsInOneLineAndKeepsWhatWasAcknowledged) {
     EXPECT_NO_THROW(write(*store, run.lastSaved() + 2));
 }
 
-// Training pairs through the API of an instance that is killed after 0 to 40 acknowledged
-// writes and up to 10 ms more, then again through a new instance on the same database. Writes
-// are the odd n, whose key names a training pair. Rounds count writes, not time, so a loaded
-// machine only takes longer; the time limit catches an instance that hangs.
+// Training pairs (the odd n) through an instance killed 0 to 40 writes and up to 10 ms in, then
+// a new one on the same database. Rounds count writes, not time; the limit catches a hang.
 TEST(ServeKillTest, AcknowledgedWritesSurviveAKilledInstance) {
     using Steady = std::chrono::steady_clock;
     constexpr int rounds = 6;

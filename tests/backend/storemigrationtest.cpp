@@ -39,17 +39,12 @@ protected:
     fs::path file = dir / "backend.sqlite";
 };
 
-TEST_F(StoreMigrationTest, StepsCountUpFromOneWithoutGaps) {
-    for (std::size_t i = 0; i < migrations().size(); ++i) {
-        EXPECT_EQ(migrations()[i].version, static_cast<int>(i) + 1);
-    }
-    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
-    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
-}
-
 // A file the first releases made, with an account and a token in it, counts as version 1
 // and keeps both through every later step.
 TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
+    for (std::size_t i = 0; i < migrations().size(); ++i) {
+        EXPECT_EQ(migrations()[i].version, static_cast<int>(i) + 1);
+    }
     {
         sqlite::Database old(file);
         old.exec(migrationSql(migrations()[0], Dialect::Sqlite));
@@ -65,8 +60,10 @@ TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
     EXPECT_EQ(store.loginRequestedAt("code", 2), 1);
 }
 
+// Fresh and reopened, a file is at the latest version; one step newer, it is refused untouched.
 TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
-    { SqliteStore made(file); }
+    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
+    EXPECT_EQ(SqliteStore(file).schemaVersion(), latest);
     sqlite::Database(file).exec("UPDATE schema_version SET version = version + 1");
     EXPECT_THAT([&] { SqliteStore store(file); }, refusedAsNewer(file.string()));
     sqlite::Database db(file);
