@@ -319,60 +319,10 @@ protected:
         ADD_FAILURE() << "requests still open after 30 s";
     }
 
-    /// Calls the backend operation behind `request` itself, so that its completions can be
-    /// counted; the panel and the chat keep theirs to themselves.
-    void callOperation(Request request, const Completions& completions) {
-        const QString api = stores_->api.currentApiUrl();
-        switch (request) {
-        case Summary:
-            backend().summarize(QUrl(api + "/summarize"), api + "/me", "tok",
-                                {"Can we meet?", "me@x"}, "m", {},
-                                completions.counting<SummarizedResponse>());
-            break;
-        case Reply:
-            backend().generateResponse(QUrl(api + "/response"), "tok",
-                                       {"m", "Can we meet?", "me@x"}, "m",
-                                       completions.counting<GeneratedResponse>());
-            break;
-        case StartChat:
-            backend().startChat(QUrl(api + "/chat/start"), "tok",
-                                {.email = "me@x", .email_content = "Can we meet?"},
-                                completions.counting<ChatStartResponse>());
-            break;
-        case SendChat:
-            backend().sendChatMessage(
-                QUrl(api + "/chat/send"), "tok",
-                {.assistantId = "a", .threadId = "t", .email = "me@x", .content = "When?"},
-                completions.counting<ChatResponse>());
-            break;
-        case Training:
-            backend().submitTrainingData(QUrl(api + "/create-training-data"), "tok",
-                                         {"me@x", "When?", "On Friday."},
-                                         completions.counting<QString>());
-            break;
-        default:
-            ADD_FAILURE() << "the panel's own call is counted";
-        }
-    }
-
-    /// Runs `request` against the fault, every other path answering as a healthy backend would.
+    /// Runs `request` against the fault, every other path answering as a healthy backend would,
+    /// as the panel, the chat or the controller makes it. Where those keep the completion to
+    /// themselves, the same operation is then called here, so that its completions are counted.
     Observed run(Request request) {
-        Observed observed = panelRun(request);
-        observed.lines = platform_->log().lines();
-        if (request == SignIn || request == Poll) {
-            return observed;
-        }
-        if (request != User && request != Version) {
-            drive([&] { callOperation(request, completions_); }, request == Summary);
-        }
-        observed.completions = completions_.runs->exchange(0);
-        observed.offGuiThread = completions_.offGuiThread->exchange(0);
-        return observed;
-    }
-
-    /// The request made as the panel, the chat or the controller makes it; gives what they
-    /// show. User details and version checks count their completions here.
-    Observed panelRun(Request request) {
         for (const Endpoint& endpoint : kEndpoints) {
             server_.on(endpoint.path, ScriptedReply{200, endpoint.good});
         }
@@ -399,50 +349,80 @@ protected:
         SessionPanel panel;
         panel.setButtonStateManager(&buttons);
         panel.setSummarizeStateManager(&summary);
-        const auto toast = [&] { return buttons.showToast() ? buttons.toastMessage() : QString(); };
+        const QString api = stores_->api.currentApiUrl();
+        QString state;
+        std::function<void()> operation;
         switch (request) {
         case Summary: {
             drive([&] { panel.summaryAreaShown(); }, true);
             const char* sections[] = {"nothing", "card", "unavailable", "progress"};
-            return {sections[static_cast<int>(panel.summarySection())], toast(), {}};
+            state = sections[static_cast<int>(panel.summarySection())];
+            operation = [&] {
+                backend().summarize(QUrl(api + "/summarize"), api + "/me", "tok",
+                                    {"Can we meet?", "me@x"}, "m", {},
+                                    completions_.counting<SummarizedResponse>());
+            };
+            break;
         }
         case Reply:
             drive([&] { panel.generateReply(); });
-            return {panel.showsRegenerateLayout() ? "regenerate" : "first", toast(), {}};
+            state = panel.showsRegenerateLayout() ? "regenerate" : "first";
+            operation = [&] {
+                backend().generateResponse(QUrl(api + "/response"), "tok",
+                                           {"m", "Can we meet?", "me@x"}, "m",
+                                           completions_.counting<GeneratedResponse>());
+            };
+            break;
         case Training:
             drive([&] { panel.sendTrainingExample(); });
-            return {"", toast(), {}};
+            operation = [&] {
+                backend().submitTrainingData(QUrl(api + "/create-training-data"), "tok",
+                                             {"me@x", "When?", "On Friday."},
+                                             completions_.counting<QString>());
+            };
+            break;
         case StartChat:
         case SendChat: {
             ChatViewState chat(*window);
             chat.setNewMessageText(QStringLiteral("When?"));
             drive([&] { chat.submitMessage(); });
-            return {QStringLiteral("%1 entries=%2")
+            state = QStringLiteral("%1 entries=%2")
                         .arg(window->chatError().text() ? "error" : "answered")
-                        .arg(chat.entries().size()),
-                    toast(),
-                    {}};
+                        .arg(chat.entries().size());
+            operation = [&] {
+                if (request == StartChat) {
+                    backend().startChat(QUrl(api + "/chat/start"), "tok",
+                                        {.email = "me@x", .email_content = "Can we meet?"},
+                                        completions_.counting<ChatStartResponse>());
+                    return;
+                }
+                backend().sendChatMessage(
+                    QUrl(api + "/chat/send"), "tok",
+                    {.assistantId = "a", .threadId = "t", .email = "me@x", .content = "When?"},
+                    completions_.counting<ChatResponse>());
+            };
+            break;
         }
         case User:
             drive([&] {
                 backend().fetchUserDetails(
-                    stores_->api.currentApiUrl() + "/me", "tok",
+                    api + "/me", "tok",
                     completions_.counting(storingUserDetailsIn(stores_->userDetails)));
             });
-            return {stores_->userDetails.email(), toast(), {}};
+            state = stores_->userDetails.email();
+            break;
         case Version: {
             drive([&] {
                 backend().checkForNewVersion(
-                    stores_->api.currentApiUrl() + "/apple-version", "1.0",
+                    api + "/apple-version", "1.0",
                     completions_.counting<VersionOffer>(
                         [&](const auto& result) { storeVersionCheck(result, updates); }));
             });
             const QString version = updates.newVersion.value_or("none");
-            return {updates.incommingUpdatesAvailable() ? "offered " + version
+            state = updates.incommingUpdatesAvailable() ? "offered " + version
                     : version == "none"                 ? QString("none")
-                                                        : "not offered " + version,
-                    toast(),
-                    {}};
+                                                        : "not offered " + version;
+            break;
         }
         case SignIn:
         case Poll: {
@@ -452,15 +432,24 @@ protected:
             const bool polling = queue.nextDue() == queue.now() + 2.0;
             const bool opened = !platform_->workspace().opened.empty();
             platform_->workspace().opened.clear();
-            return {controller->isLoggedIn() ? "signed in"
+            state = controller->isLoggedIn() ? "signed in"
                     : !opened                ? "signed out"
                     : polling                ? "page open, polling"
-                                             : "page open, polling ended",
-                    toast(),
-                    {}};
+                                             : "page open, polling ended";
+            break;
         }
         }
-        return {};
+        Observed observed{state, buttons.showToast() ? buttons.toastMessage() : QString(),
+                          platform_->log().lines()};
+        if (request == SignIn || request == Poll) {
+            return observed; // no backend operation of its own
+        }
+        if (operation) {
+            drive(operation, request == Summary);
+        }
+        observed.completions = completions_.runs->exchange(0);
+        observed.offGuiThread = completions_.offGuiThread->exchange(0);
+        return observed;
     }
 
     const Fault& fault_;
