@@ -175,7 +175,7 @@ protected:
     /// Lets the version check of the appearance report, and the notice fade in or out.
     void waitForNotice(ShownView& shown, bool shows) {
         settle();
-        ASSERT_EQ(updates_.incommingUpdatesAvailable(), shows);
+        ASSERT_EQ(stores_.updates.incommingUpdatesAvailable(), shows);
         QQuickItem& frame = shown.get("sessionPanelFrame");
         ASSERT_TRUE(QTest::qWaitFor([&] {
             return frame.opacity() == (shows ? 0.4 : 1.0) &&
@@ -183,8 +183,6 @@ protected:
         }));
         EXPECT_EQ(frame.isEnabled(), !shows);
     }
-
-    IncommingUpdatesManager& updates_ = stores_.updates;
 };
 
 /// A window checks for a new version every twelve hours, and at each appearance with one key
@@ -202,7 +200,7 @@ TEST_F(SessionTabsViewTest, UpdateNoticeInEveryAppearance) {
     }
     const bool blurs = QGuiApplication::platformName() != QLatin1String("offscreen");
     forEachAppearance([&](int width, const QString& suffix) {
-        updates_.setIncommingUpdatesAvailable(false);
+        stores_.updates.setIncommingUpdatesAvailable(false);
         stores_.auth.setAccessToken(QStringLiteral("tok")); // the last one signed out
         const auto window = openWindow();
         ShownView shown(window->view(), width, 550);
