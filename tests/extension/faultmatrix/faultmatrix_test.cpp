@@ -236,23 +236,6 @@ struct ShortTimeoutSession : URLSession {
     std::atomic<int> wrongTimeouts = 0;
 };
 
-/// Counts the runs of the completions it makes, and those off the thread that made it.
-struct Completions {
-    std::thread::id guiThread = std::this_thread::get_id();
-    std::shared_ptr<std::atomic<int>> runs = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> offGuiThread = std::make_shared<std::atomic<int>>(0);
-
-    template <typename Value> ApiCompletion<Value> counting(ApiCompletion<Value> then = {}) const {
-        return [counts = *this, then = std::move(then)](ApiResult<Value> result) {
-            ++*counts.runs;
-            *counts.offGuiThread += std::this_thread::get_id() == counts.guiThread ? 0 : 1;
-            if (then) {
-                then(std::move(result));
-            }
-        };
-    }
-};
-
 /// What a request left behind: the panel's state and toast, the log, and how its backend
 /// operation completed (-1 runs for sign-in, which is no such operation).
 struct Observed {
@@ -319,6 +302,18 @@ protected:
         ADD_FAILURE() << "requests still open after 30 s";
     }
 
+    /// `then`, counting its runs and those off the GUI thread.
+    template <typename Value> ApiCompletion<Value> counting(ApiCompletion<Value> then = {}) const {
+        return [runs = runs_, offGui = offGuiThread_, gui = std::this_thread::get_id(),
+                then = std::move(then)](ApiResult<Value> result) {
+            ++*runs;
+            *offGui += std::this_thread::get_id() == gui ? 0 : 1;
+            if (then) {
+                then(std::move(result));
+            }
+        };
+    }
+
     /// Runs `request` against the fault, every other path answering as a healthy backend would,
     /// as the panel, the chat or the controller makes it. Where those keep the completion to
     /// themselves, the same operation is then called here, so that its completions are counted.
@@ -360,7 +355,7 @@ protected:
             operation = [&] {
                 backend().summarize(QUrl(api + "/summarize"), api + "/me", "tok",
                                     {"Can we meet?", "me@x"}, "m", {},
-                                    completions_.counting<SummarizedResponse>());
+                                    counting<SummarizedResponse>());
             };
             break;
         }
@@ -370,15 +365,14 @@ protected:
             operation = [&] {
                 backend().generateResponse(QUrl(api + "/response"), "tok",
                                            {"m", "Can we meet?", "me@x"}, "m",
-                                           completions_.counting<GeneratedResponse>());
+                                           counting<GeneratedResponse>());
             };
             break;
         case Training:
             drive([&] { panel.sendTrainingExample(); });
             operation = [&] {
                 backend().submitTrainingData(QUrl(api + "/create-training-data"), "tok",
-                                             {"me@x", "When?", "On Friday."},
-                                             completions_.counting<QString>());
+                                             {"me@x", "When?", "On Friday."}, counting<QString>());
             };
             break;
         case StartChat:
@@ -393,30 +387,29 @@ protected:
                 if (request == StartChat) {
                     backend().startChat(QUrl(api + "/chat/start"), "tok",
                                         {.email = "me@x", .email_content = "Can we meet?"},
-                                        completions_.counting<ChatStartResponse>());
+                                        counting<ChatStartResponse>());
                     return;
                 }
                 backend().sendChatMessage(
                     QUrl(api + "/chat/send"), "tok",
                     {.assistantId = "a", .threadId = "t", .email = "me@x", .content = "When?"},
-                    completions_.counting<ChatResponse>());
+                    counting<ChatResponse>());
             };
             break;
         }
         case User:
             drive([&] {
-                backend().fetchUserDetails(
-                    api + "/me", "tok",
-                    completions_.counting(storingUserDetailsIn(stores_->userDetails)));
+                backend().fetchUserDetails(api + "/me", "tok",
+                                           counting(storingUserDetailsIn(stores_->userDetails)));
             });
             state = stores_->userDetails.email();
             break;
         case Version: {
             drive([&] {
-                backend().checkForNewVersion(
-                    api + "/apple-version", "1.0",
-                    completions_.counting<VersionOffer>(
-                        [&](const auto& result) { storeVersionCheck(result, updates); }));
+                backend().checkForNewVersion(api + "/apple-version", "1.0",
+                                             counting<VersionOffer>([&](const auto& result) {
+                                                 storeVersionCheck(result, updates);
+                                             }));
             });
             const QString version = updates.newVersion.value_or("none");
             state = updates.incommingUpdatesAvailable() ? "offered " + version
@@ -447,8 +440,8 @@ protected:
         if (operation) {
             drive(operation, request == Summary);
         }
-        observed.completions = completions_.runs->exchange(0);
-        observed.offGuiThread = completions_.offGuiThread->exchange(0);
+        observed.completions = runs_->exchange(0);
+        observed.offGuiThread = offGuiThread_->exchange(0);
         return observed;
     }
 
@@ -459,7 +452,8 @@ protected:
 
     std::optional<TestPlatform> platform_;
     std::optional<TestStores> stores_;
-    Completions completions_;
+    std::shared_ptr<std::atomic<int>> runs_ = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> offGuiThread_ = std::make_shared<std::atomic<int>>(0);
     std::chrono::milliseconds longestStall_{0};
 };
 
