@@ -11,6 +11,7 @@
 #include <fstream>
 #include <future>
 #include <glib.h>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -26,9 +27,7 @@ std::string fileText(const std::filesystem::path& path) {
     if (!in) {
         throw std::runtime_error("cannot read " + path.string());
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 const std::pair<const char*, Language> languages[] = {
