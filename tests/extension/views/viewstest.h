@@ -98,7 +98,8 @@ protected:
     void offerUpdate(bool offered) {
         stores_.updates.updateUrl = QStringLiteral("https://example.com/get");
         stores_.updates.setIncommingUpdatesAvailable(offered);
-        view_->settle();
+        // The notice fades in and out on animation ticks, which a loaded machine delays.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view_->shows("updatePanel") == offered; }));
     }
     /// A new signed-in window on the message, without what earlier panels stored or were told.
     void forget() {
