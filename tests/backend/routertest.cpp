@@ -150,6 +150,7 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     const auto fresh = [&] { return auth->createSession().loginCode; };
     for (const char* email : {"ann%40example.org", "nobody%40example.org"}) {
         std::vector<int> statuses;
+        statuses.reserve(SignInThrottle::freeFailures + 6);
         for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
             statuses.push_back(login(fresh(), email, "guess", "127.0.2.9"));
         }
