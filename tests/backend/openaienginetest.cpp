@@ -5,6 +5,7 @@
 #include "inputbudget.h"
 #include "testhttpsserver.h"
 
+#include <algorithm>
 #include <array>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

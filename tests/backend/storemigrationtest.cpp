@@ -39,8 +39,8 @@ protected:
     fs::path file = dir / "backend.sqlite";
 };
 
-// A file the first releases made, with an account and a token in it, counts as version 1
-// and keeps both through every later step.
+// The steps count up from one without gaps. A file the first releases made, with an account
+// and a token in it, counts as version 1 and keeps both through every later step.
 TEST_F(StoreMigrationTest, AnUnversionedFileIsVersionOneAndKeepsItsRows) {
     for (std::size_t i = 0; i < migrations().size(); ++i) {
         EXPECT_EQ(migrations()[i].version, static_cast<int>(i) + 1);
