@@ -3,6 +3,8 @@
 #include "migrations.h"
 #include "privatefile.h"
 
+#include <absl/cleanup/cleanup.h>
+
 namespace backend {
 
 namespace {
@@ -25,6 +27,9 @@ SqliteStore::SqliteStore(const std::filesystem::path& file)
     db_.exec("PRAGMA synchronous=FULL");
     db_.exec("PRAGMA foreign_keys=ON");
     migrate(file);
+    findToken_.emplace(db_, "SELECT email, last_used_at FROM tokens "
+                            "WHERE token_hash = ? AND created_at > ?");
+    touchToken_.emplace(db_, "UPDATE tokens SET last_used_at = ? WHERE token_hash = ?");
 }
 
 int SqliteStore::storedVersion() {
@@ -177,8 +182,9 @@ void SqliteStore::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
 std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,
                                                  std::int64_t issuedAfter, std::int64_t now) {
     std::lock_guard lock(mutex_);
-    auto select = db_.prepare("SELECT email, last_used_at FROM tokens "
-                              "WHERE token_hash = ? AND created_at > ?");
+    sqlite::Statement& select = *findToken_;
+    // However this ends, so that no read stays open on the file and the next check can bind.
+    const absl::Cleanup done = [&select] { select.reset(); };
     select.bind(1, tokenHash).bind(2, issuedAfter);
     if (!select.step()) {
         return std::nullopt;
@@ -186,8 +192,7 @@ std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,
     std::string email = select.text(0);
     if (select.isNull(1) || select.integer(1) <= now - lastUseGranularity) {
         select.reset();
-        auto update = db_.prepare("UPDATE tokens SET last_used_at = ? WHERE token_hash = ?");
-        update.bind(1, now).bind(2, tokenHash).run();
+        touchToken_->bind(1, now).bind(2, tokenHash).run();
     }
     return email;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 namespace backend {
 
@@ -62,6 +63,10 @@ private:
     std::mutex mutex_;
     sqlite::Database db_;
     int schemaVersion_ = 0;
+    // Every authorised request checks its token, so its statements are compiled once, once the
+    // schema is up to date.
+    std::optional<sqlite::Statement> findToken_;
+    std::optional<sqlite::Statement> touchToken_;
 };
 
 } // namespace backend
