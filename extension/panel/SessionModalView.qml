@@ -180,6 +180,8 @@ Item {
                 height: parent.height
                 shown: root.buttonStateManager.showToast
                 message: root.buttonStateManager.toastMessage
+                // The chat's question field is at the bottom.
+                atTop: tabs.currentIndex === 1
             }
 
             // The other notices over the tabs are made only while they show.
@@ -207,8 +209,9 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.bottom: parent.bottom
                 // Above a showing toast rather than over it.
-                anchors.bottomMargin: 40 + (toast.visible ? toast.stripHeight + 8 : 0)
-                shown: panel.showTooltip
+                anchors.bottomMargin: 40 + (toast.visible && !toast.atTop ? toast.stripHeight + 8 : 0)
+                // It speaks of the reply's copy button, and would cover the chat's field.
+                shown: panel.showTooltip && tabs.currentIndex === 0
 
                 sourceComponent: TooltipView {
                     objectName: "copyTooltip"

@@ -1,11 +1,13 @@
 import QtQuick
 import Quorvane.Extension
 
-// A message strip centred at the bottom of the area it covers, fading in and out.
+// A message strip centred at the bottom or the top of the area it covers, fading in and out.
 Item {
     id: toast
 
     property bool shown: false
+    // At the top rather than the bottom, where the bottom holds a field it would cover.
+    property bool atTop: false
     // In English, as the state sets it.
     property string message
     readonly property alias stripHeight: strip.height
@@ -26,11 +28,13 @@ Item {
     Loader {
         id: strip
         anchors.horizontalCenter: parent.horizontalCenter
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 40
+        // Placed rather than anchored: an anchor that moves from bottom to top holds both for a
+        // moment, and the strip would keep the height that gave it.
+        y: toast.atTop ? Typography.padding : toast.height - height - 40
         active: false
 
         sourceComponent: Rectangle {
+            objectName: "toastStrip"
             width: Math.min(toast.width - 2 * Typography.padding, label.implicitWidth + 2 * Typography.padding)
             height: label.implicitHeight + 2 * Typography.padding
             radius: 8

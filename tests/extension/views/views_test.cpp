@@ -67,6 +67,11 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         answered(*view_);
         EXPECT_EQ(view_->get("toast").property("message").toString(), "Success: stored");
         shot(*view_, "panel-trained" + suffix, {"toast", "regenerateResponseButton"});
+        view_->click("customResponseTab");
+        shot(*view_, "panel-chat-toast" + suffix, {"toastStrip", "chatInput"}, {"copyTooltip"});
+        const QRectF strip = sceneRect(*view_, "toastStrip");
+        EXPECT_LT(strip.height(), 60) << "the strip keeps its own height";
+        EXPECT_LT(strip.bottom(), sceneRect(*view_, "chatInput").top()) << "over the chat field";
         EXPECT_TRUE(
             bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
         const qsizetype summaries = bodiesSentTo("/api/v1/summarize").size();
