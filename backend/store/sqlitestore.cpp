@@ -27,9 +27,10 @@ SqliteStore::SqliteStore(const std::filesystem::path& file)
     db_.exec("PRAGMA synchronous=FULL");
     db_.exec("PRAGMA foreign_keys=ON");
     migrate(file);
-    findToken_.emplace(db_, "SELECT email, last_used_at FROM tokens "
-                            "WHERE token_hash = ? AND created_at > ?");
-    touchToken_.emplace(db_, "UPDATE tokens SET last_used_at = ? WHERE token_hash = ?");
+}
+
+sqlite::Statement& SqliteStore::reused(const std::string& sql) {
+    return reused_.try_emplace(sql, db_, sql).first->second;
 }
 
 int SqliteStore::storedVersion() {
@@ -62,7 +63,10 @@ void SqliteStore::addAccount(const Account& account) {
 
 std::optional<Account> SqliteStore::account(const std::string& email) {
     std::lock_guard lock(mutex_);
-    auto select = db_.prepare("SELECT email, name, password_hash FROM accounts WHERE email = ?");
+    sqlite::Statement& select =
+        reused("SELECT email, name, password_hash FROM accounts WHERE email = ?");
+    // However this ends, so that no read stays open on the file and the next use can bind.
+    const absl::Cleanup done = [&select] { select.reset(); };
     select.bind(1, email);
     if (!select.step()) {
         return std::nullopt;
@@ -182,8 +186,8 @@ void SqliteStore::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
 std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,
                                                  std::int64_t issuedAfter, std::int64_t now) {
     std::lock_guard lock(mutex_);
-    sqlite::Statement& select = *findToken_;
-    // However this ends, so that no read stays open on the file and the next check can bind.
+    sqlite::Statement& select =
+        reused("SELECT email, last_used_at FROM tokens WHERE token_hash = ? AND created_at > ?");
     const absl::Cleanup done = [&select] { select.reset(); };
     select.bind(1, tokenHash).bind(2, issuedAfter);
     if (!select.step()) {
@@ -192,7 +196,10 @@ std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,
     std::string email = select.text(0);
     if (select.isNull(1) || select.integer(1) <= now - lastUseGranularity) {
         select.reset();
-        touchToken_->bind(1, now).bind(2, tokenHash).run();
+        reused("UPDATE tokens SET last_used_at = ? WHERE token_hash = ?")
+            .bind(1, now)
+            .bind(2, tokenHash)
+            .run();
     }
     return email;
 }

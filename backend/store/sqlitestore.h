@@ -5,7 +5,8 @@
 
 #include <filesystem>
 #include <mutex>
-#include <optional>
+#include <string>
+#include <unordered_map>
 
 namespace backend {
 
@@ -59,14 +60,13 @@ private:
     void migrate(const std::filesystem::path& file);
     [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
     [[nodiscard]] int storedVersion();
+    /// `sql` prepared on its first use and kept: for what every authorised request runs.
+    [[nodiscard]] sqlite::Statement& reused(const std::string& sql);
 
     std::mutex mutex_;
     sqlite::Database db_;
     int schemaVersion_ = 0;
-    // Every authorised request checks its token, so its statements are compiled once, once the
-    // schema is up to date.
-    std::optional<sqlite::Statement> findToken_;
-    std::optional<sqlite::Statement> touchToken_;
+    std::unordered_map<std::string, sqlite::Statement> reused_; // by their text
 };
 
 } // namespace backend
