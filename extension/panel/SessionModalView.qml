@@ -209,7 +209,7 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 anchors.bottom: parent.bottom
                 // Above a showing toast rather than over it.
-                anchors.bottomMargin: 40 + (toast.visible && !toast.atTop ? toast.stripHeight + 8 : 0)
+                anchors.bottomMargin: 40 + (toast.visible ? toast.stripHeight + 8 : 0)
                 // It speaks of the reply's copy button, and would cover the chat's field.
                 shown: panel.showTooltip && tabs.currentIndex === 0
 
