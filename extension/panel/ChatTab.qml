@@ -8,6 +8,8 @@ Loader {
 
     required property ComposeWindow window
     property bool opened: false
+    // Where the prompt above the chat ends, once the chat is made.
+    property real promptBottom: 0
 
     active: opened
 
@@ -15,6 +17,7 @@ Loader {
     sourceComponent: Item {
         Text {
             id: prompt
+            objectName: "chatPrompt"
             Accessible.role: Accessible.StaticText
             Accessible.name: text
             x: 5
@@ -25,6 +28,11 @@ Loader {
             font.weight: Font.Light
             color: ColorScheme.primary
             wrapMode: Text.Wrap
+        }
+        Binding {
+            target: tab
+            property: "promptBottom"
+            value: prompt.y + prompt.height
         }
         ChatView {
             anchors.top: prompt.bottom

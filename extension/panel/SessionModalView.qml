@@ -166,6 +166,7 @@ Item {
                 buttonStateManager: root.buttonStateManager
             }
             ChatTab {
+                id: chat
                 width: parent.width
                 height: parent.height
                 visible: tabs.currentIndex === 1
@@ -180,8 +181,9 @@ Item {
                 height: parent.height
                 shown: root.buttonStateManager.showToast
                 message: root.buttonStateManager.toastMessage
-                // The chat's question field is at the bottom.
+                // The chat's question field is at the bottom, and its prompt at the top.
                 atTop: tabs.currentIndex === 1
+                topMargin: chat.promptBottom + 8
             }
 
             // The other notices over the tabs are made only while they show.

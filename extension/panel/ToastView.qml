@@ -6,8 +6,10 @@ Item {
     id: toast
 
     property bool shown: false
-    // At the top rather than the bottom, where the bottom holds a field it would cover.
+    // At the top rather than the bottom, where the bottom holds a field it would cover, and
+    // then this far down.
     property bool atTop: false
+    property real topMargin: Typography.padding
     // In English, as the state sets it.
     property string message
     readonly property alias stripHeight: strip.height
@@ -30,7 +32,7 @@ Item {
         anchors.horizontalCenter: parent.horizontalCenter
         // Placed rather than anchored: an anchor that moves from bottom to top holds both for a
         // moment, and the strip would keep the height that gave it.
-        y: toast.atTop ? Typography.padding : toast.height - height - 40
+        y: toast.atTop ? toast.topMargin : toast.height - height - 40
         active: false
 
         sourceComponent: Rectangle {

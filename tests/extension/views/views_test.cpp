@@ -71,7 +71,8 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         shot(*view_, "panel-chat-toast" + suffix, {"toastStrip", "chatInput"}, {"copyTooltip"});
         const QRectF strip = sceneRect(*view_, "toastStrip");
         EXPECT_LT(strip.height(), 60) << "the strip keeps its own height";
-        EXPECT_LT(strip.bottom(), sceneRect(*view_, "chatInput").top()) << "over the chat field";
+        EXPECT_GT(strip.top(), sceneRect(*view_, "chatPrompt").bottom()) << "covers the prompt";
+        EXPECT_LT(strip.bottom(), sceneRect(*view_, "chatInput").top()) << "covers the field";
         EXPECT_TRUE(
             bodiesSentTo("/api/v1/create-training-data").back().contains(R"("answer":"Hi Ann,)"));
         const qsizetype summaries = bodiesSentTo("/api/v1/summarize").size();
