@@ -29,8 +29,12 @@ SqliteStore::SqliteStore(const std::filesystem::path& file)
     migrate(file);
 }
 
-sqlite::Statement& SqliteStore::reused(const std::string& sql) {
-    return reused_.try_emplace(sql, db_, sql).first->second;
+sqlite::Statement& SqliteStore::reused(std::string_view sql) {
+    auto found = reused_.find(absl::string_view(sql.data(), sql.size()));
+    if (found == reused_.end()) {
+        found = reused_.try_emplace(std::string(sql), db_, sql).first;
+    }
+    return found->second;
 }
 
 int SqliteStore::storedVersion() {
@@ -65,7 +69,6 @@ std::optional<Account> SqliteStore::account(const std::string& email) {
     std::lock_guard lock(mutex_);
     sqlite::Statement& select =
         reused("SELECT email, name, password_hash FROM accounts WHERE email = ?");
-    // However this ends, so that no read stays open on the file and the next use can bind.
     const absl::Cleanup done = [&select] { select.reset(); };
     select.bind(1, email);
     if (!select.step()) {

@@ -3,10 +3,11 @@
 #include "sqlitedatabase.h"
 #include "store.h"
 
+#include <absl/container/node_hash_map.h>
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
 namespace backend {
 
@@ -60,13 +61,17 @@ private:
     void migrate(const std::filesystem::path& file);
     [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
     [[nodiscard]] int storedVersion();
-    /// `sql` prepared on its first use and kept: for what every authorised request runs.
-    [[nodiscard]] sqlite::Statement& reused(const std::string& sql);
+    /// `sql` prepared on its first use and kept: for what every authorised request runs. Callers
+    /// reset it however their use ends, so that no read stays open on the file and the next use
+    /// can bind.
+    [[nodiscard]] sqlite::Statement& reused(std::string_view sql);
 
     std::mutex mutex_;
     sqlite::Database db_;
     int schemaVersion_ = 0;
-    std::unordered_map<std::string, sqlite::Statement> reused_; // by their text
+    // By their text, looked up without a copy of it; a node each, so that one statement stays
+    // where it is while another is added.
+    absl::node_hash_map<std::string, sqlite::Statement> reused_;
 };
 
 } // namespace backend
