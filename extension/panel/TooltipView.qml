@@ -12,6 +12,9 @@ Rectangle {
     implicitHeight: label.implicitHeight + 20
     radius: 8
     color: Qt.rgba(0, 0, 0, 0.7)
+    // Like the toast: on a dark window only its edge shows where it is.
+    border.width: ColorScheme.dark ? 1 : 0
+    border.color: ColorScheme.separator
 
     Text {
         id: label
