@@ -6,6 +6,7 @@
 #include "wordindex.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -14,6 +15,8 @@ namespace backend {
 namespace {
 
 constexpr std::size_t summarySentences = 2;
+// A chat answer quotes at most this many of the mail's questions and requests.
+constexpr std::size_t askedQuoted = 3;
 
 bool hasDigit(std::string_view sentence) {
     return std::any_of(sentence.begin(), sentence.end(),
@@ -76,6 +79,47 @@ std::size_t bestMatch(const MailSentences& sentences, const WordIndex& index,
         }
     }
     return best;
+}
+
+// Whether the question asks what the mail wants of its reader ("What does Bob need from me?"),
+// in any of the engine's languages, whichever the mail's. German "will" is left out, as English
+// uses it for the future.
+bool asksWhatIsWanted(std::string_view question) {
+    static constexpr std::string_view wanting[] = {
+        "need",     "needs",    "want",      "wants",   "ask",      "asks",      "asked",
+        "asking",   "expect",   "expects",   "require", "requires", "besoin",    "veut",
+        "veulent",  "demande",  "demandent", "attend",  "braucht",  "brauchen",  "möchte",
+        "möchten",  "erwartet", "erwarten",  "bittet",  "necesita", "necesitan", "quiere",
+        "quieren",  "pide",     "piden",     "bisogno", "vuole",    "vogliono",  "chiede",
+        "chiedono", "precisa",  "precisam",  "quer",    "querem",   "pede",      "nodig",
+        "wil",      "vraagt",   "verwacht"};
+    std::string word;
+    const auto wanted = [&] { return std::ranges::find(wanting, word) != std::end(wanting); };
+    for (const char c : question) {
+        const auto byte = static_cast<unsigned char>(c);
+        // The bytes of letters beyond ASCII (ö, í) stay in the word; ASCII marks end it.
+        if (byte >= 0x80 || std::isalpha(byte) != 0) {
+            word += static_cast<char>(std::tolower(byte));
+        } else if (wanted()) {
+            return true;
+        } else {
+            word.clear();
+        }
+    }
+    return wanted();
+}
+
+// The sentences at `at`, in the message's order: neighbours joined by a space, others by "…".
+std::string quoted(const MailSentences& sentences, std::vector<std::size_t> at) {
+    std::ranges::sort(at);
+    std::string quote;
+    for (std::size_t k = 0; k < at.size(); ++k) {
+        if (k > 0) {
+            quote += at[k] - at[k - 1] == 1 ? " " : " … ";
+        }
+        quote += sentences[at[k]];
+    }
+    return quote;
 }
 
 } // namespace
@@ -144,20 +188,31 @@ std::string ExtractiveEngine::chat(const std::string& mail, const std::string& q
     const Phrases& say = phrasesFor(sentences.language());
     const std::size_t first = bestMatch(sentences, index, wanted);
     if (first == sentences.size()) {
-        return std::string(say.notMentioned);
+        // A question of what the mail wants of its reader is answered by what it asks.
+        std::vector<std::size_t> asked;
+        if (asksWhatIsWanted(question)) {
+            for (std::size_t i = 0; i < sentences.size() && asked.size() < askedQuoted; ++i) {
+                if (isAsked(sentences[i])) {
+                    asked.push_back(i);
+                }
+            }
+        }
+        if (asked.empty()) {
+            return std::string(say.notMentioned);
+        }
+        return std::string(say.messageSays) + "\"" + quoted(sentences, asked) + "\"";
     }
     // A question of two parts ("Who asked for the slides, and when do we meet?") gets a second
     // sentence for the words the first one leaves out, both quoted in the message's order.
     for (const WordIndex::Id w : index.words(first)) {
         wanted[w] = false;
     }
-    const std::size_t second = bestMatch(sentences, index, wanted);
-    std::string quote(sentences[std::min(first, second)]);
-    if (second != sentences.size()) {
-        quote += std::max(first, second) - std::min(first, second) == 1 ? " " : " … ";
-        quote += sentences[std::max(first, second)];
+    std::vector<std::size_t> answering{first};
+    if (const std::size_t second = bestMatch(sentences, index, wanted);
+        second != sentences.size()) {
+        answering.push_back(second);
     }
-    return std::string(say.messageSays) + "\"" + quote + "\"";
+    return std::string(say.messageSays) + "\"" + quoted(sentences, answering) + "\"";
 }
 
 } // namespace backend

@@ -109,6 +109,16 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
                           "large room.\n",
                           "Which room do I book, and when is the review?"),
               "The message says: \"The review moved to Friday. … Please book the large room.\"");
+    // What the mail wants of its reader is what it asks, though the question names none of it.
+    const std::string asks = "Hi Ann,\nCan you send the slides?\nThe room is free.\nPlease book "
+                             "it.\nWho presents?\nShall we order coffee?\n";
+    for (const char* question : {"What does Bob need from me?", "Was möchte er von mir?"}) {
+        EXPECT_EQ(engine.chat(asks, question),
+                  "The message says: \"Can you send the slides? … Please book it. Who presents?\"")
+            << question;
+    }
+    EXPECT_EQ(engine.chat("The report is done.\n", "What does he want?"),
+              "The message does not say anything about that.");
     EXPECT_EQ(engine.summarize(""), "The message has no text to summarize.");
 }
 
