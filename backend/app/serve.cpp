@@ -87,6 +87,10 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     server.keyPem = readFile(settings.tlsKey.value_or((data / "tls" / "server-key.pem").string()));
     server.maxConnectionsPerAddress = static_cast<std::size_t>(settings.connectionsPerAddress);
     server.keepAliveTimeout = std::chrono::seconds(settings.keepAliveSeconds);
+    // A mail's body comes with its attachments: 25 MB of files, base64-encoded and in JSON,
+    // take some 35 MB.
+    server.largeBodyLimit = std::size_t{40} << 20;
+    server.largeBodyBudget = std::size_t{256} << 20;
     std::optional<ServerOptions> login;
     if (settings.loginListen) {
         // The page takes passwords over plain HTTP, which only loopback keeps private.

@@ -3,6 +3,7 @@
 #include "beastnet.h"
 #include "ownorigin.h"
 
+#include <algorithm>
 #include <atomic>
 #include <boost/asio/post.hpp>
 #include <boost/asio/strand.hpp>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace backend {
 namespace {
@@ -21,6 +23,9 @@ constexpr std::uint32_t headerLimit = 16 * 1024;
 // Beast reads as much as the buffer has room for, and at least 512 bytes. Room for one whole
 // TLS record lets a 20 KB body arrive in two reads instead of forty.
 constexpr std::size_t tlsRecordSize = std::size_t{16} * 1024;
+// A large body may take longer than a request's read timeout: it must arrive at this many
+// bytes a second, a slow uplink's rate, on top of it.
+constexpr std::size_t slowestUpload = std::size_t{256} * 1024;
 // How long the rest of a refused request is read and dropped before the connection closes.
 constexpr std::chrono::milliseconds drainTime{1000};
 // TLS 1.3 offers only suites like these; for TLS 1.2, ephemeral keys and authenticated
@@ -55,6 +60,7 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
     std::map<ConnectionBase*, std::weak_ptr<ConnectionBase>> open;
     std::size_t connections = 0;
     std::unordered_map<std::string, std::size_t> connectionsPerAddress;
+    std::size_t largeBodiesBeingRead = 0;
 
     Impl(EventLoop& l, ServerOptions o, Log lg)
         : loop(l)
@@ -80,6 +86,21 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
         return true;
     }
 
+    // Counts `bytes` of a large body against the budget unless that would pass it.
+    bool reserveLargeBody(std::size_t bytes) {
+        const std::lock_guard lock(mutex);
+        if (largeBodiesBeingRead + bytes > options.largeBodyBudget) {
+            return false;
+        }
+        largeBodiesBeingRead += bytes;
+        return true;
+    }
+
+    void releaseLargeBody(std::size_t bytes) {
+        const std::lock_guard lock(mutex);
+        largeBodiesBeingRead -= bytes;
+    }
+
     void release(ConnectionBase* connection, const std::string& address) {
         const std::lock_guard lock(mutex);
         open.erase(connection);
@@ -103,7 +124,10 @@ public:
         , clientAddress_(std::move(clientAddress)) {
         buffer_.reserve(tlsRecordSize);
     }
-    ~Connection() override { shared_->release(this, clientAddress_); }
+    ~Connection() override {
+        shared_->releaseLargeBody(largeBody_);
+        shared_->release(this, clientAddress_);
+    }
 
     void start() {
         {
@@ -139,7 +163,9 @@ private:
     void read() {
         parser_.emplace();
         parser_->header_limit(headerLimit);
-        parser_->body_limit(shared_->options.bodyLimit);
+        // A length past the limit is refused as soon as the header is read; one that is not
+        // large gets the ordinary limit back then.
+        parser_->body_limit(std::max(shared_->options.bodyLimit, shared_->options.largeBodyLimit));
         // A kept-alive connection that sends nothing soon makes room for others.
         lowest().expires_after(keptAlive_ ? shared_->options.keepAliveTimeout
                                           : shared_->options.readTimeout);
@@ -153,7 +179,20 @@ private:
         if (headerError || parser_->is_done()) {
             return onRead(headerError);
         }
-        lowest().expires_after(shared_->options.readTimeout);
+        std::chrono::milliseconds timeout = shared_->options.readTimeout;
+        const auto length = parser_->content_length();
+        if (length && *length > shared_->options.bodyLimit) {
+            if (!shared_->reserveLargeBody(*length)) {
+                HttpResponse busy = errorResponse(503, "too many large requests at once");
+                busy.headers.emplace_back("Retry-After", "5");
+                return reply(std::move(busy), Close::AfterDrain);
+            }
+            largeBody_ = *length;
+            timeout += std::chrono::seconds(*length / slowestUpload);
+        } else {
+            parser_->body_limit(shared_->options.bodyLimit);
+        }
+        lowest().expires_after(timeout);
         http::async_read(stream_, buffer_, *parser_,
                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                              self->onRead(ec);
@@ -161,6 +200,7 @@ private:
     }
 
     void onRead(beast::error_code ec) {
+        shared_->releaseLargeBody(std::exchange(largeBody_, 0));
         if (ec == http::error::body_limit) {
             return reply(errorResponse(413, "request body too large"), Close::AfterDrain);
         }
@@ -321,6 +361,8 @@ private:
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     bool keptAlive_ = false;
+    // The length of the large body being read, counted against the server's budget.
+    std::size_t largeBody_ = 0;
 };
 
 } // namespace

@@ -27,6 +27,11 @@ struct ServerOptions {
     /// Every client behind one address shares this.
     std::size_t maxConnectionsPerAddress = 256;
     std::size_t bodyLimit = 1 << 20;
+    /// A body with a length up to `largeBodyLimit`, as a mail with its attachments has, is
+    /// read only while all such bodies being read fit in `largeBodyBudget`; past it the request
+    /// is answered as busy (503). No body is large unless these are raised.
+    std::size_t largeBodyLimit = 0;
+    std::size_t largeBodyBudget = 0;
     /// Which `Host` and, for requests that change something, `Origin` the listener serves; a
     /// listener that takes passwords from the user's own browser serves only its own.
     enum class Origins { Any, OwnOnly } origins = Origins::Any;

@@ -227,6 +227,42 @@ TEST_F(HttpsServerTest, ConnectionsAreCappedPerClientAddress) {
     EXPECT_EQ(status, 200);
 }
 
+// A mail's attachments make its body large. Such a body is read while it fits in what is left
+// of the server's budget for them, is told to come back when it does not, and is refused past
+// the limit; its text part is what gets summarized.
+TEST_F(HttpsServerTest, LargeMailsAreReadWithinTheBudgetForLargeBodies) {
+    ServerOptions options;
+    options.largeBodyLimit = std::size_t{8} << 20;
+    options.largeBodyBudget = std::size_t{5} << 20;
+    serve(options);
+    std::string attachment;
+    for (int line = 0; line < 40000; ++line) {
+        attachment += std::string(76, 'Q') + "\r\n";
+    }
+    const std::string mail =
+        "--b1\r\nContent-Type: text/plain\r\n\r\nThe review moved to Friday at "
+        "10:00.\r\n--b1\r\nContent-Type: application/pdf\r\nContent-"
+        "Transfer-Encoding: base64\r\n\r\n" +
+        attachment + "--b1--\r\n";
+    const std::string summarize = LoopbackClient::request(
+        "POST", "/api/v1/summarize", json{{"content", mail}}.dump(), signIn(), C::KeepAlive);
+    // Twice on one connection: the first gives its share of the budget back once read.
+    auto kept = client();
+    for (int round = 0; round < 2; ++round) {
+        const LoopbackClient::Answer answer = kept.send(summarize);
+        EXPECT_EQ(answer.status, 200);
+        EXPECT_EQ(answer.body, R"({"response":"The review moved to Friday at 10:00."})");
+    }
+    const auto declaring = [](std::size_t length) {
+        return "POST /api/v1/summarize HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+               std::to_string(length) + "\r\n\r\n";
+    };
+    LoopbackClient::Answer busy = client().send(declaring(std::size_t{6} << 20));
+    EXPECT_EQ(busy.status, 503) << "more than the budget holds";
+    EXPECT_EQ(busy.headers["retry-after"], "5");
+    EXPECT_EQ(client().send(declaring((std::size_t{8} << 20) + 1)).status, 413);
+}
+
 // Renegotiation would let a client make the server work again and again. The test key is an EC
 // key, so only ECDSA suites can be offered.
 TEST_F(HttpsServerTest, TlsOffersOnlyCurrentVersionsAndAeadSuites) {
