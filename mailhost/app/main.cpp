@@ -1,6 +1,7 @@
 // quorvane-mail: a small mail client that lists messages, opens reply and compose windows, and
 // hosts the extension beside the compose area as a mail client does.
 #include "extensionloader.h"
+#include "firstrun.h"
 #include "mailwindow.h"
 #include "scriptrunner.h"
 
@@ -8,9 +9,11 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -27,14 +30,21 @@ bool wantsOffscreen(int argc, char** argv) {
     return false;
 }
 
-// Installed, the plugin sits in the library folder beside the host's own bin/; a build tree's
-// host finds it in the container application's bundle folder.
-QString defaultExtensionsFolder() {
-    const QString installed =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                        QStringLiteral("/" QUORVANE_INSTALLED_EXTENSIONS_DIR));
-    return QFileInfo(installed).isDir() ? installed
-                                        : QStringLiteral(QUORVANE_BUNDLE_EXTENSIONS_DIR);
+// With a person at the screen, what stops the host is said in a window too: started from a
+// menu, its standard error reaches no one.
+void report(const QString& text, bool interactive) {
+    printError(text);
+    if (interactive) {
+        QMessageBox::critical(nullptr, QObject::tr("Quorvane Mail"), text);
+    }
+}
+
+// Installed, the plugin and the samples sit where the package puts them relative to the
+// host's own bin/; a build tree's host finds them in the build and source trees.
+QString installedOr(const char* relativeToBin, const char* buildTree) {
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + '/' +
+                                              QString::fromUtf8(relativeToBin));
+    return QFileInfo(installed).isDir() ? installed : QString::fromUtf8(buildTree);
 }
 
 int run(int argc, char** argv) {
@@ -52,9 +62,10 @@ int run(int argc, char** argv) {
                                  QStringLiteral("A folder of .eml files or a Maildir "
                                                 "(~/Maildir when none is named)."),
                                  QStringLiteral("PATH..."));
-    const QCommandLineOption extensions(QStringLiteral("extensions"),
-                                        QStringLiteral("Where to find the extension plugin."),
-                                        QStringLiteral("DIR"), defaultExtensionsFolder());
+    const QCommandLineOption extensions(
+        QStringLiteral("extensions"), QStringLiteral("Where to find the extension plugin."),
+        QStringLiteral("DIR"),
+        installedOr(QUORVANE_INSTALLED_EXTENSIONS_DIR, QUORVANE_BUNDLE_EXTENSIONS_DIR));
     const QCommandLineOption offscreen(QStringLiteral("offscreen"),
                                        QStringLiteral("Run without a display."));
     const QCommandLineOption script(QStringLiteral("script"),
@@ -62,19 +73,28 @@ int run(int argc, char** argv) {
                                     QStringLiteral("FILE"));
     parser.addOptions({extensions, offscreen, script});
     parser.process(application);
+    const bool interactive =
+        QGuiApplication::platformName() != QStringLiteral("offscreen") && !parser.isSet(script);
     QStringList folders = parser.positionalArguments();
     if (folders.isEmpty()) {
         const QString maildir = QDir::home().filePath(QStringLiteral("Maildir"));
-        if (!QFileInfo(maildir).isDir()) {
+        if (QFileInfo(maildir).isDir()) {
+            folders << maildir;
+        } else if (!interactive) {
             printError(QStringLiteral("name a folder of messages; there is no %1").arg(maildir));
             return 2;
+        } else if (const std::optional<QString> chosen =
+                       askForMailFolder(maildir, installedOr(QUORVANE_INSTALLED_SAMPLES_DIR,
+                                                             QUORVANE_SOURCE_SAMPLES_DIR))) {
+            folders << *chosen;
+        } else {
+            return 0;
         }
-        folders << maildir;
     }
     for (const QString& folder : folders) {
         const QFileInfo info(folder);
         if (!info.isDir() || !info.isReadable()) {
-            printError(QStringLiteral("%1 is not a readable folder").arg(folder));
+            report(QStringLiteral("%1 is not a readable folder").arg(folder), interactive);
             return 2;
         }
     }
@@ -91,7 +111,7 @@ int run(int argc, char** argv) {
 
     auto loaded = loadExtension(parser.value(extensions));
     if (auto* error = std::get_if<LoadError>(&loaded)) {
-        printError(error->message);
+        report(error->message, interactive);
         return 1;
     }
     MEExtensionPlugin& plugin = *std::get<MEExtensionPlugin*>(loaded);

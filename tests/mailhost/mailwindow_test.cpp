@@ -1,14 +1,19 @@
 #include "composewindow.h"
+#include "firstrun.h"
 #include "mailwindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QQuickItem>
 #include <QStringListModel>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -136,6 +141,58 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     EXPECT_EQ(quote->stringList(), QStringList({"> " + QString("word ").repeated(14) + "word",
                                                 "> " + QString("word ").repeated(14) + "word",
                                                 "> " + QString("word ").repeated(9) + "word"}));
+}
+
+/// Acts on the next modal window of type `Window` once it shows, as a person would.
+template <typename Window> void whenShown(std::function<void(Window&)> act) {
+    auto* poll = new QTimer; // NOLINT(cppcoreguidelines-owning-memory): deletes itself
+    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+        if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+            window && window->isVisible()) {
+            poll->deleteLater();
+            poll->stop();
+            act(*window);
+        }
+    });
+    poll->start(10);
+}
+
+void press(const QMessageBox& box, const char* button) {
+    auto* pressed = box.findChild<QPushButton*>(button);
+    ASSERT_NE(pressed, nullptr) << button;
+    pressed->click();
+}
+
+// Without ~/Maildir a person is asked what to open rather than shown nothing: the samples,
+// offered only where they are, or a folder; a cancelled folder dialog asks again.
+TEST(FirstRunTest, WithoutAMailFolderAPersonChoosesOne) {
+    const QTemporaryDir samples;
+    const QTemporaryDir chosen;
+    whenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_TRUE(box.text().contains("/home/ann/Maildir")) << box.text().toStdString();
+        screenshots("mailhost-first-run", [&box] { return box.grab().toImage(); });
+        press(box, "openSamples");
+    });
+    EXPECT_EQ(askForMailFolder("/home/ann/Maildir", samples.path()), samples.path());
+
+    whenShown<QMessageBox>([](QMessageBox& box) { press(box, "quit"); });
+    EXPECT_EQ(askForMailFolder("/home/ann/Maildir", chosen.filePath("none")), std::nullopt);
+
+    whenShown<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(box.findChild<QPushButton*>("openSamples"), nullptr) << "no samples to open";
+        press(box, "chooseFolder");
+        whenShown<QFileDialog>([&](QFileDialog& files) {
+            files.reject();
+            whenShown<QMessageBox>([&](QMessageBox& again) {
+                press(again, "chooseFolder");
+                whenShown<QFileDialog>([&](QFileDialog& second) {
+                    second.setDirectory(chosen.path());
+                    static_cast<QDialog&>(second).accept(); // as the Choose button does
+                });
+            });
+        });
+    });
+    EXPECT_EQ(askForMailFolder("/home/ann/Maildir", chosen.filePath("none")), chosen.path());
 }
 
 } // namespace
