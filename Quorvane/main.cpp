@@ -1,3 +1,4 @@
+#include "displayrequired.h"
 #include "itemlistmodel.h"
 #include "itemstore.h"
 
@@ -5,10 +6,13 @@
 #include <QQmlApplicationEngine>
 #include <QStandardPaths>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 int main(int argc, char** argv) {
+    auto display = std::make_unique<DisplayRequired>("Quorvane");
     QGuiApplication application(argc, argv);
+    display.reset();
     application.setApplicationName(QStringLiteral("Quorvane"));
 
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

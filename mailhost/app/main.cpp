@@ -1,5 +1,6 @@
 // quorvane-mail: a small mail client that lists messages, opens reply and compose windows, and
 // hosts the extension beside the compose area as a mail client does.
+#include "displayrequired.h"
 #include "extensionloader.h"
 #include "firstrun.h"
 #include "mailwindow.h"
@@ -52,7 +53,9 @@ int run(int argc, char** argv) {
     if (wantsOffscreen(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    auto display = std::make_unique<DisplayRequired>("quorvane-mail");
     QApplication application(argc, argv);
+    display.reset();
     QApplication::setApplicationName(QStringLiteral("quorvane-mail"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Lists mail and hosts the Quorvane extension "

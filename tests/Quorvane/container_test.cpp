@@ -73,22 +73,31 @@ TEST_F(ContainerTest, RowsAreAddedChosenAndDeletedInTheWindowAndKeptOnDiskWhole)
     EXPECT_EQ(labels(model_), kept);
 }
 
-TEST_F(ContainerTest, StoreThatCannotBeCreatedStopsTheApplication) {
+// What stops the application is said in its last line, with status 1 rather than an abort: a
+// store it cannot create, or no display to open its window on.
+TEST_F(ContainerTest, WhatStopsTheApplicationIsItsLastLine) {
     QDir(folder_.path()).mkpath("taken/Quorvane/items.sqlite");
-    QProcess app;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_DATA_HOME", folder_.filePath("taken"));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(environment);
-    app.start(QUORVANE_APP);
-    ASSERT_TRUE(app.waitForFinished(20000));
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.exitCode(), EXIT_FAILURE);
-    // Qt may warn about the environment first; the reason is the last line.
-    EXPECT_EQ(app.readAllStandardError().trimmed().split('\n').last().toStdString(),
-              ("Could not create ModelContainer: unable to open database file: " +
-               folder_.filePath("taken/Quorvane/items.sqlite"))
-                  .toStdString());
+    const std::pair<const char*, QString> rows[] = {
+        {"offscreen", "Could not create ModelContainer: unable to open database file: " +
+                          folder_.filePath("taken/Quorvane/items.sqlite")},
+        {"xcb", "Quorvane: cannot open windows: no display could be reached (DISPLAY not set, "
+                "WAYLAND_DISPLAY not set)"},
+    };
+    for (const auto& [platform, line] : rows) {
+        QProcess app;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", folder_.filePath("taken"));
+        environment.insert("QT_QPA_PLATFORM", platform);
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        app.setProcessEnvironment(environment);
+        app.start(QUORVANE_APP);
+        ASSERT_TRUE(app.waitForFinished(20000));
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << platform;
+        EXPECT_EQ(app.exitCode(), EXIT_FAILURE) << platform;
+        // Qt may warn about the environment first.
+        EXPECT_EQ(app.readAllStandardError().trimmed().split('\n').last(), line.toUtf8());
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The mail host's script mode names the step that failed and its line, and exits non-zero;
-# a folder it cannot read is one line and status 2; without a folder it opens ~/Maildir.
+# a folder it cannot read is one line and status 2; without a folder it opens ~/Maildir; without
+# a display it says so and ends with status 1.
 # Usage: scriptfailures.sh MAIL-HOST SAMPLES
 set -uo pipefail
 mail=$1 samples=$2
@@ -37,4 +38,8 @@ check 1 'reply lyon-trip.eml\nreply budget-review.eml\n' 'steps:2: step "reply b
 timeout 30 "$mail" --offscreen "$work/missing" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing folder is not status 2"
 [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a missing folder is not one line: $(cat "$work/err")"
-echo "PASS: failed steps and unreadable folders are reported"
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 30 "$mail" "$samples" 2>"$work/err"
+[ $? -eq 1 ] || fail "no display is not status 1: $(cat "$work/err")"
+grep -q '^quorvane-mail: cannot open windows: no display could be reached' "$work/err" ||
+    fail "no display is not said: $(cat "$work/err")"
+echo "PASS: failed steps, unreadable folders and a missing display are reported"
