@@ -46,6 +46,8 @@ protected:
         network().answer("/api/v1/response", reply(kResponse));
         network().answer(kStart, kStarted);
         answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
+        // The programs' bundle has a version, which the developer menu shows.
+        platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
     }
 
     ShownView& showLogin(int width = 400) {
