@@ -140,19 +140,51 @@ std::optional<QString> undecodedPlainText(const MailMessage& message) {
     return text;
 }
 
+QStringList attachmentNames(GMimeMessage* message) {
+    QStringList names;
+    g_mime_message_foreach(
+        message,
+        [](GMimeObject* /*parent*/, GMimeObject* part, gpointer into) {
+            if (!GMIME_IS_PART(part) || !g_mime_part_is_attachment(GMIME_PART(part))) {
+                return;
+            }
+            QString name = fromUtf8(g_mime_part_get_filename(GMIME_PART(part)));
+            if (name.isEmpty()) {
+                char* type =
+                    g_mime_content_type_get_mime_type(g_mime_object_get_content_type(part));
+                name = fromUtf8(type);
+                g_free(type);
+            }
+            static_cast<QStringList*>(into)->append(name);
+        },
+        &names);
+    return names;
+}
+
 } // namespace
 
-QString readableText(const MailMessage& message) {
+ShownMessage shownMessage(const MailMessage& message) {
     initialiseGMime();
     if (std::optional<QString> text = undecodedPlainText(message)) {
-        return *std::move(text);
+        return {*std::move(text), {}};
     }
+    ShownMessage shown;
     const GObjectPtr<GMimeMessage> parsed = parseMime(message.raw);
-    GMimeObject* root = parsed ? g_mime_message_get_mime_part(parsed.get()) : nullptr;
+    GMimeObject* root = nullptr;
+    if (parsed) {
+        root = g_mime_message_get_mime_part(parsed.get());
+        shown.attachments = attachmentNames(parsed.get());
+    }
     // Much mail is sent as HTML alone; its text is read as a browser would show it.
     if (const std::optional<std::string> text = plaintext::fromParts(root)) {
-        return QString::fromStdString(*text);
+        shown.text = QString::fromStdString(*text);
+    } else {
+        const qsizetype head = headerBlockLength(message.raw);
+        shown.text = QString::fromUtf8(message.raw.mid(std::min(head + 1, message.raw.size())));
     }
-    const qsizetype head = headerBlockLength(message.raw);
-    return QString::fromUtf8(message.raw.mid(std::min(head + 1, message.raw.size())));
+    return shown;
+}
+
+QString readableText(const MailMessage& message) {
+    return shownMessage(message).text;
 }

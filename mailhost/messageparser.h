@@ -18,3 +18,11 @@ struct MessageError {
 /// transfer encoding and charset; else its first HTML part as the text a browser shows; the
 /// undecoded body when it has neither.
 [[nodiscard]] QString readableText(const MailMessage& message);
+
+/// What a mail client shows of a message: its readable text and the file names of its
+/// attachments in order, an attachment without a name named by its type.
+struct ShownMessage {
+    QString text;
+    QStringList attachments;
+};
+[[nodiscard]] ShownMessage shownMessage(const MailMessage& message);

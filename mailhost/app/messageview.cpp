@@ -31,12 +31,14 @@ MessageView::MessageView()
     , to_(fieldValue())
     , subject_(fieldValue())
     , date_(fieldValue())
+    , attachments_(fieldValue())
+    , form_(new QFormLayout(fields_))
     , text_(new QPlainTextEdit) {
-    auto* form = new QFormLayout(fields_);
-    form->addRow(tr("From:"), from_);
-    form->addRow(tr("To:"), to_);
-    form->addRow(tr("Subject:"), subject_);
-    form->addRow(tr("Date:"), date_);
+    form_->addRow(tr("From:"), from_);
+    form_->addRow(tr("To:"), to_);
+    form_->addRow(tr("Subject:"), subject_);
+    form_->addRow(tr("Date:"), date_);
+    form_->addRow(tr("Attachments:"), attachments_);
     QFont bold = subject_->font();
     bold.setBold(true);
     subject_->setFont(bold);
@@ -63,5 +65,8 @@ void MessageView::display(const MailMessage* message) {
     subject_->setText(message->subjectText);
     date_->setText(message->date ? QLocale().toString(*message->date, QLocale::LongFormat)
                                  : QString());
-    text_->setPlainText(wrapped(readableText(*message), kLongestShownLine).join(u'\n'));
+    const ShownMessage shown = shownMessage(*message);
+    attachments_->setText(shown.attachments.join(QStringLiteral(", ")));
+    form_->setRowVisible(attachments_, !shown.attachments.isEmpty());
+    text_->setPlainText(wrapped(shown.text, kLongestShownLine).join(u'\n'));
 }

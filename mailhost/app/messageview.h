@@ -4,10 +4,11 @@
 
 #include <QWidget>
 
+class QFormLayout;
 class QLabel;
 class QPlainTextEdit;
 
-/// One message as a person reads it: From, To, Subject and Date above its text.
+/// One message as a person reads it: From, To, Subject, Date and its attachments above its text.
 class MessageView : public QWidget {
     Q_OBJECT
 
@@ -23,5 +24,7 @@ private:
     QLabel* to_;
     QLabel* subject_;
     QLabel* date_;
+    QLabel* attachments_;
+    QFormLayout* form_;
     QPlainTextEdit* text_;
 };

@@ -22,6 +22,7 @@ struct ParseCase {
     std::optional<MEHeaderMap> headers = {};
     std::optional<QString> text = {};
     std::optional<QString> date = {}; // ISO 8601 with its offset, "" for none
+    std::optional<QStringList> attachments = {};
 };
 
 TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
@@ -85,6 +86,15 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
                  "<html><head><style>p {}</style><script>alert(1)</script></head><body>\n"
                  "<!-- note --><p>Caf&eacute; it=92s</p></body></html>\n--b--\n",
          .text = QStringLiteral("Caf\u00e9 it\u2019s\n")},
+        {.name = "attachments, by their file name or else their type",
+         .file =
+             "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=b\n\n--b\n"
+             "Content-Type: text/plain\n\nSee the tickets.\n--b\n"
+             "Content-Type: application/pdf\nContent-Transfer-Encoding: base64\n"
+             "Content-Disposition: attachment; filename*=UTF-8''Re%C3%A7u.pdf\n\nJVBERi0=\n--b\n"
+             "Content-Type: image/png\nContent-Disposition: attachment\n\nx\n--b--\n",
+         .text = "See the tickets.",
+         .attachments = QStringList{QStringLiteral("Re\u00e7u.pdf"), "image/png"}},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,6 +114,7 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
         check(c.headers, message.headers());
         check(c.text, readableText(message));
         check(c.date, message.date ? message.date->toString(Qt::ISODate) : "");
+        check(c.attachments, shownMessage(message).attachments);
     }
     for (const QByteArray& file :
          {QByteArray(), QByteArray("\n\nbody"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {

@@ -70,9 +70,12 @@ protected:
         write("new.eml", "Date: Tue, 01 Dec 2026 09:00:00 +0000\n"
                          "From: =?UTF-8?Q?L=C3=A9a?= <lea@example.org>\nTo: bob@example.org\n"
                          "Subject: Newest\nMIME-Version: 1.0\n"
+                         "Content-Type: multipart/mixed; boundary=m\n\n--m\n"
                          "Content-Type: multipart/alternative; boundary=b\n\n--b\n"
                          "Content-Type: text/html; charset=utf-8\n\n<html><body><p>" +
-                             QByteArray("word ").repeated(40) + "</p></body></html>\n--b--\n");
+                             QByteArray("word ").repeated(40) +
+                             "</p></body></html>\n--b--\n--m\nContent-Type: application/pdf\n"
+                             "Content-Disposition: attachment; filename=tickets.pdf\n\nx\n--m--\n");
         mail_.refresh();
     }
     ~MailWindowTest() override {
@@ -98,7 +101,8 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
     for (const QLabel* label : mail_.findChildren<QLabel*>()) {
         fields << label->text();
     }
-    for (const char* expected : {"Léa <lea@example.org>", "bob@example.org", "Newest"}) {
+    for (const char* expected :
+         {"Léa <lea@example.org>", "bob@example.org", "Newest", "tickets.pdf"}) {
         EXPECT_TRUE(fields.contains(QString(expected))) << expected;
     }
     EXPECT_TRUE(fields.filter("2026").size() == 1) << fields.join('|').toStdString();
