@@ -6,7 +6,6 @@
 #include "wordindex.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -85,28 +84,14 @@ std::size_t bestMatch(const MailSentences& sentences, const WordIndex& index,
 // in any of the engine's languages, whichever the mail's. German "will" is left out, as English
 // uses it for the future.
 bool asksWhatIsWanted(std::string_view question) {
-    static constexpr std::string_view wanting[] = {
-        "need",     "needs",    "want",      "wants",   "ask",      "asks",      "asked",
-        "asking",   "expect",   "expects",   "require", "requires", "besoin",    "veut",
-        "veulent",  "demande",  "demandent", "attend",  "braucht",  "brauchen",  "möchte",
-        "möchten",  "erwartet", "erwarten",  "bittet",  "necesita", "necesitan", "quiere",
-        "quieren",  "pide",     "piden",     "bisogno", "vuole",    "vogliono",  "chiede",
-        "chiedono", "precisa",  "precisam",  "quer",    "querem",   "pede",      "nodig",
-        "wil",      "vraagt",   "verwacht"};
-    std::string word;
-    const auto wanted = [&] { return std::ranges::find(wanting, word) != std::end(wanting); };
-    for (const char c : question) {
-        const auto byte = static_cast<unsigned char>(c);
-        // The bytes of letters beyond ASCII (ö, í) stay in the word; ASCII marks end it.
-        if (byte >= 0x80 || std::isalpha(byte) != 0) {
-            word += static_cast<char>(std::tolower(byte));
-        } else if (wanted()) {
-            return true;
-        } else {
-            word.clear();
-        }
-    }
-    return wanted();
+    static const WordSet wanting{
+        "need",      "want",   "ask",      "asked",    "asking",    "expect",  "require",
+        "besoin",    "veut",   "veulent",  "demande",  "demandent", "attend",  "braucht",
+        "brauchen",  "möchte", "möchten",  "erwartet", "erwarten",  "bittet",  "necesita",
+        "necesitan", "quiere", "quieren",  "pide",     "piden",     "bisogno", "vuole",
+        "vogliono",  "chiede", "chiedono", "precisa",  "precisam",  "quer",    "querem",
+        "pede",      "nodig",  "wil",      "vraagt",   "verwacht"};
+    return wanting.anyIn(question);
 }
 
 // The sentences at `at`, in the message's order: neighbours joined by a space, others by "…".

@@ -1,6 +1,5 @@
 #include "wordindex.h"
 
-#include <absl/container/flat_hash_set.h>
 #include <array>
 #include <initializer_list>
 
@@ -183,6 +182,22 @@ std::vector<WordIndex::Id> WordIndex::known(std::string_view text) const {
         }
     });
     return result;
+}
+
+WordSet::WordSet(std::initializer_list<std::string_view> words) {
+    for (const std::string_view word : words) {
+        hashWords(word, [&](std::uint64_t hash, std::string_view each) {
+            stems_.insert(stemHash(hash, each));
+        });
+    }
+}
+
+bool WordSet::anyIn(std::string_view text) const {
+    bool found = false;
+    hashWords(text, [&](std::uint64_t hash, std::string_view word) {
+        found = found || stems_.contains(stemHash(hash, word));
+    });
+    return found;
 }
 
 } // namespace backend

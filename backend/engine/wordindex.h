@@ -3,7 +3,9 @@
 #include "mailsentences.h"
 
 #include <absl/container/flat_hash_map.h>
+#include <absl/container/flat_hash_set.h>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -38,6 +40,17 @@ private:
     std::vector<Id> words_;
     std::vector<std::uint32_t> starts_;
     std::vector<int> frequency_;
+};
+
+/// A few words told apart as the index tells them (lower case, under their stem), to ask
+/// whether a text holds one of them.
+class WordSet {
+public:
+    WordSet(std::initializer_list<std::string_view> words);
+    [[nodiscard]] bool anyIn(std::string_view text) const;
+
+private:
+    absl::flat_hash_set<std::uint64_t> stems_;
 };
 
 } // namespace backend
