@@ -1,7 +1,5 @@
 #include "mailfolder.h"
 
-#include "messageparser.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,45 +22,40 @@ QFileInfoList messageFiles(const QDir& folder) {
 
 } // namespace
 
-ListedMessage readMessageFile(const QString& path) {
-    ListedMessage listed{QFileInfo(path).fileName(), nullptr, std::nullopt};
+std::variant<std::shared_ptr<const MailMessage>, MessageError>
+readMessageFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        listed.error = file.errorString();
-        return listed;
+        return MessageError{file.errorString()};
     }
     if (file.size() > kLargestMessageBytes) {
-        listed.error = QStringLiteral("larger than %1 MiB").arg(kLargestMessageBytes >> 20);
-        return listed;
+        return MessageError{QStringLiteral("larger than %1 MiB").arg(kLargestMessageBytes >> 20)};
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        listed.error = file.errorString();
-        return listed;
+        return MessageError{file.errorString()};
     }
     std::variant<MailMessage, MessageError> parsed = parseMessage(bytes);
     if (auto* error = std::get_if<MessageError>(&parsed)) {
-        listed.error = error->reason;
-    } else {
-        listed.message = std::make_shared<MailMessage>(std::move(std::get<MailMessage>(parsed)));
+        return std::move(*error);
     }
-    return listed;
+    return std::make_shared<const MailMessage>(std::move(std::get<MailMessage>(parsed)));
 }
 
-std::variant<std::vector<ListedMessage>, FolderError> readMailFolder(const QString& path) {
-    const QFileInfo info(path);
+std::variant<QStringList, FolderError> messageFilesOf(const QString& folder) {
+    const QFileInfo info(folder);
     if (!info.exists()) {
-        return FolderError{QStringLiteral("No such folder: ") + path};
+        return FolderError{QStringLiteral("No such folder: ") + folder};
     }
     if (!info.isDir()) {
-        return FolderError{QStringLiteral("Not a folder: ") + path};
+        return FolderError{QStringLiteral("Not a folder: ") + folder};
     }
     if (!info.isReadable() || !info.isExecutable()) {
-        return FolderError{QStringLiteral("Cannot read folder: ") + path};
+        return FolderError{QStringLiteral("Cannot read folder: ") + folder};
     }
-    std::vector<ListedMessage> messages;
-    for (const QFileInfo& file : messageFiles(QDir(path))) {
-        messages.push_back(readMessageFile(file.filePath()));
+    QStringList paths;
+    for (const QFileInfo& file : messageFiles(QDir(folder))) {
+        paths << file.filePath();
     }
-    return messages;
+    return paths;
 }

@@ -4,12 +4,12 @@
 #include "memessagecolor.h"
 #include "messageview.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QSplitter>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <algorithm>
 
 namespace {
 
@@ -35,6 +35,27 @@ QColor rowColor(MEMessageColor color) {
     return {};
 }
 
+// What a row keeps of its message: the list shows its fields and reads the file again when
+// the message is shown or answered, so that a mailbox is never held in memory whole.
+enum RowData { FileName = Qt::UserRole, FilePath, SentAt };
+
+/// A row of the message list, ordered by its message's date.
+class MessageRow : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override {
+        return data(0, SentAt).toDateTime() < other.data(0, SentAt).toDateTime();
+    }
+};
+
+void markUnreadable(QTreeWidgetItem& row, const MessageError& error) {
+    row.setText(0, QStringLiteral("⚠ ") + row.data(0, FileName).toString());
+    row.setText(1, MailWindow::tr("Cannot be read: %1").arg(error.reason));
+    row.setText(2, QString());
+    row.setData(0, SentAt, QDateTime());
+    row.setForeground(1, QColor(0xB0, 0x20, 0x20));
+}
+
 } // namespace
 
 MailWindow::MailWindow(MEExtension& extension, QStringList folders)
@@ -58,83 +79,83 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     QToolBar* tools = addToolBar(tr("Mail"));
     tools->addAction(tr("Reply"), this, [this] {
         if (QTreeWidgetItem* item = list_->currentItem()) {
-            reply(item->data(0, Qt::UserRole).toString());
+            reply(item->data(0, FileName).toString());
         }
     });
     tools->addAction(tr("New message"), this, [this] { compose(); });
     tools->addAction(tr("Refresh"), this, [this] { refresh(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
     connect(list_, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { reply(item->data(0, Qt::UserRole).toString()); });
+            [this](QTreeWidgetItem* item) { reply(item->data(0, FileName).toString()); });
     resize(900, 600);
     refresh();
 }
 
 void MailWindow::refresh() {
-    messages_.clear();
     folderErrors_.clear();
     list_->clear();
+    MEMessageActionHandler& actions = extension_.handlerForMessageActions();
     for (const QString& folder : folders_) {
-        auto read = readMailFolder(folder);
-        if (auto* error = std::get_if<FolderError>(&read)) {
+        auto files = messageFilesOf(folder);
+        if (auto* error = std::get_if<FolderError>(&files)) {
             folderErrors_ << error->message;
             continue;
         }
-        for (ListedMessage& listed : std::get<std::vector<ListedMessage>>(read)) {
-            messages_.push_back(std::move(listed));
+        for (const QString& path : std::get<QStringList>(files)) {
+            auto* row = new MessageRow(list_);
+            row->setData(0, FileName, QFileInfo(path).fileName());
+            row->setData(0, FilePath, path);
+            const std::shared_ptr<const MailMessage> message = messageOf(*row);
+            if (!message) {
+                continue;
+            }
+            row->setText(0, message->senderName.isEmpty() && message->from
+                                ? message->from->addressString
+                                : message->senderName);
+            row->setText(1, message->subjectText);
+            if (message->date) {
+                row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
+                row->setData(0, SentAt, *message->date);
+            }
+            actions.decideAction(*message, [row](std::optional<MEMessageActionDecision> decision) {
+                if (!decision) {
+                    return;
+                }
+                for (const MEMessageAction& action : decision->actions) {
+                    const QColor color = rowColor(action.backgroundColor);
+                    for (int column = 0; color.isValid() && column < 3; ++column) {
+                        row->setBackground(column, color);
+                    }
+                }
+            });
         }
     }
     // Newest first, as a mailbox reads; undated and unreadable messages go last.
-    std::stable_sort(
-        messages_.begin(), messages_.end(), [](const ListedMessage& a, const ListedMessage& b) {
-            const auto dateOf = [](const ListedMessage& listed) {
-                return listed.message && listed.message->date ? *listed.message->date : QDateTime();
-            };
-            return dateOf(a) > dateOf(b);
-        });
-    MEMessageActionHandler& actions = extension_.handlerForMessageActions();
-    for (const ListedMessage& listed : messages_) {
-        auto* item = new QTreeWidgetItem(list_);
-        item->setData(0, Qt::UserRole, listed.fileName);
-        if (!listed.message) {
-            item->setText(0, QStringLiteral("⚠ ") + listed.fileName);
-            item->setText(1, tr("Cannot be read: %1").arg(listed.error.value_or(QString())));
-            item->setForeground(1, QColor(0xB0, 0x20, 0x20));
-            continue;
-        }
-        const MailMessage& message = *listed.message;
-        item->setText(0, message.senderName.isEmpty() && message.from ? message.from->addressString
-                                                                      : message.senderName);
-        item->setText(1, message.subjectText);
-        item->setText(2, message.date ? QLocale().toString(*message.date, QLocale::ShortFormat)
-                                      : QString());
-        actions.decideAction(message, [item](std::optional<MEMessageActionDecision> decision) {
-            if (!decision) {
-                return;
-            }
-            for (const MEMessageAction& action : decision->actions) {
-                const QColor color = rowColor(action.backgroundColor);
-                for (int column = 0; color.isValid() && column < 3; ++column) {
-                    item->setBackground(column, color);
-                }
-            }
-        });
-    }
+    list_->sortItems(0, Qt::DescendingOrder);
     // Opened on the newest message, as a mailbox is.
     list_->setCurrentItem(list_->topLevelItem(0));
 }
 
+std::shared_ptr<const MailMessage> MailWindow::messageOf(QTreeWidgetItem& row) {
+    auto read = readMessageFile(row.data(0, FilePath).toString());
+    if (const auto* error = std::get_if<MessageError>(&read)) {
+        markUnreadable(row, *error);
+        return nullptr;
+    }
+    return std::get<std::shared_ptr<const MailMessage>>(std::move(read));
+}
+
 void MailWindow::showSelected() {
-    QTreeWidgetItem* item = list_->currentItem();
-    const auto index = item ? list_->indexOfTopLevelItem(item) : -1;
-    const bool listed = index >= 0 && index < static_cast<int>(messages_.size());
-    viewer_->display(listed ? messages_[static_cast<std::size_t>(index)].message.get() : nullptr);
+    QTreeWidgetItem* row = list_->currentItem();
+    viewer_->display(row ? messageOf(*row).get() : nullptr);
 }
 
 ComposeWindow* MailWindow::reply(const QString& fileName) {
-    for (const ListedMessage& listed : messages_) {
-        if (listed.fileName == fileName && listed.message) {
-            return open(listed.message);
+    for (int index = 0; index < list_->topLevelItemCount(); ++index) {
+        QTreeWidgetItem* row = list_->topLevelItem(index);
+        if (row->data(0, FileName).toString() == fileName) {
+            const std::shared_ptr<const MailMessage> message = messageOf(*row);
+            return message ? open(message) : nullptr;
         }
     }
     return nullptr;

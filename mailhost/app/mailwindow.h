@@ -11,6 +11,7 @@
 
 class MessageView;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 /// The message list and the message shown, with the commands to answer or write.
 class MailWindow : public QMainWindow {
@@ -35,12 +36,14 @@ public:
 
 private:
     ComposeWindow* open(const std::shared_ptr<const MailMessage>& original);
+    /// The message of `row` read whole from its file; null when it cannot be read, and the row
+    /// then says why.
+    std::shared_ptr<const MailMessage> messageOf(QTreeWidgetItem& row);
     void showSelected();
 
     MEExtension& extension_;
     QQmlEngine engine_; // the host's own, for its compose windows
     QStringList folders_;
-    std::vector<ListedMessage> messages_;
     QStringList folderErrors_;
     QTreeWidget* list_;
     MessageView* viewer_;

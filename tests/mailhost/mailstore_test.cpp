@@ -124,12 +124,13 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
 
 // What a person reads of every sample: text, never markup or MIME structure.
 TEST(MessageParserTest, EverySampleReadsAsText) {
-    const auto listed = readMailFolder(QStringLiteral(QUORVANE_SAMPLES_DIR));
-    ASSERT_TRUE(std::holds_alternative<std::vector<ListedMessage>>(listed));
-    for (const ListedMessage& sample : std::get<std::vector<ListedMessage>>(listed)) {
-        SCOPED_TRACE(sample.fileName.toStdString());
-        ASSERT_TRUE(sample.message);
-        const QString text = readableText(*sample.message);
+    const auto samples = messageFilesOf(QStringLiteral(QUORVANE_SAMPLES_DIR));
+    ASSERT_TRUE(std::holds_alternative<QStringList>(samples));
+    for (const QString& sample : std::get<QStringList>(samples)) {
+        SCOPED_TRACE(sample.toStdString());
+        const auto read = readMessageFile(sample);
+        ASSERT_TRUE(std::holds_alternative<std::shared_ptr<const MailMessage>>(read));
+        const QString text = readableText(*std::get<std::shared_ptr<const MailMessage>>(read));
         EXPECT_FALSE(text.trimmed().isEmpty());
         for (const char* markup : {"Content-Type:", "Content-Transfer-Encoding:", "</", "=3D"}) {
             EXPECT_FALSE(text.contains(QLatin1String(markup))) << markup;
@@ -149,14 +150,17 @@ TEST(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOr
     };
     // "file: subject" or "file: error why" for each listed message.
     const auto listing = [&folder](const QString& relative) {
-        const auto result = readMailFolder(folder.filePath(relative));
+        const auto result = messageFilesOf(folder.filePath(relative));
         if (const auto* error = std::get_if<FolderError>(&result)) {
             return QStringList{error->message};
         }
         QStringList lines;
-        for (const ListedMessage& listed : std::get<std::vector<ListedMessage>>(result)) {
-            lines << listed.fileName + ": " +
-                         (listed.message ? listed.message->subject() : "error " + *listed.error);
+        for (const QString& path : std::get<QStringList>(result)) {
+            const auto read = readMessageFile(path);
+            const auto* error = std::get_if<MessageError>(&read);
+            lines << QFileInfo(path).fileName() + ": " +
+                         (error ? "error " + error->reason
+                                : std::get<std::shared_ptr<const MailMessage>>(read)->subject());
         }
         return lines;
     };
@@ -174,7 +178,7 @@ TEST(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOr
     EXPECT_EQ(listing("eml/a.eml"), QStringList{"Not a folder: " + folder.filePath("eml/a.eml")});
     const QString huge = write("huge.eml", "Subject: huge\n\n");
     std::filesystem::resize_file(huge.toStdString(), kLargestMessageBytes + 1);
-    EXPECT_EQ(readMessageFile(huge).error, QString("larger than 256 MiB"));
+    EXPECT_EQ(std::get<MessageError>(readMessageFile(huge)).reason, QString("larger than 256 MiB"));
 }
 
 // The wrapping of plain words is checked through the mail host's reply window.

@@ -14,6 +14,7 @@
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,6 +115,18 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
         screenshots(QStringLiteral("mailhost-%1").arg(width),
                     [this] { return mail_.grab().toImage(); });
     }
+}
+
+// The list keeps only what it shows, so a large mailbox is not held in memory.
+TEST_F(MailWindowTest, MessagesAreReadFromTheirFilesWhenShownOrAnswered) {
+    write("old.eml", "Date: Thu, 01 Jan 2026 09:00:00 +0000\nSubject: Old\n\nChanged.\n");
+    ASSERT_TRUE(QFile::remove(folder_.filePath("new.eml")));
+    auto* list = mail_.findChild<QTreeWidget*>();
+    ASSERT_NE(list, nullptr);
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(mail_.findChild<QPlainTextEdit*>("messageText")->toPlainText(), "Changed.\n");
+    EXPECT_EQ(mail_.reply("new.eml"), nullptr);
+    EXPECT_TRUE(list->topLevelItem(0)->text(1).startsWith("Cannot be read: "));
 }
 
 TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
