@@ -92,6 +92,8 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
 }
 
 void MailWindow::refresh() {
+    const QTreeWidgetItem* reading = list_->currentItem();
+    const QString readingPath = reading ? reading->data(0, FilePath).toString() : QString();
     folderErrors_.clear();
     list_->clear();
     MEMessageActionHandler& actions = extension_.handlerForMessageActions();
@@ -132,8 +134,14 @@ void MailWindow::refresh() {
     }
     // Newest first, as a mailbox reads; undated and unreadable messages go last.
     list_->sortItems(0, Qt::DescendingOrder);
-    // Opened on the newest message, as a mailbox is.
-    list_->setCurrentItem(list_->topLevelItem(0));
+    // Opened on the newest message, as a mailbox is; a refresh keeps the one being read.
+    QTreeWidgetItem* current = list_->topLevelItem(0);
+    for (int index = 0; index < list_->topLevelItemCount() && !readingPath.isEmpty(); ++index) {
+        if (list_->topLevelItem(index)->data(0, FilePath).toString() == readingPath) {
+            current = list_->topLevelItem(index);
+        }
+    }
+    list_->setCurrentItem(current);
 }
 
 std::shared_ptr<const MailMessage> MailWindow::messageOf(QTreeWidgetItem& row) {

@@ -118,7 +118,7 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
 }
 
 // The list keeps only what it shows, so a large mailbox is not held in memory.
-TEST_F(MailWindowTest, MessagesAreReadFromTheirFilesWhenShownOrAnswered) {
+TEST_F(MailWindowTest, MessagesAreReadWhenShownOrAnsweredAndARefreshKeepsTheOneBeingRead) {
     write("old.eml", "Date: Thu, 01 Jan 2026 09:00:00 +0000\nSubject: Old\n\nChanged.\n");
     ASSERT_TRUE(QFile::remove(folder_.filePath("new.eml")));
     auto* list = mail_.findChild<QTreeWidget*>();
@@ -127,6 +127,11 @@ TEST_F(MailWindowTest, MessagesAreReadFromTheirFilesWhenShownOrAnswered) {
     EXPECT_EQ(mail_.findChild<QPlainTextEdit*>("messageText")->toPlainText(), "Changed.\n");
     EXPECT_EQ(mail_.reply("new.eml"), nullptr);
     EXPECT_TRUE(list->topLevelItem(0)->text(1).startsWith("Cannot be read: "));
+    // What arrives meanwhile does not take the place of the message being read.
+    write("newer.eml", "Date: Sat, 05 Dec 2026 09:00:00 +0000\nSubject: Newer\n\nx\n");
+    mail_.refresh();
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "Newer");
+    EXPECT_EQ(list->currentItem()->text(1), "Old");
 }
 
 TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
