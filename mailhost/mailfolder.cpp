@@ -42,6 +42,26 @@ readMessageFile(const QString& path) {
     return std::make_shared<const MailMessage>(std::move(std::get<MailMessage>(parsed)));
 }
 
+std::optional<QString> movedMaildirMessage(const QString& path) {
+    const QFileInfo listed(path);
+    const QString folder = listed.dir().dirName();
+    if (folder != QLatin1String("cur") && folder != QLatin1String("new")) {
+        return std::nullopt;
+    }
+    // A Maildir name keeps its unique part, before the ':' of its flags, whatever renames it.
+    const QString unique = listed.fileName().section(QLatin1Char(':'), 0, 0);
+    const QDir maildir(listed.dir().filePath(QStringLiteral("..")));
+    for (const QString& sub : {QStringLiteral("cur"), QStringLiteral("new")}) {
+        const QDir dir(maildir.filePath(sub));
+        const QStringList names =
+            dir.entryList({unique, unique + QStringLiteral(":*")}, QDir::Files);
+        if (!names.isEmpty()) {
+            return QDir::cleanPath(dir.filePath(names.front()));
+        }
+    }
+    return std::nullopt;
+}
+
 std::variant<QStringList, FolderError> messageFilesOf(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.exists()) {

@@ -18,6 +18,11 @@ inline constexpr qint64 kLargestMessageBytes = qint64(256) << 20;
 /// order of their names.
 [[nodiscard]] std::variant<QStringList, FolderError> messageFilesOf(const QString& folder);
 
+/// Where a Maildir message listed at `path` is now, when another program has since renamed it
+/// to change its flags or moved it from new/ to cur/; nothing when it is not in a Maildir or
+/// has gone.
+[[nodiscard]] std::optional<QString> movedMaildirMessage(const QString& path);
+
 /// Reads one message file whole.
 [[nodiscard]] std::variant<std::shared_ptr<const MailMessage>, MessageError>
 readMessageFile(const QString& path);

@@ -145,7 +145,14 @@ void MailWindow::refresh() {
 }
 
 std::shared_ptr<const MailMessage> MailWindow::messageOf(QTreeWidgetItem& row) {
-    auto read = readMessageFile(row.data(0, FilePath).toString());
+    QString path = row.data(0, FilePath).toString();
+    if (!QFileInfo::exists(path)) {
+        if (std::optional<QString> moved = movedMaildirMessage(path)) {
+            path = *moved;
+            row.setData(0, FilePath, path);
+        }
+    }
+    auto read = readMessageFile(path);
     if (const auto* error = std::get_if<MessageError>(&read)) {
         markUnreadable(row, *error);
         return nullptr;

@@ -174,6 +174,18 @@ TEST(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOr
     EXPECT_EQ(listing("eml"),
               (QStringList{"a.eml: first", "b.eml: second", "c.eml: error no header fields"}));
     EXPECT_EQ(listing("maildir"), (QStringList{"100.host: unread", "200.host:2,S: read"}));
+    // Another program marks the unread one read, the read one answered.
+    const QDir maildir(folder.filePath("maildir"));
+    ASSERT_TRUE(
+        QDir().rename(maildir.filePath("new/100.host"), maildir.filePath("cur/100.host:2,S")));
+    ASSERT_TRUE(
+        QDir().rename(maildir.filePath("cur/200.host:2,S"), maildir.filePath("cur/200.host:2,RS")));
+    EXPECT_EQ(movedMaildirMessage(maildir.filePath("new/100.host")),
+              maildir.filePath("cur/100.host:2,S"));
+    EXPECT_EQ(movedMaildirMessage(maildir.filePath("cur/200.host:2,S")),
+              maildir.filePath("cur/200.host:2,RS"));
+    EXPECT_EQ(movedMaildirMessage(maildir.filePath("cur/300.host")), std::nullopt);
+    EXPECT_EQ(movedMaildirMessage(folder.filePath("eml/gone.eml")), std::nullopt);
     EXPECT_EQ(listing("missing"), QStringList{"No such folder: " + folder.filePath("missing")});
     EXPECT_EQ(listing("eml/a.eml"), QStringList{"Not a folder: " + folder.filePath("eml/a.eml")});
     const QString huge = write("huge.eml", "Subject: huge\n\n");
