@@ -77,15 +77,16 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     splitter->setStretchFactor(1, 2);
     setCentralWidget(splitter);
     QToolBar* tools = addToolBar(tr("Mail"));
-    tools->addAction(tr("Reply"), this, [this] {
+    tools->addAction(tr("Reply"), QKeySequence(Qt::CTRL | Qt::Key_R), this, [this] {
         if (QTreeWidgetItem* item = list_->currentItem()) {
             reply(item->data(0, FileName).toString());
         }
     });
-    tools->addAction(tr("New message"), this, [this] { compose(); });
-    tools->addAction(tr("Refresh"), this, [this] { refresh(); });
+    tools->addAction(tr("New message"), QKeySequence::New, this, [this] { compose(); });
+    tools->addAction(tr("Refresh"), QKeySequence::Refresh, this, [this] { refresh(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this,
+    // A double click or Return on a row answers it.
+    connect(list_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { reply(item->data(0, FileName).toString()); });
     resize(900, 600);
     refresh();

@@ -13,6 +13,7 @@
 #include <QQuickItem>
 #include <QStringListModel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -129,16 +130,22 @@ TEST_F(MailWindowTest, MessagesAreReadWhenShownOrAnsweredAndARefreshKeepsTheOneB
     EXPECT_TRUE(list->topLevelItem(0)->text(1).startsWith("Cannot be read: "));
     // What arrives meanwhile does not take the place of the message being read.
     write("newer.eml", "Date: Sat, 05 Dec 2026 09:00:00 +0000\nSubject: Newer\n\nx\n");
-    mail_.refresh();
+    mail_.show();
+    QApplication::setActiveWindow(&mail_);
+    QTest::keyClick(list, Qt::Key_F5);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "Newer");
     EXPECT_EQ(list->currentItem()->text(1), "Old");
 }
 
 TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
-    ComposeWindow* newest = mail_.reply("new.eml");
-    ASSERT_NE(newest, nullptr);
-    mail_.reply("old.eml");
-    mail_.compose();
+    // From the keyboard: Return answers the row, Ctrl+R the one selected, Ctrl+N writes anew.
+    mail_.show();
+    QApplication::setActiveWindow(&mail_);
+    auto* list = mail_.findChild<QTreeWidget*>();
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
     const auto title = [this](qsizetype number) {
         ComposeWindow* window = mail_.chooseCompose(number);
         return window && window == mail_.currentCompose() ? window->title() : QString("none");
@@ -150,7 +157,7 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
               QStringList({"Re: Old", "New message", "none"}));
 
     // The reply to the newest: the quote, wrapped, under its attribution.
-    newest = mail_.reply("new.eml");
+    ComposeWindow* newest = mail_.reply("new.eml");
     QQuickItem* area = newest->rootObject();
     EXPECT_TRUE(area->property("attribution").toString().startsWith("Léa wrote on "));
     const auto* quote = qobject_cast<QStringListModel*>(area->property("quote").value<QObject*>());
