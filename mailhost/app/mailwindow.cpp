@@ -4,10 +4,12 @@
 #include "memessagecolor.h"
 #include "messageview.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -58,9 +60,10 @@ void markUnreadable(QTreeWidgetItem& row, const MessageError& error) {
 
 } // namespace
 
-MailWindow::MailWindow(MEExtension& extension, QStringList folders)
+MailWindow::MailWindow(MEExtension& extension, QStringList folders, std::chrono::milliseconds slice)
     : extension_(extension)
     , folders_(std::move(folders))
+    , slice_(slice)
     , list_(new QTreeWidget)
     , viewer_(new MessageView) {
     setWindowTitle(tr("Quorvane Mail"));
@@ -88,51 +91,89 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders)
     // A double click or Return on a row answers it.
     connect(list_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { reply(item->data(0, FileName).toString()); });
+    nextSlice_.setSingleShot(true);
+    nextSlice_.setInterval(0);
+    connect(&nextSlice_, &QTimer::timeout, this, [this] { listSlice(); });
     resize(900, 600);
     refresh();
 }
 
 void MailWindow::refresh() {
-    const QTreeWidgetItem* reading = list_->currentItem();
-    const QString readingPath = reading ? reading->data(0, FilePath).toString() : QString();
     folderErrors_.clear();
-    list_->clear();
-    MEMessageActionHandler& actions = extension_.handlerForMessageActions();
+    files_.clear();
+    unread_ = 0;
+    rows_.clear();
     for (const QString& folder : folders_) {
         auto files = messageFilesOf(folder);
         if (auto* error = std::get_if<FolderError>(&files)) {
             folderErrors_ << error->message;
             continue;
         }
-        for (const QString& path : std::get<QStringList>(files)) {
-            auto* row = new MessageRow(list_);
-            row->setData(0, FileName, QFileInfo(path).fileName());
-            row->setData(0, FilePath, path);
-            const std::shared_ptr<const MailMessage> message = messageOf(*row);
-            if (!message) {
-                continue;
-            }
-            row->setText(0, message->senderName.isEmpty() && message->from
-                                ? message->from->addressString
-                                : message->senderName);
-            row->setText(1, message->subjectText);
-            if (message->date) {
-                row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
-                row->setData(0, SentAt, *message->date);
-            }
-            actions.decideAction(*message, [row](std::optional<MEMessageActionDecision> decision) {
-                if (!decision) {
-                    return;
-                }
-                for (const MEMessageAction& action : decision->actions) {
-                    const QColor color = rowColor(action.backgroundColor);
-                    for (int column = 0; color.isValid() && column < 3; ++column) {
-                        row->setBackground(column, color);
-                    }
-                }
-            });
+        files_ += std::get<QStringList>(files);
+    }
+    listSlice();
+}
+
+void MailWindow::listSlice() {
+    const QDeadlineTimer end(slice_);
+    // One file at least, so that every slice moves on.
+    while (listing()) {
+        rows_.push_back(listFile(files_[unread_++]));
+        if (end.hasExpired()) {
+            break;
         }
     }
+    if (listing()) {
+        statusBar()->showMessage(
+            tr("Reading messages: %L1 of %L2").arg(unread_).arg(files_.size()));
+        nextSlice_.start();
+        return;
+    }
+    showListed();
+}
+
+std::unique_ptr<QTreeWidgetItem> MailWindow::listFile(const QString& path) {
+    auto row = std::make_unique<MessageRow>();
+    row->setData(0, FileName, QFileInfo(path).fileName());
+    row->setData(0, FilePath, path);
+    const std::shared_ptr<const MailMessage> message = messageOf(*row);
+    if (!message) {
+        return row;
+    }
+    row->setText(0, message->senderName.isEmpty() && message->from ? message->from->addressString
+                                                                   : message->senderName);
+    row->setText(1, message->subjectText);
+    if (message->date) {
+        row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
+        row->setData(0, SentAt, *message->date);
+    }
+    MEMessageActionHandler& actions = extension_.handlerForMessageActions();
+    actions.decideAction(*message,
+                         [item = row.get()](std::optional<MEMessageActionDecision> decision) {
+                             if (!decision) {
+                                 return;
+                             }
+                             for (const MEMessageAction& action : decision->actions) {
+                                 const QColor color = rowColor(action.backgroundColor);
+                                 for (int column = 0; color.isValid() && column < 3; ++column) {
+                                     item->setBackground(column, color);
+                                 }
+                             }
+                         });
+    return row;
+}
+
+void MailWindow::showListed() {
+    const QTreeWidgetItem* reading = list_->currentItem();
+    const QString readingPath = reading ? reading->data(0, FilePath).toString() : QString();
+    list_->clear();
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(rows_.size()));
+    for (std::unique_ptr<QTreeWidgetItem>& row : rows_) {
+        rows << row.release();
+    }
+    rows_.clear();
+    list_->addTopLevelItems(rows);
     // Newest first, as a mailbox reads; undated and unreadable messages go last.
     list_->sortItems(0, Qt::DescendingOrder);
     // Opened on the newest message, as a mailbox is; a refresh keeps the one being read.
@@ -143,6 +184,9 @@ void MailWindow::refresh() {
         }
     }
     list_->setCurrentItem(current);
+    const int count = list_->topLevelItemCount();
+    statusBar()->showMessage(count == 1 ? tr("1 message") : tr("%L1 messages").arg(count));
+    emit listed();
 }
 
 std::shared_ptr<const MailMessage> MailWindow::messageOf(QTreeWidgetItem& row) {

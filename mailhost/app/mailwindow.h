@@ -7,22 +7,32 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QQmlEngine>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <chrono>
+#include <memory>
 #include <vector>
 
 class MessageView;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 /// The message list and the message shown, with the commands to answer or write.
 class MailWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    MailWindow(MEExtension& extension, QStringList folders);
+    /// Files are read for `slice` at a time between the window's events, so that a large
+    /// mailbox does not freeze it; a slice reads one file at least.
+    MailWindow(MEExtension& extension, QStringList folders,
+               std::chrono::milliseconds slice = std::chrono::milliseconds(50));
 
     /// Reads the folders again and asks the extension how to mark each message, as a mail
-    /// client does when messages arrive.
+    /// client does when messages arrive. What one slice reads is read at once and the rest
+    /// from the event loop; the list shows the new rows, and `listed` follows, once all are
+    /// read.
     void refresh();
+    /// Whether a refresh is still reading files.
+    [[nodiscard]] bool listing() const { return unread_ < files_.size(); }
     /// Opens a reply to the listed message with that file name; null when there is none.
     ComposeWindow* reply(const QString& fileName);
     ComposeWindow* compose();
@@ -34,7 +44,14 @@ public:
     /// The folders' errors, one line each, from the last refresh.
     [[nodiscard]] const QStringList& folderErrors() const { return folderErrors_; }
 
+signals:
+    void listed();
+
 private:
+    void listSlice();
+    [[nodiscard]] std::unique_ptr<QTreeWidgetItem> listFile(const QString& path);
+    /// Newest first, on the message being read if it is still there, else on the newest.
+    void showListed();
     ComposeWindow* open(const std::shared_ptr<const MailMessage>& original);
     /// The message of `row` read whole from its file; null when it cannot be read, and the row
     /// then says why.
@@ -45,6 +62,11 @@ private:
     QQmlEngine engine_; // the host's own, for its compose windows
     QStringList folders_;
     QStringList folderErrors_;
+    QStringList files_; // of the last refresh, in folder and name order
+    qsizetype unread_ = 0;
+    std::vector<std::unique_ptr<QTreeWidgetItem>> rows_; // read, not shown yet
+    std::chrono::milliseconds slice_;
+    QTimer nextSlice_;
     QTreeWidget* list_;
     MessageView* viewer_;
     std::vector<ComposeWindow*> open_; // oldest first; each leaves when it ends

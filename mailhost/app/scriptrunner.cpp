@@ -62,6 +62,12 @@ ScriptRunner::ScriptRunner(QString path, std::vector<ScriptStep> steps, MailWind
 }
 
 void ScriptRunner::start() {
+    // Steps name listed messages, so they wait until the folders are read.
+    if (mail_.listing()) {
+        connect(
+            &mail_, &MailWindow::listed, this, [this] { next(); }, Qt::SingleShotConnection);
+        return;
+    }
     QTimer::singleShot(0, this, [this] { next(); });
 }
 

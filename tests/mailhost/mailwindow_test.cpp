@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QStatusBar>
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,6 +136,21 @@ TEST_F(MailWindowTest, MessagesAreReadWhenShownOrAnsweredAndARefreshKeepsTheOneB
     QTest::keyClick(list, Qt::Key_F5);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "Newer");
     EXPECT_EQ(list->currentItem()->text(1), "Old");
+}
+
+// A large mailbox is read a slice at a time, so that its window answers meanwhile.
+TEST_F(MailWindowTest, FoldersAreReadASliceAtATimeThenShownNewestFirst) {
+    MailWindow sliced(extension_, {folder_.path()}, std::chrono::milliseconds(0));
+    int listed = 0;
+    QObject::connect(&sliced, &MailWindow::listed, [&listed] { ++listed; });
+    const auto* list = sliced.findChild<QTreeWidget*>();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_EQ(sliced.statusBar()->currentMessage(), "Reading messages: 1 of 2");
+    EXPECT_TRUE(QTest::qWaitFor([&sliced] { return !sliced.listing(); }));
+    EXPECT_EQ(listed, 1);
+    EXPECT_EQ(list->currentItem()->text(1), "Newest");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Old");
+    EXPECT_EQ(sliced.statusBar()->currentMessage(), "2 messages");
 }
 
 TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
