@@ -50,6 +50,19 @@ public:
     }
 };
 
+/// Gives a row the background colours the extension decided for its message.
+void paint(QTreeWidgetItem& row, const std::optional<MEMessageActionDecision>& decision) {
+    if (!decision) {
+        return;
+    }
+    for (const MEMessageAction& action : decision->actions) {
+        const QColor color = rowColor(action.backgroundColor);
+        for (int column = 0; color.isValid() && column < 3; ++column) {
+            row.setBackground(column, color);
+        }
+    }
+}
+
 void markUnreadable(QTreeWidgetItem& row, const MessageError& error) {
     row.setText(0, QStringLiteral("⚠ ") + row.data(0, FileName).toString());
     row.setText(1, MailWindow::tr("Cannot be read: %1").arg(error.reason));
@@ -147,19 +160,10 @@ std::unique_ptr<QTreeWidgetItem> MailWindow::listFile(const QString& path) {
         row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
         row->setData(0, SentAt, *message->date);
     }
-    MEMessageActionHandler& actions = extension_.handlerForMessageActions();
-    actions.decideAction(*message,
-                         [item = row.get()](std::optional<MEMessageActionDecision> decision) {
-                             if (!decision) {
-                                 return;
-                             }
-                             for (const MEMessageAction& action : decision->actions) {
-                                 const QColor color = rowColor(action.backgroundColor);
-                                 for (int column = 0; color.isValid() && column < 3; ++column) {
-                                     item->setBackground(column, color);
-                                 }
-                             }
-                         });
+    extension_.handlerForMessageActions().decideAction(
+        *message, [item = row.get()](const std::optional<MEMessageActionDecision>& decision) {
+            paint(*item, decision);
+        });
     return row;
 }
 

@@ -43,8 +43,12 @@ public:
     MEMessageSecurityHandler& handlerForMessageSecurity() override { std::abort(); }
 
 private:
-    void decideAction(const MEMessage&, const Completion& completion) override {
-        completion(std::nullopt);
+    // Marks old mail, to show that the host paints what is decided.
+    void decideAction(const MEMessage& message, const Completion& completion) override {
+        completion(message.subject() == "Old"
+                       ? std::optional(MEMessageActionDecision::applyingAction(
+                             MEMessageAction::setBackgroundColor(MEMessageColor::Red)))
+                       : std::nullopt);
     }
 };
 
@@ -109,6 +113,9 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
         EXPECT_TRUE(fields.contains(QString(expected))) << expected;
     }
     EXPECT_TRUE(fields.filter("2026").size() == 1) << fields.join('|').toStdString();
+    const auto* list = mail_.findChild<QTreeWidget*>();
+    EXPECT_EQ(list->topLevelItem(0)->background(1), QBrush());
+    EXPECT_EQ(list->topLevelItem(1)->background(1).color(), QColor(0xF6, 0xC0, 0xC0));
     const auto* text = mail_.findChild<QPlainTextEdit*>("messageText");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->toPlainText().trimmed(), QString("word ").repeated(40).trimmed());
