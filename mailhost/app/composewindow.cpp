@@ -24,6 +24,11 @@ ComposeWindow::ComposeWindow(QQmlEngine& engine, MEExtension& extension,
         setTitle(tr("New message"));
     }
     area->setProperty("quote", QVariant::fromValue(static_cast<QObject*>(&quote_)));
+    // As mail clients do: a reply is written at once, a new message starts with its recipient.
+    const QString first = original ? QStringLiteral("composeBody") : QStringLiteral("composeTo");
+    if (auto* field = area->findChild<QQuickItem*>(first)) {
+        field->forceActiveFocus();
+    }
     // As a mail client does: the session begins, then the extension's area is asked for.
     handler_->mailComposeSessionDidBegin(session_);
     showExtensionArea();

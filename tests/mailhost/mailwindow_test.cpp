@@ -179,6 +179,15 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     EXPECT_EQ(QStringList({title(1), title(2), title(3)}),
               QStringList({"Re: Old", "New message", "none"}));
 
+    // Typing goes where a person writes: a reply's text, a new message's recipient.
+    const auto focused = [](ComposeWindow* window) {
+        window->requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return window->activeFocusItem() ? window->activeFocusItem()->objectName() : QString();
+    };
+    EXPECT_EQ(focused(mail_.compose()), "composeTo");
+    EXPECT_EQ(focused(mail_.reply("old.eml")), "composeBody");
+
     // The reply to the newest: the quote, wrapped, under its attribution.
     ComposeWindow* newest = mail_.reply("new.eml");
     QQuickItem* area = newest->rootObject();
