@@ -112,6 +112,7 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders, std::chrono:
 }
 
 void MailWindow::refresh() {
+    listing_ = std::make_shared<const Listing>();
     folderErrors_.clear();
     files_.clear();
     unread_ = 0;
@@ -160,9 +161,13 @@ std::unique_ptr<QTreeWidgetItem> MailWindow::listFile(const QString& path) {
         row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
         row->setData(0, SentAt, *message->date);
     }
+    // An extension may decide later, when a refresh has since replaced this row.
     extension_.handlerForMessageActions().decideAction(
-        *message, [item = row.get()](const std::optional<MEMessageActionDecision>& decision) {
-            paint(*item, decision);
+        *message, [item = row.get(), listed = std::weak_ptr<const Listing>(listing_)](
+                      const std::optional<MEMessageActionDecision>& decision) {
+            if (!listed.expired()) {
+                paint(*item, decision);
+            }
         });
     return row;
 }

@@ -65,6 +65,10 @@ private:
     QStringList files_; // of the last refresh, in folder and name order
     qsizetype unread_ = 0;
     std::vector<std::unique_ptr<QTreeWidgetItem>> rows_; // read, not shown yet
+    /// Made anew by each refresh: a decision that comes later for a row of an earlier one is
+    /// dropped, as that row is gone or going.
+    struct Listing {};
+    std::shared_ptr<const Listing> listing_;
     std::chrono::milliseconds slice_;
     QTimer nextSlice_;
     QTreeWidget* list_;

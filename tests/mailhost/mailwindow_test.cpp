@@ -43,13 +43,22 @@ public:
     MEMessageSecurityHandler& handlerForMessageSecurity() override { std::abort(); }
 
 private:
-    // Marks old mail, to show that the host paints what is decided.
+    // Marks old mail, to show that the host paints what is decided; later when asked to.
     void decideAction(const MEMessage& message, const Completion& completion) override {
-        completion(message.subject() == "Old"
-                       ? std::optional(MEMessageActionDecision::applyingAction(
-                             MEMessageAction::setBackgroundColor(MEMessageColor::Red)))
-                       : std::nullopt);
+        const auto decision = message.subject() == "Old"
+                                  ? std::optional(MEMessageActionDecision::applyingAction(
+                                        MEMessageAction::setBackgroundColor(MEMessageColor::Red)))
+                                  : std::nullopt;
+        if (late) {
+            decided.emplace_back([completion, decision] { completion(decision); });
+            return;
+        }
+        completion(decision);
     }
+
+public:
+    bool late = false;
+    std::vector<std::function<void()>> decided;
 };
 
 /// Saves what `grab` gives, light and dark, as build/screenshots/<name>-<appearance>.png.
@@ -158,6 +167,22 @@ TEST_F(MailWindowTest, FoldersAreReadASliceAtATimeThenShownNewestFirst) {
     EXPECT_EQ(list->currentItem()->text(1), "Newest");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "Old");
     EXPECT_EQ(sliced.statusBar()->currentMessage(), "2 messages");
+}
+
+// Decisions that come after a refresh replaced their rows reach none of the new ones.
+TEST_F(MailWindowTest, LateDecisionsPaintOnlyTheRowsStillListed) {
+    extension_.late = true;
+    mail_.refresh();
+    const std::vector<std::function<void()>> replaced = std::exchange(extension_.decided, {});
+    mail_.refresh();
+    const auto oldRowColour = [this](const std::vector<std::function<void()>>& decisions) {
+        for (const auto& decide : decisions) {
+            decide();
+        }
+        return mail_.findChild<QTreeWidget*>()->topLevelItem(1)->background(1).color();
+    };
+    EXPECT_EQ(oldRowColour(replaced), QBrush().color());
+    EXPECT_EQ(oldRowColour(extension_.decided), QColor(0xF6, 0xC0, 0xC0));
 }
 
 TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber) {
