@@ -57,8 +57,10 @@ void paint(QTreeWidgetItem& row, const std::optional<MEMessageActionDecision>& d
     }
     for (const MEMessageAction& action : decision->actions) {
         const QColor color = rowColor(action.backgroundColor);
+        // The colours are light in either appearance, so their text is dark.
         for (int column = 0; color.isValid() && column < 3; ++column) {
             row.setBackground(column, color);
+            row.setForeground(column, QColor(0x20, 0x20, 0x24));
         }
     }
 }
@@ -68,7 +70,10 @@ void markUnreadable(QTreeWidgetItem& row, const MessageError& error) {
     row.setText(1, MailWindow::tr("Cannot be read: %1").arg(error.reason));
     row.setText(2, QString());
     row.setData(0, SentAt, QDateTime());
-    row.setForeground(1, QColor(0xB0, 0x20, 0x20));
+    // Italic, not a colour, so that it reads on a light list and a dark one alike.
+    QFont font = row.font(1);
+    font.setItalic(true);
+    row.setFont(1, font);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "composewindow.h"
+#include "contrast.h"
 #include "firstrun.h"
 #include "mailwindow.h"
 
@@ -130,8 +131,16 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
     EXPECT_EQ(text->toPlainText().trimmed(), QString("word ").repeated(40).trimmed());
     for (const int width : {500, 900}) {
         mail_.resize(width, 600);
-        screenshots(QStringLiteral("mailhost-%1").arg(width),
-                    [this] { return mail_.grab().toImage(); });
+        screenshots(QStringLiteral("mailhost-%1").arg(width), [this, list] {
+            // The row the extension marked reads in either appearance.
+            const QTreeWidgetItem* marked = list->topLevelItem(1);
+            const QBrush ink = marked->foreground(1);
+            EXPECT_GE(contrastRatio(marked->background(1).color(),
+                                    ink.style() == Qt::NoBrush ? list->palette().text().color()
+                                                               : ink.color()),
+                      4.5);
+            return mail_.grab().toImage();
+        });
     }
 }
 

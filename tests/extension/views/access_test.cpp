@@ -1,3 +1,4 @@
+#include "contrast.h"
 #include "views/colorscheme.h"
 #include "viewstest.h"
 
@@ -5,7 +6,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
-#include <cmath>
 
 namespace {
 
@@ -185,20 +185,11 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
 
 // The ring keeps 3:1 against whatever the panel shows round a control, in light and in dark.
 TEST(FocusRingTest, StandsOutInEveryAppearance) {
-    const auto luminance = [](const QColor& color) {
-        const auto channel = [](float value) {
-            return value <= 0.04045F ? value / 12.92F : std::pow((value + 0.055F) / 1.055F, 2.4F);
-        };
-        return 0.2126F * channel(color.redF()) + 0.7152F * channel(color.greenF()) +
-               0.0722F * channel(color.blueF());
-    };
     forEachAppearance([&](int /*width*/, const QString& suffix) {
         const ColorScheme& scheme = ColorScheme::shared();
-        const float ring = luminance(scheme.focusRing());
         for (const QColor& ground :
              {scheme.controlBackground(), QGuiApplication::palette().color(QPalette::Window)}) {
-            const float other = luminance(ground);
-            EXPECT_GE((std::max(ring, other) + 0.05F) / (std::min(ring, other) + 0.05F), 3.0F)
+            EXPECT_GE(contrastRatio(scheme.focusRing(), ground), 3.0)
                 << suffix.toStdString() << " on " << ground.name().toStdString();
         }
     });
