@@ -204,14 +204,17 @@ void MailWindow::showListed() {
 }
 
 std::shared_ptr<const MailMessage> MailWindow::messageOf(QTreeWidgetItem& row) {
-    QString path = row.data(0, FilePath).toString();
-    if (!QFileInfo::exists(path)) {
-        if (std::optional<QString> moved = movedMaildirMessage(path)) {
-            path = *moved;
-            row.setData(0, FilePath, path);
-        }
-    }
+    const QString path = row.data(0, FilePath).toString();
     auto read = readMessageFile(path);
+    // Only a file that fails is looked for under a new name, so listing costs no extra lookup.
+    const std::optional<QString> moved =
+        std::holds_alternative<MessageError>(read) && !QFileInfo::exists(path)
+            ? movedMaildirMessage(path)
+            : std::nullopt;
+    if (moved) {
+        row.setData(0, FilePath, *moved);
+        read = readMessageFile(*moved);
+    }
     if (const auto* error = std::get_if<MessageError>(&read)) {
         markUnreadable(row, *error);
         return nullptr;
