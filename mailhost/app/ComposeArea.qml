@@ -49,9 +49,13 @@ Rectangle {
                     boundsBehavior: Flickable.StopAtBounds
                     model: window.quote
                     ScrollBar.vertical: ScrollBar {}
-                    header: Column {
+                    // Sized by bindings, not a positioner, so that the view knows the header's
+                    // height when it first lays it out and opens on it, however long the quote.
+                    header: Item {
                         width: ListView.view.width
+                        height: body.height + (attributionLine.visible ? attributionLine.height : 0)
                         TextArea {
+                            id: body
                             objectName: "composeBody"
                             width: parent.width
                             height: Math.max(implicitHeight, 96)
@@ -59,6 +63,8 @@ Rectangle {
                             background: null
                         }
                         Label {
+                            id: attributionLine
+                            y: body.height
                             visible: window.attribution !== ""
                             width: parent.width
                             leftPadding: 6

@@ -100,15 +100,16 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders, std::chrono:
     QToolBar* tools = addToolBar(tr("Mail"));
     tools->addAction(tr("Reply"), QKeySequence(Qt::CTRL | Qt::Key_R), this, [this] {
         if (QTreeWidgetItem* item = list_->currentItem()) {
-            reply(item->data(0, FileName).toString());
+            replyTo(*item);
         }
     });
     tools->addAction(tr("New message"), QKeySequence::New, this, [this] { compose(); });
-    tools->addAction(tr("Refresh"), QKeySequence::Refresh, this, [this] { refresh(); });
+    // Not QKeySequence::Refresh: some desktops bind it to Ctrl+R as well, which Reply has.
+    tools->addAction(tr("Refresh"), QKeySequence(Qt::Key_F5), this, [this] { refresh(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { showSelected(); });
     // A double click or Return on a row answers it.
     connect(list_, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem* item) { reply(item->data(0, FileName).toString()); });
+            [this](QTreeWidgetItem* item) { replyTo(*item); });
     nextSlice_.setSingleShot(true);
     nextSlice_.setInterval(0);
     connect(&nextSlice_, &QTimer::timeout, this, [this] { listSlice(); });
@@ -163,7 +164,8 @@ std::unique_ptr<QTreeWidgetItem> MailWindow::listFile(const QString& path) {
                                                                    : message->senderName);
     row->setText(1, message->subjectText);
     if (message->date) {
-        row->setText(2, QLocale().toString(*message->date, QLocale::ShortFormat));
+        // In this machine's zone: in each sender's own, the dates would not read in order.
+        row->setText(2, QLocale().toString(message->date->toLocalTime(), QLocale::ShortFormat));
         row->setData(0, SentAt, *message->date);
     }
     // An extension may decide later, when a refresh has since replaced this row.
@@ -231,11 +233,15 @@ ComposeWindow* MailWindow::reply(const QString& fileName) {
     for (int index = 0; index < list_->topLevelItemCount(); ++index) {
         QTreeWidgetItem* row = list_->topLevelItem(index);
         if (row->data(0, FileName).toString() == fileName) {
-            const std::shared_ptr<const MailMessage> message = messageOf(*row);
-            return message ? open(message) : nullptr;
+            return replyTo(*row);
         }
     }
     return nullptr;
+}
+
+ComposeWindow* MailWindow::replyTo(QTreeWidgetItem& row) {
+    const std::shared_ptr<const MailMessage> message = messageOf(row);
+    return message ? open(message) : nullptr;
 }
 
 ComposeWindow* MailWindow::compose() {

@@ -33,7 +33,7 @@ public:
     void refresh();
     /// Whether a refresh is still reading files.
     [[nodiscard]] bool listing() const { return unread_ < files_.size(); }
-    /// Opens a reply to the listed message with that file name; null when there is none.
+    /// Opens a reply to the first listed message with that file name; null when there is none.
     ComposeWindow* reply(const QString& fileName);
     ComposeWindow* compose();
     /// The compose window opened or chosen last, while it is open.
@@ -52,6 +52,8 @@ private:
     [[nodiscard]] std::unique_ptr<QTreeWidgetItem> listFile(const QString& path);
     /// Newest first, on the message being read if it is still there, else on the newest.
     void showListed();
+    /// Folders may hold files of the same name, so a row is answered by its own path.
+    ComposeWindow* replyTo(QTreeWidgetItem& row);
     ComposeWindow* open(const std::shared_ptr<const MailMessage>& original);
     /// The message of `row` read whole from its file; null when it cannot be read, and the row
     /// then says why.

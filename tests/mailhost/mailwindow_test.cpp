@@ -84,7 +84,7 @@ protected:
         write("old.eml", "Date: Thu, 01 Jan 2026 09:00:00 +0000\nFrom: ann@example.org\n"
                          "Subject: Old\n\nFirst.\n");
         // Sent as HTML alone, as much mail is: shown and quoted as its text.
-        write("new.eml", "Date: Tue, 01 Dec 2026 09:00:00 +0000\n"
+        write("new.eml", "Date: Tue, 01 Dec 2026 18:00:00 +0900\n"
                          "From: =?UTF-8?Q?L=C3=A9a?= <lea@example.org>\nTo: bob@example.org\n"
                          "Subject: Newest\nMIME-Version: 1.0\n"
                          "Content-Type: multipart/mixed; boundary=m\n\n--m\n"
@@ -124,6 +124,9 @@ TEST_F(MailWindowTest, OpensOnTheNewestMessageWithItsFieldsAboveTheText) {
     }
     EXPECT_TRUE(fields.filter("2026").size() == 1) << fields.join('|').toStdString();
     const auto* list = mail_.findChild<QTreeWidget*>();
+    // In this machine's zone, as the list is ordered; the tests run in UTC.
+    EXPECT_EQ(list->topLevelItem(0)->text(2),
+              QLocale().toString(QDateTime(QDate(2026, 12, 1), QTime(9, 0)), QLocale::ShortFormat));
     const auto* text = mail_.findChild<QPlainTextEdit*>("messageText");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->toPlainText().trimmed(), QString("word ").repeated(40).trimmed());
@@ -161,19 +164,31 @@ TEST_F(MailWindowTest, MessagesAreReadWhenShownOrAnsweredAndARefreshKeepsTheOneB
     EXPECT_EQ(list->currentItem()->text(1), "Old");
 }
 
-// A large mailbox is read a slice at a time, so that its window answers meanwhile.
+// A large mailbox is read a slice at a time, so that its window answers meanwhile; files of
+// two folders may share a name, and each row answers its own.
 TEST_F(MailWindowTest, FoldersAreReadASliceAtATimeThenShownNewestFirst) {
-    MailWindow sliced(extension_, {folder_.path()}, std::chrono::milliseconds(0));
+    const QTemporaryDir archive;
+    QFile archived(archive.filePath("new.eml"));
+    ASSERT_TRUE(archived.open(QIODevice::WriteOnly));
+    archived.write("Date: Mon, 01 Jan 2024 09:00:00 +0000\nSubject: Archived\n\nx\n");
+    archived.close();
+    MailWindow sliced(extension_, {folder_.path(), archive.path()}, std::chrono::milliseconds(0));
     int listed = 0;
     QObject::connect(&sliced, &MailWindow::listed, [&listed] { ++listed; });
-    const auto* list = sliced.findChild<QTreeWidget*>();
+    auto* list = sliced.findChild<QTreeWidget*>();
     EXPECT_EQ(list->topLevelItemCount(), 0);
-    EXPECT_EQ(sliced.statusBar()->currentMessage(), "Reading messages: 1 of 2");
+    EXPECT_EQ(sliced.statusBar()->currentMessage(), "Reading messages: 1 of 3");
     EXPECT_TRUE(QTest::qWaitFor([&sliced] { return !sliced.listing(); }));
     EXPECT_EQ(listed, 1);
     EXPECT_EQ(list->currentItem()->text(1), "Newest");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "Old");
-    EXPECT_EQ(sliced.statusBar()->currentMessage(), "2 messages");
+    EXPECT_EQ(sliced.statusBar()->currentMessage(), "3 messages");
+    list->setCurrentItem(list->topLevelItem(2));
+    QTest::keyClick(list, Qt::Key_Return);
+    ComposeWindow* reply = sliced.currentCompose();
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(reply->title(), "Re: Archived");
+    reply->close();
 }
 
 // Decisions that come after a refresh replaced their rows reach none of the new ones.
@@ -218,7 +233,13 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
         return window->activeFocusItem() ? window->activeFocusItem()->objectName() : QString();
     };
     EXPECT_EQ(focused(mail_.compose()), "composeTo");
-    EXPECT_EQ(focused(mail_.reply("old.eml")), "composeBody");
+    // However long the quote, the text being written is in sight.
+    write("old.eml", "Subject: Old\n\n" + QByteArray("A line.\n").repeated(200));
+    ComposeWindow* longReply = mail_.reply("old.eml");
+    EXPECT_EQ(focused(longReply), "composeBody");
+    (void)longReply->grabWindow();
+    const auto* view = longReply->rootObject()->findChild<QQuickItem*>("composeText");
+    EXPECT_GE(longReply->activeFocusItem()->mapToItem(view, {0, 0}).y(), 0);
 
     // The reply to the newest: the quote, wrapped, under its attribution.
     ComposeWindow* newest = mail_.reply("new.eml");
@@ -292,6 +313,7 @@ TEST(FirstRunTest, WithoutAMailFolderAPersonChoosesOne) {
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+    ::setenv("TZ", "UTC", /*overwrite=*/1);
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
