@@ -145,7 +145,7 @@ QStringList attachmentNames(GMimeMessage* message) {
     g_mime_message_foreach(
         message,
         [](GMimeObject* /*parent*/, GMimeObject* part, gpointer into) {
-            if (!GMIME_IS_PART(part) || !g_mime_part_is_attachment(GMIME_PART(part))) {
+            if (!plaintext::isAttachment(part)) {
                 return;
             }
             QString name = fromUtf8(g_mime_part_get_filename(GMIME_PART(part)));

@@ -20,7 +20,7 @@ std::optional<std::string> firstText(GMimeObject* part, const char* subtype, con
         }
         return std::nullopt;
     }
-    if (!GMIME_IS_TEXT_PART(part) ||
+    if (!GMIME_IS_TEXT_PART(part) || isAttachment(part) ||
         !g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", subtype)) {
         return std::nullopt;
     }
@@ -31,6 +31,15 @@ std::optional<std::string> firstText(GMimeObject* part, const char* subtype, con
 }
 
 } // namespace
+
+bool isAttachment(GMimeObject* part) {
+    if (!GMIME_IS_PART(part)) {
+        return false;
+    }
+    auto* leaf = GMIME_PART(part);
+    return g_mime_part_is_attachment(leaf) || g_mime_part_get_filename(leaf) != nullptr ||
+           !g_mime_content_type_is_type(g_mime_object_get_content_type(part), "text", "*");
+}
 
 std::optional<std::string> fromParts(GMimeObject* root) {
     if (root == nullptr) {

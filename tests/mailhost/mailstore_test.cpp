@@ -86,15 +86,19 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
                  "<html><head><style>p {}</style><script>alert(1)</script></head><body>\n"
                  "<!-- note --><p>Caf&eacute; it=92s</p></body></html>\n--b--\n",
          .text = QStringLiteral("Caf\u00e9 it\u2019s\n")},
-        {.name = "attachments, by their file name or else their type",
+        {.name = "attachments, by their file name or else their type, and never read as the text",
          .file =
              "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=b\n\n--b\n"
-             "Content-Type: text/plain\n\nSee the tickets.\n--b\n"
+             "Content-Type: text/plain\nContent-Disposition: attachment; filename=a.log\n\n"
+             "ERROR 42\n--b\n"
+             "Content-Type: text/html\n\n<p>See the tickets.</p>\n--b\n"
              "Content-Type: application/pdf\nContent-Transfer-Encoding: base64\n"
              "Content-Disposition: attachment; filename*=UTF-8''Re%C3%A7u.pdf\n\nJVBERi0=\n--b\n"
-             "Content-Type: image/png\nContent-Disposition: attachment\n\nx\n--b--\n",
-         .text = "See the tickets.",
-         .attachments = QStringList{QStringLiteral("Re\u00e7u.pdf"), "image/png"}},
+             "Content-Type: image/png\nContent-Disposition: attachment\n\nx\n--b\n"
+             "Content-Type: application/octet-stream; name=notes.bin\n\nx\n--b--\n",
+         .text = "See the tickets.\n",
+         .attachments =
+             QStringList{"a.log", QStringLiteral("Re\u00e7u.pdf"), "image/png", "notes.bin"}},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
