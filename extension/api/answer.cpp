@@ -110,12 +110,11 @@ Classified classify(const std::optional<QByteArray>& data,
     if (std::optional<Json> quick = quickParse(*data)) {
         value = *std::move(quick);
     } else {
-        try {
-            value = Json::parse(data->constData(), data->constData() + data->size());
-        } catch (const Json::exception& parseError) {
-            // Besides syntax errors, a number past a double's range throws out_of_range.
-            return NotJson{QString::fromUtf8(parseError.what())};
+        std::variant<Json, QString> parsed = parseJson(*data);
+        if (auto* why = std::get_if<QString>(&parsed)) {
+            return NotJson{*std::move(why)};
         }
+        value = std::get<Json>(std::move(parsed));
     }
     if (checks == Checks::GetAnswer && !value.is_object() && !value.is_array()) {
         return NotJson{QStringLiteral("the top-level value is neither an array nor an object")};

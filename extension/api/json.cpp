@@ -77,7 +77,33 @@ std::optional<QByteArray> objectOfStrings(const Json& body) {
     return out;
 }
 
+// nlohmann parses any depth, but copying and printing a value recurse once a level, and so does
+// parsing into a tree: an answer nested much deeper would overflow the stack of the thread that
+// reads it. simdjson stops here too.
+constexpr int kMaxDepth = simdjson::DEFAULT_MAX_DEPTH;
+
+struct TooDeep {};
+
 } // namespace
+
+std::variant<Json, QString> parseJson(const QByteArray& bytes) {
+    const auto bounded = [](int depth, Json::parse_event_t event, const Json& /*parsed*/) {
+        const bool opens =
+            event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+        if (opens && depth >= kMaxDepth) {
+            throw TooDeep{};
+        }
+        return true;
+    };
+    try {
+        return Json::parse(bytes.constData(), bytes.constData() + bytes.size(), bounded);
+    } catch (const Json::exception& error) {
+        // Besides syntax errors, a number past a double's range throws out_of_range.
+        return QString::fromUtf8(error.what());
+    } catch (const TooDeep&) {
+        return QStringLiteral("the JSON is nested deeper than %1 levels").arg(kMaxDepth);
+    }
+}
 
 EncodedBody encodeBody(const Json& body) {
     if (std::optional<QByteArray> bytes = objectOfStrings(body)) {

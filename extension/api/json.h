@@ -4,6 +4,7 @@
 #include <QString>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <variant>
 
 /// JSON that keeps members in the order they were written or received.
 using Json = nlohmann::ordered_json;
@@ -29,6 +30,10 @@ struct EncodedBody {
 };
 
 [[nodiscard]] EncodedBody encodeBody(const Json& body);
+
+/// `bytes` parsed as JSON, or why they are not: a syntax error, a number past a double's range,
+/// or nesting deeper than a value can be copied or printed.
+[[nodiscard]] std::variant<Json, QString> parseJson(const QByteArray& bytes);
 
 /// A readable one-line form of a parsed answer, for log lines.
 [[nodiscard]] QString describe(const Json& value);

@@ -14,13 +14,11 @@ bool isTextOrAbsent(const Json& object, const char* key) {
 } // namespace
 
 std::variant<SessionResponse, QString> decodeSessionResponse(const QByteArray& body) {
-    Json value;
-    try {
-        value = Json::parse(body.constData(), body.constData() + body.size());
-    } catch (const Json::exception& error) {
-        // Besides syntax errors, a number past a double's range throws out_of_range.
-        return QString::fromUtf8(error.what());
+    std::variant<Json, QString> parsed = parseJson(body);
+    if (auto* why = std::get_if<QString>(&parsed)) {
+        return *std::move(why);
     }
+    const Json value = std::get<Json>(std::move(parsed));
     if (!value.is_object()) {
         return QStringLiteral("the answer is not a JSON object");
     }

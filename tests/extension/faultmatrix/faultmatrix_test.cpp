@@ -116,6 +116,15 @@ const Fault kFaults[] = {
          return R"({"padding":")" + std::string(std::size_t{10} * 1024 * 1024, 'x') + "\"," +
                 e.good.substr(1);
      }},
+    // Copying or printing a value this deep recursed past the network thread's stack.
+    {"DeepNesting",
+     NotJson,
+     {},
+     [](const Endpoint& e) {
+         constexpr std::size_t kLevels = 100'000;
+         return R"({"x":)" + std::string(kLevels, '[') + std::string(kLevels, ']') + "," +
+                e.good.substr(1);
+     }},
     {"WrongMemberTypes", WrongTypes, {}, [](const Endpoint& e) { return e.wrongTypes; }},
     {"TopLevelArray", NotObject, {}, [](const Endpoint& e) { return "[" + e.good + "]"; }},
 };
