@@ -15,8 +15,14 @@ Item {
 
         font.pixelSize: Typography.headline
         Accessible.name: text
-        Keys.onReturnPressed: clicked()
-        Keys.onEnterPressed: clicked()
+        Keys.onPressed: event => {
+            if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+                event.accepted = true;
+                // A key held down repeats; one press is one action, as with Space.
+                if (!event.isAutoRepeat)
+                    clicked();
+            }
+        }
 
         FocusRing {
             radius: 5

@@ -40,7 +40,9 @@ Item {
             event.accepted = true;
         } else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
             event.accepted = true;
-            clicked();
+            // A key held down repeats; one press is one action, as with Space.
+            if (!event.isAutoRepeat)
+                clicked();
         }
     }
     Keys.onReleased: event => {

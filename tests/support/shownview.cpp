@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -81,6 +82,16 @@ void ShownView::type(const QString& objectName, const QString& text) {
 
 void ShownView::key(int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(window_.get(), static_cast<Qt::Key>(key), modifiers);
+    settle();
+}
+
+void ShownView::holdKey(int key, int repeats) {
+    for (int press = 0; press <= repeats; ++press) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(), /*autorep=*/press > 0);
+        QCoreApplication::sendEvent(window_.get(), &down);
+    }
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_.get(), &up);
     settle();
 }
 

@@ -38,6 +38,8 @@ public:
     void type(const QString& objectName, const QString& text);
     /// One key press with modifiers in the window.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    /// A key held down long enough to repeat `repeats` times, then let go.
+    void holdKey(int key, int repeats);
     /// Lets bindings, layout and rendering catch up.
     void settle();
     /// Saves the window as build/screenshots/<name>.png and gives the image.

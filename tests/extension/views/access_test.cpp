@@ -26,8 +26,8 @@ protected:
 
     /// From the first of `order`, Tab reaches each control in turn and comes round to the
     /// first again, and Shift+Tab goes the same way back. The view reads as `expectReadable`
-    /// says. Space and Return on each of `pressed` press it once each, as a click does, and it
-    /// shows the focus ring meanwhile.
+    /// says. Space and Return, even held down, on each of `pressed` press it once each, as a
+    /// click does, and it shows the focus ring meanwhile.
     static void expectWalk(ShownView& view, const QStringList& order,
                            const QStringList& pressed = {}) {
         tabTo(view, order.first());
@@ -50,7 +50,7 @@ protected:
             QSignalSpy clicks(&view.get(name), SIGNAL(clicked()));
             tabTo(view, name);
             view.key(Qt::Key_Space);
-            view.key(Qt::Key_Return);
+            view.holdKey(Qt::Key_Return, 3); // held down, it is still one press
             EXPECT_EQ(clicks.size(), 2);
             EXPECT_TRUE(view.get(name).property("visualFocus").toBool());
             const auto* ring = view.get(name).findChild<QQuickItem*>("focusRing");
