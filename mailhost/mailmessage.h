@@ -12,6 +12,8 @@ public:
     std::optional<MEEmailAddress> from;
     /// The sender's display name, decoded; empty when the From field has none.
     QString senderName;
+    /// Where answers go when the sender asks for another address than From; else empty.
+    QString replyTo;
     /// The To field, decoded; empty when there is none.
     QString recipients;
     /// Absent when the Date field is missing or unreadable.

@@ -53,18 +53,27 @@ MEHeaderMap headerFields(const QByteArray& head) {
     return fields;
 }
 
+/// The first mailbox of an address list; null when it has none.
+InternetAddress* firstMailbox(InternetAddressList* list) {
+    if (list == nullptr || internet_address_list_length(list) == 0) {
+        return nullptr;
+    }
+    InternetAddress* first = internet_address_list_get_address(list, 0);
+    return INTERNET_ADDRESS_IS_MAILBOX(first) ? first : nullptr;
+}
+
+QString addressOf(InternetAddress* mailbox) {
+    return fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(mailbox)));
+}
+
 void readSender(GMimeMessage* message, MailMessage& into) {
-    InternetAddressList* from = g_mime_message_get_from(message);
-    if (from == nullptr || internet_address_list_length(from) == 0) {
-        return;
+    if (InternetAddress* from = firstMailbox(g_mime_message_get_from(message))) {
+        into.from = MEEmailAddress{addressOf(from)};
+        into.senderName = fromUtf8(internet_address_get_name(from));
     }
-    InternetAddress* first = internet_address_list_get_address(from, 0);
-    if (!INTERNET_ADDRESS_IS_MAILBOX(first)) {
-        return;
+    if (InternetAddress* replyTo = firstMailbox(g_mime_message_get_reply_to(message))) {
+        into.replyTo = addressOf(replyTo);
     }
-    into.from = MEEmailAddress{
-        fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first)))};
-    into.senderName = fromUtf8(internet_address_get_name(first));
 }
 
 std::optional<QDateTime> readDate(GMimeMessage* message) {

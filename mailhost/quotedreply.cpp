@@ -7,11 +7,12 @@
 
 ReplyDraft replyDraft(const MailMessage& original) {
     ReplyDraft draft;
-    draft.to = original.from ? original.from->addressString : QString();
+    const QString from = original.from ? original.from->addressString : QString();
+    draft.to = original.replyTo.isEmpty() ? from : original.replyTo;
     draft.subject = original.subjectText.startsWith(QStringLiteral("Re:"), Qt::CaseInsensitive)
                         ? original.subjectText
                         : QStringLiteral("Re: ") + original.subjectText;
-    const QString sender = original.senderName.isEmpty() ? draft.to : original.senderName;
+    const QString sender = original.senderName.isEmpty() ? from : original.senderName;
     const QString when =
         original.date ? QLocale().toString(*original.date, QLocale::LongFormat) : QString();
     draft.attribution =

@@ -14,5 +14,6 @@ struct ReplyDraft {
     QStringList quote;
 };
 
-/// "Re: " before the subject (once), the sender as recipient, and the original text quoted.
+/// "Re: " before the subject (once), the sender (or whom it names to reply to) as recipient,
+/// and the original text quoted.
 [[nodiscard]] ReplyDraft replyDraft(const MailMessage& original);

@@ -234,8 +234,10 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     };
     EXPECT_EQ(focused(mail_.compose()), "composeTo");
     // However long the quote, the text being written is in sight.
-    write("old.eml", "Subject: Old\n\n" + QByteArray("A line.\n").repeated(200));
+    write("old.eml", "Subject: Old\nFrom: ann@example.org\nReply-To: list@example.org\n\n" +
+                         QByteArray("A line.\n").repeated(200));
     ComposeWindow* longReply = mail_.reply("old.eml");
+    EXPECT_EQ(longReply->rootObject()->property("to").toString(), "list@example.org");
     EXPECT_EQ(focused(longReply), "composeBody");
     (void)longReply->grabWindow();
     const auto* view = longReply->rootObject()->findChild<QQuickItem*>("composeText");
