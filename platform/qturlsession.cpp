@@ -94,11 +94,28 @@ public:
                     reply->abort();
                 });
         }
+        auto tooLarge = std::make_shared<bool>(false);
         QObject::connect(
-            reply, &QNetworkReply::finished, this, [reply, completion, refusedRedirect] {
+            reply, &QNetworkReply::downloadProgress, this,
+            [reply, tooLarge, largest = options_.largestAnswer](qint64 received, qint64 declared) {
+                if (!*tooLarge && std::max(received, declared) > largest) {
+                    *tooLarge = true;
+                    reply->abort();
+                }
+            });
+        QObject::connect(
+            reply, &QNetworkReply::finished, this,
+            [reply, completion, refusedRedirect, tooLarge, largest = options_.largestAnswer] {
                 reply->deleteLater();
                 if (*refusedRedirect) {
                     completion(QByteArray(), HTTPURLResponse{**refusedRedirect}, std::nullopt);
+                    return;
+                }
+                if (*tooLarge) {
+                    completion(std::nullopt, std::nullopt,
+                               URLError{static_cast<int>(QNetworkReply::UnknownContentError),
+                                        QStringLiteral("The answer is larger than %1 MiB.")
+                                            .arg(largest >> 20)});
                     return;
                 }
                 const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

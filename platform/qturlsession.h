@@ -13,6 +13,9 @@ struct QtURLSessionOptions {
     std::optional<std::filesystem::path> extraCertificateAuthorities;
     /// Where answers are cached; no cache when absent.
     std::optional<std::filesystem::path> cacheDirectory;
+    /// An answer that grows past this many bytes fails, so that a server cannot fill the
+    /// memory by sending without end; the backend takes mails of up to 40 MiB.
+    qint64 largestAnswer = qint64(64) << 20;
 };
 
 /// URLSession over QNetworkAccessManager, which lives on a network thread of its own.

@@ -89,6 +89,21 @@ TEST(URLSessionTest, BearerRequestsFollowRedirectsOnlyWithinTheirOrigin) {
     }
 }
 
+// A server that sends without end fills no memory: past the limit an answer fails.
+TEST(URLSessionTest, AnswersPastTheLimitFail) {
+    TestHttpsServer server;
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    server.on("/limit", ScriptedReply{200, std::string(kMiB, 'x')});
+    server.on("/past", ScriptedReply{200, std::string(kMiB + 1, 'x')});
+    QtURLSessionOptions options{server.certificateAuthorityFile(), std::nullopt};
+    options.largestAnswer = kMiB;
+    QtURLSession session{options};
+    EXPECT_EQ(fetch(session, get(server, "/limit")).data.value_or("").size(), kMiB);
+    const Outcome past = fetch(session, get(server, "/past"));
+    ASSERT_TRUE(past.error);
+    EXPECT_EQ(past.error->description, "The answer is larger than 1 MiB.");
+}
+
 // The POST row also checks that what is sent is what was set, and the untrusting session
 // that the server's own authority is needed: it sends nothing.
 TEST(URLSessionTest, TheCacheNeverHoldsAnswersToBearerOrUncacheableRequests) {
