@@ -33,6 +33,12 @@ Item {
         }
     }
 
+    // Wherever the focus is in the window, as the list's delete command.
+    Shortcut {
+        sequences: ["Del", "Backspace"]
+        onActivated: root.model.deleteChosen()
+    }
+
     SplitView {
         anchors.top: toolbar.bottom
         anchors.left: parent.left
@@ -47,15 +53,19 @@ Item {
             SplitView.preferredWidth: 200
             clip: true
             focus: true
+            activeFocusOnTab: true
+            keyNavigationEnabled: false
             model: root.model
 
-            Keys.onDeletePressed: root.model.deleteChosen()
-            Keys.onPressed: event => {
-                if (event.key === Qt.Key_Backspace) {
-                    root.model.deleteChosen();
-                    event.accepted = true;
+            // Up and Down choose the row above or below the one chosen last.
+            function step(by: int) {
+                if (count > 0) {
+                    currentIndex = Math.max(0, Math.min(count - 1, currentIndex + by));
+                    root.model.choose(currentIndex, false);
                 }
             }
+            Keys.onUpPressed: step(-1)
+            Keys.onDownPressed: step(1)
 
             delegate: ItemDelegate {
                 id: row
@@ -72,6 +82,7 @@ Item {
                     acceptedModifiers: Qt.NoModifier
                     onTapped: {
                         root.model.choose(row.index, false);
+                        list.currentIndex = row.index;
                         list.forceActiveFocus();
                     }
                 }
@@ -79,6 +90,7 @@ Item {
                     acceptedModifiers: Qt.ControlModifier
                     onTapped: {
                         root.model.choose(row.index, true);
+                        list.currentIndex = row.index;
                         list.forceActiveFocus();
                     }
                 }
