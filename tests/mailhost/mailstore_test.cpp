@@ -73,6 +73,9 @@ TEST(MessageParserTest, FilesBecomeTheStoredFormWithDecodedFieldsAndText) {
          .file = "Content-Type: text/plain; charset=utf-8\n"
                  "Content-Transfer-Encoding: quoted-printable\n\nCaf=C3=A9 =3D\n",
          .text = QStringLiteral("Caf\u00e9 =\n")},
+        {.name = "8bit UTF-8 with a byte that is not",
+         .file = "Content-Type: text/plain; charset=utf-8\n\nCaf\xE9 au lait\n",
+         .text = QStringLiteral("Caf\uFFFD au lait\n")},
         {.name = "8bit latin-1 whose bytes are also UTF-8",
          .file = "Content-Type: text/plain; charset=iso-8859-1\n\nCaf\xC3\xA9\n",
          .text = QStringLiteral("Caf\u00c3\u00a9\n")},
