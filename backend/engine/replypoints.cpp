@@ -18,6 +18,11 @@ constexpr std::size_t statementsPerWord = 8;
 // A statement answers a question only when they share this many words: one shared word ("two",
 // "still") is chance.
 constexpr std::size_t wordsToAnswer = 2;
+// A reply that answers more points than this is no longer one a person would send, and would
+// grow with the mail: a mail of a million questions is not a million replies.
+constexpr std::size_t mostPoints = 12;
+// A mail without punctuation is one sentence, which a reply must not quote whole.
+constexpr std::size_t mostQuotedBytes = 400;
 
 std::string lower(std::string_view text) {
     std::string result(text);
@@ -25,6 +30,21 @@ std::string lower(std::string_view text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return result;
+}
+
+// The sentence as a reply quotes it: cut after a whole word (or a whole character) when long.
+std::string quotable(std::string_view sentence) {
+    if (sentence.size() <= mostQuotedBytes) {
+        return std::string(sentence);
+    }
+    std::size_t end = sentence.rfind(' ', mostQuotedBytes);
+    if (end == std::string_view::npos || end == 0) {
+        end = mostQuotedBytes;
+        while (end > 0 && (static_cast<unsigned char>(sentence[end]) & 0xC0) == 0x80) {
+            --end;
+        }
+    }
+    return std::string(sentence.substr(0, end)) + " …";
 }
 
 bool isQuestion(std::string_view s) {
@@ -237,11 +257,12 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
     const Phrases& say = phrasesFor(sentences.language());
     if (sentences.language() != Language::English) {
         // The commitments and the matching of statements know English words only.
-        for (std::size_t i = 0; i < sentences.size(); ++i) {
+        for (std::size_t i = 0; i < sentences.size() && points.size() < mostPoints; ++i) {
             if (asked[i]) {
+                const std::string sentence = quotable(sentences[i]);
                 points.push_back(
-                    {std::string(sentences[i]),
-                     about(say, sentences[i]) +
+                    {sentence,
+                     about(say, sentence) +
                          std::string(isRequest(sentences[i]) ? say.willDo : say.willCheck)});
             }
         }
@@ -249,12 +270,13 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
     }
     std::vector<std::size_t> shared(sentences.size(), 0);
     std::vector<std::size_t> seenIn(index.size(), sentences.size());
-    for (std::size_t i = 0; i < sentences.size(); ++i) {
+    for (std::size_t i = 0; i < sentences.size() && points.size() < mostPoints; ++i) {
         if (!asked[i]) {
             continue;
         }
-        if (auto promise = commitment(sentences[i])) {
-            points.push_back({std::string(sentences[i]), std::move(*promise)});
+        const std::string sentence = quotable(sentences[i]);
+        if (auto promise = commitment(sentence)) {
+            points.push_back({sentence, std::move(*promise)});
             continue;
         }
         // The statement that shares the most distinct words with the question; the first on
@@ -285,10 +307,10 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
             shared[s] = 0;
         }
         std::string answer = best < sentences.size()
-                                 ? "as you mentioned, " + lowerFirst(std::string(sentences[best]))
-                             : isQuestion(sentences[i]) ? nextStep(sentences[i])
+                                 ? "as you mentioned, " + lowerFirst(quotable(sentences[best]))
+                             : isQuestion(sentences[i]) ? nextStep(sentence)
                                                         : std::string(say.willDo);
-        points.push_back({std::string(sentences[i]), about(say, sentences[i]) + answer});
+        points.push_back({sentence, about(say, sentence) + answer});
     }
     return points;
 }

@@ -91,6 +91,16 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
                               "The team would like you to please confirm by noon."}) {
         EXPECT_NE(engine.reply(std::string(asked) + "\n", "Ann").find("\n1. "), npos) << asked;
     }
+    // A mail of a thousand questions, or of one endless one, gets a reply a person could send.
+    std::string questions;
+    std::string endless = "Can you check";
+    for (int i = 0; i < 1000; ++i) {
+        questions += "Is it ok?\n";
+        endless += " this and that";
+    }
+    for (const std::string& flood : {questions, endless + "?\n"}) {
+        EXPECT_LT(engine.reply(flood, "Ann").size(), 2000u) << flood.substr(0, 40);
+    }
     const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
     EXPECT_NE(engine.chat(mail, "Which room should I book?").find("large room"), npos);
     // A question meets the mail's inflections: "leave" finds "leaves", "trains" finds "train".
