@@ -57,6 +57,25 @@ auto optionalAtLeastOne(std::optional<std::int64_t>& target, const char* flag) {
     });
 }
 
+// Clients append paths such as "/plugin-auth/login?code=..." to it, so it ends without a slash
+// and carries neither query nor fragment.
+auto publicUrl(std::optional<std::string>& target) {
+    return po::value<std::string>()->notifier([&target](std::string url) {
+        const std::size_t scheme = url.starts_with("https://")  ? 8
+                                   : url.starts_with("http://") ? 7
+                                                                : 0;
+        if (scheme == 0 || url.size() == scheme || url[scheme] == '/' ||
+            url.find_first_of("?#") != std::string::npos) {
+            throw CommandLineError("--public-url must be an http or https URL without a query or "
+                                   "fragment, such as https://mail.example.org:8443");
+        }
+        while (url.ends_with('/')) {
+            url.pop_back();
+        }
+        target = url;
+    });
+}
+
 void data(Options& options, CommandLine& line) {
     options.named.add_options()("data", po::value(&line.data)->required(),
                                 "the backend's data folder");
@@ -89,7 +108,7 @@ void describeServe(Options& options, CommandLine& line) {
              s.loginListen = e; }), "loopback ADDRESS:PORT of a plain-HTTP sign-in page")
         ("tls-cert", text(s.tlsCert), "certificate PEM (DATA/tls/server.pem)")
         ("tls-key", text(s.tlsKey), "key PEM (DATA/tls/server-key.pem)")
-        ("public-url", text(s.publicUrl), "the URL clients reach the API at")
+        ("public-url", publicUrl(s.publicUrl), "the URL clients reach the API at")
         ("release-version", text(s.releaseVersion), "the newest extension version")
         ("release-url", text(s.releaseUrl), "where that version is downloaded")
         ("engine", po::value(&s.engine), "extractive or openai")

@@ -63,7 +63,7 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
 
     const auto s = parse("serve --data d --listen [::1]:0 --login-listen 127.0.0.1:8080 "
                          "--engine openai --llm-url https://m --llm-model x --llm-timeout 30 "
-                         "--llm-queue 9 --public-url https://api.example.org "
+                         "--llm-queue 9 --public-url https://api.example.org/ "
                          "--llm-model-summary s --llm-model-reply r --llm-model-chat c "
                          "--llm-temperature 0.3 --llm-max-tokens 512 --llm-max-input-chars 900 "
                          "--llm-allow-http --fallback extractive --token-days 7 "
@@ -111,6 +111,9 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --llm-max-tokens 0", "--llm-max-tokens must be at least 1"},
         {"serve --data d --llm-max-input-chars 0", "--llm-max-input-chars must be at least 1"},
         {"serve --data d --fallback openai", "--fallback must be extractive"},
+        {"serve --data d --public-url ftp://api.example.org", "--public-url must be an http or"},
+        {"serve --data d --public-url https://h/?a=1", "--public-url must be an http or https"},
+        {"serve --data d --public-url https:///", "--public-url must be an http or https"},
         {"serve --data d --llm-concurrency many", "llm-concurrency"},
         {"serve --data d --connections-per-address 0", "--connections-per-address must be at"},
         {"user add --name Ann --data d", "'--email' is required"},
