@@ -23,19 +23,32 @@ std::filesystem::path dataDir(const CommandLine& line) {
     return line.data;
 }
 
-StoreLocation storeLocation(const CommandLine& line) {
+// Only the commands that set a server up make a store where there is none; the others would
+// take a mistyped folder for an empty store and report on it.
+enum class IfMissing { Create, Refuse };
+
+StoreLocation storeLocation(const CommandLine& line, IfMissing missing) {
+    const auto connections = static_cast<std::size_t>(line.serve.storeConnections);
     if (!line.storeUrl.empty()) {
-        return {line.data, line.storeUrl, static_cast<std::size_t>(line.serve.storeConnections)};
+        return {line.data, line.storeUrl, connections};
     }
     if (line.data.empty()) {
         throw CommandLineError("say where the store is with --data, --store or "
                                "QUORVANE_STORE_URL");
     }
-    return {dataDir(line), "", static_cast<std::size_t>(line.serve.storeConnections)};
+    if (missing == IfMissing::Create) {
+        return {dataDir(line), "", connections};
+    }
+    StoreLocation location{line.data, "", connections};
+    if (!storeExists(location)) {
+        throw std::runtime_error("there is no store at " + storeName(location) +
+                                 "; --data names the folder the server keeps its data in");
+    }
+    return location;
 }
 
-std::unique_ptr<Store> store(const CommandLine& line) {
-    return openStore(storeLocation(line));
+std::unique_ptr<Store> store(const CommandLine& line, IfMissing missing) {
+    return openStore(storeLocation(line, missing));
 }
 
 // The folder holds password hashes, whole mails and the TLS key.
@@ -97,7 +110,12 @@ int userAdd(const CommandLine& line) {
                   << " characters long\n";
         return 2;
     }
-    const auto opened = store(line);
+    const auto opened = store(line, IfMissing::Create);
+    // Sign-in finds an address whatever its letter case, so one differing in case alone would
+    // be a second account that no one could sign in to.
+    if (const auto existing = opened->account(line.email)) {
+        throw std::runtime_error("the account " + existing->email + " exists already");
+    }
     SystemClock clock;
     Authenticator auth(*opened, clock, {});
     auth.addAccount(line.email, line.name, password);
@@ -106,7 +124,7 @@ int userAdd(const CommandLine& line) {
 }
 
 int exportTraining(const CommandLine& line) {
-    for (const auto& pair : store(line)->trainingPairs()) {
+    for (const auto& pair : store(line, IfMissing::Refuse)->trainingPairs()) {
         std::cout << nlohmann::json{{"email", pair.email},
                                     {"question", pair.question},
                                     {"answer", pair.answer},
@@ -118,7 +136,8 @@ int exportTraining(const CommandLine& line) {
 }
 
 int migrate(const CommandLine& line) {
-    const StoreLocation location = storeLocation(line);
+    // Also prepares the store of a server yet to start.
+    const StoreLocation location = storeLocation(line, IfMissing::Create);
     std::cout << storeName(location) << " is at schema version "
               << openStore(location)->schemaVersion() << "\n";
     return 0;
@@ -135,7 +154,7 @@ std::string utc(std::int64_t seconds) {
 
 // Opens the store beside a running server, which sees the change on its next request.
 int tokenList(const CommandLine& line) {
-    for (const TokenRecord& token : store(line)->tokens()) {
+    for (const TokenRecord& token : store(line, IfMissing::Refuse)->tokens()) {
         std::cout << token.email << " " << token.hashPrefix << " created " << utc(token.createdAt)
                   << " last-used " << (token.lastUsedAt ? utc(*token.lastUsedAt) : "never") << "\n";
     }
@@ -143,8 +162,13 @@ int tokenList(const CommandLine& line) {
 }
 
 int tokenRevoke(const CommandLine& line) {
-    std::cout << "revoked " << store(line)->revokeTokens(line.email) << " tokens of " << line.email
-              << "\n";
+    const auto opened = store(line, IfMissing::Refuse);
+    const auto account = opened->account(line.email);
+    if (!account) {
+        throw std::runtime_error("there is no account " + line.email);
+    }
+    std::cout << "revoked " << opened->revokeTokens(account->email) << " tokens of "
+              << account->email << "\n";
     return 0;
 }
 
@@ -159,7 +183,7 @@ int run(const CommandLine& line) {
             !std::filesystem::exists(line.data / "tls" / "server.pem")) {
             tlsInit(line);
         }
-        return serve(storeLocation(line), line.serve);
+        return serve(storeLocation(line, IfMissing::Create), line.serve);
     case CommandLine::Command::UserAdd:
         return userAdd(line);
     case CommandLine::Command::TlsInit:

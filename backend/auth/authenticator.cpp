@@ -44,11 +44,13 @@ Authenticator::LoginResult Authenticator::login(const std::string& loginCode,
         return LoginResult::WrongCredentials;
     }
     throttle_.clear(keys);
+    // The stored address, which tokens and chats refer to, whatever case was typed.
     if (secrets::needsRehash(account->passwordHash, cost_)) {
-        store_.setPasswordHash(email, secrets::hashPassword(password, cost_));
+        store_.setPasswordHash(account->email, secrets::hashPassword(password, cost_));
     }
-    return store_.signInSession(codeHash, email, clock_.now()) ? LoginResult::SignedIn
-                                                               : LoginResult::SessionExpired;
+    return store_.signInSession(codeHash, account->email, clock_.now())
+               ? LoginResult::SignedIn
+               : LoginResult::SessionExpired;
 }
 
 Authenticator::PollResult Authenticator::poll(const std::string& sessionId) {

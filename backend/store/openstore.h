@@ -21,6 +21,10 @@ struct StoreLocation {
 /// Opens the store and brings its schema up to date; throws when it cannot.
 [[nodiscard]] std::unique_ptr<Store> openStore(const StoreLocation& location);
 
+/// Whether there is a store to open: the data folder's file exists, or a database is named (its
+/// server says whether it exists).
+[[nodiscard]] bool storeExists(const StoreLocation& location);
+
 /// The store's place for messages; never the URL, which may carry a password.
 [[nodiscard]] std::string storeName(const StoreLocation& location);
 

@@ -60,10 +60,18 @@ std::optional<Account> PostgresStore::account(const std::string& email) {
     return withConnection([&](pg::Connection& db) -> std::optional<Account> {
         auto select =
             db.prepare("SELECT email, name, password_hash FROM accounts WHERE email = $1");
-        if (!select.bind(1, email).step()) {
+        if (select.bind(1, email).step()) {
+            return Account{select.text(0), select.text(1), select.text(2)};
+        }
+        // ASCII folding alone, as SQLite's lower() does, so that both stores find alike.
+        auto folded =
+            db.prepare("SELECT email, name, password_hash FROM accounts "
+                       "WHERE lower(email COLLATE \"C\") = lower($1 COLLATE \"C\") LIMIT 2");
+        if (!folded.bind(1, email).step()) {
             return std::nullopt;
         }
-        return Account{select.text(0), select.text(1), select.text(2)};
+        Account found{folded.text(0), folded.text(1), folded.text(2)};
+        return folded.step() ? std::nullopt : std::optional(std::move(found));
     });
 }
 

@@ -71,10 +71,19 @@ std::optional<Account> SqliteStore::account(const std::string& email) {
         reused("SELECT email, name, password_hash FROM accounts WHERE email = ?");
     const absl::Cleanup done = [&select] { select.reset(); };
     select.bind(1, email);
-    if (!select.step()) {
+    if (select.step()) {
+        return Account{select.text(0), select.text(1), select.text(2)};
+    }
+    // SQLite's lower() folds ASCII alone, as PostgreSQL's does under the "C" collation.
+    sqlite::Statement& folded = reused("SELECT email, name, password_hash FROM accounts "
+                                       "WHERE lower(email) = lower(?) LIMIT 2");
+    const absl::Cleanup foldedDone = [&folded] { folded.reset(); };
+    folded.bind(1, email);
+    if (!folded.step()) {
         return std::nullopt;
     }
-    return Account{select.text(0), select.text(1), select.text(2)};
+    Account found{folded.text(0), folded.text(1), folded.text(2)};
+    return folded.step() ? std::nullopt : std::optional(std::move(found));
 }
 
 void SqliteStore::setPasswordHash(const std::string& email, const std::string& passwordHash) {

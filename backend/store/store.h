@@ -57,6 +57,9 @@ public:
     [[nodiscard]] virtual int schemaVersion() const = 0;
 
     virtual void addAccount(const Account& account) = 0;
+    /// The account stored under `email`, else the one account whose address differs from it in
+    /// ASCII letter case alone: people type their address in any case, and stored rows keep
+    /// theirs. None when several differ so.
     [[nodiscard]] virtual std::optional<Account> account(const std::string& email) = 0;
     /// Replaces the password hash record, as when it is made again at a higher cost.
     virtual void setPasswordHash(const std::string& email, const std::string& passwordHash) = 0;

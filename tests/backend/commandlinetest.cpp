@@ -194,6 +194,14 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
          {std::pair{"eleven char\n", 2}, {"", 2}, {"twelve chars", 0}}) {
         EXPECT_EQ(backend("user add ann@example.org --name Ann", password), status) << password;
     }
+    // Sign-in takes an address in any letter case, so one differing in case alone is refused.
+    EXPECT_EQ(backend("user add Ann@Example.org --name Ann", "twelve chars"), 1);
+    EXPECT_EQ(errors, "quorvane-backend: the account ann@example.org exists already\n");
+    // A mistyped folder is said to be one, not taken for an empty store.
+    for (const char* command : {"token list", "token revoke --user a@b", "export-training"}) {
+        EXPECT_EQ(runBackend(command, dir / "typo").exitCode, 1) << command;
+        EXPECT_FALSE(fs::exists(dir / "typo")) << command;
+    }
 
     fs::permissions(dir, fs::perms(0750));
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);

@@ -20,7 +20,7 @@ TEST_P(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     ASSERT_EQ(code.size(), 32u);
     EXPECT_NE(id, code);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
-    EXPECT_EQ(login(code, "ann%40example.org", "pw"), 200);
+    EXPECT_EQ(login(code, "Ann%40Example.org", "pw"), 200);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
 
     auth->addAccount("eve@example.org", "Eve", "eves password");
@@ -48,8 +48,10 @@ TEST_P(SignInAttackTest, ExpiredAndRevokedTokensGetTheAnswerOfUnknownOnes) {
               std::string::npos)
         << list;
     EXPECT_EQ(list.find(secrets::sha256Hex(revoked).substr(0, 13)), std::string::npos);
-    EXPECT_EQ(runBackend("token revoke --user ann@example.org", dir, "", location.postgresUrl),
+    EXPECT_EQ(runBackend("token revoke --user ANN@example.org", dir, "", location.postgresUrl),
               (ProgramRun{0, "revoked 2 tokens of ann@example.org\n"}));
+    EXPECT_EQ(runBackend("token revoke --user bob@example.org", dir, "", location.postgresUrl),
+              (ProgramRun{1, "quorvane-backend: there is no account bob@example.org\n"}));
     EXPECT_EQ(me(revoked), unknown);
 }
 
