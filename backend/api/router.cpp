@@ -26,7 +26,10 @@ HttpResponse jsonResponse(int status, const json& body) {
 }
 
 HttpResponse error(int status, const std::string& message) {
-    return jsonResponse(status, {{"error", message}});
+    HttpResponse response = jsonResponse(status, {{"error", message}});
+    // Refused requests end their connection, so that a guesser pays a handshake a guess.
+    response.closes = status == 400 || status == 401;
+    return response;
 }
 
 HttpResponse busy(const std::string& message, std::chrono::seconds retryAfter = {}) {

@@ -24,6 +24,9 @@ struct HttpResponse {
     std::string contentType = "application/json";
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
+    /// The connection ends after this answer, and nothing the client sent behind the request
+    /// is served: a refused request, such as one guessing a token, needs a new connection.
+    bool closes = false;
 };
 
 /// Sends the answer to a request; called once, from any thread.

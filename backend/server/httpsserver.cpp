@@ -262,7 +262,8 @@ private:
             }
             asio::post(self->stream_.get_executor(),
                        [self, response = std::move(response), close]() mutable {
-                           self->reply(std::move(response), close, true);
+                           const Close after = response.closes ? Close::AfterDrain : close;
+                           self->reply(std::move(response), after, true);
                        });
         };
         // Nothing a handler throws may end the process or leave the client without an answer.

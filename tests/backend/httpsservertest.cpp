@@ -123,20 +123,20 @@ TEST_F(HttpsServerTest, SlowClientsAreDroppedAtTheirDeadlineWhileOthersAreServed
     EXPECT_NE(lastDrop, Steady::time_point());
 }
 
-TEST_F(HttpsServerTest, TenThousandRandomTokensAreAllRefused) {
+TEST_F(HttpsServerTest, AThousandRandomTokensAreAllRefused) {
     constexpr int clients = 4;
-    constexpr int each = 2500;
+    constexpr int each = 250;
     std::atomic<int> refused = 0;
     std::vector<std::thread> threads;
     threads.reserve(clients);
     const auto start = Steady::now();
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
-            auto connection = client();
+            // Each refusal ends its connection, so each guess needs a new one.
             for (int i = 0; i < each && Steady::now() - start < std::chrono::seconds(60); ++i) {
                 const std::string raw = LoopbackClient::request(
                     "GET", "/api/v1/me", "", secrets::randomHex(32), C::KeepAlive);
-                if (connection.send(raw).status != 401) {
+                if (client().send(raw).status != 401) {
                     return;
                 }
                 ++refused;
@@ -165,8 +165,9 @@ TEST_F(HttpsServerTest, PipelinedRequestsAreAnsweredInOrderUntilOneEndsTheConnec
     const std::vector<std::pair<std::string, std::vector<int>>> rows = {
         {LoopbackClient::request("GET", "/plugin-auth/session-request/"), {200}},
         {kept("GET", "/api/v1/me", "", token) + kept("GET", "/nowhere") +
-             kept("GET", "/api/v1/me") + health,
-         {200, 404, 401, 200}},
+             kept("GET", "/api/v1/me", "", "nope") + health,
+         {200, 404, 401}},
+        {kept("POST", "/api/v1/summarize", "{", token) + health, {400}},
         // The first body spans several TLS records, the second request arrives with its end.
         {kept("POST", "/api/v1/summarize", json{{"content", mailOfSize(40000)}}.dump(), token) +
              LoopbackClient::request("POST", "/api/v1/summarize", R"({"content":"A b."})", token),
