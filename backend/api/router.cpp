@@ -7,6 +7,7 @@
 #include "secrets.h"
 #include "stricttransport.h"
 
+#include <algorithm>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -89,6 +90,15 @@ std::optional<std::array<std::string, N>> texts(const std::string& body,
     }
     return values;
 }
+
+// PostgreSQL's text holds no NUL character and libpq would cut a text at one, so no store is
+// given one: both answer alike, and nothing is kept in part.
+template <std::size_t N> bool holdsNul(const std::array<std::string, N>& values) {
+    return std::ranges::any_of(
+        values, [](const std::string& v) { return v.find('\0') != std::string::npos; });
+}
+
+const std::string nulError = "texts the server keeps cannot contain NUL characters";
 
 std::string membersError(std::initializer_list<const char*> names) {
     std::string list;
@@ -375,6 +385,9 @@ void Router::chatStart(Call& call) {
     if (!body) {
         return call.respond(error(400, membersError({"email_content"})));
     }
+    if (holdsNul(*body)) {
+        return call.respond(error(400, nulError));
+    }
     const std::string assistant = "asst_" + secrets::randomHex(12);
     const std::string thread = "thread_" + secrets::randomHex(16);
     store_.addChat(thread, assistant, call.account->email, (*body)[0]);
@@ -386,6 +399,9 @@ void Router::chatSend(Call& call) {
     const auto body = texts<3>(call.request.body, {"assistantId", "threadId", "content"});
     if (!body) {
         return call.respond(error(400, membersError({"assistantId", "threadId", "content"})));
+    }
+    if (holdsNul(*body)) {
+        return call.respond(error(400, nulError));
     }
     const auto& [assistant, thread, question] = *body;
     const auto mail = store_.chatContent(thread, assistant, call.account->email);
@@ -404,6 +420,9 @@ void Router::trainingData(Call& call) {
     const auto body = texts<2>(call.request.body, {"question", "answer"});
     if (!body) {
         return call.respond(error(400, membersError({"question", "answer"})));
+    }
+    if (holdsNul(*body)) {
+        return call.respond(error(400, nulError));
     }
     store_.addTrainingPair({call.account->email, (*body)[0], (*body)[1], clock_.now()});
     call.respond(jsonResponse(200, {{"success", "Training data saved."}}));

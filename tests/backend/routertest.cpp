@@ -47,7 +47,11 @@ TEST_P(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
         {"/chat/start", R"({"email_content":"\ud800"})"},
         {"/response", R"({"content":null})"},
         {"/chat/send", R"({"assistantId":1,"threadId":"t","content":"x"})"},
-        {"/create-training-data", R"([{"question":"q","answer":"a"}])"}};
+        {"/create-training-data", R"([{"question":"q","answer":"a"}])"},
+        // PostgreSQL would keep a text only up to its NUL.
+        {"/create-training-data", R"({"question":"q","answer":"a\u0000b"})"},
+        {"/chat/start", R"({"email_content":"\u0000"})"},
+        {"/chat/send", R"({"assistantId":"a","threadId":"t","content":"x\u0000"})"}};
     for (const auto& [route, body] : hostile) {
         const auto answer = post(route, body);
         EXPECT_EQ(answer.status, 400) << route << " " << body;
