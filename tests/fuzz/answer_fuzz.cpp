@@ -74,8 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Json::exception& error) {
         refused = QString::fromUtf8(error.what());
     }
-    if (!refused.isEmpty()) {
-        const auto* notJson = std::get_if<Answer::NotJson>(&answer);
+    // Past 1,024 levels an answer is refused for its depth before it is read whole.
+    const auto* notJson = std::get_if<Answer::NotJson>(&answer);
+    const bool tooDeep = notJson && notJson->description.startsWith("the JSON is nested deeper");
+    require(!tooDeep || body->count('[') + body->count('{') > 1024,
+            "only an answer nested that deep is refused for its depth");
+    if (!refused.isEmpty() && !tooDeep) {
         require(notJson && notJson->description == refused,
                 "a refusal is nlohmann's, word for word");
     }
