@@ -112,7 +112,7 @@ Classified classify(const std::optional<QByteArray>& data,
     } else {
         std::variant<Json, QString> parsed = parseJson(*data);
         if (auto* why = std::get_if<QString>(&parsed)) {
-            return NotJson{*std::move(why)};
+            return NotJson{std::move(*why)};
         }
         value = std::get<Json>(std::move(parsed));
     }

@@ -16,7 +16,7 @@ bool isTextOrAbsent(const Json& object, const char* key) {
 std::variant<SessionResponse, QString> decodeSessionResponse(const QByteArray& body) {
     std::variant<Json, QString> parsed = parseJson(body);
     if (auto* why = std::get_if<QString>(&parsed)) {
-        return *std::move(why);
+        return std::move(*why);
     }
     const Json value = std::get<Json>(std::move(parsed));
     if (!value.is_object()) {
