@@ -204,22 +204,44 @@ void Router::handle(HttpRequest request, Respond respond, Surface surface) {
     }
 }
 
+void Router::admitLargeBody(const HttpRequest& head, Admit admit) {
+    const Respond refuse = [admit](HttpResponse refusal) { admit(std::move(refusal)); };
+    const bool queued = threads_.workers.tryPost([this, head, admit, refuse] {
+        guarded(refuse, [&] {
+            auto account = signedIn(head);
+            auto* refusal = std::get_if<HttpResponse>(&account);
+            admit(refusal ? std::optional(std::move(*refusal)) : std::nullopt);
+        });
+    });
+    if (!queued) {
+        refuse(busy("the server is busy; try again shortly"));
+    }
+}
+
+std::variant<Account, HttpResponse> Router::signedIn(const HttpRequest& request) {
+    const auto authorization = request.headers.find("authorization");
+    const std::string bearer = "Bearer ";
+    std::optional<std::string> email;
+    if (authorization != request.headers.end() && authorization->second.starts_with(bearer)) {
+        email = auth_.accountForToken(authorization->second.substr(bearer.size()));
+    }
+    if (!email) {
+        return error(401, "missing or invalid access token");
+    }
+    std::optional<Account> account = store_.account(*email);
+    if (!account) {
+        return error(401, "account no longer exists");
+    }
+    return std::move(*account);
+}
+
 void Router::run(const Route& route, Call& call) {
     if (route.access == Route::Access::Token) {
-        const auto authorization = call.request.headers.find("authorization");
-        const std::string bearer = "Bearer ";
-        std::optional<std::string> email;
-        if (authorization != call.request.headers.end() &&
-            authorization->second.starts_with(bearer)) {
-            email = auth_.accountForToken(authorization->second.substr(bearer.size()));
+        auto account = signedIn(call.request);
+        if (auto* refusal = std::get_if<HttpResponse>(&account)) {
+            return call.respond(std::move(*refusal));
         }
-        if (!email) {
-            return call.respond(error(401, "missing or invalid access token"));
-        }
-        call.account = store_.account(*email);
-        if (!call.account) {
-            return call.respond(error(401, "account no longer exists"));
-        }
+        call.account = std::get<Account>(std::move(account));
     }
     (this->*route.handler)(call);
     // A sign-in form holds a password, and the answer no longer needs it.

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace backend {
@@ -46,6 +47,11 @@ public:
     enum class Surface { All, LoginPage };
     /// Answers through `respond`, from a worker thread; never blocks the caller.
     void handle(HttpRequest request, Respond respond, Surface surface = Surface::All);
+    /// Whether a request may send a body past the ordinary limit, asked before it is read: only
+    /// a signed-in client may, so that no one else can hold the server's room for such bodies.
+    /// Refuses as the routes refuse the request's token; answers through `admit` from a worker
+    /// thread and never blocks the caller.
+    void admitLargeBody(const HttpRequest& head, Admit admit);
     /// The request's path for the access log, with session ids and queries left out.
     [[nodiscard]] static std::string logPath(const std::string& target);
 
@@ -69,6 +75,8 @@ private:
     static const std::vector<Route>& routes();
 
     void run(const Route& route, Call& call);
+    /// The account the request's bearer token signs in, or the refusal when there is none.
+    std::variant<Account, HttpResponse> signedIn(const HttpRequest& request);
     /// Calls `done` with the engine's text on a worker thread, or answers the engine's failure.
     Engine::Done onEngine(Respond respond, std::function<HttpResponse(std::string)> done);
     void guarded(const Respond& respond, const std::function<void()>& work);

@@ -158,7 +158,9 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
                 surface);
         };
     };
-    https.start(handler(Router::Surface::All));
+    https.start(handler(Router::Surface::All), [&router](const HttpRequest& head, Admit admit) {
+        router.admitLargeBody(head, std::move(admit));
+    });
     if (loginServer) {
         loginServer->start(handler(Router::Surface::LoginPage));
         log("sign-in page on " + *routing.loginUrl);

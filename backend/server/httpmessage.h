@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,5 +32,9 @@ struct HttpResponse {
 
 /// Sends the answer to a request; called once, from any thread.
 using Respond = std::function<void(HttpResponse)>;
+
+/// Lets a request go on when given nothing, or refuses it with the answer given; called once,
+/// from any thread.
+using Admit = std::function<void(std::optional<HttpResponse>)>;
 
 } // namespace backend

@@ -38,6 +38,22 @@ HttpResponse errorResponse(int status, const std::string& message) {
     return {status, "application/json", "{\"error\":\"" + message + "\"}", {}};
 }
 
+// The request as the handler sees it, but for its body.
+HttpRequest headOf(const http::request_header<>& header, const std::string& clientAddress) {
+    HttpRequest request;
+    request.method = std::string(header.method_string());
+    request.target = std::string(header.target());
+    for (const auto& field : header) {
+        std::string name(field.name_string());
+        for (char& c : name) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        request.headers[name] = std::string(field.value());
+    }
+    request.clientAddress = clientAddress;
+    return request;
+}
+
 class ConnectionBase {
 public:
     virtual ~ConnectionBase() = default;
@@ -51,6 +67,7 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
     ServerOptions options;
     Log log;
     Handler handler;
+    LargeBodyCheck largeBodyCheck;
     asio::ssl::context tls{asio::ssl::context::tls_server};
     tcp::acceptor acceptor;
     std::optional<OwnOrigin> ownOrigin;
@@ -94,6 +111,20 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
         }
         largeBodiesBeingRead += bytes;
         return true;
+    }
+
+    // Nothing the app's callables throw may end the process or leave the client without an
+    // answer; false when `call` threw.
+    bool callSafely(const std::function<void()>& call) {
+        try {
+            call();
+            return true;
+        } catch (const std::exception& e) {
+            log(std::string("internal error: ") + e.what());
+        } catch (...) {
+            log("internal error: an exception of unknown type");
+        }
+        return false;
     }
 
     void releaseLargeBody(std::size_t bytes) {
@@ -179,19 +210,47 @@ private:
         if (headerError || parser_->is_done()) {
             return onRead(headerError);
         }
-        std::chrono::milliseconds timeout = shared_->options.readTimeout;
         const auto length = parser_->content_length();
-        if (length && *length > shared_->options.bodyLimit) {
-            if (!shared_->reserveLargeBody(*length)) {
-                HttpResponse busy = errorResponse(503, "too many large requests at once");
-                busy.headers.emplace_back("Retry-After", "5");
-                return reply(std::move(busy), Close::AfterDrain);
-            }
-            largeBody_ = *length;
-            timeout += std::chrono::seconds(*length / slowestUpload);
-        } else {
+        if (!length || *length <= shared_->options.bodyLimit) {
             parser_->body_limit(shared_->options.bodyLimit);
+            return readBody(shared_->options.readTimeout);
         }
+        if (!shared_->largeBodyCheck) {
+            return readLargeBody(*length);
+        }
+        // Asked before any of the budget is taken, so that a client the check refuses cannot
+        // hold it by declaring a length and sending nothing.
+        auto answered = std::make_shared<std::atomic<bool>>(false);
+        Admit admit = [self = this->shared_from_this(), length = *length,
+                       answered](std::optional<HttpResponse> refusal) {
+            if (answered->exchange(true)) {
+                return;
+            }
+            asio::post(self->stream_.get_executor(),
+                       [self, length, refusal = std::move(refusal)]() mutable {
+                           if (refusal) {
+                               return self->reply(std::move(*refusal), Close::AfterDrain);
+                           }
+                           self->readLargeBody(length);
+                       });
+        };
+        if (!shared_->callSafely(
+                [&] { shared_->largeBodyCheck(headOf(parser_->get(), clientAddress_), admit); })) {
+            admit(errorResponse(500, "internal error"));
+        }
+    }
+
+    void readLargeBody(std::size_t length) {
+        if (!shared_->reserveLargeBody(length)) {
+            HttpResponse busy = errorResponse(503, "too many large requests at once");
+            busy.headers.emplace_back("Retry-After", "5");
+            return reply(std::move(busy), Close::AfterDrain);
+        }
+        largeBody_ = length;
+        readBody(shared_->options.readTimeout + std::chrono::seconds(length / slowestUpload));
+    }
+
+    void readBody(std::chrono::milliseconds timeout) {
         lowest().expires_after(timeout);
         http::async_read(stream_, buffer_, *parser_,
                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
@@ -231,18 +290,8 @@ private:
                 return reply(errorResponse(403, "cross-site request"), Close::Yes);
             }
         }
-        HttpRequest request;
-        request.method = std::string(message.method_string());
-        request.target = std::string(message.target());
-        for (const auto& field : message) {
-            std::string name(field.name_string());
-            for (char& c : name) {
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-            request.headers[name] = std::string(field.value());
-        }
+        HttpRequest request = headOf(message, clientAddress_);
         request.body = std::move(message.body());
-        request.clientAddress = clientAddress_;
         // A sign-in form's password would outlive the request in the read buffer.
         if (const auto type = request.headers.find("content-type");
             type != request.headers.end() &&
@@ -266,14 +315,7 @@ private:
                            self->reply(std::move(response), after, true);
                        });
         };
-        // Nothing a handler throws may end the process or leave the client without an answer.
-        try {
-            shared_->handler(std::move(request), respond);
-        } catch (const std::exception& e) {
-            shared_->log(std::string("internal error: ") + e.what());
-            respond(errorResponse(500, "internal error"));
-        } catch (...) {
-            shared_->log("internal error: an exception of unknown type");
+        if (!shared_->callSafely([&] { shared_->handler(std::move(request), respond); })) {
             respond(errorResponse(500, "internal error"));
         }
     }
@@ -438,8 +480,9 @@ std::uint16_t HttpsServer::bind() {
     return port;
 }
 
-void HttpsServer::start(Handler handler) {
+void HttpsServer::start(Handler handler, LargeBodyCheck largeBodies) {
     impl_->handler = std::move(handler);
+    impl_->largeBodyCheck = std::move(largeBodies);
     asio::post(impl_->acceptor.get_executor(), [impl = impl_] { impl->accept(); });
 }
 

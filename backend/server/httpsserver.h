@@ -29,7 +29,8 @@ struct ServerOptions {
     std::size_t bodyLimit = 1 << 20;
     /// A body with a length up to `largeBodyLimit`, as a mail with its attachments has, is
     /// read only while all such bodies being read fit in `largeBodyBudget`; past it the request
-    /// is answered as busy (503). No body is large unless these are raised.
+    /// is answered as busy (503). No body is large unless these are raised. A `LargeBodyCheck`
+    /// given to `start` decides first who may send one.
     std::size_t largeBodyLimit = 0;
     std::size_t largeBodyBudget = 0;
     /// Which `Host` and, for requests that change something, `Origin` the listener serves; a
@@ -43,6 +44,10 @@ struct ServerOptions {
 class HttpsServer {
 public:
     using Handler = std::function<void(HttpRequest, Respond)>;
+    /// Asked with a request's head, its body still unread, whether that body may be read as a
+    /// large one; a refusal is sent at once and ends the connection. Runs on an I/O thread and
+    /// must not block, like the handler.
+    using LargeBodyCheck = std::function<void(const HttpRequest& head, Admit)>;
     using Log = std::function<void(const std::string&)>;
 
     HttpsServer(EventLoop& loop, ServerOptions options, Log log);
@@ -53,8 +58,9 @@ public:
 
     /// Binds and listens, but accepts nothing yet; returns the bound port (useful with port 0).
     std::uint16_t bind();
-    /// Accepts connections and hands each request to `handler`.
-    void start(Handler handler);
+    /// Accepts connections and hands each request to `handler`; without `largeBodies`, any
+    /// client may send a large body.
+    void start(Handler handler, LargeBodyCheck largeBodies = {});
     /// Stops accepting and reading new requests, waits up to `grace` for the answers in
     /// flight, then closes every connection.
     void stop(std::chrono::milliseconds grace = std::chrono::milliseconds(0));

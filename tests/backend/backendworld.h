@@ -183,7 +183,8 @@ struct BackendWorld : Endpoint {
     }
 
     /// Listens on 127.0.0.1, any port, with a certificate made for this run that `caPem`
-    /// trusts; `handler` is the router's by default. A second call replaces the listener.
+    /// trusts; `handler` is the router's by default, and then so is the check of who may send
+    /// a large body. A second call replaces the listener.
     void serve(backend::ServerOptions options = {}, backend::HttpsServer::Handler handler = {}) {
         const auto ca = tls::makeCertificateAuthority("test CA", 1);
         const auto certificate = tls::issueServerCertificate(ca, {"127.0.0.1"}, 1);
@@ -193,12 +194,16 @@ struct BackendWorld : Endpoint {
         options.keyPem = certificate.keyPem;
         server = std::make_unique<backend::HttpsServer>(loop, options, logLine);
         port = server->bind();
+        backend::HttpsServer::LargeBodyCheck largeBodies;
         if (!handler) {
             handler = [this](backend::HttpRequest r, backend::Respond done) {
                 router->handle(std::move(r), std::move(done));
             };
+            largeBodies = [this](const backend::HttpRequest& head, backend::Admit admit) {
+                router->admitLargeBody(head, std::move(admit));
+            };
         }
-        server->start(std::move(handler));
+        server->start(std::move(handler), std::move(largeBodies));
     }
 
     [[nodiscard]] std::vector<std::string> logLines() {

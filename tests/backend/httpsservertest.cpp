@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <deque>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <openssl/ssl.h>
 #include <sys/socket.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace backend;
@@ -230,12 +232,25 @@ TEST_F(HttpsServerTest, ConnectionsAreCappedPerClientAddress) {
 
 // A mail's attachments make its body large. Such a body is read while it fits in what is left
 // of the server's budget for them, is told to come back when it does not, and is refused past
-// the limit; its text part is what gets summarized.
+// the limit; its text part is what gets summarized. Only a signed-in client may send one: others
+// are refused as soon as their headers are read, and declaring a length and stalling holds none
+// of the budget.
 TEST_F(HttpsServerTest, LargeMailsAreReadWithinTheBudgetForLargeBodies) {
     ServerOptions options;
     options.largeBodyLimit = std::size_t{8} << 20;
     options.largeBodyBudget = std::size_t{5} << 20;
     serve(options);
+    const std::string token = signIn();
+    const auto declaring = [](std::size_t length, const std::string& bearer) {
+        return "POST /api/v1/summarize HTTP/1.1\r\nHost: x\r\n" +
+               (bearer.empty() ? "" : "Authorization: Bearer " + bearer + "\r\n") +
+               "Content-Length: " + std::to_string(length) + "\r\n\r\n{";
+    };
+    std::deque<LoopbackClient> stalled;
+    for (const std::string& bearer : {std::string(), std::string(64, '0')}) {
+        ASSERT_TRUE(
+            stalled.emplace_back(port, caPem).write(declaring(std::size_t{5} << 20, bearer)));
+    }
     std::string attachment;
     for (int line = 0; line < 40000; ++line) {
         attachment += std::string(76, 'Q') + "\r\n";
@@ -246,7 +261,7 @@ TEST_F(HttpsServerTest, LargeMailsAreReadWithinTheBudgetForLargeBodies) {
         "Transfer-Encoding: base64\r\n\r\n" +
         attachment + "--b1--\r\n";
     const std::string summarize = LoopbackClient::request(
-        "POST", "/api/v1/summarize", json{{"content", mail}}.dump(), signIn(), C::KeepAlive);
+        "POST", "/api/v1/summarize", json{{"content", mail}}.dump(), token, C::KeepAlive);
     // Twice on one connection: the first gives its share of the budget back once read.
     auto kept = client();
     for (int round = 0; round < 2; ++round) {
@@ -254,14 +269,24 @@ TEST_F(HttpsServerTest, LargeMailsAreReadWithinTheBudgetForLargeBodies) {
         EXPECT_EQ(answer.status, 200);
         EXPECT_EQ(answer.body, R"({"response":"The review moved to Friday at 10:00."})");
     }
-    const auto declaring = [](std::size_t length) {
-        return "POST /api/v1/summarize HTTP/1.1\r\nHost: x\r\nContent-Length: " +
-               std::to_string(length) + "\r\n\r\n";
+    for (LoopbackClient& connection : stalled) {
+        LoopbackClient::Answer refused = connection.receive();
+        EXPECT_EQ(refused.status, 401);
+        EXPECT_EQ(refused.body, R"({"error":"missing or invalid access token"})");
+        EXPECT_EQ(refused.headers["connection"], "close");
+    }
+    const std::vector<std::tuple<std::size_t, std::string, int>> declared = {
+        {std::size_t{6} << 20, token, 503},
+        {std::size_t{6} << 20, "", 401},
+        {(std::size_t{8} << 20) + 1, token, 413},
     };
-    LoopbackClient::Answer busy = client().send(declaring(std::size_t{6} << 20));
-    EXPECT_EQ(busy.status, 503) << "more than the budget holds";
-    EXPECT_EQ(busy.headers["retry-after"], "5");
-    EXPECT_EQ(client().send(declaring((std::size_t{8} << 20) + 1)).status, 413);
+    for (const auto& [length, bearer, status] : declared) {
+        LoopbackClient::Answer answer = client().send(declaring(length, bearer));
+        EXPECT_EQ(answer.status, status) << length << (bearer.empty() ? "" : " signed in");
+        if (status == 503) {
+            EXPECT_EQ(answer.headers["retry-after"], "5") << "more than the budget holds";
+        }
+    }
 }
 
 // Renegotiation would let a client make the server work again and again. The test key is an EC

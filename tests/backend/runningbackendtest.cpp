@@ -1,6 +1,7 @@
 // Attacks on a running quorvane-backend from the same machine.
 #include "backendprocess.h"
 #include "backendprogram.h"
+#include "backendworld.h"
 #include "beastnet.h"
 #include "secrets.h"
 
@@ -66,6 +67,20 @@ TEST(RunningBackend, LoginListenerServesOnlyItsOwnOrigin) {
         EXPECT_NE(status, 0);
         EXPECT_EQ(status == 403, c.refused) << status;
     }
+}
+
+// Declaring a mail's 40 MiB and sending none of it would hold the room kept for large bodies:
+// without a token the declaration gets the routes' 401 at once.
+TEST(RunningBackend, OnlySignedInClientsMaySendLargeBodies) {
+    BackendProcess backend({"--listen", "127.0.0.1:0"});
+    const std::uint16_t port = backend.apiPort();
+    ASSERT_NE(port, 0);
+    const LoopbackClient::Answer answer =
+        LoopbackClient(port, backend.caPem())
+            .send("POST /api/v1/summarize HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                  std::to_string(std::size_t{40} << 20) + "\r\n\r\n{");
+    EXPECT_EQ(answer.status, 401);
+    EXPECT_EQ(answer.body, R"({"error":"missing or invalid access token"})");
 }
 
 // Neither another process of the same user nor a core file gets the model key.
