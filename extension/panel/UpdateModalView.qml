@@ -73,10 +73,12 @@ Item {
                     wrapMode: Text.Wrap
                 }
                 Label {
+                    objectName: "updateNoticeText"
                     Layout.fillWidth: true
                     text: qsTr("A new version of the Quorvane app was released. Download the new version to use the latest updates.")
                     font.pixelSize: Typography.subheadline
-                    color: "gray"
+                    // Grey of the scheme's own ink, which keeps 4.5:1 on the tinted notice.
+                    color: ColorScheme.secondary
                     wrapMode: Text.Wrap
                 }
                 RowLayout {

@@ -2,6 +2,7 @@
 
 #include "../scriptedbackend.h"
 #include "chat/chatviewstate.h"
+#include "contrast.h"
 #include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
 #include "signin/loginviewstate.h"
@@ -130,6 +131,21 @@ protected:
             EXPECT_EQ(view.shows(control), shown.contains(control)) << control.toStdString();
         }
     }
+    /// The text, blended as drawn, keeps 4.5:1 against what is drawn just left of it.
+    static void expectReadableOnItsGround(const ShownView& view, const QString& text) {
+        const QQuickItem& item = view.get(text);
+        const QColor ground = view.window().grabWindow().pixelColor(
+            item.mapToScene({-4, item.height() / 2}).toPoint());
+        const QColor ink = item.property("color").value<QColor>();
+        const auto mix = [&](float a, float b) {
+            return ink.alphaF() * a + (1 - ink.alphaF()) * b;
+        };
+        const QColor drawn =
+            QColor::fromRgbF(mix(ink.redF(), ground.redF()), mix(ink.greenF(), ground.greenF()),
+                             mix(ink.blueF(), ground.blueF()));
+        EXPECT_GE(contrastRatio(drawn, ground), 4.5)
+            << text.toStdString() << " on " << ground.name().toStdString();
+    }
     /// Where texts are longest, each with a focus ring: the chat with an answer and its error,
     /// login and panel (reply, toast) with the developer menu, and the update notice. Gives the
     /// chat's error and the toast as a screen reader hears it, both set in English by state.
@@ -164,6 +180,7 @@ protected:
         offerUpdate(true);
         tabTo(*view_, "updateNowButton");
         shot(*view_, "update" + suffix, {"updateNowButton", "remindLaterButton"});
+        expectReadableOnItsGround(*view_, "updateNoticeText");
         offerUpdate(false);
         return fixedTexts;
     }
