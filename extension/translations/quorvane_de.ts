@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Erfolgreich: %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Ungültige Antwort vom Server erhalten.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>Keine Daten vom Server erhalten.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>Es gibt keinen Nachrichtentext zum Antworten.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Serverfehler: %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Fehler beim Senden der Anfrage: %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Correcto: %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Se recibió una respuesta no válida del servidor.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>No se recibieron datos del servidor.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>No hay texto del mensaje al que responder.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Error del servidor: %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Error al enviar la solicitud: %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Réussi : %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Réponse non valide reçue du serveur.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>Aucune donnée reçue du serveur.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>Il n&apos;y a aucun texte de message auquel répondre.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Erreur du serveur : %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Erreur lors de l&apos;envoi de la requête : %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Riuscito: %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Ricevuta una risposta non valida dal server.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>Nessun dato ricevuto dal server.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>Non c&apos;è alcun testo del messaggio a cui rispondere.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Errore del server: %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Errore durante l&apos;invio della richiesta: %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

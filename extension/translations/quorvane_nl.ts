@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Gelukt: %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Ongeldig antwoord van de server ontvangen.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>Geen gegevens van de server ontvangen.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>Er is geen berichttekst om op te antwoorden.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Serverfout: %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Fout bij het verzenden van het verzoek: %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

@@ -85,6 +85,28 @@
         <extracomment>A toast; %1 is the server&apos;s own text, shown untranslated.</extracomment>
         <translation>Sucesso: %1</translation>
     </message>
+    <message>
+        <source>Invalid response received from the server.</source>
+        <translation>Foi recebida uma resposta inválida do servidor.</translation>
+    </message>
+    <message>
+        <source>No data received from server.</source>
+        <translation>Não foram recebidos dados do servidor.</translation>
+    </message>
+    <message>
+        <source>There is no message text to reply to.</source>
+        <translation>Não há texto da mensagem a que responder.</translation>
+    </message>
+    <message>
+        <source>Server error: %1</source>
+        <extracomment>A toast; %1 is the HTTP status code.</extracomment>
+        <translation>Erro do servidor: %1</translation>
+    </message>
+    <message>
+        <source>Error sending request: %1</source>
+        <extracomment>A toast; %1 is the network&apos;s own description of the failure, shown untranslated.</extracomment>
+        <translation>Erro ao enviar o pedido: %1</translation>
+    </message>
 </context>
 <context>
     <name>ImageView</name>

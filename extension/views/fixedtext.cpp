@@ -12,12 +12,26 @@ constexpr std::array kWhole{
     QT_TRANSLATE_NOOP("FixedText", "Failed to submit training data."),
     QT_TRANSLATE_NOOP("FixedText", "Server error! Please try again later."),
     QT_TRANSLATE_NOOP("FixedText", "Something went wrong, please try again"),
+    QT_TRANSLATE_NOOP("FixedText", "Invalid response received from the server."),
+    QT_TRANSLATE_NOOP("FixedText", "No data received from server."),
+    QT_TRANSLATE_NOOP("FixedText", "There is no message text to reply to."),
 };
 
-// The training-data toast: the server's success text follows the fixed part.
-constexpr const char* kSuccessPrefix = "Success: ";
-//: A toast; %1 is the server's own text, shown untranslated.
-constexpr const char* kSuccess = QT_TRANSLATE_NOOP("FixedText", "Success: %1");
+// Toasts whose end is the server's own text, a status code or the network's words; only their
+// fixed start is translated.
+struct Prefixed {
+    const char* prefix;
+    const char* text;
+};
+constexpr std::array kPrefixed{
+    //: A toast; %1 is the server's own text, shown untranslated.
+    Prefixed{"Success: ", QT_TRANSLATE_NOOP("FixedText", "Success: %1")},
+    //: A toast; %1 is the HTTP status code.
+    Prefixed{"Server error: ", QT_TRANSLATE_NOOP("FixedText", "Server error: %1")},
+    //: A toast; %1 is the network's own description of the failure, shown untranslated.
+    Prefixed{"Error sending request: ",
+             QT_TRANSLATE_NOOP("FixedText", "Error sending request: %1")},
+};
 
 } // namespace
 
@@ -27,9 +41,12 @@ QString FixedText::shown(const QString& english) {
             return QCoreApplication::translate(kContext, text);
         }
     }
-    if (english.startsWith(QLatin1String(kSuccessPrefix))) {
-        return QCoreApplication::translate(kContext, kSuccess)
-            .arg(english.mid(QLatin1String(kSuccessPrefix).size()));
+    for (const Prefixed& fixed : kPrefixed) {
+        const QLatin1String prefix(fixed.prefix);
+        if (english.startsWith(prefix)) {
+            return QCoreApplication::translate(kContext, fixed.text)
+                .arg(english.mid(prefix.size()));
+        }
     }
     return english;
 }

@@ -87,6 +87,12 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         EXPECT_EQ(view_->text("summaryText"), kSummary) << "the stored one";
         EXPECT_EQ(bodiesSentTo("/api/v1/summarize").size(), summaries) << "asked for again";
 
+        forget();
+        network().answer("/api/v1/response", ScriptedAnswer::http(500, "{}"));
+        showPanel(width).click("generateResponseButton");
+        answered(*view_);
+        shot(*view_, "panel-reply-error" + suffix, {"toast"});
+        network().answer("/api/v1/response", reply(kResponse));
         showUnavailablePanel(width);
         shot(*view_, "panel-content-unavailable" + suffix, {"pasteBox", "summarizeButton"},
              {"summaryCard", "summaryProgress"});
