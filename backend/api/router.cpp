@@ -333,6 +333,12 @@ void Router::loginPage(Call& call) {
 
 void Router::loginSubmit(Call& call) {
     auto fields = formFields(call.request.body);
+    // The page's text field keeps the spaces a phone keyboard or a paste adds around an address.
+    std::string& email = fields["email"];
+    const std::size_t first = email.find_first_not_of(" \t\n\r\f");
+    email = first == std::string::npos
+                ? ""
+                : email.substr(first, email.find_last_not_of(" \t\n\r\f") - first + 1);
     const std::string code = fields["code"];
     const auto again = [&](int status, const std::string& notice) {
         // The session may have ended since the check; the page then says so.
@@ -344,9 +350,9 @@ void Router::loginSubmit(Call& call) {
     // One line per failure for whoever watches for guessing: never the password or the code.
     const auto failed = [&](const std::string& why) {
         log_("sign-in failed from " + address + " account " +
-             secrets::sha256Hex(fields["email"]).substr(0, 16) + ": " + why);
+             secrets::sha256Hex(email).substr(0, 16) + ": " + why);
     };
-    const auto result = auth_.login(code, fields["email"], fields["password"], address);
+    const auto result = auth_.login(code, email, fields["password"], address);
     cleanse(fields["password"]);
     switch (result) {
     case Authenticator::LoginResult::SignedIn:

@@ -59,8 +59,11 @@ std::string form(const std::string& loginCode, std::int64_t requestedAt,
         "<input type=\"hidden\" name=\"code\" value=\"" +
         escape(loginCode) +
         "\">"
-        "<label>E-mail <input id=\"email\" name=\"email\" type=\"email\" required "
-        "autocomplete=\"username\"></label>"
+        // Not type="email": browsers refuse a non-ASCII local part there and send a non-ASCII
+        // domain as punycode, so such an account could never sign in.
+        "<label>E-mail <input id=\"email\" name=\"email\" type=\"text\" inputmode=\"email\" "
+        "required autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\">"
+        "</label>"
         "<label>Password <input id=\"password\" name=\"password\" type=\"password\" "
         "required autocomplete=\"current-password\"></label>"
         "<button id=\"signin\" type=\"submit\">Sign in</button></form>");
