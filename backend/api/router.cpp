@@ -343,7 +343,7 @@ void Router::loginSubmit(Call& call) {
     const auto again = [&](int status, const std::string& notice) {
         // The session may have ended since the check; the page then says so.
         const auto requestedAt = auth_.loginRequestedAt(code);
-        call.respond(requestedAt ? html(status, loginpage::form(code, *requestedAt, notice))
+        call.respond(requestedAt ? html(status, loginpage::form(code, *requestedAt, notice, email))
                                  : html(410, loginpage::notice(expiredLink)));
     };
     const std::string& address = call.request.clientAddress;

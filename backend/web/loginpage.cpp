@@ -42,8 +42,8 @@ std::string escape(const std::string& text) {
     return out;
 }
 
-std::string form(const std::string& loginCode, std::int64_t requestedAt,
-                 const std::string& notice) {
+std::string form(const std::string& loginCode, std::int64_t requestedAt, const std::string& notice,
+                 const std::string& email) {
     const std::time_t when = requestedAt;
     std::tm utc{};
     ::gmtime_r(&when, &utc);
@@ -62,10 +62,16 @@ std::string form(const std::string& loginCode, std::int64_t requestedAt,
         // Not type="email": browsers refuse a non-ASCII local part there and send a non-ASCII
         // domain as punycode, so such an account could never sign in.
         "<label>E-mail <input id=\"email\" name=\"email\" type=\"text\" inputmode=\"email\" "
-        "required autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\">"
+        "required autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\"" +
+        // After a failure the address stays and the cursor waits where the typing goes on, with
+        // the notice read out there.
+        (email.empty() ? " autofocus>" : " value=\"" + escape(email) + "\">") +
         "</label>"
         "<label>Password <input id=\"password\" name=\"password\" type=\"password\" "
-        "required autocomplete=\"current-password\"></label>"
+        "required autocomplete=\"current-password\"" +
+        (email.empty() ? "" : " autofocus") +
+        (notice.empty() ? "" : " aria-describedby=\"notice\"") +
+        "></label>"
         "<button id=\"signin\" type=\"submit\">Sign in</button></form>");
 }
 

@@ -92,6 +92,8 @@ TEST_P(RouterTest, LoginPageIsStrictSaysWhoAsksAndPinsHttpsOnlyUnderAPublicName)
         << page.body;
     EXPECT_NE(page.body.find("name=\"code\" value=\"" + code + "\""), std::string::npos);
     EXPECT_TRUE(page.headers["content-security-policy"].starts_with("default-src 'none'"));
+    page = send("POST", "/plugin-auth/login", "code=" + code + "&email=%22%3E%3Cb%3E&password=x");
+    EXPECT_NE(page.body.find("value=\"&quot;&gt;&lt;b&gt;\""), std::string::npos) << page.body;
     EXPECT_EQ(Router::logPath("/plugin-auth/session-request/abc"),
               "/plugin-auth/session-request/:id");
     const auto hsts = [&](const std::string& target) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env node
 // The tour's browser for its first sign-in: at the login page it is given, a wrong password
-// for a non-ASCII address must bring a notice, then the right one the done page, all without a
-// content security policy violation. Writes PASS or what went wrong to the file
-// QUORVANE_LOGIN_VERDICT names.
+// for a non-ASCII address must bring a notice, the address kept and the password focused, then
+// the right one the done page, all without a content security policy violation. Writes PASS or
+// what went wrong to the file QUORVANE_LOGIN_VERDICT names.
 'use strict';
 
 const fs = require('node:fs');
@@ -21,6 +21,9 @@ async function main() {
     await submit(page, 'jörg@bücher.example', 'wrong password');
     const notice = await page.$eval('#notice', (e) => e.textContent);
     if (!notice.includes('Wrong')) throw new Error(`no wrong-password notice: ${notice}`);
+    const kept = await page.$eval('#email', (e) => `${e.value} ${document.activeElement.id}`);
+    if (kept !== 'jörg@bücher.example password') throw new Error(`address or focus lost: ${kept}`);
+    await page.$eval('#email', (e) => { e.value = ''; });
     await submit(page, email, process.env.QUORVANE_DEMO_PASSWORD);
     const done = await page.$eval('#done', (e) => e.textContent);
     if (!done.includes('Return to the mail window')) throw new Error(`unexpected page: ${done}`);
