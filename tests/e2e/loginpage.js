@@ -16,7 +16,11 @@ async function main() {
     const page = await browser.newPage();
     const violations = [];
     page.on('console', (m) => m.text().includes('Content Security Policy') && violations.push(m.text()));
+    // A 400 pixel wide window at 200 % zoom.
+    await page.setViewport({ width: 200, height: 600 });
     await page.goto(process.argv[2]);
+    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - innerWidth);
+    if (overflow > 0) throw new Error(`the page is ${overflow} px wider than the window`);
     // An address the backend accepts must reach it as typed, whatever its letters.
     await submit(page, 'jörg@bücher.example', 'wrong password');
     const notice = await page.$eval('#notice', (e) => e.textContent);
