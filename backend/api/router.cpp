@@ -196,9 +196,10 @@ void Router::handle(HttpRequest request, Respond respond, Surface surface) {
             respond(std::move(answer));
         };
     }
-    WorkPool& pool = found->runs == Route::Runs::Hashing ? threads_.hashing : threads_.workers;
-    const bool queued =
-        pool.tryPost([this, found, call] { guarded(call->respond, [&] { run(*found, *call); }); });
+    auto job = [this, found, call] { guarded(call->respond, [&] { run(*found, *call); }); };
+    const bool queued = found->runs == Route::Runs::Hashing
+                            ? threads_.hashing.tryPost(call->request.clientAddress, std::move(job))
+                            : threads_.workers.tryPost(std::move(job));
     if (!queued) {
         call->respond(busy("the server is busy; try again shortly"));
     }

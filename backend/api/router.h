@@ -2,6 +2,7 @@
 
 #include "authenticator.h"
 #include "engine.h"
+#include "fairworkpool.h"
 #include "httpmessage.h"
 #include "ratelimit.h"
 #include "store.h"
@@ -29,10 +30,11 @@ struct RouterOptions {
 };
 
 /// Where the router's work runs: CPU work on `workers`; password checks, slow by design, on
-/// `hashing`, so that a burst of sign-ins cannot hold up the API.
+/// `hashing`, so that a burst of sign-ins cannot hold up the API; keyed by client address, so
+/// that one address's burst cannot hold up everyone else's sign-in either.
 struct RouterThreads {
     WorkPool& workers;
-    WorkPool& hashing;
+    FairWorkPool& hashing;
 };
 
 /// Maps requests to the sign-in pages and the API routes.

@@ -119,7 +119,9 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     SystemClock clock;
     Authenticator auth(*store, clock, {}, settings.tokenDays * Authenticator::day);
     WorkPool workers(std::max(2u, std::thread::hardware_concurrency()), 4096);
-    WorkPool hashing(2, 64);
+    // A person waits on one password check at a time; four an address leave room for a few
+    // people behind one address.
+    FairWorkPool hashing(2, 64, 4);
     const auto log = [](const std::string& line) { std::cout << line + "\n" << std::flush; };
     // Read even when no engine uses it, so that it leaves the environment either way.
     const std::string key = takeEnvironmentVariable("QUORVANE_LLM_API_KEY");

@@ -231,5 +231,5 @@ struct BackendWorld : Endpoint {
     std::unique_ptr<backend::HttpsServer> server;
     // Last, so that their queued work finishes before the router goes.
     backend::WorkPool workers{2, 256};
-    backend::WorkPool hashing{1, 8};
+    backend::FairWorkPool hashing{1, 8, 4};
 };

@@ -2,6 +2,7 @@
 #include "formfields.h"
 
 #include <algorithm>
+#include <future>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -132,6 +133,42 @@ TEST_P(RouterTest, SessionStartsAreLimitedPerClientAddress) {
     EXPECT_EQ(start("127.0.2.7").status, 429);
     clock.advance(1);
     EXPECT_EQ(start("127.0.2.7").status, 200);
+}
+
+// Password checks are slow by design: one address may have four queued or running, and its
+// fifth is refused at once while another address still signs in.
+TEST_P(RouterTest, OneAddressHoldsOnlyItsShareOfThePasswordChecks) {
+    std::promise<void> open;
+    ASSERT_TRUE(hashing.tryPost("gate", [held = open.get_future().share()] { held.wait(); }));
+    std::vector<std::future<HttpResponse>> answers;
+    const auto submit = [&](const std::string& password, const std::string& from) {
+        auto answer = std::make_shared<std::promise<HttpResponse>>();
+        answers.push_back(answer->get_future());
+        router->handle({"POST",
+                        "/plugin-auth/login",
+                        {{"content-type", "application/x-www-form-urlencoded"}},
+                        "code=" + auth->createSession().loginCode +
+                            "&email=ann%40example.org&password=" + password,
+                        from},
+                       [answer](HttpResponse r) { answer->set_value(std::move(r)); });
+    };
+    for (int i = 0; i < 5; ++i) {
+        submit("guess", "127.0.2.11");
+    }
+    const bool refusedAtOnce =
+        answers.back().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    submit("pw", "127.0.2.12");
+    open.set_value();
+    EXPECT_TRUE(refusedAtOnce);
+    std::vector<HttpResponse> got;
+    got.reserve(answers.size());
+    std::vector<int> statuses;
+    statuses.reserve(answers.size());
+    for (auto& answer : answers) {
+        statuses.push_back(got.emplace_back(answer.get()).status);
+    }
+    EXPECT_EQ(statuses, (std::vector{401, 401, 401, 401, 503, 200}));
+    EXPECT_EQ(got[4].body, R"({"error":"the server is busy; try again shortly"})");
 }
 
 INSTANTIATE_OVER_BOTH_STORES(RouterTest);
