@@ -5,6 +5,7 @@
 #include "requestbody.h"
 #include "secretmemory.h"
 #include "secrets.h"
+#include "signinthrottle.h"
 #include "stricttransport.h"
 
 #include <algorithm>
@@ -349,9 +350,10 @@ void Router::loginSubmit(Call& call) {
     };
     const std::string& address = call.request.clientAddress;
     // One line per failure for whoever watches for guessing: never the password or the code.
+    // The account as the throttle counts it, so that guesses in other letter cases group.
     const auto failed = [&](const std::string& why) {
         log_("sign-in failed from " + address + " account " +
-             secrets::sha256Hex(email).substr(0, 16) + ": " + why);
+             secrets::sha256Hex(SignInThrottle::account(email)).substr(0, 16) + ": " + why);
     };
     const auto result = auth_.login(code, email, fields["password"], address);
     cleanse(fields["password"]);

@@ -12,14 +12,18 @@ SignInThrottle::SignInThrottle(Store& store, const Clock& clock)
     : store_(store)
     , clock_(clock) {}
 
-std::vector<std::string> SignInThrottle::keys(const std::string& email,
-                                              const std::string& clientAddress,
-                                              const std::string& loginCodeHash) {
+std::string SignInThrottle::account(const std::string& email) {
     std::string account = email;
     std::ranges::transform(account, account.begin(),
                            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return account;
+}
+
+std::vector<std::string> SignInThrottle::keys(const std::string& email,
+                                              const std::string& clientAddress,
+                                              const std::string& loginCodeHash) {
     // Hashed, so that the table names neither accounts nor addresses.
-    return {secrets::sha256Hex("account\n" + account + "\n" + clientAddress),
+    return {secrets::sha256Hex("account\n" + account(email) + "\n" + clientAddress),
             secrets::sha256Hex("code\n" + loginCodeHash)};
 }
 

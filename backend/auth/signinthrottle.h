@@ -20,6 +20,8 @@ public:
 
     SignInThrottle(Store& store, const Clock& clock);
 
+    /// The account an address names, as the counts know it: letter case aside.
+    [[nodiscard]] static std::string account(const std::string& email);
     /// The counts an attempt falls under.
     [[nodiscard]] static std::vector<std::string> keys(const std::string& email,
                                                        const std::string& clientAddress,

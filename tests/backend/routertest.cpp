@@ -215,7 +215,7 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
         EXPECT_EQ(login(code, "ann%40example.org", "guess", "127.0.3." + std::to_string(i)), 401);
     }
-    EXPECT_EQ(login(code, "ann%40example.org", "pw", "127.0.4.1"), 429);
+    EXPECT_EQ(login(code, "ANN%40Example.org", "pw", "127.0.4.1"), 429) << "logged as ann";
     const std::string hash = secrets::sha256Hex("ann@example.org").substr(0, 16);
     EXPECT_EQ(logLines().back(),
               "sign-in failed from 127.0.4.1 account " + hash + ": too many attempts");
