@@ -177,6 +177,8 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
     showPanel().click("generateResponseButton");
     answered(*view_);
     queue().advance(5.0);
+    // Hidden once its fade ends, which a loaded machine may draw late.
+    (void)QTest::qWaitFor([] { return heard.size() > 1; }, 5'000);
     view_->screenshot("toast-gone");
     QAccessible::installUpdateHandler(nullptr);
     EXPECT_EQ(heard.join(" / ").toStdString(),
