@@ -17,20 +17,15 @@ constexpr std::array kWhole{
     QT_TRANSLATE_NOOP("FixedText", "There is no message text to reply to."),
 };
 
-// Toasts whose end is the server's own text, a status code or the network's words; only their
-// fixed start is translated.
-struct Prefixed {
-    const char* prefix;
-    const char* text;
-};
+// Toasts whose end, "%1", is the server's own text, a status code or the network's words; only
+// their fixed start is translated.
 constexpr std::array kPrefixed{
     //: A toast; %1 is the server's own text, shown untranslated.
-    Prefixed{"Success: ", QT_TRANSLATE_NOOP("FixedText", "Success: %1")},
+    QT_TRANSLATE_NOOP("FixedText", "Success: %1"),
     //: A toast; %1 is the HTTP status code.
-    Prefixed{"Server error: ", QT_TRANSLATE_NOOP("FixedText", "Server error: %1")},
+    QT_TRANSLATE_NOOP("FixedText", "Server error: %1"),
     //: A toast; %1 is the network's own description of the failure, shown untranslated.
-    Prefixed{"Error sending request: ",
-             QT_TRANSLATE_NOOP("FixedText", "Error sending request: %1")},
+    QT_TRANSLATE_NOOP("FixedText", "Error sending request: %1"),
 };
 
 } // namespace
@@ -41,11 +36,10 @@ QString FixedText::shown(const QString& english) {
             return QCoreApplication::translate(kContext, text);
         }
     }
-    for (const Prefixed& fixed : kPrefixed) {
-        const QLatin1String prefix(fixed.prefix);
+    for (const char* text : kPrefixed) {
+        const QLatin1String prefix = QLatin1String(text).chopped(2);
         if (english.startsWith(prefix)) {
-            return QCoreApplication::translate(kContext, fixed.text)
-                .arg(english.mid(prefix.size()));
+            return QCoreApplication::translate(kContext, text).arg(english.mid(prefix.size()));
         }
     }
     return english;
