@@ -102,33 +102,37 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
         EXPECT_LT(engine.reply(flood, "Ann").size(), 2000u) << flood.substr(0, 40);
     }
     const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
-    EXPECT_NE(engine.chat(mail, "Which room should I book?").find("large room"), npos);
-    // A question meets the mail's inflections: "leave" finds "leaves", "trains" finds "train".
     const std::string trip = "Your train leaves Paris at 07:58.\nPlease keep the receipts.\n";
-    for (const char* question : {"When do we leave?", "Which trains are booked?"}) {
-        EXPECT_NE(engine.chat(trip, question).find("07:58"), npos) << question;
-    }
-    // Neither an unknown word nor a shared auxiliary ("should") makes an answer.
-    for (const char* question : {"zebra?", "What should I bring?"}) {
-        EXPECT_EQ(engine.chat(mail + "When should the buses leave?\n", question),
-                  "The message does not say anything about that.")
-            << question;
-    }
-    // Each part of a two-part question is answered, in the message's order.
-    EXPECT_EQ(engine.chat("The review moved to Friday.\nLunch is at noon.\nPlease book the "
-                          "large room.\n",
-                          "Which room do I book, and when is the review?"),
-              "The message says: \"The review moved to Friday. … Please book the large room.\"");
-    // What the mail wants of its reader is what it asks, though the question names none of it.
     const std::string asks = "Hi Ann,\nCan you send the slides?\nThe room is free.\nPlease book "
                              "it.\nWho presents?\nShall we order coffee?\n";
-    for (const char* question : {"What does Bob need from me?", "Was möchte er von mir?"}) {
-        EXPECT_EQ(engine.chat(asks, question),
-                  "The message says: \"Can you send the slides? … Please book it. Who presents?\"")
-            << question;
+    const std::string none = "The message does not say anything about that.";
+    const std::string wanted = "The message says: \"Can you send the slides? … Please book it. "
+                               "Who presents?\"";
+    const struct {
+        std::string mail, question, answer;
+        bool exact = true;
+    } chats[] = {
+        {mail, "Which room should I book?", "large room", false},
+        // A question meets the mail's inflections: "leave" finds "leaves", "trains" finds "train".
+        {trip, "When do we leave?", "07:58", false},
+        {trip, "Which trains are booked?", "07:58", false},
+        // Neither an unknown word nor a shared auxiliary ("should") makes an answer.
+        {mail + "When should the buses leave?\n", "zebra?", none},
+        {mail + "When should the buses leave?\n", "What should I bring?", none},
+        // Each part of a two-part question is answered, in the message's order.
+        {"The review moved to Friday.\nLunch is at noon.\nPlease book the large room.\n",
+         "Which room do I book, and when is the review?",
+         "The message says: \"The review moved to Friday. … Please book the large room.\""},
+        // What the mail wants of its reader is what it asks, though the question names none of it.
+        {asks, "What does Bob need from me?", wanted},
+        {asks, "Was möchte er von mir?", wanted},
+        {"The report is done.\n", "What does he want?", none},
+    };
+    for (const auto& chat : chats) {
+        const std::string answer = engine.chat(chat.mail, chat.question);
+        EXPECT_TRUE(chat.exact ? answer == chat.answer : answer.find(chat.answer) != npos)
+            << chat.question << ": " << answer;
     }
-    EXPECT_EQ(engine.chat("The report is done.\n", "What does he want?"),
-              "The message does not say anything about that.");
     EXPECT_EQ(engine.summarize(""), "The message has no text to summarize.");
 }
 

@@ -129,24 +129,22 @@ TEST_F(HttpsServerTest, AThousandRandomTokensAreAllRefused) {
     constexpr int clients = 4;
     constexpr int each = 250;
     std::atomic<int> refused = 0;
-    std::vector<std::thread> threads;
-    threads.reserve(clients);
     const auto start = Steady::now();
-    for (int c = 0; c < clients; ++c) {
-        threads.emplace_back([&] {
-            // Each refusal ends its connection, so each guess needs a new one.
-            for (int i = 0; i < each && Steady::now() - start < std::chrono::seconds(60); ++i) {
-                const std::string raw = LoopbackClient::request(
-                    "GET", "/api/v1/me", "", secrets::randomHex(32), C::KeepAlive);
-                if (client().send(raw).status != 401) {
-                    return;
+    {
+        std::vector<std::jthread> threads(clients);
+        for (std::jthread& thread : threads) {
+            thread = std::jthread([&] {
+                // Each refusal ends its connection, so each guess needs a new one.
+                for (int i = 0; i < each && Steady::now() - start < std::chrono::seconds(60); ++i) {
+                    const std::string raw = LoopbackClient::request(
+                        "GET", "/api/v1/me", "", secrets::randomHex(32), C::KeepAlive);
+                    if (client().send(raw).status != 401) {
+                        return;
+                    }
+                    ++refused;
                 }
-                ++refused;
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
+            });
+        }
     }
     std::printf("%d refused in %.2f s\n", refused.load(), secondsSince(start));
     EXPECT_EQ(refused, clients * each);

@@ -160,15 +160,15 @@ TEST_P(RouterTest, OneAddressHoldsOnlyItsShareOfThePasswordChecks) {
     submit("pw", "127.0.2.12");
     open.set_value();
     EXPECT_TRUE(refusedAtOnce);
-    std::vector<HttpResponse> got;
-    got.reserve(answers.size());
     std::vector<int> statuses;
-    statuses.reserve(answers.size());
     for (auto& answer : answers) {
-        statuses.push_back(got.emplace_back(answer.get()).status);
+        const HttpResponse got = answer.get();
+        statuses.push_back(got.status);
+        if (got.status == 503) {
+            EXPECT_EQ(got.body, R"({"error":"the server is busy; try again shortly"})");
+        }
     }
     EXPECT_EQ(statuses, (std::vector{401, 401, 401, 401, 503, 200}));
-    EXPECT_EQ(got[4].body, R"({"error":"the server is busy; try again shortly"})");
 }
 
 INSTANTIATE_OVER_BOTH_STORES(RouterTest);
