@@ -182,15 +182,12 @@ TEST(MailFolderTest, EmlFoldersAndMaildirsListEveryMessageAndMarkTheUnreadableOr
               (QStringList{"a.eml: first", "b.eml: second", "c.eml: error no header fields"}));
     EXPECT_EQ(listing("maildir"), (QStringList{"100.host: unread", "200.host:2,S: read"}));
     // Another program marks the unread one read, the read one answered.
-    const QDir maildir(folder.filePath("maildir"));
-    ASSERT_TRUE(
-        QDir().rename(maildir.filePath("new/100.host"), maildir.filePath("cur/100.host:2,S")));
-    ASSERT_TRUE(
-        QDir().rename(maildir.filePath("cur/200.host:2,S"), maildir.filePath("cur/200.host:2,RS")));
-    EXPECT_EQ(movedMaildirMessage(maildir.filePath("new/100.host")),
-              maildir.filePath("cur/100.host:2,S"));
-    EXPECT_EQ(movedMaildirMessage(maildir.filePath("cur/200.host:2,S")),
-              maildir.filePath("cur/200.host:2,RS"));
+    QDir maildir(folder.filePath("maildir"));
+    for (const auto& [was, now] : {std::pair{"new/100.host", "cur/100.host:2,S"},
+                                   std::pair{"cur/200.host:2,S", "cur/200.host:2,RS"}}) {
+        ASSERT_TRUE(maildir.rename(was, now));
+        EXPECT_EQ(movedMaildirMessage(maildir.filePath(was)), maildir.filePath(now));
+    }
     EXPECT_EQ(movedMaildirMessage(maildir.filePath("cur/300.host")), std::nullopt);
     EXPECT_EQ(movedMaildirMessage(folder.filePath("eml/gone.eml")), std::nullopt);
     EXPECT_EQ(listing("missing"), QStringList{"No such folder: " + folder.filePath("missing")});

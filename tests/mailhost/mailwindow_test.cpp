@@ -50,11 +50,10 @@ private:
                                   ? std::optional(MEMessageActionDecision::applyingAction(
                                         MEMessageAction::setBackgroundColor(MEMessageColor::Red)))
                                   : std::nullopt;
-        if (late) {
-            decided.emplace_back([completion, decision] { completion(decision); });
-            return;
+        if (!late) {
+            return completion(decision);
         }
-        completion(decision);
+        decided.emplace_back([completion, decision] { completion(decision); });
     }
 
 public:
@@ -76,6 +75,12 @@ template <typename Grab> void screenshots(const QString& name, Grab grab) {
                        .arg(name, dark ? "dark" : "light"));
     }
     QApplication::setPalette(light);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 class MailWindowTest : public testing::Test {
@@ -103,9 +108,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void write(const QString& name, const QByteArray& bytes) const {
-        QFile file(folder_.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeFile(folder_.filePath(name), bytes);
     }
 
     QTemporaryDir folder_;
@@ -168,10 +171,8 @@ TEST_F(MailWindowTest, MessagesAreReadWhenShownOrAnsweredAndARefreshKeepsTheOneB
 // two folders may share a name, and each row answers its own.
 TEST_F(MailWindowTest, FoldersAreReadASliceAtATimeThenShownNewestFirst) {
     const QTemporaryDir archive;
-    QFile archived(archive.filePath("new.eml"));
-    ASSERT_TRUE(archived.open(QIODevice::WriteOnly));
-    archived.write("Date: Mon, 01 Jan 2024 09:00:00 +0000\nSubject: Archived\n\nx\n");
-    archived.close();
+    writeFile(archive.filePath("new.eml"),
+              "Date: Mon, 01 Jan 2024 09:00:00 +0000\nSubject: Archived\n\nx\n");
     MailWindow sliced(extension_, {folder_.path(), archive.path()}, std::chrono::milliseconds(0));
     int listed = 0;
     QObject::connect(&sliced, &MailWindow::listed, [&listed] { ++listed; });
