@@ -50,12 +50,8 @@ TEST(URLSessionTest, BearerRequestsFollowRedirectsOnlyWithinTheirOrigin) {
     TestHttpsServer other;
     QTemporaryDir dir;
     const std::filesystem::path authorities = dir.filePath("authorities.pem").toStdString();
-    {
-        std::ofstream out(authorities);
-        for (const TestHttpsServer* server : {&home, &other}) {
-            out << std::ifstream(server->certificateAuthorityFile()).rdbuf();
-        }
-    }
+    std::ofstream(authorities) << std::ifstream(home.certificateAuthorityFile()).rdbuf()
+                               << std::ifstream(other.certificateAuthorityFile()).rdbuf();
     const auto redirect = [](const std::string& location) {
         return ScriptedReply{.status = 302, .body = "", .headers = {"Location: " + location}};
     };
