@@ -41,22 +41,23 @@ protected:
         EXPECT_FALSE(log().lines().join('\n').contains("SECRET")) << "the token is not logged";
         return *got;
     }
-    QString generated(const ScriptedAnswer& answer) {
-        return outcome<GeneratedResponse>(
-            "/api/v1/response", {answer},
-            [this](auto done) {
-                backend().generateResponse(QUrl(base + "/api/v1/response"), kToken,
-                                           {"<m@x>", "Meet?", "me@x"}, "<m@x>", done);
-            },
-            [](const GeneratedResponse& reply) { return reply.messageId + " " + reply.response; });
-    }
 };
 
 TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
-    EXPECT_EQ(generated(ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})")), "<m@x> Yes.");
-    EXPECT_TRUE(log().lines().isEmpty());
-    EXPECT_EQ(generated(kNotHttp), "invalidResponse Invalid response received from the server.");
-    EXPECT_TRUE(log().lines().isEmpty());
+    for (const auto& [answer, got] :
+         {std::pair{ScriptedAnswer::http(299, R"({"response":"Yes.","x":1})"), "<m@x> Yes."},
+          {kNotHttp, "invalidResponse Invalid response received from the server."}}) {
+        EXPECT_EQ(outcome<GeneratedResponse>(
+                      "/api/v1/response", {answer},
+                      [this](auto done) {
+                          backend().generateResponse(QUrl(base + "/api/v1/response"), kToken,
+                                                     {"<m@x>", "Meet?", "me@x"}, "<m@x>", done);
+                      },
+                      [](const GeneratedResponse& r) { return r.messageId + " " + r.response; })
+                      .toStdString(),
+                  got);
+        EXPECT_TRUE(log().lines().isEmpty());
+    }
     EXPECT_EQ(network().requests().size(), 2U) << "never retried";
 }
 

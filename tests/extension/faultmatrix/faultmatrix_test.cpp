@@ -245,16 +245,6 @@ struct ShortTimeoutSession : URLSession {
     std::atomic<int> wrongTimeouts = 0;
 };
 
-/// What a request left behind: the panel's state and toast, the log, and how its backend
-/// operation completed (-1 runs for sign-in, which is no such operation).
-struct Observed {
-    QString state;
-    QString toast;
-    QStringList lines;
-    int completions = -1;
-    int offGuiThread = 0;
-};
-
 class FaultMatrix : public testing::TestWithParam<int> {
 protected:
     FaultMatrix()
@@ -324,9 +314,10 @@ protected:
     }
 
     /// Runs `request` against the fault, every other path answering as a healthy backend would,
-    /// as the panel, the chat or the controller makes it. Where those keep the completion to
-    /// themselves, the same operation is then called here, so that its completions are counted.
-    Observed run(Request request) {
+    /// as the panel, the chat or the controller makes it, and checks what it left behind. Where
+    /// those keep the completion to themselves, the same operation is then called here, so that
+    /// its completions are counted.
+    void check(Request request, const Expected& expected) {
         for (const Endpoint& endpoint : kEndpoints) {
             server_.on(endpoint.path, ScriptedReply{200, endpoint.good});
         }
@@ -441,17 +432,38 @@ protected:
             break;
         }
         }
-        Observed observed{state, buttons.showToast() ? buttons.toastMessage() : QString(),
-                          platform_->log().lines()};
+        const QString toast = buttons.showToast() ? buttons.toastMessage() : QString();
+        const QStringList lines = platform_->log().lines();
+        const auto filled = [&](const char* text) {
+            return QString::fromUtf8(text)
+                .replace("{status}", QString::number(fault_.reply.status))
+                .replace("{chat}", request == StartChat ? "start chat" : "chat message");
+        };
+        const QString wanted = filled(expected.lines);
+        EXPECT_TRUE(!wanted.isEmpty() || lines.isEmpty()) << lines.join('\n').toStdString();
+        for (const QString& prefix : wanted.split('|', Qt::SkipEmptyParts)) {
+            EXPECT_TRUE(std::ranges::any_of(
+                lines, [&](const QString& line) { return line.startsWith(prefix); }))
+                << "no line starting with \"" << prefix.toStdString() << "\" in:\n"
+                << lines.join('\n').left(2000).toStdString();
+        }
+        EXPECT_EQ(state, expected.state);
+        const QString wantedToast = filled(expected.toast);
+        EXPECT_TRUE(wantedToast.isEmpty() ? toast.isEmpty() : toast.startsWith(wantedToast))
+            << "toast: " << toast.toStdString();
+        if (fault_.reply.fault == Misbehaviour::StallAfterHeaders ||
+            fault_.reply.fault == Misbehaviour::StallMidBody) {
+            EXPECT_TRUE((lines.join('\n') + toast).contains("The request timed out."))
+                << "a stall is reported as a timeout, not as a cancel";
+        }
         if (request == SignIn || request == Poll) {
-            return observed; // no backend operation of its own
+            return; // no backend operation of its own
         }
         if (operation) {
             drive(operation, request == Summary);
         }
-        observed.completions = runs_->exchange(0);
-        observed.offGuiThread = offGuiThread_->exchange(0);
-        return observed;
+        EXPECT_EQ(runs_->exchange(0), 1) << "the operation completes exactly once";
+        EXPECT_EQ(offGuiThread_->exchange(0), 0) << "and on the GUI thread";
     }
 
     const Fault& fault_;
@@ -476,33 +488,7 @@ TEST_P(FaultMatrix, EveryRequestLogsShowsAndCompletesOnceWithoutBlockingTheGuiTh
             }
             ++requestsRun;
             SCOPED_TRACE(kEndpoints[index].name);
-            const auto filled = [&](const char* text) {
-                return QString::fromUtf8(text)
-                    .replace("{status}", QString::number(fault_.reply.status))
-                    .replace("{chat}", request == StartChat ? "start chat" : "chat message");
-            };
-            const auto [state, toast, lines, completions, offGuiThread] = run(request);
-            if (completions >= 0) {
-                EXPECT_EQ(completions, 1) << "the operation completes exactly once";
-                EXPECT_EQ(offGuiThread, 0) << "and on the GUI thread";
-            }
-            const QString wanted = filled(expected.lines);
-            EXPECT_TRUE(!wanted.isEmpty() || lines.isEmpty()) << lines.join('\n').toStdString();
-            for (const QString& prefix : wanted.split('|', Qt::SkipEmptyParts)) {
-                EXPECT_TRUE(std::ranges::any_of(
-                    lines, [&](const QString& line) { return line.startsWith(prefix); }))
-                    << "no line starting with \"" << prefix.toStdString() << "\" in:\n"
-                    << lines.join('\n').left(2000).toStdString();
-            }
-            EXPECT_EQ(state, expected.state);
-            const QString wantedToast = filled(expected.toast);
-            EXPECT_TRUE(wantedToast.isEmpty() ? toast.isEmpty() : toast.startsWith(wantedToast))
-                << "toast: " << toast.toStdString();
-            if (fault_.reply.fault == Misbehaviour::StallAfterHeaders ||
-                fault_.reply.fault == Misbehaviour::StallMidBody) {
-                EXPECT_TRUE((lines.join('\n') + toast).contains("The request timed out."))
-                    << "a stall is reported as a timeout, not as a cancel";
-            }
+            check(request, expected);
         }
     }
     EXPECT_EQ(requestsRun, std::size(kEndpoints)) << "each request has one row per outcome";
