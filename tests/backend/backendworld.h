@@ -38,6 +38,11 @@ public:
 
     /// Writes raw request bytes and reads one answer; status 0 when the server closed or failed.
     [[nodiscard]] Answer send(const std::string& raw) { return write(raw) ? receive() : Answer{}; }
+    /// Sends a request that keeps the connection open and reads its answer.
+    [[nodiscard]] Answer ask(const std::string& method, const std::string& target,
+                             const std::string& body = "", const std::string& token = "") {
+        return send(request(method, target, body, token, Connection::KeepAlive));
+    }
     [[nodiscard]] bool write(const std::string& bytes);
     [[nodiscard]] Answer receive();
     [[nodiscard]] bool closed() const;

@@ -13,7 +13,6 @@
 #include <sys/socket.h>
 #include <thread>
 #include <tuple>
-#include <unistd.h>
 
 using namespace backend;
 using nlohmann::json;
@@ -136,9 +135,8 @@ TEST_F(HttpsServerTest, AThousandRandomTokensAreAllRefused) {
             thread = std::jthread([&] {
                 // Each refusal ends its connection, so each guess needs a new one.
                 for (int i = 0; i < each && Steady::now() - start < std::chrono::seconds(60); ++i) {
-                    const std::string raw = LoopbackClient::request(
-                        "GET", "/api/v1/me", "", secrets::randomHex(32), C::KeepAlive);
-                    if (client().send(raw).status != 401) {
+                    if (client().ask("GET", "/api/v1/me", "", secrets::randomHex(32)).status !=
+                        401) {
                         return;
                     }
                     ++refused;

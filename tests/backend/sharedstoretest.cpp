@@ -79,10 +79,7 @@ TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
     const auto talk = [&](const Instance& on) {
         auto client = on.client();
         for (int i = 0; i < turnsEach; ++i) {
-            const auto answer =
-                client.send(LoopbackClient::request("POST", "/api/v1/chat/send", turn.dump(), token,
-                                                    LoopbackClient::Connection::KeepAlive));
-            answered += answer.status == 200 ? 1 : 0;
+            answered += client.ask("POST", "/api/v1/chat/send", turn.dump(), token).status == 200;
         }
     };
     {
@@ -130,9 +127,7 @@ TEST_F(SharedStoreTest, TwoHundredConcurrentPollsGetTheTokenOnce) {
                 auto client = (i % 2 == 0 ? a : b).client();
                 ready.arrive_and_wait();
                 for (int n = 0; n < pollsEach; ++n) {
-                    const auto poll =
-                        client.send(LoopbackClient::request("GET", Endpoint::sessions + id, "", "",
-                                                            LoopbackClient::Connection::KeepAlive));
+                    const auto poll = client.ask("GET", Endpoint::sessions + id);
                     tokens += Endpoint::tokenIn(poll).empty() ? 0 : 1;
                     gone += poll.status == 404 ? 1 : 0;
                 }

@@ -140,10 +140,8 @@ TEST(ServeKillTest, AcknowledgedWritesSurviveAKilledInstance) {
             LoopbackClient connection(port, instance.caPem());
             for (long n = first;; n += 2) {
                 const nlohmann::json pair = {{"question", keyOf(n)}, {"answer", bulk(n)}};
-                const auto answer = connection.send(
-                    LoopbackClient::request("POST", "/api/v1/create-training-data", pair.dump(),
-                                            token, LoopbackClient::Connection::KeepAlive));
-                if (answer.status != 200) {
+                if (connection.ask("POST", "/api/v1/create-training-data", pair.dump(), token)
+                        .status != 200) {
                     return;
                 }
                 lastSaved = n;
