@@ -89,6 +89,9 @@ const std::string& stylesheet() {
         "main{max-width:22rem;margin:4rem auto;background:#fff;padding:2rem;border-radius:8px}"
         "label{display:block;margin:1rem 0}input{display:block;width:100%;padding:.5rem;"
         "box-sizing:border-box}button{padding:.6rem 1.2rem}.notice{color:#a00}"
+        // Follows the desktop's appearance; the fields and the button follow the scheme.
+        ":root{color-scheme:light dark}@media (prefers-color-scheme:dark){body{background:#16171a;"
+        "color:#e6e6e9}main{background:#26272c}.notice{color:#ff9d94}}"
         // A narrow window, or a 400 pixel one zoomed to 200 %, had the heading cut off.
         "@media (max-width:20rem){main{margin:1rem auto;padding:1rem}}";
     return css;
