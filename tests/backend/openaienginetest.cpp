@@ -26,15 +26,9 @@ const ScriptedReply stalling{.body = choice, .fault = ScriptedReply::Fault::Stal
 
 // The three tasks in one shape: an engine, the mail, the completion.
 using Task = std::function<void(Engine&, const std::string&, Engine::Done)>;
-const Task summarizing = [](Engine& e, const std::string& mail, Engine::Done done) {
-    e.summarize(mail, std::move(done));
-};
-const Task replying = [](Engine& e, const std::string& mail, Engine::Done done) {
-    e.reply(mail, "Ann", std::move(done));
-};
-const Task chatting = [](Engine& e, const std::string& mail, Engine::Done done) {
-    e.chat(mail, "When?", std::move(done));
-};
+const Task summarizing = [](Engine& e, const auto& m, auto d) { e.summarize(m, std::move(d)); };
+const Task replying = [](Engine& e, const auto& m, auto d) { e.reply(m, "Ann", std::move(d)); };
+const Task chatting = [](Engine& e, const auto& m, auto d) { e.chat(m, "When?", std::move(d)); };
 
 std::future<EngineResult> started(Engine& engine, const Task& task, const std::string& mail) {
     auto result = std::make_shared<std::promise<EngineResult>>();
