@@ -19,6 +19,7 @@ namespace {
 using json = nlohmann::json;
 
 const std::string sessionPrefix = "/plugin-auth/session-request/";
+const std::string signedInPath = "/plugin-auth/signed-in";
 const std::string expiredLink =
     "This sign-in link has expired or was used. Start again from the mail window.";
 
@@ -137,6 +138,7 @@ const std::vector<Router::Route>& Router::routes() {
          &Router::loginSubmit},
         {"GET", "/plugin-auth/login.css", M::Exact, A::Public, R::Workers, login,
          &Router::stylesheet},
+        {"GET", signedInPath, M::Exact, A::Public, R::Workers, login, &Router::signedInPage},
         // The update check carries no token.
         {"GET", "/apple-version", M::Exact, A::Public, R::Workers, all, &Router::appleVersion},
         {"GET", "/api/v1/apple-version", M::Exact, A::Public, R::Workers, all,
@@ -358,8 +360,13 @@ void Router::loginSubmit(Call& call) {
     const auto result = auth_.login(code, email, fields["password"], address);
     cleanse(fields["password"]);
     switch (result) {
-    case Authenticator::LoginResult::SignedIn:
-        return call.respond(html(200, loginpage::done()));
+    case Authenticator::LoginResult::SignedIn: {
+        // To a page of its own, so that reloading it does not post the used link again and
+        // answer that it has expired.
+        HttpResponse signedIn = html(303, "");
+        signedIn.headers.emplace_back("Location", signedInPath);
+        return call.respond(std::move(signedIn));
+    }
     case Authenticator::LoginResult::WrongCredentials:
         failed("wrong e-mail address or password");
         return again(401, "Wrong e-mail address or password.");
@@ -370,6 +377,10 @@ void Router::loginSubmit(Call& call) {
         break;
     }
     call.respond(html(410, loginpage::notice(expiredLink)));
+}
+
+void Router::signedInPage(Call& call) {
+    call.respond(html(200, loginpage::done()));
 }
 
 void Router::stylesheet(Call& call) {

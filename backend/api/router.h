@@ -87,6 +87,7 @@ private:
     void sessionRequest(Call& call);
     void loginPage(Call& call);
     void loginSubmit(Call& call);
+    void signedInPage(Call& call);
     void stylesheet(Call& call);
     void appleVersion(Call& call);
     void me(Call& call);

@@ -95,6 +95,12 @@ TEST_P(RouterTest, LoginPageIsStrictSaysWhoAsksAndPinsHttpsOnlyUnderAPublicName)
     EXPECT_TRUE(page.headers["content-security-policy"].starts_with("default-src 'none'"));
     page = send("POST", "/plugin-auth/login", "code=" + code + "&email=%22%3E%3Cb%3E&password=x");
     EXPECT_NE(page.body.find("value=\"&quot;&gt;&lt;b&gt;\""), std::string::npos) << page.body;
+    // Signed in, the browser is sent on, so that a reload does not post the used link again.
+    page =
+        send("POST", "/plugin-auth/login", "code=" + code + "&email=ann%40example.org&password=pw");
+    EXPECT_EQ(page.status, 303);
+    EXPECT_NE(send("GET", page.headers["location"]).body.find("You are signed in."),
+              std::string::npos);
     EXPECT_EQ(Router::logPath("/plugin-auth/session-request/abc"),
               "/plugin-auth/session-request/:id");
     const auto hsts = [&](const std::string& target) {
@@ -168,7 +174,7 @@ TEST_P(RouterTest, OneAddressHoldsOnlyItsShareOfThePasswordChecks) {
             EXPECT_EQ(got.body, R"({"error":"the server is busy; try again shortly"})");
         }
     }
-    EXPECT_EQ(statuses, (std::vector{401, 401, 401, 401, 503, 200}));
+    EXPECT_EQ(statuses, (std::vector{401, 401, 401, 401, 503, 303}));
 }
 
 INSTANTIATE_OVER_BOTH_STORES(RouterTest);
@@ -207,9 +213,9 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     }
     // The page's text field sends the spaces typed around an address; they count for nothing.
     EXPECT_EQ(login(fresh(), "+ann%40example.org%09", "guess", "127.0.2.9"), 429);
-    EXPECT_EQ(login(fresh(), "%20ann%40example.org+", "pw", "127.0.2.10"), 200);
+    EXPECT_EQ(login(fresh(), "%20ann%40example.org+", "pw", "127.0.2.10"), 303);
     clock.advance(SignInThrottle::window);
-    EXPECT_EQ(login(fresh(), "ann%40example.org", "pw", "127.0.2.9"), 200);
+    EXPECT_EQ(login(fresh(), "ann%40example.org", "pw", "127.0.2.9"), 303);
 
     const std::string code = fresh();
     for (int i = 0; i < SignInThrottle::freeFailures; ++i) {

@@ -32,7 +32,7 @@ struct Instance : Endpoint {
 // A session started on `start` and signed in there: its id.
 std::string signedIn(const Instance& start, const std::string& from = "127.0.0.1") {
     const auto [id, code] = start.startSession();
-    EXPECT_EQ(start.login(code, "ann%40example.org", password, from), 200);
+    EXPECT_EQ(start.login(code, "ann%40example.org", password, from), 303);
     return id;
 }
 

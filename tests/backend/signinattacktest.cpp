@@ -20,7 +20,7 @@ TEST_P(SignInAttackTest, TheLoginLinkNeverCollectsTheTokenAndSignsInOnce) {
     ASSERT_EQ(code.size(), 32u);
     EXPECT_NE(id, code);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
-    EXPECT_EQ(login(code, "Ann%40Example.org", "pw"), 200);
+    EXPECT_EQ(login(code, "Ann%40Example.org", "pw"), 303);
     EXPECT_EQ(send("GET", sessions + code).status, 404);
 
     auth->addAccount("eve@example.org", "Eve", "eves password");
@@ -67,7 +67,7 @@ TEST_P(SignInAttackTest, AGuesserAtOneAddressLocksNoOneOutElsewhere) {
             << i;
     }
     const auto [id, code] = startSession();
-    EXPECT_EQ(login(code, "ann%40example.org", "pw", "127.0.0.3"), 200);
+    EXPECT_EQ(login(code, "ann%40example.org", "pw", "127.0.0.3"), 303);
     EXPECT_EQ(me(collect(id)), "ann@example.org");
     EXPECT_FALSE(secrets::needsRehash(store->account("ann@example.org")->passwordHash, cost));
 }
