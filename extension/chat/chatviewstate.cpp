@@ -37,7 +37,7 @@ void ChatViewState::setWindow(ComposeWindow* window) {
     }
     window_ = window;
     messages_ = new ChatMessages(window->services().defaults,
-                                 ChatHistory::keyFor(window->context().messageId), this);
+                                 ChatHistory::keyFor(window->storageId()), this);
     emit windowChanged();
 }
 

@@ -33,9 +33,11 @@ void fetchUserDetailsAtSessionStart(const ExtensionServices& services) {
 
 std::shared_ptr<ComposeWindow>
 ComposeSessionHandler::makeWindow(ReplyContext context, const ExtensionServices& services) {
+    std::optional<QString> storageId = storageIdOf(context);
     std::shared_ptr<ChatErrorText> chatError =
-        ChatErrorText::forMessage(ChatHistory::keyFor(context.messageId));
-    return std::make_shared<ComposeWindow>(std::move(context), std::move(chatError), services);
+        ChatErrorText::forMessage(ChatHistory::keyFor(storageId));
+    return std::make_shared<ComposeWindow>(std::move(context), std::move(storageId),
+                                           std::move(chatError), services);
 }
 
 void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& session) {

@@ -10,8 +10,8 @@
 ButtonStateManager::ButtonStateManager(ComposeWindow& window, QObject* parent)
     : QObject(parent)
     , window_(window)
-    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.context().messageId))
-    , generateResponseKey_(PanelKeys::generateResponseKey(window.context().messageId)) {}
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.storageId()))
+    , generateResponseKey_(PanelKeys::generateResponseKey(window.storageId())) {}
 
 void ButtonStateManager::setGenerateResponseLoading(bool loading) {
     if (assignChanged(isGenerateResponseLoading_, loading)) {
@@ -99,14 +99,20 @@ void ButtonStateManager::generateReply() {
     }
     HandleApiRequests(services).generateResponse(
         *url, *token, GenerateResponseBody{messageId, *content, email}, messageId,
-        [self = QPointer(this)](const ApiResult<GeneratedResponse>& result) {
+        [self = QPointer(this), sentWith = *token](const ApiResult<GeneratedResponse>& result) {
             if (self) {
-                self->showReplyResult(result);
+                self->showReplyResult(result, sentWith);
             }
         });
 }
 
-void ButtonStateManager::showReplyResult(const ApiResult<GeneratedResponse>& result) {
+void ButtonStateManager::showReplyResult(const ApiResult<GeneratedResponse>& result,
+                                         const QString& sentWith) {
+    // Logging out cleared what was kept; a reply arriving after it must not bring it back.
+    if (window_.services().auth.accessToken() != sentWith) {
+        setGenerateResponseLoading(false);
+        return;
+    }
     if (const auto* reply = std::get_if<GeneratedResponse>(&result)) {
         showReply(reply->response);
     } else {
@@ -119,7 +125,7 @@ void ButtonStateManager::showReply(const QString& reply) {
     setGenerateResponse(reply);
     UserDefaults& defaults = window_.services().defaults;
     // Failed writes are logged by the store; the reply on screen stays.
-    (void)defaults.set(PanelKeys::replyDoneFlag(window_.context().messageId), true);
+    (void)defaults.set(PanelKeys::replyDoneFlag(window_.storageId()), true);
     (void)defaults.set(generateResponseKey_, reply);
     toast(QStringLiteral("Response generated successfully."));
 }

@@ -81,7 +81,8 @@ private:
     [[nodiscard]] QVariant generateResponseValue() const;
     void setSummarizeResponse(const std::optional<QString>& summary);
     void showReply(const QString& reply);
-    void showReplyResult(const ApiResult<GeneratedResponse>& result);
+    /// Shows and keeps the reply, unless nobody is signed in with `sentWith` any more.
+    void showReplyResult(const ApiResult<GeneratedResponse>& result, const QString& sentWith);
     /// Toasts `error` once the main queue gets to it, as a request's failure would.
     void failReply(const QString& error);
 

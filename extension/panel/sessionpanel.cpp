@@ -71,7 +71,7 @@ void SessionPanel::follow() {
         buttons_ && buttons_->generateResponse() &&
         buttons_->window()
             .services()
-            .defaults.flag(PanelKeys::replyDoneFlag(buttons_->window().context().messageId))
+            .defaults.flag(PanelKeys::replyDoneFlag(buttons_->window().storageId()))
             .value_or(false);
     if (assignChanged(showsRegenerateLayout_, regenerate)) {
         emit showsRegenerateLayoutChanged();

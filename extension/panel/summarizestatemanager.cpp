@@ -37,7 +37,7 @@ void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& mes
 SummarizeStateManager::SummarizeStateManager(ComposeWindow& window, QObject* parent)
     : QObject(parent)
     , window_(window)
-    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.context().messageId)) {}
+    , summarizeResponseKey_(PanelKeys::summarizeResponseKey(window.storageId())) {}
 
 void SummarizeStateManager::setSummarizeLoading(bool loading) {
     if (assignChanged(isSummarizeLoading_, loading)) {
@@ -60,22 +60,28 @@ void SummarizeStateManager::requestSummary() {
         return;
     }
     setSummarizeLoading(true);
-    runSummaryRequest([self = QPointer(this)](const ApiResult<SummarizedResponse>& outcome) {
-        if (!self) {
-            return;
-        }
-        if (const auto* result = std::get_if<SummarizedResponse>(&outcome)) {
-            self->setSummarizeResponse(result->response);
-            UserDefaults& defaults = self->window_.services().defaults;
-            (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.context().messageId),
-                               true); // failures are logged
-            // Reloading after a failed write would replace the new summary on screen.
-            if (defaults.set(self->summarizeResponseKey_, result->response)) {
-                self->loadSavedSummary();
+    const std::optional<QString> sentWith = window_.services().auth.accessToken();
+    runSummaryRequest(
+        [self = QPointer(this), sentWith](const ApiResult<SummarizedResponse>& outcome) {
+            if (!self) {
+                return;
             }
-        }
-        self->setSummarizeLoading(false);
-    });
+            // Logging out cleared what was kept; a summary arriving after it must not bring it
+            // back.
+            const bool signedInStill = self->window_.services().auth.accessToken() == sentWith;
+            if (const auto* result = std::get_if<SummarizedResponse>(&outcome);
+                result && signedInStill) {
+                self->setSummarizeResponse(result->response);
+                UserDefaults& defaults = self->window_.services().defaults;
+                (void)defaults.set(PanelKeys::summaryDoneFlag(self->window_.storageId()),
+                                   true); // failures are logged
+                // Reloading after a failed write would replace the new summary on screen.
+                if (defaults.set(self->summarizeResponseKey_, result->response)) {
+                    self->loadSavedSummary();
+                }
+            }
+            self->setSummarizeLoading(false);
+        });
 }
 
 void SummarizeStateManager::summarizeFromPanel() {

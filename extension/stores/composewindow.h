@@ -19,13 +19,16 @@ class ComposeWindow : public QObject {
     QML_UNCREATABLE("made for each compose session")
 
 public:
-    ComposeWindow(ReplyContext context, std::shared_ptr<ChatErrorText> chatError,
-                  const ExtensionServices& services)
+    ComposeWindow(ReplyContext context, std::optional<QString> storageId,
+                  std::shared_ptr<ChatErrorText> chatError, const ExtensionServices& services)
         : context_(std::move(context))
+        , storageId_(std::move(storageId))
         , chatError_(std::move(chatError))
         , services_(services) {}
 
     [[nodiscard]] const ReplyContext& context() const { return context_; }
+    /// What the message's stored results are kept under: `storageIdOf(context())`.
+    [[nodiscard]] const std::optional<QString>& storageId() const { return storageId_; }
     [[nodiscard]] ChatErrorText& chatError() const { return *chatError_; }
     [[nodiscard]] const ExtensionServices& services() const { return services_; }
 
@@ -42,6 +45,7 @@ public:
 
 private:
     const ReplyContext context_;
+    const std::optional<QString> storageId_;
     const std::shared_ptr<ChatErrorText> chatError_;
     const ExtensionServices services_;
 };

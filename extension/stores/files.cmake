@@ -12,7 +12,7 @@ set(STORES_SOURCES
     stores/optionaltext.h
     stores/panelkeys.cpp stores/panelkeys.h
     stores/qmlsingleton.h
-    stores/replycontext.h
+    stores/replycontext.cpp stores/replycontext.h
     stores/replyemailmanager.cpp stores/replyemailmanager.h
     stores/startchatmanager.cpp stores/startchatmanager.h
     stores/summarizedresponse.h

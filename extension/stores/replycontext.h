@@ -11,3 +11,8 @@ struct ReplyContext {
     std::optional<QString> content;
     std::optional<QString> messageId;
 };
+
+/// The name a message's stored results go under: its Message-ID, or for a message without one
+/// a digest of what it says, so that two such messages never share a reply, a summary or a
+/// chat; none for a new message.
+[[nodiscard]] std::optional<QString> storageIdOf(const ReplyContext& context);

@@ -173,6 +173,49 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     EXPECT_EQ(second->chatError().text(), std::nullopt);
 }
 
+// A message without a Message-ID is known by what it says: two such messages never show each
+// other's reply or summary, and the same message finds its own again.
+TEST_F(ComposeSessionTest, MessagesWithoutAnIdKeepTheirResultsApart) {
+    const auto window = [&](const char* content) {
+        return ComposeSessionHandler::makeWindow({{}, QString("Re: x"), {}, QString(content), {}},
+                                                 services());
+    };
+    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
+    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
+    const auto asked = window("Can we meet on Tuesday?");
+    ButtonStateManager asking(*asked);
+    SummarizeStateManager summarizing(*asked);
+    asking.generateReply();
+    summarizing.requestSummary();
+    settle();
+    for (const auto& [content, reply] :
+         {std::pair{"Please send the report.", false}, {"Can we meet on Tuesday?", true}}) {
+        const auto reopened = window(content);
+        ButtonStateManager buttons(*reopened);
+        SummarizeStateManager summary(*reopened);
+        buttons.loadSavedResponses();
+        summary.loadSavedSummary();
+        EXPECT_EQ(buttons.generateResponse().has_value(), reply) << content;
+        EXPECT_EQ(summary.summarizeResponse().has_value(), reply) << content;
+    }
+}
+
+// Logging out clears what was kept; a reply or summary arriving after it is neither shown nor
+// kept again.
+TEST_F(ComposeSessionTest, ResultsArrivingAfterLogoutAreNotKept) {
+    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
+    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
+    ButtonStateManager buttons(*window_);
+    SummarizeStateManager summary(*window_);
+    buttons.generateReply();
+    summary.requestSummary();
+    services().auth.logoutPressed();
+    settle();
+    EXPECT_EQ(defaults().keys().join(QLatin1Char(' ')).toStdString(), "");
+    EXPECT_FALSE(buttons.generateResponse() || buttons.isGenerateResponseLoading());
+    EXPECT_FALSE(summary.summarizeResponse() || summary.isSummarizeLoading());
+}
+
 // A window works with the services it was made with, never with the installed platform's.
 TEST_F(ComposeSessionTest, AWindowUsesOnlyTheServicesItWasMadeWith) {
     const TestPlatform aside(nullptr, TestPlatform::Install::aside);
