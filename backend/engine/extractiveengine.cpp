@@ -115,14 +115,22 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
         return std::string(phrasesFor(sentences.language()).noText);
     }
     const std::vector<double> score = scores(sentences, WordIndex(sentences));
-    std::vector<std::size_t> order(sentences.size());
-    std::iota(order.begin(), order.end(), 0);
-    const std::size_t keep = std::min(summarySentences, order.size());
-    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep), order.end(),
-                      [&](std::size_t a, std::size_t b) {
-                          return score[a] != score[b] ? score[a] > score[b] : a < b;
-                      });
-    order.resize(keep);
+    std::vector<std::size_t> ranked(sentences.size());
+    std::iota(ranked.begin(), ranked.end(), 0);
+    std::sort(ranked.begin(), ranked.end(), [&](std::size_t a, std::size_t b) {
+        return score[a] != score[b] ? score[a] > score[b] : a < b;
+    });
+    // The best sentences, each said once: a mail that repeats one would be summed up by it twice.
+    std::vector<std::size_t> order;
+    for (const std::size_t i : ranked) {
+        if (order.size() == summarySentences) {
+            break;
+        }
+        if (std::none_of(order.begin(), order.end(),
+                         [&](std::size_t kept) { return sentences[kept] == sentences[i]; })) {
+            order.push_back(i);
+        }
+    }
     std::sort(order.begin(), order.end());
     std::string summary;
     for (const std::size_t i : order) {

@@ -254,16 +254,23 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
         }
     }
     std::vector<ReplyPoint> points;
+    // The same answer twice tells the reader nothing more: a mail that asks one thing three
+    // times, or a long one that repeats itself, gets it once.
+    const auto add = [&points](std::string question, std::string answer) {
+        if (std::none_of(points.begin(), points.end(),
+                         [&](const ReplyPoint& p) { return p.answer == answer; })) {
+            points.push_back({std::move(question), std::move(answer)});
+        }
+    };
     const Phrases& say = phrasesFor(sentences.language());
     if (sentences.language() != Language::English) {
         // The commitments and the matching of statements know English words only.
         for (std::size_t i = 0; i < sentences.size() && points.size() < mostPoints; ++i) {
             if (asked[i]) {
                 const std::string sentence = quotable(sentences[i]);
-                points.push_back(
-                    {sentence,
-                     about(say, sentence) +
-                         std::string(isRequest(sentences[i]) ? say.willDo : say.willCheck)});
+                add(sentence,
+                    about(say, sentence) +
+                        std::string(isRequest(sentences[i]) ? say.willDo : say.willCheck));
             }
         }
         return points;
@@ -276,7 +283,7 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
         }
         const std::string sentence = quotable(sentences[i]);
         if (auto promise = commitment(sentence)) {
-            points.push_back({sentence, std::move(*promise)});
+            add(sentence, std::move(*promise));
             continue;
         }
         // The statement that shares the most distinct words with the question; the first on
@@ -310,7 +317,7 @@ std::vector<ReplyPoint> replyPoints(const MailSentences& sentences, const WordIn
                                  ? "as you mentioned, " + lowerFirst(quotable(sentences[best]))
                              : isQuestion(sentences[i]) ? nextStep(sentence)
                                                         : std::string(say.willDo);
-        points.push_back({sentence, about(say, sentence) + answer});
+        add(sentence, about(say, sentence) + answer);
     }
     return points;
 }

@@ -101,6 +101,10 @@ TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     for (const std::string& flood : {questions, endless + "?\n"}) {
         EXPECT_LT(engine.reply(flood, "Ann").size(), 2000u) << flood.substr(0, 40);
     }
+    // What a mail repeats is answered and summed up once.
+    EXPECT_EQ(engine.reply(questions, "Ann").find("\n2. "), npos) << engine.reply(questions, "Ann");
+    EXPECT_EQ(engine.summarize("The bus is at 10.\nThe bus is at 10.\nBring the slides.\n"),
+              "The bus is at 10. Bring the slides.");
     const std::string mail = "The budget review moved to Friday.\nPlease book the large room.\n";
     const std::string trip = "Your train leaves Paris at 07:58.\nPlease keep the receipts.\n";
     const std::string asks = "Hi Ann,\nCan you send the slides?\nThe room is free.\nPlease book "
