@@ -2,6 +2,7 @@
 #include "itemlistmodel.h"
 #include "itemstore.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QStandardPaths>
@@ -10,10 +11,23 @@
 #include <optional>
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
+    const auto describe = [](QCommandLineParser& parser) {
+        parser.setApplicationDescription(QStringLiteral(
+            "Keeps a list of time stamps; its folder carries the extension plugin."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+    };
+    answerWithoutDisplay(argc, argv, describe);
     auto display = std::make_unique<DisplayRequired>("Quorvane");
     QGuiApplication application(argc, argv);
     display.reset();
-    application.setApplicationName(QStringLiteral("Quorvane"));
+    // Here --help-all lists the window system's options too; unknown arguments stay ignored.
+    QCommandLineParser parser;
+    describe(parser);
+    if (parser.parse(QCoreApplication::arguments())) {
+        parser.process(application);
+    }
 
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     std::optional<ItemStore> store;

@@ -53,28 +53,38 @@ int run(int argc, char** argv) {
     if (wantsOffscreen(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    auto display = std::make_unique<DisplayRequired>("quorvane-mail");
-    QApplication application(argc, argv);
-    display.reset();
-    QApplication::setApplicationName(QStringLiteral("quorvane-mail"));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Lists mail and hosts the Quorvane extension "
-                                                    "in its compose windows."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("PATH"),
-                                 QStringLiteral("A folder of .eml files or a Maildir "
-                                                "(~/Maildir when none is named)."),
-                                 QStringLiteral("PATH..."));
-    const QCommandLineOption extensions(
-        QStringLiteral("extensions"), QStringLiteral("Where to find the extension plugin."),
-        QStringLiteral("DIR"),
-        installedOr(QUORVANE_INSTALLED_EXTENSIONS_DIR, QUORVANE_BUNDLE_EXTENSIONS_DIR));
+    QCoreApplication::setApplicationName(QStringLiteral("quorvane-mail"));
+    const QCommandLineOption extensions(QStringLiteral("extensions"),
+                                        QStringLiteral("Where to find the extension plugin."),
+                                        QStringLiteral("DIR"));
     const QCommandLineOption offscreen(QStringLiteral("offscreen"),
                                        QStringLiteral("Run without a display."));
     const QCommandLineOption script(QStringLiteral("script"),
                                     QStringLiteral("Run the steps of FILE, then exit."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({extensions, offscreen, script});
+    const auto describe = [&](QCommandLineParser& parser) {
+        parser.setApplicationDescription(QStringLiteral(
+            "Lists mail and hosts the Quorvane extension in its compose windows.\n\n"
+            "Environment:\n"
+            "  QUORVANE_LIVE_URL     The backend of the live deployment, https://host:port.\n"
+            "  QUORVANE_STAGING_URL  The backend of the staging deployment.\n"
+            "  QUORVANE_DEV_URL      The backend of the development deployment.\n"
+            "  QUORVANE_CA_CERTS     A PEM file of authorities to trust as well, for a backend\n"
+            "                        whose certificate comes from a private authority."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addPositionalArgument(QStringLiteral("PATH"),
+                                     QStringLiteral("A folder of .eml files or a Maildir "
+                                                    "(~/Maildir when none is named)."),
+                                     QStringLiteral("PATH..."));
+        parser.addOptions({extensions, offscreen, script});
+    };
+    answerWithoutDisplay(argc, argv, describe);
+    auto display = std::make_unique<DisplayRequired>("quorvane-mail");
+    QApplication application(argc, argv);
+    display.reset();
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(application);
     const bool interactive =
         QGuiApplication::platformName() != QStringLiteral("offscreen") && !parser.isSet(script);
@@ -112,7 +122,10 @@ int run(int argc, char** argv) {
         steps = std::move(std::get<std::vector<ScriptStep>>(parsed));
     }
 
-    auto loaded = loadExtension(parser.value(extensions));
+    auto loaded =
+        loadExtension(parser.isSet(extensions) ? parser.value(extensions)
+                                               : installedOr(QUORVANE_INSTALLED_EXTENSIONS_DIR,
+                                                             QUORVANE_BUNDLE_EXTENSIONS_DIR));
     if (auto* error = std::get_if<LoadError>(&loaded)) {
         report(error->message, interactive);
         return 1;

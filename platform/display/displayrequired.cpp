@@ -1,6 +1,8 @@
 #include "displayrequired.h"
 
 #include <QByteArray>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,19 @@ void handle(QtMsgType type, const QMessageLogContext& context, const QString& me
     std::_Exit(EXIT_FAILURE);
 }
 
+bool asksHelpOrVersion(int argc, char** argv) {
+    // Not --help-all: the options it adds are the GUI application's.
+    static constexpr const char* flags[] = {"-h", "-?", "--help", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        for (const char* flag : flags) {
+            if (qstrcmp(argv[i], flag) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 DisplayRequired::DisplayRequired(const char* name)
@@ -37,4 +52,19 @@ DisplayRequired::DisplayRequired(const char* name)
 
 DisplayRequired::~DisplayRequired() {
     qInstallMessageHandler(previous_);
+}
+
+void answerWithoutDisplay(int& argc, char** argv,
+                          const std::function<void(QCommandLineParser&)>& describe) {
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+    if (!asksHelpOrVersion(argc, argv)) {
+        return;
+    }
+    const QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
+    // A failure may be no more than -platform, which only the GUI application takes.
+    if (parser.parse(QCoreApplication::arguments())) {
+        parser.process(QCoreApplication::arguments());
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QtMessageHandler>
+#include <functional>
+
+class QCommandLineParser;
 
 /// While it lives, an application object that cannot reach a display ends the program with one
 /// line naming `program` and status 1, instead of Qt's abort and its advice to reinstall.
@@ -15,3 +18,10 @@ public:
 private:
     QtMessageHandler previous_;
 };
+
+/// Answers --help and --version (not --help-all) with the options `describe` adds, and ends the
+/// program: they need no display, so a person on a server or over ssh reads them too. Returns when
+/// the command line asks for neither, or takes options only the GUI application knows, such as
+/// -platform. The application's name is set before.
+void answerWithoutDisplay(int& argc, char** argv,
+                          const std::function<void(QCommandLineParser&)>& describe);

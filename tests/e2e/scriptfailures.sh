@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The mail host's script mode names the step that failed and its line, and exits non-zero;
 # a folder it cannot read is one line and status 2; without a folder it opens ~/Maildir; without
-# a display it says so and ends with status 1.
-# Usage: scriptfailures.sh MAIL-HOST SAMPLES
+# a display it and the container application say so and end with status 1, yet answer --help and
+# --version.
+# Usage: scriptfailures.sh MAIL-HOST SAMPLES CONTAINER
 set -uo pipefail
-mail=$1 samples=$2
+mail=$1 samples=$2 container=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home
@@ -38,8 +39,19 @@ check 1 'reply lyon-trip.eml\nreply budget-review.eml\n' 'steps:2: step "reply b
 timeout 30 "$mail" --offscreen "$work/missing" 2>"$work/err"
 [ $? -eq 2 ] || fail "a missing folder is not status 2"
 [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a missing folder is not one line: $(cat "$work/err")"
-env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 30 "$mail" "$samples" 2>"$work/err"
-[ $? -eq 1 ] || fail "no display is not status 1: $(cat "$work/err")"
-grep -q '^quorvane-mail: cannot open windows: no display could be reached' "$work/err" ||
-    fail "no display is not said: $(cat "$work/err")"
-echo "PASS: failed steps, unreadable folders and a missing display are reported"
+nodisplay() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 30 "$@" >"$work/out" 2>"$work/err"
+}
+for program in "$mail" "$container"; do
+    name=$(basename "$program")
+    { nodisplay "$program" --help && grep -q '^Usage: ' "$work/out"; } ||
+        fail "$name --help needs a display: $(cat "$work/err")"
+    [ "$name" = Quorvane ] || grep -q QUORVANE_CA_CERTS "$work/out" || fail "help without variables"
+    { nodisplay "$program" --version && grep -q "^$name [0-9]" "$work/out"; } ||
+        fail "$name --version needs a display: $(cat "$work/err")"
+    nodisplay "$program" "$samples"
+    [ $? -eq 1 ] || fail "no display is not status 1 for $name: $(cat "$work/err")"
+    grep -q "^$name: cannot open windows: no display could be reached" "$work/err" ||
+        fail "no display is not said by $name: $(cat "$work/err")"
+done
+echo "PASS: failed steps, unreadable folders and a missing display are reported; help needs none"
