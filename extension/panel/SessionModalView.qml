@@ -49,6 +49,8 @@ Item {
                 anchors.right: parent.right
                 anchors.bottom: parent.bottom
                 anchors.margins: 6
+                // Clear of the label's descenders.
+                anchors.bottomMargin: 3
                 height: 2
                 radius: 1
                 color: ColorScheme.accentPurple
