@@ -1,6 +1,14 @@
 #include "stores/replycontext.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
+
+namespace {
+
+// Characters of each part that go into the digest.
+constexpr qsizetype kTellingLength = 64 * 1024;
+
+} // namespace
 
 std::optional<QString> storageIdOf(const ReplyContext& context) {
     if (context.messageId) {
@@ -12,10 +20,14 @@ std::optional<QString> storageIdOf(const ReplyContext& context) {
     QCryptographicHash digest(QCryptographicHash::Sha256);
     for (const std::optional<QString>* part :
          {&context.email, &context.subject, &context.date, &context.content}) {
-        const QByteArray bytes = part->value_or(QString()).toUtf8();
-        // Length first, so that no two different messages run together into the same bytes.
-        digest.addData(QByteArray::number(bytes.size()) + ':');
-        digest.addData(bytes);
+        const QString text = part->value_or(QString());
+        // Length first, so that no two different messages run together into the same bytes. A
+        // long text's start and length tell it apart, and hashing megabytes would slow the
+        // window's opening.
+        digest.addData(QByteArray::number(text.size()) + ':');
+        digest.addData(
+            QByteArrayView(reinterpret_cast<const char*>(text.constData()),
+                           std::min(text.size(), kTellingLength) * qsizetype{sizeof(QChar)}));
     }
     return QStringLiteral("<no-id ") + QString::fromLatin1(digest.result().toHex().left(32)) +
            QLatin1Char('>');
