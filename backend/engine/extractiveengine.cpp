@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <vector>
 
 namespace backend {
@@ -115,20 +114,19 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
         return std::string(phrasesFor(sentences.language()).noText);
     }
     const std::vector<double> score = scores(sentences, WordIndex(sentences));
-    std::vector<std::size_t> ranked(sentences.size());
-    std::iota(ranked.begin(), ranked.end(), 0);
-    std::sort(ranked.begin(), ranked.end(), [&](std::size_t a, std::size_t b) {
+    const auto better = [&](std::size_t a, std::size_t b) {
         return score[a] != score[b] ? score[a] > score[b] : a < b;
-    });
+    };
     // The best sentences, each said once: a mail that repeats one would be summed up by it twice.
     std::vector<std::size_t> order;
-    for (const std::size_t i : ranked) {
-        if (order.size() == summarySentences) {
-            break;
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        if (std::any_of(order.begin(), order.end(),
+                        [&](std::size_t kept) { return sentences[kept] == sentences[i]; })) {
+            continue;
         }
-        if (std::none_of(order.begin(), order.end(),
-                         [&](std::size_t kept) { return sentences[kept] == sentences[i]; })) {
-            order.push_back(i);
+        order.insert(std::upper_bound(order.begin(), order.end(), i, better), i);
+        if (order.size() > summarySentences) {
+            order.pop_back();
         }
     }
     std::sort(order.begin(), order.end());
