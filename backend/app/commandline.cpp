@@ -151,13 +151,42 @@ void describeServe(Options& options, CommandLine& line) {
     // clang-format on
 }
 
+// What counts as blank, around an address or in a name.
+constexpr std::string_view spaces = " \t\n\r\f\v";
+
 void describeUserAdd(Options& options, CommandLine& line) {
     dataOrStore(options, line);
-    options.named.add_options()("email", po::value(&line.email)->required(),
-                                "the account's e-mail address")(
-        "name", po::value(&line.name)->required(), "the account's display name");
+    // Sign-in compares the address without its surrounding spaces, so it is kept without them.
+    const auto email = [&line](const std::string& given) {
+        const std::size_t first = given.find_first_not_of(spaces);
+        line.email = first == std::string::npos
+                         ? ""
+                         : given.substr(first, given.find_last_not_of(spaces) - first + 1);
+        const std::size_t at = line.email.find('@');
+        if (at == 0 || at == std::string::npos || at + 1 == line.email.size() ||
+            line.email.find('@', at + 1) != std::string::npos) {
+            throw CommandLineError("'" + given +
+                                   "' is not an e-mail address; it needs one @ with text on both "
+                                   "sides");
+        }
+    };
+    const auto name = [](const std::string& given) {
+        if (given.find_first_not_of(spaces) == std::string::npos) {
+            throw CommandLineError("--name must not be blank");
+        }
+    };
+    options.named.add_options()("email", po::value<std::string>()->required()->notifier(email),
+                                "the account's e-mail address: one @ with text on both sides")(
+        "name", po::value(&line.name)->required()->notifier(name), "the account's display name");
     options.positional.add("email", 1);
     options.operands = " EMAIL";
+}
+
+void describeTlsInit(Options& options, CommandLine& line) {
+    data(options, line);
+    options.named.add_options()("force", po::bool_switch(&line.force),
+                                "replace the CA and server certificate and keys in DATA/tls; "
+                                "clients must then trust the new CA");
 }
 
 void describeTokenRevoke(Options& options, CommandLine& line) {
@@ -171,7 +200,7 @@ const std::vector<CommandForm>& commands() {
     static const std::vector<CommandForm> table = {
         {{"serve"}, C::Serve, describeServe},
         {{"user", "add"}, C::UserAdd, describeUserAdd},
-        {{"tls", "init"}, C::TlsInit, data},
+        {{"tls", "init"}, C::TlsInit, describeTlsInit},
         {{"export-training"}, C::ExportTraining, dataOrStore},
         {{"migrate"}, C::Migrate, dataOrStore},
         {{"token", "list"}, C::TokenList, dataOrStore},

@@ -66,6 +66,8 @@ struct CommandLine {
     /// The account of `user add` and `token revoke`.
     std::string email;
     std::string name;
+    /// Lets `tls init` replace the CA and certificate that clients may already trust.
+    bool force = false;
     ServeSettings serve;
 };
 

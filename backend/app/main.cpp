@@ -64,8 +64,17 @@ void refuseSharedFolder(const std::filesystem::path& dir) {
     }
 }
 
-int tlsInit(const CommandLine& line) {
+// Clients trust the CA that is there: replacing it is only done when asked for.
+int tlsInit(const CommandLine& line, bool replace) {
     const auto dir = dataDir(line) / "tls";
+    for (const char* file : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem"}) {
+        if (!replace && std::filesystem::exists(dir / file)) {
+            throw std::runtime_error(
+                (dir / file).string() +
+                " exists already; tls init --force replaces the CA and server certificate, after "
+                "which every client must trust the new CA");
+        }
+    }
     makePrivateFolder(dir);
     const auto ca = tls::makeCertificateAuthority("Quorvane local CA", 825);
     const auto server = tls::issueServerCertificate(ca, {"127.0.0.1", "localhost", "::1"}, 825);
@@ -108,6 +117,10 @@ int userAdd(const CommandLine& line) {
     if (characters(password) < minimumPasswordLength) {
         std::cerr << "quorvane-backend: the password must be at least " << minimumPasswordLength
                   << " characters long\n";
+        return 2;
+    }
+    if (password.find_first_not_of(" \t\n\r\f\v") == std::string::npos) {
+        std::cerr << "quorvane-backend: the password must not be only whitespace\n";
         return 2;
     }
     const auto opened = store(line, IfMissing::Create);
@@ -181,13 +194,15 @@ int run(const CommandLine& line) {
         refuseSharedFolder(dataDir(line));
         if (line.serve.tlsInitIfMissing && !line.serve.tlsCert && !line.serve.tlsKey &&
             !std::filesystem::exists(line.data / "tls" / "server.pem")) {
-            tlsInit(line);
+            // Nothing is served without a server certificate, and a service's first start must
+            // not stop on what a failed one left.
+            tlsInit(line, true);
         }
         return serve(storeLocation(line, IfMissing::Create), line.serve);
     case CommandLine::Command::UserAdd:
         return userAdd(line);
     case CommandLine::Command::TlsInit:
-        return tlsInit(line);
+        return tlsInit(line, line.force);
     case CommandLine::Command::ExportTraining:
         return exportTraining(line);
     case CommandLine::Command::Migrate:

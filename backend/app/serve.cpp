@@ -9,6 +9,7 @@
 #include "router.h"
 #include "secretmemory.h"
 
+#include <boost/system/system_error.hpp>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -30,6 +31,32 @@ std::string readFile(const std::filesystem::path& path) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+// Missing on a first run, so the line says what makes one.
+std::string serverCertificate(const std::filesystem::path& data) {
+    const auto path = data / "tls" / "server.pem";
+    if (!std::filesystem::exists(path)) {
+        throw std::runtime_error("cannot read " + path.string() +
+                                 "; quorvane-backend tls init --data " + data.string() +
+                                 " or serve --tls-init-if-missing makes one");
+    }
+    return readFile(path);
+}
+
+// Boost's own text names the call and its source line, not the address asked for.
+std::uint16_t listenOn(HttpsServer& server, const std::string& address, std::uint16_t port) {
+    try {
+        return server.bind();
+    } catch (const boost::system::system_error& e) {
+        if (e.code().category() != boost::system::system_category()) {
+            throw;
+        }
+        const std::string host =
+            address.find(':') == std::string::npos ? address : "[" + address + "]";
+        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " +
+                                 e.code().message());
+    }
 }
 
 struct Engines {
@@ -83,7 +110,7 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     server.address = settings.listen.address;
     server.port = settings.listen.port;
     server.certificatePem =
-        readFile(settings.tlsCert.value_or((data / "tls" / "server.pem").string()));
+        settings.tlsCert ? readFile(*settings.tlsCert) : serverCertificate(data);
     server.keyPem = readFile(settings.tlsKey.value_or((data / "tls" / "server-key.pem").string()));
     server.maxConnectionsPerAddress = static_cast<std::size_t>(settings.connectionsPerAddress);
     server.keepAliveTimeout = std::chrono::seconds(settings.keepAliveSeconds);
@@ -135,13 +162,14 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     HttpsServer https(loop, server, log);
     RouterOptions routing;
     routing.sessionsPerMinute = static_cast<std::size_t>(settings.sessionsPerMinute);
-    const std::uint16_t port = https.bind();
+    const std::uint16_t port = listenOn(https, server.address, server.port);
     routing.publicUrl =
         settings.publicUrl.value_or(originUrl("https", {settings.listen.address, port}));
     std::optional<HttpsServer> loginServer;
     if (login) {
         loginServer.emplace(loop, *login, log);
-        routing.loginUrl = originUrl("http", {login->address, loginServer->bind()});
+        routing.loginUrl = originUrl(
+            "http", {login->address, listenOn(*loginServer, login->address, login->port)});
     }
     if (settings.releaseVersion && settings.releaseUrl) {
         routing.releaseVersion = settings.releaseVersion;

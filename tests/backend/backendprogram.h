@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <sys/wait.h>
 
@@ -20,6 +21,11 @@ struct ProgramRun {
     std::string output;
     bool operator==(const ProgramRun&) const = default;
 };
+
+/// Shows a run as its exit code and output when a check fails.
+inline void PrintTo(const ProgramRun& run, std::ostream* out) {
+    *out << "exit " << run.exitCode << ": \"" << run.output << '"';
+}
 
 /// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would, with
 /// `input` on its standard input and, when given, `storeUrl` in QUORVANE_STORE_URL.

@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <netinet/in.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -41,7 +44,9 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     for (const char* help : {"--help", "help", "serve --help", "user -h", "user add --help"}) {
         EXPECT_EQ(parse(help).command, C::Help) << help;
     }
-    EXPECT_EQ(parse("tls init --data d").command, C::TlsInit);
+    const CommandLine tls = parse("tls init --data d"), forced = parse("tls init --force --data d");
+    EXPECT_EQ(std::tuple(tls.command, tls.force, forced.force),
+              std::tuple(C::TlsInit, false, true));
     EXPECT_EQ(parse("export-training --data=d").data, "d");
     EXPECT_EQ(parse("migrate --data d").command, C::Migrate);
     EXPECT_EQ(parse("token list --data d").command, C::TokenList);
@@ -121,6 +126,10 @@ TEST(CommandLineTest, RefusesWhatItCannotRunWithOneLineThatSaysWhy) {
         {"serve --data d --token-days 0", "--token-days must be at least 1"},
         {"serve --data d --store-connections 0", "--store-connections must be at least 1"},
         {"user add a@b c@d --name Ann --data d", "too many positional options"},
+        {"user add x --name Ann --data d", "'x' is not an e-mail address; it needs one @ with"},
+        {"user add a@b@c --name Ann --data d", "'a@b@c' is not an e-mail address"},
+        {"user add @b --name Ann --data d", "'@b' is not an e-mail address"},
+        {"user add --email=a@ --name Ann --data d", "'a@' is not an e-mail address"},
         {"user remove a@b --data d", "unknown command 'user'"},
         {"frobnicate", "unknown command 'frobnicate'"},
         {"serve", "unrecognised option 'listen-on'", "data = d\nlisten-on = 127.0.0.1:1\n"},
@@ -184,15 +193,58 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
         EXPECT_EQ(fs::status(dir / "tls" / file).permissions(), fs::perms(mode)) << file;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "tls"), fs::directory_iterator()), 4);
+    // Clients trust the CA that is there; any one of its files keeps it from being replaced.
+    const std::string ca = fileText(dir / "tls" / "ca.pem");
+    for (const char* file : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem"}) {
+        EXPECT_EQ(backend("tls init"), 1);
+        EXPECT_EQ(
+            errors,
+            "quorvane-backend: " + (dir / "tls" / file).string() +
+                " exists already; tls init --force replaces the CA and server certificate, after "
+                "which every client must trust the new CA\n");
+        EXPECT_EQ(fileText(dir / "tls" / "ca.pem"), file == std::string("ca.pem") ? ca : "");
+        fs::remove(dir / "tls" / file);
+    }
+    ASSERT_EQ(backend("tls init"), 0);
+    const std::string made = fileText(dir / "tls" / "ca.pem");
+    ASSERT_EQ(backend("tls init --force"), 0);
+    EXPECT_NE(fileText(dir / "tls" / "ca.pem"), made);
 
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --llm-timout 30"), 2);
     EXPECT_EQ(errors, "quorvane-backend: serve: unrecognised option '--llm-timout'\n");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
     EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
 
-    for (const auto& [password, status] :
-         {std::pair{"eleven char\n", 2}, {"", 2}, {"twelve chars", 0}}) {
-        EXPECT_EQ(backend("user add ann@example.org --name Ann", password), status) << password;
+    const std::string shortPassword =
+        "quorvane-backend: the password must be at least 12 characters long\n";
+    const struct {
+        const char* arguments = nullptr;
+        const char* password = nullptr;
+        ProgramRun run;
+    } users[] = {
+        {"ann@example.org --name Ann", "eleven char\n", {2, shortPassword}},
+        {"ann@example.org --name Ann", "", {2, shortPassword}},
+        {"ann@example.org --name Ann",
+         " \t          \n",
+         {2, "quorvane-backend: the password must not be only whitespace\n"}},
+        {"'' --name Ann",
+         "twelve chars",
+         {2, "quorvane-backend: '' is not an e-mail address; it needs one @ with text on both "
+             "sides\n"}},
+        {"' @example.org' --name Ann",
+         "twelve chars",
+         {2, "quorvane-backend: ' @example.org' is not an e-mail address; it needs one @ with "
+             "text on both sides\n"}},
+        {"ann@example.org --name ' '",
+         "twelve chars",
+         {2, "quorvane-backend: --name must not be blank\n"}},
+        {"ann@example.org --name Ann", "twelve chars", {0, "added ann@example.org\n"}},
+        // Sign-in drops the spaces around an address, so the account is made without them.
+        {"' jörg@bücher.de ' --name Jörg", "twelve chars", {0, "added jörg@bücher.de\n"}},
+    };
+    for (const auto& user : users) {
+        const int status = backend(std::string("user add ") + user.arguments, user.password);
+        EXPECT_EQ((ProgramRun{status, errors}), user.run) << user.arguments;
     }
     // Sign-in takes an address in any letter case, so one differing in case alone is refused.
     EXPECT_EQ(backend("user add Ann@Example.org --name Ann", "twelve chars"), 1);
@@ -209,6 +261,30 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
                           " is open to other users (mode 0750); make it private with chmod 700 " +
                           dir.string() + "\n");
     fs::permissions(dir, fs::perms(0700));
+
+    // What keeps serve from starting is said with what mends it, in one line.
+    const fs::path fresh = dir / "fresh";
+    EXPECT_EQ(
+        runBackend("serve --listen 127.0.0.1:0", fresh),
+        (ProgramRun{1, "quorvane-backend: cannot read " + (fresh / "tls/server.pem").string() +
+                           "; quorvane-backend tls init --data " + fresh.string() +
+                           " or serve --tls-init-if-missing makes one\n"}));
+    const int held = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&address), size) + ::listen(held, 1) +
+                  ::getsockname(held, reinterpret_cast<sockaddr*>(&address), &size),
+              0);
+    const std::string taken = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const std::string inUse =
+        "quorvane-backend: cannot listen on " + taken + ": Address already in use\n";
+    EXPECT_THAT(runBackend("serve --tls-init-if-missing --listen " + taken, fresh).output,
+                testing::EndsWith(inUse));
+    EXPECT_TRUE(fs::exists(fresh / "tls/server.pem"));
+    EXPECT_EQ(runBackend("serve --tls-init-if-missing --listen 127.0.0.1:0 --login-listen " + taken,
+                         fresh),
+              (ProgramRun{1, inUse}));
+    ::close(held);
 
     sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
