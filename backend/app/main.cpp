@@ -1,6 +1,7 @@
 #include "authenticator.h"
 #include "certificateauthority.h"
 #include "commandline.h"
+#include "mailtext.h"
 #include "openstore.h"
 #include "privatefile.h"
 #include "secretmemory.h"
@@ -138,8 +139,11 @@ int userAdd(const CommandLine& line) {
 
 int exportTraining(const CommandLine& line) {
     for (const auto& pair : store(line, IfMissing::Refuse)->trainingPairs()) {
+        // The question is the body as the client sent it, often still base64 or HTML; the text
+        // beside it is what a person reads.
         std::cout << nlohmann::json{{"email", pair.email},
                                     {"question", pair.question},
+                                    {"question_text", mailText(pair.question)},
                                     {"answer", pair.answer},
                                     {"created_at", pair.createdAt}}
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)

@@ -32,6 +32,8 @@ expect-log Access token received 40
 expect-log Response from server: 20
 press generateResponseButton
 sleep 3
+press submitTrainingButton
+expect-log TRAINIG DATA BODY 10
 press customResponseTab
 type chatInput When do we leave?
 key chatInput Return
@@ -49,6 +51,9 @@ verdict() { for _ in $(seq 100); do [ -s "$work/login" ] && break; sleep 0.1; do
 keys | grep -q '^reply ' || fail "no chat history stored: $(keys)"
 keys | grep -q '^generateResponse ' || fail "no reply stored: $(keys)"
 keys | grep -q '^summarizeResponse ' || fail "no summary stored: $(keys)"
+# The sample's body is base64; the export carries its text beside it.
+"$backend" export-training --data "$work/data" | grep -q '"question_text":"Hi Ann,\\n\\nYour train' ||
+    fail "no readable training question: $("$backend" export-training --data "$work/data")"
 
 cat >"$work/second.script" <<'STEPS'
 reply lyon-trip.eml
