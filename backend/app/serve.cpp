@@ -163,8 +163,8 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     RouterOptions routing;
     routing.sessionsPerMinute = static_cast<std::size_t>(settings.sessionsPerMinute);
     const std::uint16_t port = listenOn(https, server.address, server.port);
-    routing.publicUrl =
-        settings.publicUrl.value_or(originUrl("https", {settings.listen.address, port}));
+    const std::string listening = originUrl("https", {settings.listen.address, port});
+    routing.publicUrl = settings.publicUrl.value_or(listening);
     std::optional<HttpsServer> loginServer;
     if (login) {
         loginServer.emplace(loop, *login, log);
@@ -195,7 +195,11 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
         loginServer->start(handler(Router::Surface::LoginPage));
         log("sign-in page on " + *routing.loginUrl);
     }
-    log("listening on " + routing.publicUrl);
+    // The address bound, with the port a :0 listener was given; clients may know it by another.
+    log("listening on " + listening);
+    if (settings.publicUrl) {
+        log("clients reach it at " + *settings.publicUrl);
+    }
 
     int received = 0;
     sigwait(&signals, &received);

@@ -83,13 +83,16 @@ TEST(RunningBackend, OnlySignedInClientsMaySendLargeBodies) {
     EXPECT_EQ(answer.body, R"({"error":"missing or invalid access token"})");
 }
 
-// Neither another process of the same user nor a core file gets the model key.
+// Neither another process of the same user nor a core file gets the model key. The log names
+// the port bound, though clients know the server by another name.
 TEST(RunningBackend, ModelKeyLeavesTheEnvironmentAndNoCoreIsDumped) {
     const std::string key = "sk-" + secrets::randomHex(16);
     BackendProcess backend({"--listen", "127.0.0.1:0", "--engine", "openai", "--llm-url",
-                            "https://127.0.0.1:9/v1", "--llm-model", "m"},
+                            "https://127.0.0.1:9/v1", "--llm-model", "m", "--public-url",
+                            "https://api.example.org"},
                            {"QUORVANE_LLM_API_KEY=" + key});
-    ASSERT_FALSE(backend.lineAfter("listening on ").empty());
+    ASSERT_TRUE(backend.lineAfter("listening on ").starts_with("https://127.0.0.1:"));
+    EXPECT_EQ(backend.lineAfter("clients reach it at "), "https://api.example.org");
     const std::string proc = "/proc/" + std::to_string(backend.pid());
     // Unreadable is as good: a process that may not be dumped keeps this from others.
     EXPECT_EQ(fileText(proc + "/environ").find(key), std::string::npos);
