@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -47,6 +48,17 @@ public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         return data(0, SentAt).toDateTime() < other.data(0, SentAt).toDateTime();
+    }
+};
+
+/// Rows with room above a capital's accent, which the style's rows cut off, and between the
+/// columns, which it leaves touching.
+class RoomyRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(12, 6);
     }
 };
 
@@ -88,6 +100,7 @@ MailWindow::MailWindow(MEExtension& extension, QStringList folders, std::chrono:
     list_->setColumnCount(3);
     list_->setHeaderLabels({tr("From"), tr("Subject"), tr("Date")});
     list_->setRootIsDecorated(false);
+    list_->setItemDelegate(new RoomyRows(list_));
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -260,7 +273,13 @@ ComposeWindow* MailWindow::chooseCompose(qsizetype number) {
 ComposeWindow* MailWindow::open(const std::shared_ptr<const MailMessage>& original) {
     auto* window = new ComposeWindow(engine_, extension_, original);
     open_.push_back(window);
-    connect(window, &ComposeWindow::ended, this, [this, window] { std::erase(open_, window); });
+    connect(window, &ComposeWindow::ended, this, [this, window] {
+        std::erase(open_, window);
+        // As a window system leaves the focus on the window below: the newest one still open.
+        if (current_.isNull() || current_ == window) {
+            current_ = open_.empty() ? nullptr : open_.back();
+        }
+    });
     current_ = window;
     window->show();
     return window;

@@ -91,10 +91,11 @@ void ScriptRunner::next() {
 void ScriptRunner::fail(const QString& reason) {
     poll_.stop();
     const ScriptStep& step = steps_[current_];
-    printError(QStringLiteral("%1:%2: step \"%3 %4\" failed: %5")
+    // A step without an argument is named without a trailing space.
+    printError(QStringLiteral("%1:%2: step \"%3\" failed: %4")
                    .arg(path_)
                    .arg(step.line)
-                   .arg(step.command, step.text, reason));
+                   .arg((step.command + QLatin1Char(' ') + step.text).trimmed(), reason));
     QCoreApplication::exit(1);
 }
 

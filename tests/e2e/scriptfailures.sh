@@ -31,6 +31,9 @@ check 1 'compose\nexpect-log never written 0.2\n' 'steps:2: step "expect-log nev
     "$samples"
 check 1 'compose\nreply lyon-trip.eml\nwindow 1\nclose\nwindow 2\n' \
     'steps:5: step "window 2" failed: no compose window number 2 is open' "$samples"
+# Closing the current window makes the newest one left current, so each close closes one.
+check 1 'compose\nreply lyon-trip.eml\nclose\nclose\nclose\n' \
+    'steps:5: step "close" failed: no compose window is open' "$samples"
 check 2 'compose\nfly away\n' 'steps:2: unknown step "fly"' "$samples"
 check 2 'compose\n' "name a folder of messages; there is no $work/home/Maildir"
 mkdir -p "$work/home/Maildir/cur" "$work/home/Maildir/new"
