@@ -6,7 +6,7 @@
 namespace {
 
 // Characters of each part that go into the digest.
-constexpr qsizetype kTellingLength = 64 * 1024;
+constexpr qsizetype kTellingLength = qsizetype{64} * 1024;
 
 } // namespace
 
