@@ -7,6 +7,7 @@
 #include "secrets.h"
 #include "signinthrottle.h"
 #include "stricttransport.h"
+#include "typedaddress.h"
 
 #include <algorithm>
 #include <memory>
@@ -339,10 +340,7 @@ void Router::loginSubmit(Call& call) {
     auto fields = formFields(call.request.body);
     // The page's text field keeps the spaces a phone keyboard or a paste adds around an address.
     std::string& email = fields["email"];
-    const std::size_t first = email.find_first_not_of(" \t\n\r\f");
-    email = first == std::string::npos
-                ? ""
-                : email.substr(first, email.find_last_not_of(" \t\n\r\f") - first + 1);
+    email = typedAddress(email);
     const std::string code = fields["code"];
     const auto again = [&](int status, const std::string& notice) {
         // The session may have ended since the check; the page then says so.

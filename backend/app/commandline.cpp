@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "typedaddress.h"
+
 #include <algorithm>
 #include <boost/program_options.hpp>
 #include <functional>
@@ -151,17 +153,14 @@ void describeServe(Options& options, CommandLine& line) {
     // clang-format on
 }
 
-// What counts as blank, around an address or in a name.
+// What counts as blank in a name.
 constexpr std::string_view spaces = " \t\n\r\f\v";
 
 void describeUserAdd(Options& options, CommandLine& line) {
     dataOrStore(options, line);
     // Sign-in compares the address without its surrounding spaces, so it is kept without them.
     const auto email = [&line](const std::string& given) {
-        const std::size_t first = given.find_first_not_of(spaces);
-        line.email = first == std::string::npos
-                         ? ""
-                         : given.substr(first, given.find_last_not_of(spaces) - first + 1);
+        line.email = typedAddress(given);
         const std::size_t at = line.email.find('@');
         if (at == 0 || at == std::string::npos || at + 1 == line.email.size() ||
             line.email.find('@', at + 1) != std::string::npos) {
