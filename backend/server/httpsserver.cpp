@@ -500,6 +500,11 @@ void HttpsServer::stop(std::chrono::milliseconds grace) {
     while (impl_->inFlight.load() > 0 && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // Only a stop that waited was meant to be clean; its clients see a closed connection.
+    if (const std::size_t cut = impl_->inFlight.load(); grace.count() > 0 && cut > 0) {
+        impl_->log("stopped with " + std::to_string(cut) + (cut == 1 ? " answer" : " answers") +
+                   " unwritten after the grace of " + std::to_string(grace.count()) + " ms");
+    }
     std::vector<std::shared_ptr<ConnectionBase>> open;
     {
         const std::lock_guard lock(impl_->mutex);

@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cstdio>
 #include <deque>
+#include <future>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <openssl/ssl.h>
 #include <sys/socket.h>
@@ -321,3 +323,40 @@ TEST_F(HttpsServerTest, KeptAliveConnectionClosesWhenItsNextRequestIsLate) {
 }
 
 } // namespace
+
+// A stop writes the answers that come within its grace, and names those it gave up on.
+TEST_F(HttpsServerTest, StopWaitsForAnswersInFlightUntilItsGraceEnds) {
+    std::mutex mutex;
+    std::vector<Respond> pending;
+    serve({}, [&](const HttpRequest&, Respond respond) {
+        const std::lock_guard lock(mutex);
+        pending.push_back(std::move(respond));
+    });
+    const auto waitFor = [&](std::size_t requests) {
+        const auto start = Steady::now();
+        while (secondsSince(start) < 5 && [&] {
+            const std::lock_guard lock(mutex);
+            return pending.size() < requests;
+        }()) {
+            std::this_thread::sleep_for(milliseconds(5));
+        }
+    };
+    LoopbackClient late = client();
+    ASSERT_TRUE(late.write(health));
+    waitFor(1);
+    LoopbackClient never = client();
+    ASSERT_TRUE(never.write(health));
+    waitFor(2);
+    auto stopping = std::async(std::launch::async, [this] { server->stop(milliseconds(400)); });
+    std::this_thread::sleep_for(milliseconds(100));
+    {
+        const std::lock_guard lock(mutex);
+        ASSERT_EQ(pending.size(), 2u);
+        pending.front()(HttpResponse{});
+    }
+    EXPECT_EQ(late.receive().status, 200);
+    EXPECT_EQ(never.receive().status, 0);
+    stopping.get();
+    EXPECT_EQ(logLines(), std::vector<std::string>{
+                              "stopped with 1 answer unwritten after the grace of 400 ms"});
+}
