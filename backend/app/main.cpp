@@ -65,6 +65,16 @@ void refuseSharedFolder(const std::filesystem::path& dir) {
     }
 }
 
+void writeServerCertificate(const std::filesystem::path& dir,
+                            const tls::KeyAndCertificate& authority) {
+    const auto server =
+        tls::issueServerCertificate(authority, {"127.0.0.1", "localhost", "::1"}, 825);
+    writeFileAtomically(dir / "server.pem", server.certificatePem, 0644);
+    writeFileAtomically(dir / "server-key.pem", server.keyPem, 0600);
+    std::cout << "wrote " << (dir / "server.pem").string() << "; trust the CA with "
+              << "QUORVANE_CA_CERTS=" << (dir / "ca.pem").string() << "\n";
+}
+
 // Clients trust the CA that is there: replacing it is only done when asked for.
 int tlsInit(const CommandLine& line, bool replace) {
     const auto dir = dataDir(line) / "tls";
@@ -78,14 +88,21 @@ int tlsInit(const CommandLine& line, bool replace) {
     }
     makePrivateFolder(dir);
     const auto ca = tls::makeCertificateAuthority("Quorvane local CA", 825);
-    const auto server = tls::issueServerCertificate(ca, {"127.0.0.1", "localhost", "::1"}, 825);
     writeFileAtomically(dir / "ca.pem", ca.certificatePem, 0644);
     writeFileAtomically(dir / "ca-key.pem", ca.keyPem, 0600);
-    writeFileAtomically(dir / "server.pem", server.certificatePem, 0644);
-    writeFileAtomically(dir / "server-key.pem", server.keyPem, 0600);
-    std::cout << "wrote " << (dir / "server.pem").string() << "; trust the CA with "
-              << "QUORVANE_CA_CERTS=" << (dir / "ca.pem").string() << "\n";
+    writeServerCertificate(dir, ca);
     return 0;
+}
+
+// A first start that failed may have left the CA, which clients may trust by now; a new
+// server certificate is issued by it. Without its key nothing can sign, so it is replaced.
+void tlsInitIfMissing(const CommandLine& line) {
+    const auto dir = dataDir(line) / "tls";
+    if (!std::filesystem::exists(dir / "ca.pem") || !std::filesystem::exists(dir / "ca-key.pem")) {
+        tlsInit(line, true);
+        return;
+    }
+    writeServerCertificate(dir, {readWholeFile(dir / "ca-key.pem"), readWholeFile(dir / "ca.pem")});
 }
 
 constexpr std::size_t minimumPasswordLength = 12;
@@ -198,9 +215,7 @@ int run(const CommandLine& line) {
         refuseSharedFolder(dataDir(line));
         if (line.serve.tlsInitIfMissing && !line.serve.tlsCert && !line.serve.tlsKey &&
             !std::filesystem::exists(line.data / "tls" / "server.pem")) {
-            // Nothing is served without a server certificate, and a service's first start must
-            // not stop on what a failed one left.
-            tlsInit(line, true);
+            tlsInitIfMissing(line);
         }
         return serve(storeLocation(line, IfMissing::Create), line.serve);
     case CommandLine::Command::UserAdd:

@@ -6,15 +6,14 @@
 #include "httpsserver.h"
 #include "openaiengine.h"
 #include "openstore.h"
+#include "privatefile.h"
 #include "router.h"
 #include "secretmemory.h"
 
 #include <boost/system/system_error.hpp>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <thread>
 
 namespace backend {
@@ -22,16 +21,6 @@ namespace {
 
 // Answers in flight when SIGTERM arrives get this long to be written.
 constexpr std::chrono::milliseconds stopGrace{10000};
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // Missing on a first run, so the line says what makes one.
 std::string serverCertificate(const std::filesystem::path& data) {
@@ -41,21 +30,33 @@ std::string serverCertificate(const std::filesystem::path& data) {
                                  "; quorvane-backend tls init --data " + data.string() +
                                  " or serve --tls-init-if-missing makes one");
     }
-    return readFile(path);
+    return readWholeFile(path);
 }
 
-// Boost's own text names the call and its source line, not the address asked for.
-std::uint16_t listenOn(HttpsServer& server, const std::string& address, std::uint16_t port) {
+// Where the listener's certificate and key are read from, for errors that concern them.
+struct TlsFiles {
+    std::filesystem::path certificate;
+    std::filesystem::path key;
+};
+
+// Boost's own text names the call and its source line, not the address or files asked for.
+std::uint16_t listenOn(HttpsServer& server, const std::string& address, std::uint16_t port,
+                       const TlsFiles* tls = nullptr) {
     try {
         return server.bind();
     } catch (const boost::system::system_error& e) {
-        if (e.code().category() != boost::system::system_category()) {
+        if (e.code().category() == boost::system::system_category()) {
+            const std::string host =
+                address.find(':') == std::string::npos ? address : "[" + address + "]";
+            throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) +
+                                     ": " + e.code().message());
+        }
+        if (tls == nullptr) {
             throw;
         }
-        const std::string host =
-            address.find(':') == std::string::npos ? address : "[" + address + "]";
-        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " +
-                                 e.code().message());
+        throw std::runtime_error("cannot serve TLS with the certificate " +
+                                 tls->certificate.string() + " and the key " + tls->key.string() +
+                                 ": " + e.code().message());
     }
 }
 
@@ -109,9 +110,11 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     ServerOptions server;
     server.address = settings.listen.address;
     server.port = settings.listen.port;
+    const TlsFiles tls{settings.tlsCert.value_or(data / "tls" / "server.pem"),
+                       settings.tlsKey.value_or(data / "tls" / "server-key.pem")};
     server.certificatePem =
-        settings.tlsCert ? readFile(*settings.tlsCert) : serverCertificate(data);
-    server.keyPem = readFile(settings.tlsKey.value_or((data / "tls" / "server-key.pem").string()));
+        settings.tlsCert ? readWholeFile(tls.certificate) : serverCertificate(data);
+    server.keyPem = readWholeFile(tls.key);
     server.maxConnectionsPerAddress = static_cast<std::size_t>(settings.connectionsPerAddress);
     server.keepAliveTimeout = std::chrono::seconds(settings.keepAliveSeconds);
     // A mail's body comes with its attachments: 25 MB of files, base64-encoded and in JSON,
@@ -162,7 +165,7 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     HttpsServer https(loop, server, log);
     RouterOptions routing;
     routing.sessionsPerMinute = static_cast<std::size_t>(settings.sessionsPerMinute);
-    const std::uint16_t port = listenOn(https, server.address, server.port);
+    const std::uint16_t port = listenOn(https, server.address, server.port, &tls);
     const std::string listening = originUrl("https", {settings.listen.address, port});
     routing.publicUrl = settings.publicUrl.value_or(listening);
     std::optional<HttpsServer> loginServer;

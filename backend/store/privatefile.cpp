@@ -3,11 +3,25 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace backend {
+
+std::string readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (in) {
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    if (!in.is_open() || in.bad()) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return text;
+}
 
 void writeFileAtomically(const std::filesystem::path& path, const std::string& text, mode_t mode) {
     std::string temporary = path.string() + ".XXXXXX";

@@ -11,6 +11,9 @@ namespace backend {
 /// a moment, and a failed write leaves the old file whole. Throws std::runtime_error.
 void writeFileAtomically(const std::filesystem::path& path, const std::string& text, mode_t mode);
 
+/// The whole of the file at `path`. Throws std::runtime_error naming it.
+[[nodiscard]] std::string readWholeFile(const std::filesystem::path& path);
+
 /// Makes `path` a folder that only its owner may enter, whatever the umask: a new one is made
 /// with mode 0700, an existing one is left as it is. Throws std::runtime_error.
 void makePrivateFolder(const std::filesystem::path& path);

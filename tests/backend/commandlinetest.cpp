@@ -11,7 +11,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <netinet/in.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -36,6 +39,19 @@ CommandLine parse(const std::string& text, const std::string& settings = "") {
     std::vector<const char*> argv(words.size());
     std::ranges::transform(words, argv.begin(), [](const std::string& w) { return w.c_str(); });
     return backend::parseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+bool signedBy(const std::string& certificatePem, const std::string& authorityPem) {
+    const auto read = [](const std::string& pem) {
+        const std::unique_ptr<BIO, decltype(&BIO_free)> bio(
+            BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
+        return std::unique_ptr<X509, decltype(&X509_free)>(
+            PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr), X509_free);
+    };
+    const auto certificate = read(certificatePem);
+    const auto authority = read(authorityPem);
+    return certificate && authority &&
+           X509_verify(certificate.get(), X509_get0_pubkey(authority.get())) == 1;
 }
 
 TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
@@ -284,6 +300,19 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     EXPECT_EQ(runBackend("serve --tls-init-if-missing --listen 127.0.0.1:0 --login-listen " + taken,
                          fresh),
               (ProgramRun{1, inUse}));
+    // Clients may trust the CA of a start that failed before the server certificate was written.
+    const std::string keptCa = fileText(fresh / "tls/ca.pem");
+    fs::remove(fresh / "tls/server.pem");
+    EXPECT_THAT(runBackend("serve --tls-init-if-missing --listen " + taken, fresh).output,
+                testing::EndsWith(inUse));
+    EXPECT_EQ(fileText(fresh / "tls/ca.pem"), keptCa);
+    EXPECT_TRUE(signedBy(fileText(fresh / "tls/server.pem"), keptCa));
+    const fs::path wrongKey = dir / "tls/server-key.pem";
+    EXPECT_EQ(runBackend("serve --listen 127.0.0.1:0 --tls-key " + wrongKey.string(), fresh),
+              (ProgramRun{1, "quorvane-backend: cannot serve TLS with the certificate " +
+                                 (fresh / "tls/server.pem").string() + " and the key " +
+                                 wrongKey.string() +
+                                 ": key values mismatch (x509 certificate routines)\n"}));
     ::close(held);
 
     sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
