@@ -7,7 +7,6 @@
 #include <QQmlApplicationEngine>
 #include <QStandardPaths>
 #include <cstdio>
-#include <memory>
 #include <optional>
 
 int main(int argc, char** argv) {
@@ -18,10 +17,8 @@ int main(int argc, char** argv) {
         parser.addHelpOption();
         parser.addVersionOption();
     };
-    answerWithoutDisplay(argc, argv, describe);
-    auto display = std::make_unique<DisplayRequired>("Quorvane");
-    QGuiApplication application(argc, argv);
-    display.reset();
+    QGuiApplication application =
+        applicationWithDisplay<QGuiApplication>(argc, argv, "Quorvane", describe);
     // Here --help-all lists the window system's options too; unknown arguments stay ignored.
     QCommandLineParser parser;
     describe(parser);

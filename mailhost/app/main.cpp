@@ -79,10 +79,8 @@ int run(int argc, char** argv) {
                                      QStringLiteral("PATH..."));
         parser.addOptions({extensions, offscreen, script});
     };
-    answerWithoutDisplay(argc, argv, describe);
-    auto display = std::make_unique<DisplayRequired>("quorvane-mail");
-    QApplication application(argc, argv);
-    display.reset();
+    QApplication application =
+        applicationWithDisplay<QApplication>(argc, argv, "quorvane-mail", describe);
     QCommandLineParser parser;
     describe(parser);
     parser.process(application);

@@ -25,3 +25,13 @@ private:
 /// -platform. The application's name is set before.
 void answerWithoutDisplay(int& argc, char** argv,
                           const std::function<void(QCommandLineParser&)>& describe);
+
+/// The application object of a program that opens windows, made as the two above describe:
+/// --help and --version answered without a display, and a missing display said in one line.
+template <typename Application>
+Application applicationWithDisplay(int& argc, char** argv, const char* program,
+                                   const std::function<void(QCommandLineParser&)>& describe) {
+    answerWithoutDisplay(argc, argv, describe);
+    const DisplayRequired display(program);
+    return Application(argc, argv);
+}
