@@ -21,8 +21,6 @@ using json = nlohmann::json;
 
 const std::string sessionPrefix = "/plugin-auth/session-request/";
 const std::string signedInPath = "/plugin-auth/signed-in";
-const std::string expiredLink =
-    "This sign-in link has expired or was used. Start again from the mail window.";
 
 HttpResponse jsonResponse(int status, const json& body) {
     return {
@@ -41,6 +39,12 @@ HttpResponse busy(const std::string& message, std::chrono::seconds retryAfter = 
     response.headers.emplace_back("Retry-After",
                                   std::to_string(std::max<std::int64_t>(retryAfter.count(), 1)));
     return response;
+}
+
+// In the browser's language, as far as the pages speak it.
+const loginpage::Texts& pageTexts(const HttpRequest& request) {
+    const auto accepted = request.headers.find("accept-language");
+    return loginpage::textsFor(accepted == request.headers.end() ? "" : accepted->second);
 }
 
 HttpResponse html(int status, const std::string& body) {
@@ -324,16 +328,17 @@ void Router::sessionRequest(Call& call) {
 }
 
 void Router::loginPage(Call& call) {
+    const loginpage::Texts& texts = pageTexts(call.request);
     const auto fields = formFields(call.query);
     const auto code = fields.find("code");
     if (code == fields.end() || code->second.empty()) {
-        return call.respond(html(400, loginpage::notice("This sign-in link is incomplete.")));
+        return call.respond(html(400, loginpage::notice(texts, texts.incompleteLink)));
     }
     const auto requestedAt = auth_.loginRequestedAt(code->second);
     if (!requestedAt) {
-        return call.respond(html(410, loginpage::notice(expiredLink)));
+        return call.respond(html(410, loginpage::notice(texts, texts.expiredLink)));
     }
-    call.respond(html(200, loginpage::form(code->second, *requestedAt, "")));
+    call.respond(html(200, loginpage::form(texts, code->second, *requestedAt, "")));
 }
 
 void Router::loginSubmit(Call& call) {
@@ -342,11 +347,13 @@ void Router::loginSubmit(Call& call) {
     std::string& email = fields["email"];
     email = typedAddress(email);
     const std::string code = fields["code"];
+    const loginpage::Texts& texts = pageTexts(call.request);
     const auto again = [&](int status, const std::string& notice) {
         // The session may have ended since the check; the page then says so.
         const auto requestedAt = auth_.loginRequestedAt(code);
-        call.respond(requestedAt ? html(status, loginpage::form(code, *requestedAt, notice, email))
-                                 : html(410, loginpage::notice(expiredLink)));
+        call.respond(requestedAt
+                         ? html(status, loginpage::form(texts, code, *requestedAt, notice, email))
+                         : html(410, loginpage::notice(texts, texts.expiredLink)));
     };
     const std::string& address = call.request.clientAddress;
     // One line per failure for whoever watches for guessing: never the password or the code.
@@ -367,18 +374,18 @@ void Router::loginSubmit(Call& call) {
     }
     case Authenticator::LoginResult::WrongCredentials:
         failed("wrong e-mail address or password");
-        return again(401, "Wrong e-mail address or password.");
+        return again(401, texts.wrongCredentials);
     case Authenticator::LoginResult::TooManyAttempts:
         failed("too many attempts");
-        return again(429, "Too many attempts. Wait a moment and try again.");
+        return again(429, texts.tooManyAttempts);
     case Authenticator::LoginResult::SessionExpired:
         break;
     }
-    call.respond(html(410, loginpage::notice(expiredLink)));
+    call.respond(html(410, loginpage::notice(texts, texts.expiredLink)));
 }
 
 void Router::signedInPage(Call& call) {
-    call.respond(html(200, loginpage::done()));
+    call.respond(html(200, loginpage::done(pageTexts(call.request))));
 }
 
 void Router::stylesheet(Call& call) {

@@ -5,11 +5,13 @@
 namespace backend::loginpage {
 namespace {
 
-std::string page(const std::string& body) {
-    return "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
+std::string page(const Texts& texts, const std::string& body) {
+    return "<!DOCTYPE html><html lang=\"" + std::string(texts.language) +
+           "\"><head><meta charset=\"utf-8\">"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-           "<title>Sign in to Quorvane</title>"
-           "<link rel=\"stylesheet\" href=\"/plugin-auth/login.css\"></head><body><main>"
+           "<title>" +
+           escape(texts.title) +
+           "</title><link rel=\"stylesheet\" href=\"/plugin-auth/login.css\"></head><body><main>"
            "<h1>Quorvane</h1>" +
            body + "</main></body></html>";
 }
@@ -42,45 +44,44 @@ std::string escape(const std::string& text) {
     return out;
 }
 
-std::string form(const std::string& loginCode, std::int64_t requestedAt, const std::string& notice,
-                 const std::string& email) {
+std::string form(const Texts& texts, const std::string& loginCode, std::int64_t requestedAt,
+                 const std::string& notice, const std::string& email) {
     const std::time_t when = requestedAt;
     std::tm utc{};
     ::gmtime_r(&when, &utc);
     char asked[64];
-    std::strftime(asked, sizeof asked, "%H:%M UTC on %d %B %Y", &utc);
+    std::strftime(asked, sizeof asked, texts.askedAt, &utc);
+    std::string request = texts.request;
+    request.replace(request.find("%1"), 2, asked);
     return page(
+        texts,
         (notice.empty() ? "" : "<p class=\"notice\" id=\"notice\">" + escape(notice) + "</p>") +
-        "<p id=\"request\">The Quorvane reply assistant in your mail program asks to use your "
-        "account. It asked at " +
-        std::string(asked) +
-        ". If you did not just press Login in a mail window, close this page.</p>"
-        "<form method=\"post\" action=\"/plugin-auth/login\">"
-        "<input type=\"hidden\" name=\"code\" value=\"" +
-        escape(loginCode) +
-        "\">"
-        // Not type="email": browsers refuse a non-ASCII local part there and send a non-ASCII
-        // domain as punycode, so such an account could never sign in.
-        "<label>E-mail <input id=\"email\" name=\"email\" type=\"text\" inputmode=\"email\" "
-        "required autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\"" +
-        // After a failure the address stays and the cursor waits where the typing goes on, with
-        // the notice read out there.
-        (email.empty() ? " autofocus>" : " value=\"" + escape(email) + "\">") +
-        "</label>"
-        "<label>Password <input id=\"password\" name=\"password\" type=\"password\" "
-        "required autocomplete=\"current-password\"" +
-        (email.empty() ? "" : " autofocus") +
-        (notice.empty() ? "" : " aria-describedby=\"notice\"") +
-        "></label>"
-        "<button id=\"signin\" type=\"submit\">Sign in</button></form>");
+            "<p id=\"request\">" + escape(request) +
+            "</p><form method=\"post\" action=\"/plugin-auth/login\">"
+            "<input type=\"hidden\" name=\"code\" value=\"" +
+            escape(loginCode) + "\"><label>" + escape(texts.email) +
+            // Not type="email": browsers refuse a non-ASCII local part there and send a non-ASCII
+            // domain as punycode, so such an account could never sign in.
+            " <input id=\"email\" name=\"email\" type=\"text\" inputmode=\"email\" "
+            "required autocomplete=\"username\" autocapitalize=\"none\" spellcheck=\"false\"" +
+            // After a failure the address stays and the cursor waits where the typing goes on,
+            // with the notice read out there.
+            (email.empty() ? " autofocus>" : " value=\"" + escape(email) + "\">") +
+            "</label><label>" + escape(texts.password) +
+            " <input id=\"password\" name=\"password\" type=\"password\" "
+            "required autocomplete=\"current-password\"" +
+            (email.empty() ? "" : " autofocus") +
+            (notice.empty() ? "" : " aria-describedby=\"notice\"") +
+            "></label><button id=\"signin\" type=\"submit\">" + escape(texts.signIn) +
+            "</button></form>");
 }
 
-std::string notice(const std::string& text) {
-    return page("<p class=\"notice\" id=\"notice\">" + escape(text) + "</p>");
+std::string notice(const Texts& texts, const std::string& text) {
+    return page(texts, "<p class=\"notice\" id=\"notice\">" + escape(text) + "</p>");
 }
 
-std::string done() {
-    return page("<p id=\"done\">You are signed in. Return to the mail window to continue.</p>");
+std::string done(const Texts& texts) {
+    return page(texts, "<p id=\"done\">" + escape(texts.signedIn) + "</p>");
 }
 
 const std::string& stylesheet() {

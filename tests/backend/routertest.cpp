@@ -234,3 +234,56 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
 }
 
 } // namespace
+
+// The sign-in pages speak the first of the browser's languages that the panel speaks, else
+// English; every page of a sign-in does.
+TEST(SignInPages, SpeakTheBrowsersLanguage) {
+    BackendWorld world;
+    const std::string code = world.auth->createSession().loginCode;
+    const auto page = [&](const std::string& method, const std::string& target,
+                          const std::string& accepted, const std::string& form = "") {
+        return world.call(
+            {method,
+             target,
+             {{"accept-language", accepted}, {"content-type", "application/x-www-form-urlencoded"}},
+             form,
+             "127.0.0.1"});
+    };
+    const struct {
+        const char* accepted;
+        const char* language;
+        const char* button;
+    } choices[] = {
+        {"", "en", "Sign in"},
+        {"de-DE,de;q=0.9,en;q=0.8", "de", "Anmelden"},
+        {"en;q=0.5, fr-CA", "fr", "Se connecter"},
+        {"ja, pt-PT;q=0.3, es;q=0.3", "pt", "Iniciar sessão"},
+        {"DE;q=0, nl", "nl", "Inloggen"},
+        {"es;q=x, it;q=0.1", "it", "Accedi"},
+        {"xx, *", "en", "Sign in"},
+    };
+    for (const auto& choice : choices) {
+        const std::string body =
+            page("GET", "/plugin-auth/login?code=" + code, choice.accepted).body;
+        EXPECT_NE(body.find(std::string("<html lang=\"") + choice.language + "\">"),
+                  std::string::npos)
+            << choice.accepted;
+        EXPECT_NE(body.find(std::string(">") + choice.button + "</button>"), std::string::npos)
+            << choice.accepted;
+    }
+    const std::string login = "/plugin-auth/login";
+    const std::string form = "code=" + code + "&email=ann%40example.org&password=";
+    // Braced lists are evaluated in order: the sign-in's steps, one after the other.
+    const std::vector<std::pair<HttpResponse, std::string>> german = {
+        {page("GET", login + "?code=" + code, "de"), "Die Anfrage kam am 14.11.2023 um 22:13 UTC."},
+        {page("GET", login, "de"), "Dieser Anmeldelink ist unvollständig."},
+        {page("POST", login, "de", form + "x"), "Falsche E-Mail-Adresse oder falsches Passwort."},
+        {page("POST", login, "de", form + "pw"), ""},
+        {page("GET", "/plugin-auth/signed-in", "de"), "Sie sind angemeldet."},
+        {page("GET", login + "?code=" + code, "de"), "Dieser Anmeldelink ist abgelaufen"},
+    };
+    EXPECT_EQ(german[3].first.status, 303);
+    for (const auto& [answer, text] : german) {
+        EXPECT_NE(answer.body.find(text), std::string::npos) << answer.status << answer.body;
+    }
+}
