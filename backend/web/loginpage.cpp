@@ -51,12 +51,18 @@ std::string form(const Texts& texts, const std::string& loginCode, std::int64_t 
     ::gmtime_r(&when, &utc);
     char asked[64];
     std::strftime(asked, sizeof asked, texts.askedAt, &utc);
-    std::string request = texts.request;
-    request.replace(request.find("%1"), 2, asked);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%MZ", &utc);
+    // The time also in a form that software reads, whatever the language.
+    const std::string request = texts.request;
+    const std::size_t at = request.find("%1");
+    const std::string requestHtml = escape(request.substr(0, at)) + "<time datetime=\"" + stamp +
+                                    "\">" + escape(asked) + "</time>" +
+                                    escape(request.substr(at + 2));
     return page(
         texts,
         (notice.empty() ? "" : "<p class=\"notice\" id=\"notice\">" + escape(notice) + "</p>") +
-            "<p id=\"request\">" + escape(request) +
+            "<p id=\"request\">" + requestHtml +
             "</p><form method=\"post\" action=\"/plugin-auth/login\">"
             "<input type=\"hidden\" name=\"code\" value=\"" +
             escape(loginCode) + "\"><label>" + escape(texts.email) +

@@ -9,7 +9,7 @@ namespace backend::loginpage {
 namespace {
 
 // The word in `request` for the login button is the panel's own. French keeps its quotes on
-// the line of what they enclose.
+// the line of what they enclose, and Dutch its date on one line.
 const std::array<Texts, 7> translations{{
     {"en", "Sign in to Quorvane",
      "The Quorvane reply assistant in your mail program asks to use your account. It asked at "
@@ -65,7 +65,7 @@ const std::array<Texts, 7> translations{{
      "De antwoordassistent Quorvane in uw mailprogramma vraagt uw account te gebruiken. Het "
      "verzoek kwam op %1. Hebt u niet zojuist in een mailvenster op ‘Inloggen’ gedrukt, sluit "
      "dan deze pagina.",
-     "%d-%m-%Y om %H:%M UTC", "E-mailadres", "Wachtwoord", "Inloggen",
+     "%d\u2011%m\u2011%Y om %H:%M UTC", "E-mailadres", "Wachtwoord", "Inloggen",
      "U bent ingelogd. Ga terug naar het mailvenster om verder te gaan.",
      "Deze inloglink is onvolledig.",
      "Deze inloglink is verlopen of al gebruikt. Begin opnieuw vanuit het mailvenster.",
