@@ -48,6 +48,7 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
     QString body;
     QString senderAddress;
     QString messageId;
+    std::optional<QString> arrival;
 
     if (original) {
         if (const std::optional<QByteArray> raw = original->rawData()) {
@@ -75,7 +76,7 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
     }
 
     if (const std::optional<MEHeaderMap> headers = original ? original->headers() : std::nullopt) {
-        const std::optional<QString> arrival = firstValue(*headers, kArrivalTimeHeader);
+        arrival = firstValue(*headers, kArrivalTimeHeader);
         if (arrival) {
             context.date = *arrival;
         } else {
@@ -108,7 +109,13 @@ void ComposeSessionHandler::mailComposeSessionDidBegin(const MEComposeSession& s
     }
 
     fetchUserDetailsAtSessionStart(services_);
-    window_ = makeWindow(context.snapshot(), services_);
+    // The shared context keeps an earlier session's subject and date where this one found none;
+    // the window knows only its own message, so a new message has no summary and a message
+    // keeps its stored results whatever was opened before it.
+    ReplyContext own = context.snapshot();
+    own.subject = original ? std::optional(original->subject()) : std::nullopt;
+    own.date = arrival;
+    window_ = makeWindow(std::move(own), services_);
 }
 
 void ComposeSessionHandler::mailComposeSessionDidEnd(const MEComposeSession& /*session*/) {}

@@ -25,22 +25,26 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
         std::optional<MEHeaderMap> headers = kHeaders;
         std::optional<QString> token = std::nullopt;
         QString context;
-        QString line; // one of the lines logged while extracting
+        QString window; // the window's own subject and date, which no earlier session leaves
+        QString line;   // one of the lines logged while extracting
     } rows[] = {
         {.name = "a whole reply",
          .raw = "Subject: plans\n\n  word  \n",
          .token = QStringLiteral("token-of-the-user-123"),
          .context =
              "word | Re: plans | alice@example.com | " + kArrivalTime + " | <first@example.com>",
+         .window = "Re: plans | " + kArrivalTime,
          .line = "SESSSION FROM CONTENT EMAIL word"},
         {.name = "new message",
          .newMessage = true,
          .context = "- | earlier subject | - | earlier date | -",
+         .window = "- | -",
          .line = "No headers found in the original message."},
         {.name = "headers without values, empty token",
          .headers = MEHeaderMap{{kArrival, {}}, {"message-id", {}}},
          .token = QString(),
          .context = "hello | Re: plans | alice@example.com | earlier date | -",
+         .window = "Re: plans | -",
          .line = "Message id not found in header"},
     };
     stores_.userDetails.setEmail(QString());
@@ -59,15 +63,21 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
         log().clear();
         context = {"earlier@example.com", "earlier subject", "earlier date", "earlier content",
                    "<earlier@example.com>"};
-        ComposeSessionHandler(services(), {})
-            .mailComposeSessionDidBegin(TestComposeSession(message));
+        ComposeSessionHandler handler(services(), {});
+        handler.mailComposeSessionDidBegin(TestComposeSession(message));
 
-        QStringList fields; // "-" for each that is absent
-        for (const std::optional<QString>& field :
-             {context.content, context.subject, context.email, context.date, context.messageId}) {
-            fields << field.value_or("-");
-        }
-        EXPECT_EQ(fields.join(" | "), row.context);
+        const auto joined = [](std::initializer_list<std::optional<QString>> fields) {
+            QStringList texts; // "-" for each that is absent
+            for (const std::optional<QString>& field : fields) {
+                texts << field.value_or("-");
+            }
+            return texts.join(" | ");
+        };
+        EXPECT_EQ(joined({context.content, context.subject, context.email, context.date,
+                          context.messageId}),
+                  row.context);
+        const ReplyContext& own = handler.window()->context();
+        EXPECT_EQ(joined({own.subject, own.date}), row.window);
         // Lines of the extraction itself, before the session-start fetch.
         const QStringList lines = log().lines();
         const qsizetype fetch = lines.indexOf("CURRENT API URL IN API MANAGER " + base + "/api/v1");
