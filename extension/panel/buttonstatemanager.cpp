@@ -93,7 +93,9 @@ void ButtonStateManager::generateReply() {
         failReply(QStringLiteral("Access token is null"));
         return;
     }
-    if (!content) {
+    // A summary of a message without text keeps an empty one as pasted; a draft from nothing
+    // would be a stock greeting shown as a success.
+    if (!content || content->trimmed().isEmpty()) {
         failReply(QStringLiteral("There is no message text to reply to."));
         return;
     }

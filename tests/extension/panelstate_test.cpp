@@ -34,9 +34,15 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     ASSERT_TRUE(defaults().set("generateResponse abc", QStringLiteral("earlier reply")));
     reopenWindow([](ReplyContext& context) { context.content.reset(); });
     ButtonStateManager buttons(*window_);
-    buttons.generateReply();
-    queue().runDue();
-    EXPECT_FALSE(buttons.toastMessage().isEmpty()) << "nothing to reply to is reported";
+    // Nor is the empty text that a summary of a message without text keeps as pasted.
+    for (const std::optional<QString>& nothing : {std::optional<QString>(), {""}, {" \n"}}) {
+        if (nothing) {
+            ASSERT_TRUE(window_->storeFallbackContent(*nothing));
+        }
+        buttons.generateReply();
+        queue().runDue();
+        EXPECT_EQ(buttons.toastMessage(), "There is no message text to reply to.");
+    }
 
     ASSERT_TRUE(window_->storeFallbackContent("pasted text"));
     stores_.auth.setAccessToken(std::nullopt);
