@@ -48,9 +48,10 @@ QColor ColorScheme::secondary() const {
     return color;
 }
 
-// Each named colour is a little lighter in dark mode, so that it keeps its contrast there.
+// Each named colour is a little lighter in dark mode, so that an outline in it keeps 3:1 on the
+// dark ground, but no lighter than a white label on its fill keeps 4.5:1.
 QColor ColorScheme::indigo() const {
-    return dark_ ? QColor(0x6A, 0x67, 0xF0) : QColor(0x4F, 0x4C, 0xD6);
+    return dark_ ? QColor(0x62, 0x5F, 0xEE) : QColor(0x4F, 0x4C, 0xD6);
 }
 
 QColor ColorScheme::purple() const {
@@ -58,7 +59,7 @@ QColor ColorScheme::purple() const {
 }
 
 QColor ColorScheme::blue() const {
-    return dark_ ? QColor(0x2A, 0x8C, 0xFF) : QColor(0x0A, 0x6E, 0xE8);
+    return dark_ ? QColor(0x13, 0x71, 0xEC) : QColor(0x0A, 0x6E, 0xE8);
 }
 
 QColor ColorScheme::red() const {
