@@ -31,9 +31,19 @@ Rectangle {
                 columns: 2
                 Layout.fillWidth: true
                 Label { text: qsTr("To:") }
-                TextField { id: toField; objectName: "composeTo"; Layout.fillWidth: true }
+                TextField {
+                    id: toField
+                    objectName: "composeTo"
+                    Accessible.name: qsTr("To")
+                    Layout.fillWidth: true
+                }
                 Label { text: qsTr("Subject:") }
-                TextField { id: subjectField; objectName: "composeSubject"; Layout.fillWidth: true }
+                TextField {
+                    id: subjectField
+                    objectName: "composeSubject"
+                    Accessible.name: qsTr("Subject")
+                    Layout.fillWidth: true
+                }
             }
             Frame {
                 Layout.fillWidth: true
@@ -44,6 +54,7 @@ Rectangle {
                 ListView {
                     id: text
                     objectName: "composeText"
+                    Accessible.name: qsTr("Quoted message")
                     anchors.fill: parent
                     clip: true
                     boundsBehavior: Flickable.StopAtBounds
@@ -57,6 +68,10 @@ Rectangle {
                         TextArea {
                             id: body
                             objectName: "composeBody"
+                            Accessible.name: qsTr("Message")
+                            // Tab goes on to the extension's area, as from every other field.
+                            Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                            Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                             width: parent.width
                             height: Math.max(implicitHeight, 96)
                             wrapMode: TextEdit.Wrap

@@ -243,6 +243,9 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     (void)longReply->grabWindow();
     const auto* view = longReply->rootObject()->findChild<QQuickItem*>("composeText");
     EXPECT_GE(longReply->activeFocusItem()->mapToItem(view, {0, 0}).y(), 0);
+    // Tab leaves the text, as it leaves the other fields, rather than typing a tab into it.
+    QTest::keyClick(longReply, Qt::Key_Tab);
+    EXPECT_NE(longReply->activeFocusItem()->objectName(), "composeBody");
 
     // The reply to the newest: the quote, wrapped, under its attribution.
     ComposeWindow* newest = mail_.reply("new.eml");
