@@ -21,6 +21,39 @@ ScreenItem {
 
     BackgroundView { anchors.fill: parent }
 
+    // An answer is heard as it arrives rather than only drawn: an alert turns visible with it,
+    // Qt 6.4 having no announcement. Hidden again while the next one is awaited.
+    Item {
+        id: answerAlert
+
+        property bool awaited: false
+        property string answer
+
+        objectName: "chatAnswer"
+        anchors.fill: parent
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: answer
+        visible: false
+
+        function arrived(text: string) {
+            if (awaited) {
+                awaited = false;
+                answer = text;
+                visible = true;
+            }
+        }
+
+        Connections {
+            target: root.viewState
+            function onIsLoadingChanged() {
+                if (root.viewState.isLoading) {
+                    answerAlert.visible = false;
+                    answerAlert.awaited = true;
+                }
+            }
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: Typography.padding
@@ -64,6 +97,7 @@ ScreenItem {
 
                 width: ListView.view.width
                 height: column.implicitHeight + 10
+                Component.onCompleted: if (!question && index === list.count - 1) answerAlert.arrived(bubble.content)
 
                 Column {
                     id: column

@@ -9,6 +9,7 @@
 #include "signin/minimumheight.h"
 #include "signin/signinflow.h"
 #include "stores/notificationnames.h"
+#include "views/keyboardfocus.h"
 #include "views/panelsize.h"
 #include "views/viewengine.h"
 
@@ -99,10 +100,11 @@ void ComposeSessionViewController::showLoginView() {
     Layer layer;
     layer.states.push_back(std::move(state));
     layer.item = std::move(item);
-    addLayer(std::move(layer));
+    addLayer(std::move(layer), holdsFocus(view()));
 }
 
 void ComposeSessionViewController::showSessionTabsView() {
+    const bool focused = holdsFocus(view());
     removeLayers();
     auto coordinator = std::make_unique<Coordinator>(*this);
     auto state = std::make_unique<SessionTabsState>(*window_);
@@ -113,10 +115,10 @@ void ComposeSessionViewController::showSessionTabsView() {
     layer.states.push_back(std::move(coordinator));
     layer.states.push_back(std::move(state));
     layer.item = std::move(item);
-    addLayer(std::move(layer));
+    addLayer(std::move(layer), focused);
 }
 
-void ComposeSessionViewController::addLayer(Layer layer) {
+void ComposeSessionViewController::addLayer(Layer layer, bool focused) {
     if (!layer.item) {
         return; // the view could not be made, which ViewEngine has logged
     }
@@ -126,6 +128,10 @@ void ComposeSessionViewController::addLayer(Layer layer) {
         covered.item->setEnabled(false);
     }
     fillEdgeToEdge(*layer.item, view());
+    // The keyboard stays in the panel; the compose area keeps a focus it had.
+    if (focused) {
+        focusFirstControl(*layer.item);
+    }
     layers_.push_back(std::move(layer));
 }
 

@@ -58,7 +58,8 @@ private:
     };
 
     explicit ComposeSessionViewController(std::shared_ptr<ComposeWindow> window);
-    void addLayer(Layer layer);
+    /// `focused`: whether the keyboard was in the panel, whose focus the new layer then takes.
+    void addLayer(Layer layer, bool focused);
     void removeLayers();
 
     // Declared first: the layers' state objects refer to it until they go.

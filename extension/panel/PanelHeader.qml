@@ -7,6 +7,10 @@ Item {
 
     signal logoutClicked()
 
+    function focusLogout() {
+        logout.forceActiveFocus(Qt.OtherFocusReason);
+    }
+
     implicitWidth: logo.width + name.width + logout.width + 18
     implicitHeight: 30
 

@@ -15,6 +15,7 @@ Item {
 
     // Centred, or from the top where the tab is too low for it.
     Loader {
+        id: firstTime
         x: 5
         y: Math.max(0, (parent.height - height) / 2)
         width: parent.width - 10
@@ -51,11 +52,15 @@ Item {
         width: parent.width - 10
         height: parent.height - 10
         active: tab.panel.showsRegenerateLayout
+        // The keyboard was on "Generate response", which went with its layout.
+        onLoaded: if (firstTime.activeFocus) forceActiveFocus(Qt.OtherFocusReason)
 
         sourceComponent: Item {
             SessionButton {
                 id: regenerate
                 objectName: "regenerateResponseButton"
+                // Where the layout's focus goes when it takes the keyboard's.
+                focus: true
                 width: parent.width
                 label: qsTr("Regenerate response")
                 iconName: "repeat"

@@ -13,6 +13,11 @@ Item {
     // Set by the owner once the panel is on screen with its stored results loaded.
     property bool shown: false
 
+    // For a keyboard whose control went away.
+    function focusFirstControl() {
+        header.focusLogout();
+    }
+
     implicitWidth: PanelSize.minimumWidth
     implicitHeight: 550
 
@@ -92,6 +97,7 @@ Item {
         spacing: 8
 
         PanelHeader {
+            id: header
             width: parent.width
             onLogoutClicked: panel.logout()
         }
@@ -101,6 +107,8 @@ Item {
             active: root.showDeveloperMenu
             visible: active
             width: parent.width
+            // Closed under the keyboard, it would leave the focus on nothing.
+            onActiveChanged: if (!active && activeFocus) root.focusFirstControl()
 
             // qmllint disable unqualified
             sourceComponent: DeveloperMenu { selection: root.endpoints }

@@ -9,6 +9,9 @@ ScreenItem {
     required property Coordinator coordinator
     required property SessionTabsState viewState
     readonly property bool updating: root.viewState.updates.incommingUpdatesAvailable
+    // Follows `updating` only once the keyboard's place is noted, since locking the panel drops
+    // its focus.
+    property bool locked: false
 
     // Between the least and the most size within the padded area. An area too small for both
     // the least size and the padding gives up most of its padding, but keeps a margin, so that
@@ -25,6 +28,16 @@ ScreenItem {
     }
     implicitWidth: PanelSize.minimumWidth
     implicitHeight: viewState.customHeight
+    Component.onCompleted: locked = updating
+    // The keyboard goes into the notice and back to the panel, if it was in the view at all.
+    onUpdatingChanged: {
+        const focused = holdsFocus(root);
+        locked = updating;
+        if (focused && updating)
+            notice.forceActiveFocus(Qt.OtherFocusReason);
+        else if (focused)
+            modal.focusFirstControl();
+    }
     onAppeared: {
         viewState.appear(root)
         modal.shown = true
@@ -45,7 +58,7 @@ ScreenItem {
         anchors.centerIn: parent
         width: root.frame(root.width, PanelSize.minimumWidth, PanelSize.maximumWidth)
         height: root.frame(root.height, root.viewState.customHeight, PanelSize.maximumHeight)
-        enabled: !root.updating
+        enabled: !root.locked
         opacity: root.updating ? 0.4 : 1
         // Shader effects need a graphics API; the software renderer only dims.
         layer.enabled: root.updating && GraphicsInfo.api !== GraphicsInfo.Software
@@ -65,8 +78,9 @@ ScreenItem {
     }
 
     FadingLoader {
+        id: notice
         anchors.fill: panelFrame
-        shown: root.updating
+        shown: root.locked
 
         // qmllint disable unqualified
         sourceComponent: UpdateModalView {

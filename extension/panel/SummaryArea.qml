@@ -25,7 +25,8 @@ Loader {
     // As tall as the section, and of no height once none shows.
     height: item ? (item as Item).implicitHeight : 0
     onShownChanged: if (shown) panel.summaryAreaShown()
-    // Only the section that shows is made.
+    // Only the section that shows is made. A section that replaces one under the keyboard
+    // takes the focus on the item marked `focus`, so that it never falls on nothing.
     sourceComponent: {
         switch (section) {
         case SessionPanel.Card:
@@ -68,6 +69,7 @@ Loader {
                 anchors.topMargin: 10
                 padding: 0
                 height: Math.min(contentHeight, 160)
+                focus: true
                 text: area.summarizeStateManager.summarizeResponse ?? ""
             }
         }
@@ -130,6 +132,7 @@ Loader {
             }
             SessionButton {
                 objectName: "summarizeButton"
+                focus: true
                 width: parent.width - 10
                 label: qsTr("Summarize")
                 iconName: "wand"
@@ -151,6 +154,7 @@ Loader {
                 anchors.fill: parent
                 anchors.margins: 10
                 Accessible.name: qsTr("Summarizing")
+                focus: true
                 indeterminate: true
             }
         }

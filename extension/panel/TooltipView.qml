@@ -5,7 +5,8 @@ import Quorvane.Extension
 Rectangle {
     property string message
 
-    Accessible.role: Accessible.ToolTip
+    // Heard as it shows, as the toast is: Qt 6.4 has no announcement.
+    Accessible.role: Accessible.AlertMessage
     Accessible.name: message
 
     implicitWidth: label.implicitWidth + 20

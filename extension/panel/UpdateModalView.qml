@@ -41,6 +41,9 @@ Item {
         Item { Layout.fillHeight: true }
         Rectangle {
             objectName: "updateNotice"
+            // Heard as it shows: Qt 6.4 has no other announcement.
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: title.text + " " + noticeText.text
             Layout.fillWidth: true
             Layout.leftMargin: Typography.padding
             Layout.rightMargin: Typography.padding
@@ -65,6 +68,7 @@ Item {
                 spacing: 8
 
                 Label {
+                    id: title
                     Layout.fillWidth: true
                     text: qsTr("New version available!")
                     font.pixelSize: Typography.title2
@@ -73,6 +77,7 @@ Item {
                     wrapMode: Text.Wrap
                 }
                 Label {
+                    id: noticeText
                     objectName: "updateNoticeText"
                     Layout.fillWidth: true
                     text: qsTr("A new version of the Quorvane app was released. Download the new version to use the latest updates.")
@@ -91,6 +96,8 @@ Item {
 
                     NoticeButton {
                         objectName: "remindLaterButton"
+                        // Where the notice's focus goes when it takes the keyboard's.
+                        focus: true
                         text: qsTr("Remind me later")
                         onClicked: root.actions.remindLater()
                     }

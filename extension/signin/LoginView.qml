@@ -33,7 +33,10 @@ ScreenItem {
         spacing: 20
 
         DeveloperMenu {
+            id: menu
             visible: root.viewState.showDeveloperMenu
+            // Closed under the keyboard, it would keep the focus and take keys unseen.
+            onVisibleChanged: if (!visible && root.holdsFocus(menu)) loginButton.forceActiveFocus(Qt.OtherFocusReason)
             selection: root.viewState.endpoints
             Layout.fillWidth: true
             Layout.margins: 5
@@ -64,6 +67,7 @@ ScreenItem {
                 horizontalAlignment: Text.AlignHCenter
             }
             CustomButton {
+                id: loginButton
                 objectName: "loginButton"
                 Layout.alignment: Qt.AlignHCenter
                 //: Starts the sign-in in the browser.

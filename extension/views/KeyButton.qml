@@ -24,6 +24,8 @@ Item {
     signal clicked()
 
     activeFocusOnTab: true
+    // A hidden button takes no keys, even while the focus is left on it.
+    Keys.enabled: visible
     Accessible.role: Accessible.Button
     Accessible.focusable: true
     Accessible.onPressAction: clicked()

@@ -1,7 +1,13 @@
 #include "views/screenitem.h"
 
+#include "views/keyboardfocus.h"
+
 ScreenItem::ScreenItem(QQuickItem* parent)
     : QQuickItem(parent) {}
+
+bool ScreenItem::holdsFocus(const QQuickItem* item) {
+    return item != nullptr && ::holdsFocus(*item);
+}
 
 void ScreenItem::itemChange(ItemChange change, const ItemChangeData& value) {
     QQuickItem::itemChange(change, value);

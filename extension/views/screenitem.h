@@ -14,6 +14,8 @@ public:
     explicit ScreenItem(QQuickItem* parent = nullptr);
 
     [[nodiscard]] bool onScreen() const { return onScreen_; }
+    /// Whether the keyboard's focus is on `item` or inside it.
+    Q_INVOKABLE [[nodiscard]] static bool holdsFocus(const QQuickItem* item);
 
 signals:
     void onScreenChanged();

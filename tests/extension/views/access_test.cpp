@@ -59,6 +59,14 @@ protected:
         }
     }
 
+    /// `name` shows as an alert, which a screen reader hears as it shows, saying `heard`.
+    static void expectAlert(const ShownView& view, const QString& name, const QString& heard) {
+        const QAccessibleInterface* node = QAccessible::queryAccessibleInterface(&view.get(name));
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->role(), QAccessible::AlertMessage) << name.toStdString();
+        EXPECT_EQ(node->text(QAccessible::Name).toStdString(), heard.toStdString());
+    }
+
     /// Every control that Tab reaches has a role and a name, and every text on screen is read,
     /// by itself or as the name of what holds it; the screen reader finds all of them from
     /// the window.
@@ -119,6 +127,7 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/create-training-data").size(), 2);
     EXPECT_EQ(platform_.pasteboard().contents, kResponse);
+    expectAlert(*view_, "copyTooltip", "Text copied to clipboard!");
     view_->key(Qt::Key_Escape);
     EXPECT_FALSE(view_->shows("developerMenu"));
 
@@ -130,6 +139,7 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     view_->key(Qt::Key_Space);
     answered(*view_);
     EXPECT_EQ(bodiesSentTo(kSend).size(), 1);
+    expectAlert(*view_, "chatAnswer", "At noon.");
     expectWalk(*view_, {"logoutButton", "quickResponseTab", "customResponseTab", "chatInput",
                         "chatSendButton"});
 
@@ -141,6 +151,9 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
 
     // The update notice locks the panel beneath it out of the walk.
     offerUpdate(true);
+    expectAlert(*view_, "updateNotice",
+                "New version available! A new version of the Quorvane app was released. Download "
+                "the new version to use the latest updates.");
     expectWalk(*view_, {"logoutButton", "remindLaterButton", "updateNowButton"},
                {"updateNowButton"});
     EXPECT_EQ(platform_.workspace().opened.size(), 2);
@@ -154,6 +167,87 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     settle();
     EXPECT_FALSE(stores_.auth.hasAccessToken());
     expectWalk(*view_, {"loginButton"});
+}
+
+// Wherever the control under the keyboard goes, the focus goes on to one that shows, and
+// stays with the panel; the panel takes none from the rest of the window.
+TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
+    const auto press = [&](const QString& control, int key) {
+        tabTo(*view_, control);
+        view_->key(key);
+        answered(*view_);
+    };
+    const auto panel = [&] {
+        forget();
+        answered(showPanel());
+    };
+    QQuickItem composeArea;
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        QString lands;
+    } steps[] = {
+        {"login's menu closed",
+         [&] {
+             showLogin().key(Qt::Key_D, kDeveloperKeys);
+             press("endpointStaging", Qt::Key_Escape);
+         },
+         "loginButton"},
+        {"hidden segment given the focus",
+         [&] {
+             // Even so, a hidden control takes no keys.
+             view_->root().findChild<QQuickItem*>("endpointStaging")->forceActiveFocus();
+             view_->key(Qt::Key_Space);
+             EXPECT_EQ(defaults().string("selectedApiEndpoint"), QString("dev"));
+         },
+         "endpointStaging"},
+        {"panel's menu closed",
+         [&] {
+             panel();
+             view_->key(Qt::Key_D, kDeveloperKeys);
+             press("endpointStaging", Qt::Key_Escape);
+         },
+         "logoutButton"},
+        {"reply drafted", [&] { press("generateResponseButton", Qt::Key_Space); },
+         "regenerateResponseButton"},
+        {"update offered",
+         [&] {
+             tabTo(*view_, "copyButton");
+             offerUpdate(true);
+         },
+         "remindLaterButton"},
+        {"update put off", [&] { press("remindLaterButton", Qt::Key_Return); }, "logoutButton"},
+        {"pasted text summarized",
+         [&] {
+             showUnavailablePanel();
+             network().answer("/api/v1/summarize", reply(kSummary));
+             view_->type("pasteBox", "Lunch?");
+             press("summarizeButton", Qt::Key_Space);
+         },
+         "summaryText"},
+        {"signed out", [&] { press("logoutButton", Qt::Key_Return); }, "loginButton"},
+        {"signed in",
+         [&] {
+             controller_->setIsLoggedIn(true);
+             controller_->refreshAfterLogin();
+         },
+         "logoutButton"},
+        {"signed out from the compose area",
+         [&] {
+             composeArea.setParentItem(view_->window().contentItem());
+             composeArea.forceActiveFocus();
+             stores_.auth.logoutPressed();
+             settle();
+         },
+         ""},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_EQ(focused(*view_).toStdString(), step.lands.toStdString());
+    }
+    EXPECT_TRUE(composeArea.hasActiveFocus());
+    composeArea.setParentItem(nullptr);
 }
 
 // Qt 6.4 has no announcement: an alert is heard as it turns visible. Qt Quick passes that on
