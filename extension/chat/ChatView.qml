@@ -61,122 +61,147 @@ ScreenItem {
 
         Item { Layout.fillHeight: true }
 
-        ListView {
-            id: list
-            objectName: "chatList"
+        // The list clips what it holds, so its focus ring is drawn beside it.
+        Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             Layout.preferredHeight: 300
             Layout.maximumHeight: 300
-            clip: true
-            model: root.viewState.messages
-            boundsBehavior: Flickable.StopAtBounds
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
-            // Rows are laid out after the change that adds them, so the scroll waits for that.
-            function showLast() { scroll.restart() }
-            onCountChanged: showLast()
-            onHeightChanged: showLast()
-            Timer {
-                id: scroll
-                interval: 0
-                onTriggered: list.positionViewAtEnd()
-            }
-            Connections {
-                target: root.viewState.chatError
-                function onTextChanged() { list.showLast() }
+            FocusRing {
+                target: list
+                radius: 6
+                visible: list.activeFocus
             }
 
-            delegate: Item {
-                id: row
+            ListView {
+                id: list
+                objectName: "chatList"
+                anchors.fill: parent
+                clip: true
+                // A tab stop, so that a keyboard scrolls the history too.
+                activeFocusOnTab: true
+                Accessible.role: Accessible.List
+                //: The list of questions and answers, as a screen reader names it.
+                Accessible.name: qsTr("Conversation")
+                Keys.onPressed: event => keys.press(event)
+                model: root.viewState.messages
+                boundsBehavior: Flickable.StopAtBounds
+                ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
-                required property int index
-                required property var model
-                readonly property bool question: model.isSentByCurrentUser
-                readonly property real room: ListView.view.width - 10
+                ScrollKeys {
+                    id: keys
+                    flickable: list
+                }
 
-                width: ListView.view.width
-                height: column.implicitHeight + 10
-                Component.onCompleted: if (!question && index === list.count - 1) answerAlert.arrived(bubble.content)
+                // Rows are laid out after the change that adds them, so the scroll waits for that.
+                function showLast() { scroll.restart() }
+                onCountChanged: showLast()
+                onHeightChanged: showLast()
+                Timer {
+                    id: scroll
+                    interval: 0
+                    onTriggered: list.positionViewAtEnd()
+                }
+                Connections {
+                    target: root.viewState.chatError
+                    function onTextChanged() { list.showLast() }
+                }
 
-                Column {
-                    id: column
-                    x: 5
-                    y: 5
-                    width: row.room
+                delegate: Item {
+                    id: row
 
-                    Rectangle {
-                        id: bubble
+                    required property int index
+                    required property var model
+                    readonly property bool question: model.isSentByCurrentUser
+                    readonly property real room: ListView.view.width - 10
 
-                        readonly property string content:
-                            (row.question ? row.model.text : row.model.response) ?? ""
+                    width: ListView.view.width
+                    height: column.implicitHeight + 10
+                    Component.onCompleted: if (!question && index === list.count - 1) answerAlert.arrived(bubble.content)
 
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: content
-                        Accessible.description: row.question ? qsTr("Your question") : qsTr("Answer")
-                        // Past this, a bubble scrolls its text and lays it out piece by piece.
-                        readonly property bool scrolls: content.length > 4000
+                    Column {
+                        id: column
+                        x: 5
+                        y: 5
+                        width: row.room
 
-                        anchors.right: row.question ? parent.right : undefined
-                        // A long text fills the bubble anyway; not asking for its natural
-                        // width spares a second layout of all of it.
-                        width: Math.min(bubble.content.length > 1000 ? root.bubbleWidth : body.implicitWidth,
-                                        root.bubbleWidth, row.room)
-                        height: scrolls ? longBody.height + 2 * Typography.padding : body.implicitHeight
-                        radius: 10
-                        color: row.question ? ColorScheme.questionBubble : "transparent"
-                        // A hairline: a whole pixel at half strength, which the software
-                        // renderer draws evenly where a half pixel may vanish.
-                        border.color: row.question ? "transparent"
-                                                   : Qt.rgba(ColorScheme.primary.r, ColorScheme.primary.g,
-                                                             ColorScheme.primary.b, 0.5)
-                        border.width: row.question ? 0 : 1
+                        Rectangle {
+                            id: bubble
 
-                        TextEdit {
-                            id: body
-                            Accessible.ignored: true
-                            visible: !bubble.scrolls
-                            width: parent.width
-                            padding: Typography.padding
-                            text: bubble.scrolls ? "" : bubble.content
-                            textFormat: TextEdit.PlainText
-                            wrapMode: TextEdit.Wrap
-                            readOnly: true
-                            selectByMouse: true
-                            persistentSelection: false
-                            color: row.question ? "white" : ColorScheme.primary
-                            selectionColor: row.question ? Qt.darker(ColorScheme.questionBubble, 1.6)
-                                                         : palette.highlight
+                            readonly property string content:
+                                (row.question ? row.model.text : row.model.response) ?? ""
+
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: content
+                            Accessible.description: row.question ? qsTr("Your question") : qsTr("Answer")
+                            // Past this, a bubble scrolls its text and lays it out piece by piece.
+                            readonly property bool scrolls: content.length > 4000
+
+                            anchors.right: row.question ? parent.right : undefined
+                            // A long text fills the bubble anyway; not asking for its natural
+                            // width spares a second layout of all of it.
+                            width: Math.min(bubble.content.length > 1000 ? root.bubbleWidth : body.implicitWidth,
+                                            root.bubbleWidth, row.room)
+                            height: scrolls ? longBody.height + 2 * Typography.padding : body.implicitHeight
+                            radius: 10
+                            color: row.question ? ColorScheme.questionBubble : "transparent"
+                            // A hairline: a whole pixel at half strength, which the software
+                            // renderer draws evenly where a half pixel may vanish.
+                            border.color: row.question ? "transparent"
+                                                       : Qt.rgba(ColorScheme.primary.r, ColorScheme.primary.g,
+                                                                 ColorScheme.primary.b, 0.5)
+                            border.width: row.question ? 0 : 1
+
+                            TextEdit {
+                                id: body
+                                Accessible.ignored: true
+                                visible: !bubble.scrolls
+                                width: parent.width
+                                padding: Typography.padding
+                                text: bubble.scrolls ? "" : bubble.content
+                                textFormat: TextEdit.PlainText
+                                wrapMode: TextEdit.Wrap
+                                readOnly: true
+                                selectByMouse: true
+                                persistentSelection: false
+                                color: row.question ? "white" : ColorScheme.primary
+                                selectionColor: row.question ? Qt.darker(ColorScheme.questionBubble, 1.6)
+                                                             : palette.highlight
+                                font.pixelSize: Typography.body
+                            }
+                            LongText {
+                                id: longBody
+                                // The list scrolls from the keyboard, and a row's focus would go
+                                // with the row as it scrolls away.
+                                activeFocusOnTab: false
+                                visible: bubble.scrolls
+                                x: Typography.padding - padding
+                                y: Typography.padding
+                                width: parent.width - 2 * x
+                                height: Math.min(contentHeight, 300)
+                                text: bubble.scrolls ? bubble.content : ""
+                                textColor: row.question ? "white" : ColorScheme.primary
+                            }
+                        }
+                        // Not a Label: a Label makes itself plain text to a screen reader.
+                        Text {
+                            objectName: "chatError"
+                            // Shown and hidden, so that the platform hears of it; shown only once
+                            // its own text is set, so that it is never announced empty.
+                            Accessible.role: Accessible.AlertMessage
+                            Accessible.name: text
+                            anchors.right: parent.right
+                            width: Math.min(implicitWidth, row.room)
+                            visible: row.question && row.index === list.count - 1 && text !== ""
+                            topPadding: 2
+                            text: FixedText.shown(root.viewState.chatError.text ?? "")
+                            font.italic: true
                             font.pixelSize: Typography.body
+                            color: ColorScheme.red
+                            wrapMode: Text.Wrap
+                            horizontalAlignment: Text.AlignRight
                         }
-                        LongText {
-                            id: longBody
-                            visible: bubble.scrolls
-                            x: Typography.padding - padding
-                            y: Typography.padding
-                            width: parent.width - 2 * x
-                            height: Math.min(contentHeight, 300)
-                            text: bubble.scrolls ? bubble.content : ""
-                            textColor: row.question ? "white" : ColorScheme.primary
-                        }
-                    }
-                    // Not a Label: a Label makes itself plain text to a screen reader.
-                    Text {
-                        objectName: "chatError"
-                        // Shown and hidden, so that the platform hears of it; shown only once
-                        // its own text is set, so that it is never announced empty.
-                        Accessible.role: Accessible.AlertMessage
-                        Accessible.name: text
-                        anchors.right: parent.right
-                        width: Math.min(implicitWidth, row.room)
-                        visible: row.question && row.index === list.count - 1 && text !== ""
-                        topPadding: 2
-                        text: FixedText.shown(root.viewState.chatError.text ?? "")
-                        font.italic: true
-                        font.pixelSize: Typography.body
-                        color: ColorScheme.red
-                        wrapMode: Text.Wrap
-                        horizontalAlignment: Text.AlignRight
                     }
                 }
             }

@@ -43,10 +43,19 @@ Item {
     // Read as one text: the pieces that happen to be laid out are not the whole of it.
     Accessible.role: Accessible.StaticText
     Accessible.name: text
+    Accessible.focusable: true
+    // A tab stop, so that a keyboard scrolls it too.
+    activeFocusOnTab: true
+    Keys.onPressed: event => keys.press(event)
 
     // The scroll bar is the costliest part of a short text, and most texts never overflow: it is
     // made once the text does after its layout has settled, not on the way there.
     onOverflowsChanged: if (overflows) settled.restart()
+
+    ScrollKeys {
+        id: keys
+        flickable: view.scroller
+    }
 
     Timer {
         id: settled
@@ -105,6 +114,10 @@ Item {
             }
             header: Item { height: view.padding }
         }
+    }
+
+    FocusRing {
+        visible: view.activeFocus
     }
 
     Component {

@@ -30,6 +30,11 @@
         <source>Send question</source>
         <translation>Enviar pregunta</translation>
     </message>
+    <message>
+        <source>Conversation</source>
+        <extracomment>The list of questions and answers, as a screen reader names it.</extracomment>
+        <translation>Conversación</translation>
+    </message>
 </context>
 <context>
     <name>DeveloperMenu</name>

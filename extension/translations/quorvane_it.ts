@@ -30,6 +30,11 @@
         <source>Send question</source>
         <translation>Invia domanda</translation>
     </message>
+    <message>
+        <source>Conversation</source>
+        <extracomment>The list of questions and answers, as a screen reader names it.</extracomment>
+        <translation>Conversazione</translation>
+    </message>
 </context>
 <context>
     <name>DeveloperMenu</name>

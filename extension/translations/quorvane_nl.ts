@@ -30,6 +30,11 @@
         <source>Send question</source>
         <translation>Vraag versturen</translation>
     </message>
+    <message>
+        <source>Conversation</source>
+        <extracomment>The list of questions and answers, as a screen reader names it.</extracomment>
+        <translation>Gesprek</translation>
+    </message>
 </context>
 <context>
     <name>DeveloperMenu</name>

@@ -30,6 +30,11 @@
         <source>Send question</source>
         <translation>Enviar pergunta</translation>
     </message>
+    <message>
+        <source>Conversation</source>
+        <extracomment>The list of questions and answers, as a screen reader names it.</extracomment>
+        <translation>Conversa</translation>
+    </message>
 </context>
 <context>
     <name>DeveloperMenu</name>

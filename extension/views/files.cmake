@@ -13,6 +13,7 @@ set(VIEWS_QML
     views/FocusRing.qml
     views/KeyButton.qml
     views/PillButton.qml
+    views/ScrollKeys.qml
     views/Typography.qml
     views/effects/PanelBlur.qml
 )

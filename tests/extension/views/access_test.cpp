@@ -120,8 +120,9 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     view_->key(Qt::Key_D, kDeveloperKeys);
     expectWalk(
         *view_,
-        {"logoutButton", "endpointDev", "endpointStaging", "endpointLive", "quickResponseTab",
-         "customResponseTab", "regenerateResponseButton", "submitTrainingButton", "copyButton"},
+        {"logoutButton", "endpointDev", "endpointStaging", "endpointLive", "summaryText",
+         "quickResponseTab", "customResponseTab", "regenerateResponseButton", "replyText",
+         "submitTrainingButton", "copyButton"},
         {"quickResponseTab", "regenerateResponseButton", "submitTrainingButton", "copyButton"});
     answered(*view_);
     EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 3);
@@ -140,8 +141,8 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     answered(*view_);
     EXPECT_EQ(bodiesSentTo(kSend).size(), 1);
     expectAlert(*view_, "chatAnswer", "At noon.");
-    expectWalk(*view_, {"logoutButton", "quickResponseTab", "customResponseTab", "chatInput",
-                        "chatSendButton"});
+    expectWalk(*view_, {"logoutButton", "summaryText", "quickResponseTab", "customResponseTab",
+                        "chatList", "chatInput", "chatSendButton"});
 
     showUnavailablePanel();
     expectWalk(*view_,
@@ -248,6 +249,51 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
     }
     EXPECT_TRUE(composeArea.hasActiveFocus());
     composeArea.setParentItem(nullptr);
+}
+
+// Tab reaches a long summary, reply and chat history, and the keys scroll them.
+TEST_F(AccessTest, LongTextsScrollFromTheKeyboard) {
+    const QString text = QString("One line of a long text.\n").repeated(80);
+    for (const QString& path : {QString("/api/v1/summarize"), QString("/api/v1/response"), kSend}) {
+        network().answer(path, reply(text));
+    }
+    forget();
+    showPanel().click("generateResponseButton");
+    answered(*view_);
+    const auto contentY = [&](const QString& name) {
+        const QQuickItem& item = view_->get(name);
+        const auto* scroller = item.property("scroller").value<QObject*>();
+        return (scroller != nullptr ? scroller : &item)->property("contentY").toReal();
+    };
+    const struct {
+        QString name;
+        std::function<void()> before;
+    } rows[] = {
+        {"summaryText", [] {}},
+        {"replyText", [] {}},
+        {"chatList",
+         [&] {
+             view_->click("customResponseTab");
+             ask(*view_, "When?");
+             answered(*view_);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        row.before();
+        tabTo(*view_, row.name);
+        view_->key(Qt::Key_Home);
+        const qreal top = contentY(row.name);
+        view_->key(Qt::Key_PageDown);
+        const qreal paged = contentY(row.name);
+        view_->key(Qt::Key_End);
+        const qreal end = contentY(row.name);
+        view_->screenshot("scrolled-" + row.name);
+        view_->key(Qt::Key_Up);
+        EXPECT_LT(top, paged);
+        EXPECT_LT(paged, end);
+        EXPECT_LT(contentY(row.name), end);
+    }
 }
 
 // Qt 6.4 has no announcement: an alert is heard as it turns visible. Qt Quick passes that on

@@ -168,7 +168,7 @@ protected:
         showPanel(width).click("generateResponseButton");
         answered(*view_);
         view_->key(Qt::Key_D, kDeveloperKeys);
-        tabTo(*view_, "copyButton");
+        tabTo(*view_, "replyText");
         shot(*view_, "panel-reply" + suffix, {"toast", "developerMenu", "submitTrainingButton"},
              {"replySpinner", "summaryProgress"});
         EXPECT_EQ(view_->text("summaryText"), kSummary);
