@@ -320,9 +320,15 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
     // Hidden once its fade ends, which a loaded machine may draw late.
     (void)QTest::qWaitFor([] { return heard.size() > 1; }, 5'000);
     view_->screenshot("toast-gone");
+    // Those made as they show are heard too.
+    view_->click("copyButton");
+    offerUpdate(true);
     QAccessible::installUpdateHandler(nullptr);
     EXPECT_EQ(heard.join(" / ").toStdString(),
-              "toast shown: Response generated successfully. / toast hidden");
+              "toast shown: Response generated successfully. / toast hidden / copyTooltip shown: "
+              "Text copied to clipboard! / updateNotice shown: New version available! A new "
+              "version of the Quorvane app was released. Download the new version to use the "
+              "latest updates.");
 }
 
 // The ring keeps 3:1 against whatever the panel shows round a control, in light and in dark.
