@@ -71,7 +71,7 @@ ScreenItem {
             FocusRing {
                 target: list
                 radius: 6
-                visible: list.activeFocus
+                shown: list.activeFocus
             }
 
             ListView {

@@ -117,7 +117,7 @@ Item {
     }
 
     FocusRing {
-        visible: view.activeFocus
+        shown: view.activeFocus
     }
 
     Component {

@@ -8,7 +8,7 @@ Item {
     signal logoutClicked()
 
     function focusLogout() {
-        logout.forceActiveFocus(Qt.OtherFocusReason);
+        logout.forceActiveFocus(InputOrigin.focusReason());
     }
 
     implicitWidth: logo.width + name.width + logout.width + 18

@@ -53,7 +53,7 @@ Item {
         height: parent.height - 10
         active: tab.panel.showsRegenerateLayout
         // The keyboard was on "Generate response", which went with its layout.
-        onLoaded: if (firstTime.activeFocus) forceActiveFocus(Qt.OtherFocusReason)
+        onLoaded: if (firstTime.activeFocus) forceActiveFocus(InputOrigin.focusReason())
 
         sourceComponent: Item {
             SessionButton {

@@ -34,7 +34,7 @@ ScreenItem {
         const focused = holdsFocus(root);
         locked = updating;
         if (focused && updating)
-            notice.forceActiveFocus(Qt.OtherFocusReason);
+            notice.forceActiveFocus(InputOrigin.focusReason());
         else if (focused)
             modal.focusFirstControl();
     }

@@ -36,7 +36,7 @@ ScreenItem {
             id: menu
             visible: root.viewState.showDeveloperMenu
             // Closed under the keyboard, it would keep the focus and take keys unseen.
-            onVisibleChanged: if (!visible && root.holdsFocus(menu)) loginButton.forceActiveFocus(Qt.OtherFocusReason)
+            onVisibleChanged: if (!visible && root.holdsFocus(menu)) loginButton.forceActiveFocus(InputOrigin.focusReason())
             selection: root.viewState.endpoints
             Layout.fillWidth: true
             Layout.margins: 5

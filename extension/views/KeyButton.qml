@@ -33,6 +33,9 @@ Item {
         if (!activeFocus) {
             focusedByPointer = false;
             spaceDown = false;
+        } else if (InputOrigin.pointer) {
+            // Focus moved on after a click shows no ring either.
+            focusedByPointer = true;
         }
     }
 

@@ -1,6 +1,7 @@
 set(VIEWS_SOURCES
     views/colorscheme.cpp views/colorscheme.h
     views/fixedtext.cpp views/fixedtext.h
+    views/inputorigin.cpp views/inputorigin.h
     views/keyboardfocus.cpp views/keyboardfocus.h
     views/panelsize.h
     views/screenitem.cpp views/screenitem.h

@@ -1,5 +1,7 @@
 #include "views/keyboardfocus.h"
 
+#include "views/inputorigin.h"
+
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -13,6 +15,6 @@ void focusFirstControl(QQuickItem& item) {
     // The chain leaves the item when it holds no control.
     QQuickItem* first = item.nextItemInFocusChain(true);
     if (first != nullptr && item.isAncestorOf(first)) {
-        first->forceActiveFocus(Qt::TabFocusReason);
+        first->forceActiveFocus(InputOrigin::shared().focusReason());
     }
 }

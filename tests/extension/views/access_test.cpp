@@ -170,8 +170,9 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
     expectWalk(*view_, {"loginButton"});
 }
 
-// Wherever the control under the keyboard goes, the focus goes on to one that shows, and
-// stays with the panel; the panel takes none from the rest of the window.
+// Wherever the control under the keyboard goes, the focus goes on to one that shows, with its
+// ring unless a pointer was used last, and stays with the panel; the panel takes none from the
+// rest of the window.
 TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
     const auto press = [&](const QString& control, int key) {
         tabTo(*view_, control);
@@ -187,6 +188,7 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
         const char* step;
         std::function<void()> act;
         QString lands;
+        bool ring = true;
     } steps[] = {
         {"login's menu closed",
          [&] {
@@ -201,7 +203,7 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
              view_->key(Qt::Key_Space);
              EXPECT_EQ(defaults().string("selectedApiEndpoint"), QString("dev"));
          },
-         "endpointStaging"},
+         "endpointStaging", false},
         {"panel's menu closed",
          [&] {
              panel();
@@ -233,6 +235,13 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
              controller_->refreshAfterLogin();
          },
          "logoutButton"},
+        {"signed in again after a click",
+         [&] {
+             press("logoutButton", Qt::Key_Return);
+             QTest::mouseClick(&view_->window(), Qt::LeftButton, {}, {1, 1});
+             controller_->refreshAfterLogin();
+         },
+         "logoutButton", false},
         {"signed out from the compose area",
          [&] {
              composeArea.setParentItem(view_->window().contentItem());
@@ -240,12 +249,14 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
              stores_.auth.logoutPressed();
              settle();
          },
-         ""},
+         "", false},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
         step.act();
         EXPECT_EQ(focused(*view_).toStdString(), step.lands.toStdString());
+        const auto* ring = view_->window().activeFocusItem()->findChild<QQuickItem*>("focusRing");
+        EXPECT_EQ(ring != nullptr && ring->isVisible(), step.ring);
     }
     EXPECT_TRUE(composeArea.hasActiveFocus());
     composeArea.setParentItem(nullptr);

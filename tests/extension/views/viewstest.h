@@ -92,6 +92,7 @@ protected:
         // Keys go to the active window, and a test may show more than one.
         view.window().requestActivate();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&view.window()));
+        QTest::keyClick(&view.window(), Qt::Key_Shift); // the keyboard, not a pointer, used last
         view.get(control).forceActiveFocus(Qt::TabFocusReason);
     }
     void answered(ShownView& view) const {
