@@ -228,6 +228,15 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
              press("summarizeButton", Qt::Key_Space);
          },
          "summaryText"},
+        {"pasted text summarized by a click",
+         [&] {
+             showUnavailablePanel();
+             network().answer("/api/v1/summarize", reply(kSummary));
+             view_->type("pasteBox", "Lunch?");
+             view_->click("summarizeButton");
+             answered(*view_);
+         },
+         "summaryText", false},
         {"signed out", [&] { press("logoutButton", Qt::Key_Return); }, "loginButton"},
         {"signed in",
          [&] {
