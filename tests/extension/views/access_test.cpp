@@ -351,14 +351,23 @@ TEST_F(AccessTest, ToastReachesTheAccessibilityBridge) {
               "latest updates.");
 }
 
-// The ring keeps 3:1 against whatever the panel shows round a control, in light and in dark.
-TEST(FocusRingTest, StandsOutInEveryAppearance) {
+// In light and in dark, the ring and the outlined buttons keep 3:1 against whatever the panel
+// shows round a control, and the white labels of the filled buttons 4.5:1 on their fill.
+TEST(ContrastTest, RingsOutlinesAndLabelsStandOutInEveryAppearance) {
     forEachAppearance([&](int /*width*/, const QString& suffix) {
         const ColorScheme& scheme = ColorScheme::shared();
-        for (const QColor& ground :
-             {scheme.controlBackground(), QGuiApplication::palette().color(QPalette::Window)}) {
+        const QColor window = QGuiApplication::palette().color(QPalette::Window);
+        for (const QColor& ground : {scheme.controlBackground(), window}) {
             EXPECT_GE(contrastRatio(scheme.focusRing(), ground), 3.0)
                 << suffix.toStdString() << " on " << ground.name().toStdString();
+        }
+        for (const QColor& named : {scheme.indigo(), scheme.purple(), scheme.blue()}) {
+            EXPECT_GE(contrastRatio(named, window), 3.0)
+                << suffix.toStdString() << " outline " << named.name().toStdString();
+        }
+        for (const QColor& fill : {scheme.indigo(), scheme.blue()}) {
+            EXPECT_GE(contrastRatio(Qt::white, fill), 4.5)
+                << suffix.toStdString() << " label on " << fill.name().toStdString();
         }
     });
 }
