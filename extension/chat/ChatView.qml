@@ -84,15 +84,10 @@ ScreenItem {
                 Accessible.role: Accessible.List
                 //: The list of questions and answers, as a screen reader names it.
                 Accessible.name: qsTr("Conversation")
-                Keys.onPressed: event => keys.press(event)
+                Keys.onPressed: event => ScrollKeys.press(event, list)
                 model: root.viewState.messages
                 boundsBehavior: Flickable.StopAtBounds
                 ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
-
-                ScrollKeys {
-                    id: keys
-                    flickable: list
-                }
 
                 // Rows are laid out after the change that adds them, so the scroll waits for that.
                 function showLast() { scroll.restart() }

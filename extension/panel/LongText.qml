@@ -46,16 +46,11 @@ Item {
     Accessible.focusable: true
     // A tab stop, so that a keyboard scrolls it too.
     activeFocusOnTab: true
-    Keys.onPressed: event => keys.press(event)
+    Keys.onPressed: event => ScrollKeys.press(event, view.scroller)
 
     // The scroll bar is the costliest part of a short text, and most texts never overflow: it is
     // made once the text does after its layout has settled, not on the way there.
     onOverflowsChanged: if (overflows) settled.restart()
-
-    ScrollKeys {
-        id: keys
-        flickable: view.scroller
-    }
 
     Timer {
         id: settled

@@ -1,12 +1,13 @@
+pragma Singleton
 import QtQuick
 
 // Scrolls a text or list that is a tab stop from the keyboard: the arrows by a step, Page Up
-// and Page Down by its height, Home and End to its ends.
+// and Page Down by its height, Home and End to its ends. One for all, since a panel opens with
+// several such texts.
 QtObject {
-    required property Flickable flickable
-    property real step: 20
+    readonly property real step: 20
 
-    function press(event) {
+    function press(event: KeyEvent, flickable: Flickable) {
         const top = flickable.originY;
         const bottom = Math.max(top, top + flickable.contentHeight - flickable.height);
         let to = flickable.contentY;
