@@ -108,8 +108,12 @@ Loader {
                 border.width: pasteBox.activeFocus ? 2 : 1
 
                 ScrollView {
+                    objectName: "pasteScroll"
                     anchors.fill: parent
                     anchors.margins: Typography.padding
+                    // A text cut at the box's foot says nothing of the rest without one.
+                    ScrollBar.vertical.policy: contentHeight > availableHeight ? ScrollBar.AlwaysOn
+                                                                               : ScrollBar.AlwaysOff
 
                     TextArea {
                         id: pasteBox

@@ -97,6 +97,20 @@ TEST_F(ViewsTest, EveryStateInEveryAppearance) {
         shot(*view_, "panel-content-unavailable" + suffix, {"pasteBox", "summarizeButton"},
              {"summaryCard", "summaryProgress"});
         EXPECT_EQ(view_->text("pasteBox"), "Can we meet on Tuesday?") << "the text last summarized";
+        // A text longer than the box shows a scroll bar; a short one none.
+        const auto barShown = [&] {
+            view_->settle();
+            const auto items = view_->get("pasteScroll").findChildren<QQuickItem*>();
+            return std::ranges::any_of(items, [](const QQuickItem* item) {
+                const auto* handle = item->inherits("QQuickScrollBar")
+                                         ? item->property("contentItem").value<QQuickItem*>()
+                                         : nullptr;
+                return item->isVisible() && handle != nullptr && handle->opacity() > 0;
+            });
+        };
+        EXPECT_FALSE(barShown());
+        view_->get("pasteBox").setProperty("text", QString("A line.\n").repeated(30));
+        EXPECT_TRUE(barShown());
         view_->get("pasteBox").setProperty("text", QString());
         view_->type("pasteBox", "Pasted");
         EXPECT_EQ(defaults().string(R"(Optional("abc") fallbackContent)"), QString("Pasted"));
