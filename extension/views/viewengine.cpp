@@ -1,6 +1,7 @@
 #include "views/viewengine.h"
 
 #include "log.h"
+#include "views/inputorigin.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -13,6 +14,9 @@ QQmlEngine& shared() {
         // Owned by the application object, so that it goes before the GUI does.
         auto* made = new QQmlEngine(QCoreApplication::instance());
         made->addImportPath(QStringLiteral("qrc:/"));
+        // QML makes its singletons when first read; this one must hear the first press in a
+        // view, which comes before anything reads it.
+        (void)InputOrigin::shared();
         return made;
     }();
     return *engine;
