@@ -28,8 +28,10 @@ APIManager::APIManager(const UserDefaults& defaults, NotificationCenter& notific
                        std::map<QString, QString> baseUrls)
     : defaults_(defaults)
     , baseUrls_(std::move(baseUrls))
-    , observation_(notifications.addObserver(NotificationNames::apiEndpointChanged,
-                                             [this] { apiEndpointChanged(); })) {}
+    , endpointObservation_(notifications.addObserver(NotificationNames::apiEndpointChanged,
+                                                     [this] { apiEndpointChanged(); }))
+    , logoutObservation_(notifications.addObserver(NotificationNames::userDidLogout,
+                                                   [this] { forgetCurrentUrls(); })) {}
 
 QString APIManager::resolveBase(const char* fallbackLine) const {
     if (const std::optional<QString> selected = defaults_.string(kSelectedEndpointKey)) {
@@ -52,9 +54,15 @@ QString APIManager::baseApiUrl() const {
         "Error: Invalid or missing Base API endpoint in UserDefaults. Falling back to live.");
 }
 
-void APIManager::apiEndpointChanged() const {
+void APIManager::apiEndpointChanged() {
     Log::line("API Endpoint changed to: " + apiUrl());
     Log::line("BASE API Endpoint changed to : " + baseApiUrl());
+    forgetCurrentUrls();
+}
+
+void APIManager::forgetCurrentUrls() {
+    currentApiUrl_.reset();
+    currentBaseApiUrl_.reset();
 }
 
 const QString& APIManager::currentApiUrl() {

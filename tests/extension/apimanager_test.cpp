@@ -1,5 +1,6 @@
 // Which backend the extension talks to.
 #include "scriptedbackend.h"
+#include "signin/endpointselection.h"
 #include "stores/apimanager.h"
 #include "stores/deployments.h"
 
@@ -26,6 +27,28 @@ TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEv
         EXPECT_EQ(manager.apiUrl(), live + "/api/v1");
     }
     EXPECT_EQ(log().lines().count(fallback), 3);
+}
+
+// A sign-in takes its token from the deployment selected at that moment, so requests must go
+// there too, not to the deployment of an earlier first use.
+TEST_F(APIManagerTest, TheFixedUrlsFollowAChangeOfDeploymentAndASignOut) {
+    APIManager& manager = stores_.api;
+    const QString live = baseUrlTable().at("live");
+    const QString staging = baseUrlTable().at("staging");
+    EXPECT_EQ(manager.currentApiUrl(), base + "/api/v1");
+    EXPECT_EQ(manager.currentBaseApiUrl(), base);
+
+    log().clear();
+    changeEndpoint(services(), QStringLiteral("staging"));
+    EXPECT_EQ(log().lines(), (QStringList{"API Endpoint changed to: " + staging + "/api/v1",
+                                          "BASE API Endpoint changed to : " + staging}));
+    EXPECT_EQ(manager.currentApiUrl(), staging + "/api/v1");
+    EXPECT_EQ(manager.currentBaseApiUrl(), staging);
+    EXPECT_TRUE(log().lines().contains("CURRENT API URL IN API MANAGER " + staging + "/api/v1"));
+
+    stores_.auth.logout(); // forgets the selection, so the next sign-in is live's
+    EXPECT_EQ(manager.currentApiUrl(), live + "/api/v1");
+    EXPECT_EQ(manager.currentBaseApiUrl(), live);
 }
 
 TEST(ChooseBaseUrl, AcceptsOnlyAnHttpsOriginAndSaysWhyOtherwise) {
