@@ -99,7 +99,14 @@ SqliteUserDefaults::Connection& SqliteUserDefaults::connection() const {
         try {
             open();
         } catch (const sqlite::Error& error) {
-            setAside(error.what());
+            // Only a file that is not a sound database goes aside: one that is busy, locked or
+            // out of reach keeps every value it holds for the next run.
+            const int primary = error.code() & 0xff;
+            if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+                setAside(error.what());
+            } else {
+                keepInMemory(error.what());
+            }
         }
     }
     return *connection_;
@@ -132,12 +139,15 @@ void SqliteUserDefaults::setAside(const std::string& reason) const {
     try {
         open();
     } catch (const sqlite::Error& second) {
-        // Nowhere to write: keep the values of this run in memory only.
-        Log::line(QStringLiteral("UserDefaults: %1 cannot be opened (%2); values will not be kept.")
-                      .arg(describe(file_), QString::fromUtf8(second.what())));
-        connection_ = std::make_unique<Connection>(":memory:", sqlite::OpenOptions{});
-        connection_->db.exec(kSchema);
+        keepInMemory(second.what());
     }
+}
+
+void SqliteUserDefaults::keepInMemory(const std::string& reason) const {
+    Log::line(QStringLiteral("UserDefaults: %1 cannot be opened (%2); values will not be kept.")
+                  .arg(describe(file_), QString::fromStdString(reason)));
+    connection_ = std::make_unique<Connection>(":memory:", sqlite::OpenOptions{});
+    connection_->db.exec(kSchema);
 }
 
 std::optional<DefaultsValue> SqliteUserDefaults::value(const QString& key) const {

@@ -10,8 +10,9 @@
 /// UserDefaults in one SQLite file (WAL, synchronous=FULL, mode 0600).
 class SqliteUserDefaults : public UserDefaults {
 public:
-    /// The file is opened on first use. A corrupt file is set aside (never deleted) and a new one
-    /// started; with nowhere to write, values live in memory for this run.
+    /// The file is opened on first use. A file that is no sound database is set aside (never
+    /// deleted) and a new one started; one that cannot be opened now, busy or out of reach, is
+    /// left as it is. With nowhere to write, values live in memory for this run.
     explicit SqliteUserDefaults(std::filesystem::path file,
                                 std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
     ~SqliteUserDefaults() override;
@@ -33,6 +34,8 @@ private:
     Connection& connection() const;
     void open() const;
     void setAside(const std::string& reason) const;
+    /// Nowhere to write: the values of this run are kept in memory only.
+    void keepInMemory(const std::string& reason) const;
 
     std::filesystem::path file_;
     std::chrono::milliseconds busyTimeout_;

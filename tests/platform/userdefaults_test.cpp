@@ -1,3 +1,4 @@
+#include "sqlite/sqlitedatabase.h"
 #include "sqliteuserdefaults.h"
 #include "testplatform.h"
 
@@ -43,6 +44,30 @@ TEST(UserDefaultsTest, ACorruptFileIsSetAsideAndTheNewOneKeepsTypedValuesForItsO
     reopened.remove("text");
     EXPECT_EQ(reopened.value("text"), std::nullopt);
     EXPECT_EQ(reopened.keys(), (QStringList{"bytes", "empty", "flag"}));
+}
+
+// Another process holding the file past the busy timeout costs this run its values, not the file.
+TEST(UserDefaultsTest, AFileLockedByAnotherIsLeftAsItIs) {
+    const TestPlatform platform;
+    const QTemporaryDir folder;
+    const std::filesystem::path file =
+        std::filesystem::path(folder.path().toStdString()) / "d.sqlite";
+    {
+        sqlite::Database other(file);
+        other.exec("CREATE TABLE defaults (key TEXT PRIMARY KEY NOT NULL, kind INTEGER NOT NULL,"
+                   " value BLOB NOT NULL); INSERT INTO defaults VALUES ('kept', 0, 'yes')");
+        other.exec("BEGIN EXCLUSIVE");
+        SqliteUserDefaults locked(file, std::chrono::milliseconds(20));
+        EXPECT_EQ(locked.string("kept"), std::nullopt);
+        EXPECT_TRUE(locked.set("this run", true));
+        EXPECT_EQ(locked.flag("this run"), true);
+        const QStringList lines = platform.log().linesStartingWith("UserDefaults:");
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines.first().endsWith("values will not be kept."))
+            << lines.first().toStdString();
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList({"d.sqlite.unreadable-*"}).isEmpty());
+    EXPECT_EQ(SqliteUserDefaults(file).string("kept"), QString("yes"));
 }
 
 TEST(UserDefaultsTest, EachStoreSeesTheOthersLatestWritesBetweenItsOwnReads) {
