@@ -79,7 +79,9 @@ void ChatViewState::saveMessages() {
 }
 
 void ChatViewState::submitMessage() {
-    if (newMessageText_.isEmpty() || !window_) {
+    // One question at a time: each answer sends the latest question, so a second one sent
+    // before the first is answered would be answered twice and the first never.
+    if (newMessageText_.isEmpty() || isLoading_ || !window_) {
         return;
     }
     messages_->append(Message::question(newMessageText_));

@@ -157,7 +157,13 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     summary.requestSummary();
     chat.setNewMessageText(QStringLiteral("When?"));
     chat.submitMessage();
+    // One question at a time: a second one waits in the field until the first is answered.
+    chat.setNewMessageText(QStringLiteral("Where?"));
+    chat.submitMessage();
+    EXPECT_EQ(chat.newMessageText(), QString("Where?"));
     settle();
+    EXPECT_EQ(network().requestsTo("/api/v1/chat/start").size(), 1U);
+    EXPECT_TRUE(bodiesSentTo("/api/v1/chat/send").at(0).contains(R"("content":"When?")"));
 
     for (const auto& [path, field] : {std::pair{"response", R"({"messageId":"<a@x>","content":)"},
                                       {"summarize", R"("content":)"},
