@@ -76,10 +76,8 @@ void ButtonStateManager::generateReply() {
     const ExtensionServices& services = window_.services();
     const std::optional<QString> token = services.auth.accessToken();
     const QString email = services.userDetails.email();
-    const ReplyContext& context = window_.context();
-    const std::optional<QString> content =
-        context.content ? context.content : window_.loadFallbackContent();
-    const QString messageId = context.messageId.value_or(QString());
+    const std::optional<QString> content = window_.messageText();
+    const QString messageId = window_.context().messageId.value_or(QString());
 
     const std::optional<QUrl> url =
         parseUrl(services.api.currentApiUrl() + QStringLiteral("/response"));

@@ -140,7 +140,9 @@ void SessionPanel::sendTrainingExample() {
         Log::line("Session message id is nil");
     }
     const std::optional<QString> reply = buttons_->generateResponse();
-    const TrainingDataBody body{services.userDetails.email(), context.content.value_or(QString()),
+    // The question is what the reply answered, pasted when the message has no content.
+    const TrainingDataBody body{services.userDetails.email(),
+                                buttons_->window().messageText().value_or(QString()),
                                 reply.value_or(QStringLiteral("No response available"))};
     HandleApiRequests(services).submitTrainingData(
         *url, services.auth.accessToken().value_or(QString()), body,

@@ -37,6 +37,10 @@ public:
     bool storeFallbackContent(const QString& text) const;
     /// The text last kept for the message, in this or an earlier session.
     [[nodiscard]] std::optional<QString> loadFallbackContent() const;
+    /// What a reply answers: the message's content, else the text kept in its stead.
+    [[nodiscard]] std::optional<QString> messageText() const {
+        return context_.content ? context_.content : loadFallbackContent();
+    }
 
     /// Set when a summary request of this window got no summary.
     bool requestFailed = false;

@@ -1,6 +1,7 @@
 // The panel's reply and summary state: what changes on which thread, what is sent, and what a
 // failure keeps. Where results are stored is the two-window test's; reloading them is the views'.
 #include "panel/buttonstatemanager.h"
+#include "panel/sessionpanel.h"
 #include "panel/summarizestatemanager.h"
 #include "scriptedbackend.h"
 
@@ -60,6 +61,17 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     EXPECT_EQ(buttons.toastMessage(), "Server error: 401");
     EXPECT_EQ(defaults().string("generateResponse abc"), QString("earlier reply"));
     EXPECT_TRUE(bodiesSentTo("/api/v1/response").at(0).contains(R"("content":"pasted text")"));
+
+    // Training pairs the kept reply with what it answered, here the pasted text.
+    answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
+    buttons.loadSavedResponses();
+    SessionPanel panel;
+    panel.setButtonStateManager(&buttons);
+    panel.sendTrainingExample();
+    settle();
+    const QByteArray training = bodiesSentTo("/api/v1/create-training-data").at(0);
+    EXPECT_TRUE(training.contains(R"("question":"pasted text","answer":"earlier reply")"))
+        << training.toStdString();
 }
 
 TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetchedOnce) {
