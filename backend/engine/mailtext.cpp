@@ -109,7 +109,7 @@ std::optional<std::string> decode(const std::string& body) {
 // The line a mail program puts above the message a reply quotes ("On ... wrote:", and in the
 // other languages "Le <date>, <name> a écrit :", "Am <date> schrieb <name>:", ...: those must
 // carry the date's digits, so that "Here is what the auditor wrote:" stays the message's own),
-// or the rule above a forwarded or Outlook-quoted one ("-----Original Message-----",
+// or the rule above a forwarded or top-posted one ("-----Original Message-----",
 // "-----Message d'origine-----").
 bool isQuoteIntro(std::string_view line) {
     static constexpr std::string_view verbs[] = {

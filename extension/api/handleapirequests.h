@@ -21,7 +21,7 @@ struct GeneratedResponse {
 };
 
 /// The backend client: every request but sign-in. Every operation completes exactly once, on
-/// the main thread, with its value or an ApiError, after the log lines of its failure. The
+/// the main thread, with its value or an ApiError, after any log lines of its failure. The
 /// operations write no store; their callers do. Made where it is used: it holds only the two
 /// services, which outlive every request.
 class HandleApiRequests {
