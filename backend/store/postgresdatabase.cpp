@@ -98,12 +98,6 @@ Statement& Statement::bind(int index, std::int64_t value) {
     return bind(index, std::to_string(value));
 }
 
-Statement& Statement::bindNull(int index) {
-    bind(index, std::string_view());
-    parameters_[static_cast<std::size_t>(index) - 1].reset();
-    return *this;
-}
-
 void Statement::execute() {
     std::vector<const char*> values;
     for (const auto& parameter : parameters_) {

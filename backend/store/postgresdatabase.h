@@ -41,7 +41,6 @@ public:
 
     Statement& bind(int index, std::string_view text);
     Statement& bind(int index, std::int64_t value);
-    Statement& bindNull(int index);
 
     /// Runs the statement on the first call; advances to the next row, false after the last.
     bool step();

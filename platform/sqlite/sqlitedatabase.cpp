@@ -108,11 +108,6 @@ Statement& Statement::bind(int index, std::int64_t value) {
     return *this;
 }
 
-Statement& Statement::bindNull(int index) {
-    checkBind(db_, sqlite3_bind_null(stmt_, index));
-    return *this;
-}
-
 bool Statement::step() {
     errno = 0;
     const int rc = sqlite3_step(stmt_);

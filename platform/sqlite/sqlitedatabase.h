@@ -40,7 +40,6 @@ public:
     /// `data` must stay valid until the statement is reset.
     Statement& bindBlob(int index, const void* data, std::size_t size);
     Statement& bind(int index, std::int64_t value);
-    Statement& bindNull(int index);
 
     /// Advances to the next row; false once the statement is done.
     bool step();
