@@ -1,6 +1,7 @@
 #include "stores/replycontext.h"
 
 #include <QCryptographicHash>
+#include <QUuid>
 #include <algorithm>
 
 namespace {
@@ -15,7 +16,8 @@ std::optional<QString> storageIdOf(const ReplyContext& context) {
         return context.messageId;
     }
     if (!context.email && !context.subject && !context.content) {
-        return std::nullopt;
+        return QStringLiteral("<compose ") + QUuid::createUuid().toString(QUuid::WithoutBraces) +
+               QLatin1Char('>');
     }
     QCryptographicHash digest(QCryptographicHash::Sha256);
     for (const std::optional<QString>* part :

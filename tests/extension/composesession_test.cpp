@@ -187,6 +187,18 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     first->chatError().setText(QStringLiteral("failed"));
     EXPECT_EQ(open("<a@x>", "Again.")->chatError().text(), QString("failed"));
     EXPECT_EQ(second->chatError().text(), std::nullopt);
+
+    // Two new messages have nothing in common, so they share no stored result either.
+    const auto compose = [this] {
+        ComposeSessionHandler handler(services(), {});
+        handler.mailComposeSessionDidBegin(TestComposeSession(nullptr));
+        return handler.window();
+    };
+    const std::shared_ptr<ComposeWindow> firstNew = compose();
+    const std::shared_ptr<ComposeWindow> secondNew = compose();
+    EXPECT_NE(firstNew->storageId(), secondNew->storageId());
+    firstNew->chatError().setText(QStringLiteral("failed"));
+    EXPECT_EQ(secondNew->chatError().text(), std::nullopt);
 }
 
 // A message without a Message-ID is known by what it says: two such messages never show each
