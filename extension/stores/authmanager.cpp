@@ -3,25 +3,11 @@
 #include "platform.h"
 #include "stores/notificationnames.h"
 
-#include <QThread>
-
 AuthManager& AuthManager::shared() {
     static AuthManager instance(Platform::current().userDefaults(),
                                 Platform::current().urlSession(),
                                 Platform::current().notificationCenter());
     return instance;
-}
-
-void AuthManager::setAccessToken(const std::optional<QString>& token) {
-    if (token == accessToken_) {
-        return;
-    }
-    accessToken_ = token;
-    if (QThread::currentThread() == thread()) {
-        emit accessTokenChanged();
-    } else {
-        QMetaObject::invokeMethod(this, &AuthManager::accessTokenChanged, Qt::QueuedConnection);
-    }
 }
 
 void AuthManager::logoutPressed() {

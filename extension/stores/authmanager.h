@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <optional>
 
@@ -9,10 +8,7 @@ class URLSession;
 class UserDefaults;
 
 /// The sign-in state. The token lives in memory only, so each process starts signed out.
-class AuthManager : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(bool hasAccessToken READ hasAccessToken NOTIFY accessTokenChanged FINAL)
-
+class AuthManager {
 public:
     /// The process's, on the installed platform's services.
     [[nodiscard]] static AuthManager& shared();
@@ -23,17 +19,13 @@ public:
         , notifications_(notifications) {}
 
     [[nodiscard]] const std::optional<QString>& accessToken() const { return accessToken_; }
-    /// Views are told on the GUI thread, whichever thread this runs on.
-    void setAccessToken(const std::optional<QString>& token);
+    void setAccessToken(const std::optional<QString>& token) { accessToken_ = token; }
     [[nodiscard]] bool hasAccessToken() const { return accessToken_.has_value(); }
 
     /// Forgets the token, every stored default and the cached answers, then tells the windows.
-    Q_INVOKABLE void logout();
+    void logout();
     /// A "Log out" button of the panel or the update notice: the press is logged first.
     void logoutPressed();
-
-signals:
-    void accessTokenChanged();
 
 private:
     UserDefaults& defaults_;

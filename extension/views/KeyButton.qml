@@ -77,10 +77,9 @@ Item {
             ring = Qt.createComponent("FocusRing.qml").createObject(control, {
                 target: ringTarget,
                 outset: ringOutset,
-                radius: Qt.binding(() => ringRadius)
+                radius: Qt.binding(() => ringRadius),
+                shown: Qt.binding(() => visualFocus)
             });
         }
-        if (ring)
-            ring.visible = visualFocus;
     }
 }
