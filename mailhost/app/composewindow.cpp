@@ -3,7 +3,28 @@
 #include "meextensionviewcontroller.h"
 #include "quotedreply.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QQuickItem>
+#include <algorithm>
+
+namespace {
+
+// The least room for the recipient, the subject and a few lines of text.
+constexpr QSize kComposeMinimum(320, 240);
+// The window's margins and the gap between the text and the extension's area.
+constexpr int kFrame = 8;
+
+/// Wide enough for a quote's 76 columns, so that its lines do not wrap again: 76 digits, as
+/// wide as most prose of that many characters, with the quote's padding and scroll bar.
+int composeWidth() {
+    const int quote =
+        QFontMetrics(QGuiApplication::font()).horizontalAdvance(QString(76, QLatin1Char('0'))) +
+        4 * kFrame;
+    return std::max(kComposeMinimum.width(), quote);
+}
+
+} // namespace
 
 ComposeWindow::ComposeWindow(QQmlEngine& engine, MEExtension& extension,
                              const std::shared_ptr<const MailMessage>& original)
@@ -42,10 +63,16 @@ void ComposeWindow::showExtensionArea() {
     controller_ = handler_->viewControllerForSession(session_);
     QQuickItem* root = rootObject();
     if (!controller_ || root == nullptr) {
-        resize(600, 550);
+        setMinimumSize(kComposeMinimum + QSize(2 * kFrame, 2 * kFrame));
+        resize(composeWidth() + 2 * kFrame, 550);
         return;
     }
     const QSizeF minimum = controller_->minimumSize();
+    const int extensionWidth = static_cast<int>(minimum.width());
+    const int extensionHeight = static_cast<int>(minimum.height());
+    // Never narrower or lower than both sides need, so that no button of the panel is cut.
+    setMinimumSize(QSize(kComposeMinimum.width() + extensionWidth + 3 * kFrame,
+                         std::max(kComposeMinimum.height(), extensionHeight) + 2 * kFrame));
     root->setProperty("extensionMinimum", minimum);
     root->setProperty("extensionMaximum", controller_->maximumSize());
     auto* area = root->property("extensionArea").value<QQuickItem*>();
@@ -55,7 +82,7 @@ void ComposeWindow::showExtensionArea() {
     const auto fill = [area, &view] { view.setSize(area->size()); };
     connect(area, &QQuickItem::widthChanged, this, fill);
     connect(area, &QQuickItem::heightChanged, this, fill);
-    resize(static_cast<int>(minimum.width()) + 480, static_cast<int>(minimum.height()) + 16);
+    resize(composeWidth() + extensionWidth + 3 * kFrame, minimumHeight());
 }
 
 QQuickItem* ComposeWindow::extensionRoot() const {

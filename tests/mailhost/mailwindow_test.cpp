@@ -253,6 +253,19 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     EXPECT_TRUE(area->property("attribution").toString().startsWith("Léa wrote on "));
     const auto* quote = qobject_cast<QStringListModel*>(area->property("quote").value<QObject*>());
     ASSERT_NE(quote, nullptr);
+    // It opens wide enough for each quoted line to stay one line.
+    newest->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(newest));
+    int quoted = 0;
+    const auto* text = area->findChild<QQuickItem*>("composeText");
+    for (const QQuickItem* line :
+         text->property("contentItem").value<QQuickItem*>()->childItems()) {
+        if (line->property("display").isValid()) {
+            ++quoted;
+            EXPECT_EQ(line->property("lineCount").toInt(), 1) << quoted;
+        }
+    }
+    EXPECT_EQ(quoted, 3);
     for (const int width : {400, 560}) {
         newest->resize(width, 400);
         screenshots(QStringLiteral("mailhost-reply-%1").arg(width),
