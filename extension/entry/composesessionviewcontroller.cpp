@@ -51,6 +51,7 @@ ComposeSessionViewController::ComposeSessionViewController(std::shared_ptr<Compo
 
 ComposeSessionViewController::~ComposeSessionViewController() {
     logoutObservation_.reset();
+    signInObservation_.reset();
     removeLayers();
 }
 
@@ -69,6 +70,8 @@ void ComposeSessionViewController::viewDidLoad() {
     const ExtensionServices& services = window_->services();
     logoutObservation_ = services.notifications.addObserver(NotificationNames::userDidLogout,
                                                             [this] { handleLogout(); });
+    signInObservation_ = services.notifications.addObserver(NotificationNames::userDidSignIn,
+                                                            [this] { handleSignIn(); });
     updateTimer_.reset();
     updateTimer_ = services.mainQueue.every(updateCheckInterval, [this] { triggerUpdateCheck(); });
 }
@@ -100,6 +103,7 @@ void ComposeSessionViewController::showLoginView() {
     Layer layer;
     layer.states.push_back(std::move(state));
     layer.item = std::move(item);
+    layer.login = true;
     addLayer(std::move(layer), holdsFocus(view()));
 }
 
@@ -146,6 +150,14 @@ void ComposeSessionViewController::removeLayers() {
 
 void ComposeSessionViewController::handleLogout() {
     showLoginView();
+}
+
+void ComposeSessionViewController::handleSignIn() {
+    if (layers_.empty() || !layers_.back().login || !window_->services().auth.accessToken()) {
+        return;
+    }
+    isLoggedIn_ = true;
+    showSessionTabsView();
 }
 
 void ComposeSessionViewController::buttonClicked() {

@@ -23,7 +23,7 @@ public:
 
     [[nodiscard]] static std::shared_ptr<ComposeSessionViewController>
     make(std::shared_ptr<ComposeWindow> window);
-    /// Stops listening for sign-outs before the content goes.
+    /// Stops listening for sign-outs and sign-ins before the content goes.
     ~ComposeSessionViewController() override;
     ComposeSessionViewController(const ComposeSessionViewController&) = delete;
     ComposeSessionViewController& operator=(const ComposeSessionViewController&) = delete;
@@ -31,12 +31,15 @@ public:
     [[nodiscard]] QSizeF minimumSize() const override;
     [[nodiscard]] QSizeF maximumSize() const override;
 
-    /// Set once a sign-in chain of this window has received a token; never cleared.
+    /// Set once a sign-in chain of this window, or of another window while this one showed its
+    /// login view, has received a token; never cleared.
     [[nodiscard]] bool isLoggedIn() const { return isLoggedIn_; }
     void setIsLoggedIn(bool loggedIn) override { isLoggedIn_ = loggedIn; }
 
     void triggerUpdateCheck();
     void handleLogout();
+    /// Another window signed in: this one leaves its login view for the panel.
+    void handleSignIn();
     void buttonClicked();
     void requestLoginSession();
     void refreshAfterLogin() override;
@@ -55,6 +58,7 @@ private:
     struct Layer {
         std::vector<std::unique_ptr<QObject>> states;
         std::unique_ptr<QQuickItem> item;
+        bool login = false;
     };
 
     explicit ComposeSessionViewController(std::shared_ptr<ComposeWindow> window);
@@ -68,5 +72,6 @@ private:
     bool isLoggedIn_ = false;
     std::unique_ptr<RepeatingTimer> updateTimer_;
     std::unique_ptr<NotificationCenter::Observation> logoutObservation_;
+    std::unique_ptr<NotificationCenter::Observation> signInObservation_;
     std::vector<Layer> layers_;
 };

@@ -3,6 +3,7 @@
 #include "api/tokenredaction.h"
 #include "signin/sessionresponse.h"
 #include "signin/signinwindow.h"
+#include "stores/notificationnames.h"
 #include "url.h"
 
 namespace SignInFlow {
@@ -59,10 +60,11 @@ void signIn(const ExtensionServices& services, const std::weak_ptr<SignInWindow>
     if (const auto strong = controller.lock()) {
         strong->setIsLoggedIn(true);
     }
-    services.mainQueue.async([controller] {
+    services.mainQueue.async([controller, &notifications = services.notifications] {
         if (const auto strong = controller.lock()) {
             strong->refreshAfterLogin();
         }
+        notifications.post(NotificationNames::userDidSignIn);
     });
 }
 
