@@ -12,7 +12,8 @@
 namespace {
 
 /// Files the outcome in the summary cache, under the message the request was made for. Only
-/// running out of retries counts as a failed request.
+/// running out of retries counts as a failed request; a failed user check fails the window's
+/// request too, so that its Summarize asks again once the backend answers.
 void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& messageId,
                  SummarizeManager& summaries, ComposeWindow* window) {
     if (const auto* summary = std::get_if<SummarizedResponse>(&result)) {
@@ -21,7 +22,11 @@ void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& mes
     }
     const ApiError& error = std::get<ApiError>(result);
     if (error.detail() == ApiError::Detail::userCheckFailed) {
-        return; // no summary was asked for
+        // No summary was asked for, so the cache stays as it was.
+        if (window) {
+            window->requestFailed = true;
+        }
+        return;
     }
     if (error.detail() == ApiError::Detail::retriesExhausted) {
         summaries.requestFailed = true;

@@ -99,6 +99,7 @@ TEST_F(RequestsTest, ARefusedSummaryCheckAndAChatAnswerWithoutBodyEndTheirProgre
     summary.summarizeFromPanel();
     settle();
     EXPECT_FALSE(summary.isSummarizeLoading());
+    EXPECT_TRUE(window_->requestFailed) << "the panel offers Summarize again";
     EXPECT_TRUE(network().requestsTo("/api/v1/summarize").empty());
     EXPECT_EQ(log().lines().last(), "Email or name not found in response");
 

@@ -148,8 +148,9 @@ const char* const kPolling = "page open, polling";
 constexpr Set<Outcome> kUnreadable = BadStatus | NotJson | NotObject | WrongTypes;
 
 const Expected kExpected[] = {
-    // A failed sign-in check ends the progress too, though no summary was asked for.
-    {Summary, HostDown, "Error: ", "nothing"},
+    // A failed user check ends the progress and offers Summarize again, as running out of
+    // retries does, though no summary was asked for.
+    {Summary, HostDown, "Error: ", "unavailable"},
     {Summary, PathBroken | BadStatus | NotJson, kGaveUp, "unavailable"},
     {Summary, NotObject | WrongTypes, kNoResponse, "nothing"},
     {Summary, Big, "Response from server: ", "card"},
