@@ -2,8 +2,8 @@
 
 #include "log.h"
 
-QString ChatHistory::keyFor(const std::optional<QString>& messageId) {
-    return QStringLiteral("reply ") + messageId.value_or(QStringLiteral("compose"));
+QString ChatHistory::keyFor(const QString& storageId) {
+    return QStringLiteral("reply ") + storageId;
 }
 
 bool ChatHistory::loadMessages() {

@@ -9,8 +9,8 @@
 /// The conversation about one message, kept in the defaults store under its own key.
 class ChatHistory {
 public:
-    /// "reply " followed by the message identifier, or "reply compose" without one.
-    [[nodiscard]] static QString keyFor(const std::optional<QString>& messageId);
+    /// "reply " followed by the name the message's results go under.
+    [[nodiscard]] static QString keyFor(const QString& storageId);
 
     ChatHistory(UserDefaults& defaults, QString key)
         : defaults_(defaults)

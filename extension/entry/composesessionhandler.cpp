@@ -33,7 +33,7 @@ void fetchUserDetailsAtSessionStart(const ExtensionServices& services) {
 
 std::shared_ptr<ComposeWindow>
 ComposeSessionHandler::makeWindow(ReplyContext context, const ExtensionServices& services) {
-    std::optional<QString> storageId = storageIdOf(context);
+    QString storageId = storageIdOf(context);
     std::shared_ptr<ChatErrorText> chatError =
         ChatErrorText::forMessage(ChatHistory::keyFor(storageId));
     return std::make_shared<ComposeWindow>(std::move(context), std::move(storageId),

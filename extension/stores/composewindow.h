@@ -19,8 +19,8 @@ class ComposeWindow : public QObject {
     QML_UNCREATABLE("made for each compose session")
 
 public:
-    ComposeWindow(ReplyContext context, std::optional<QString> storageId,
-                  std::shared_ptr<ChatErrorText> chatError, const ExtensionServices& services)
+    ComposeWindow(ReplyContext context, QString storageId, std::shared_ptr<ChatErrorText> chatError,
+                  const ExtensionServices& services)
         : context_(std::move(context))
         , storageId_(std::move(storageId))
         , chatError_(std::move(chatError))
@@ -28,7 +28,7 @@ public:
 
     [[nodiscard]] const ReplyContext& context() const { return context_; }
     /// What the message's stored results are kept under: `storageIdOf(context())`.
-    [[nodiscard]] const std::optional<QString>& storageId() const { return storageId_; }
+    [[nodiscard]] const QString& storageId() const { return storageId_; }
     [[nodiscard]] ChatErrorText& chatError() const { return *chatError_; }
     [[nodiscard]] const ExtensionServices& services() const { return services_; }
 
@@ -49,7 +49,7 @@ public:
 
 private:
     const ReplyContext context_;
-    const std::optional<QString> storageId_;
+    const QString storageId_;
     const std::shared_ptr<ChatErrorText> chatError_;
     const ExtensionServices services_;
 };

@@ -37,27 +37,24 @@ QString quoted(const QString& text) {
 
 namespace PanelKeys {
 
-QString summarizeResponseKey(const std::optional<QString>& messageId) {
-    return QStringLiteral("summarizeResponse ") + messageId.value_or(QStringLiteral("compose"));
+QString summarizeResponseKey(const QString& storageId) {
+    return QStringLiteral("summarizeResponse ") + storageId;
 }
 
-QString generateResponseKey(const std::optional<QString>& messageId) {
-    return QStringLiteral("generateResponse ") + messageId.value_or(QStringLiteral("compose"));
+QString generateResponseKey(const QString& storageId) {
+    return QStringLiteral("generateResponse ") + storageId;
 }
 
-QString summaryDoneFlag(const std::optional<QString>& messageId) {
-    return messageId.value_or(QString()) + QStringLiteral("_summarize");
+QString summaryDoneFlag(const QString& storageId) {
+    return storageId + QStringLiteral("_summarize");
 }
 
-QString replyDoneFlag(const std::optional<QString>& messageId) {
-    return messageId.value_or(QString()) + QStringLiteral("_generateResponse");
+QString replyDoneFlag(const QString& storageId) {
+    return storageId + QStringLiteral("_generateResponse");
 }
 
-QString fallbackContentKey(const std::optional<QString>& messageId) {
-    const QString form = messageId
-                             ? QStringLiteral("Optional(") + quoted(*messageId) + QLatin1Char(')')
-                             : QStringLiteral("nil");
-    return form + QStringLiteral(" fallbackContent");
+QString fallbackContentKey(const QString& storageId) {
+    return QStringLiteral("Optional(") + quoted(storageId) + QStringLiteral(") fallbackContent");
 }
 
 } // namespace PanelKeys

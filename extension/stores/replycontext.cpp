@@ -11,9 +11,9 @@ constexpr qsizetype kTellingLength = qsizetype{64} * 1024;
 
 } // namespace
 
-std::optional<QString> storageIdOf(const ReplyContext& context) {
+QString storageIdOf(const ReplyContext& context) {
     if (context.messageId) {
-        return context.messageId;
+        return *context.messageId;
     }
     if (!context.email && !context.subject && !context.content) {
         return QStringLiteral("<compose ") + QUuid::createUuid().toString(QUuid::WithoutBraces) +

@@ -15,4 +15,4 @@ struct ReplyContext {
 /// The name a message's stored results go under: its Message-ID, or for a message without one
 /// a digest of what it says, so that two such messages never share a reply, a summary or a
 /// chat; for a new message, one of its own, as two new messages have nothing in common.
-[[nodiscard]] std::optional<QString> storageIdOf(const ReplyContext& context);
+[[nodiscard]] QString storageIdOf(const ReplyContext& context);
