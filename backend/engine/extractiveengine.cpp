@@ -1,5 +1,6 @@
 #include "extractiveengine.h"
 
+#include "framing.h"
 #include "mailsentences.h"
 #include "phrases.h"
 #include "replypoints.h"
@@ -140,19 +141,21 @@ std::string ExtractiveEngine::summarize(const std::string& mail) {
     return summary;
 }
 
-std::string ExtractiveEngine::reply(const std::string& mail, const std::string& userName) {
+std::string ExtractiveEngine::reply(const std::string& mail, const std::string& userName,
+                                    std::size_t draft) {
     const MailSentences sentences(mail);
     const std::vector<ReplyPoint> points = replyPoints(sentences, WordIndex(sentences));
     const Phrases& say = phrasesFor(sentences.language());
+    const Framing frame = framingFor(sentences.language(), draft);
     std::string text =
         sentences.sender().empty()
             ? std::string(say.greetAnyone)
             : std::string(say.greetNamed) + std::string(sentences.senderFirstName()) + ",";
     text += "\n\n";
-    text += say.thanks;
+    text += frame.thanks;
     if (points.empty()) {
         text += ' ';
-        text += say.nothingAsked;
+        text += frame.nothingAsked;
     } else {
         // One answer for each question and request, in the message's order.
         text += '\n';
@@ -164,7 +167,7 @@ std::string ExtractiveEngine::reply(const std::string& mail, const std::string& 
         }
     }
     text += "\n\n";
-    text += say.closing;
+    text += frame.closing;
     text += '\n' + (userName.empty() ? std::string("Me") : userName);
     return text;
 }

@@ -1,5 +1,6 @@
 #include "extractiveengine.h"
 
+#include "framing.h"
 #include "mailtext.h"
 
 #include <fstream>
@@ -45,6 +46,44 @@ TEST(MailText, DecodesWhatTheClientSends) {
 
 // Sample bodies cut as the client cuts them, after the first blank line. Messages without
 // questions, or without the answer asked for, say so.
+// Another draft of a reply, as a person asks for it, says the same in other words.
+TEST(ExtractiveEngine, EachFurtherReplyToAMailIsWordedAnewRoundTheSamePoints) {
+    ExtractiveEngine engine;
+    const std::string mail = "Hi Ann,\n\nCan you send the slides?\n\nBob\n";
+    const auto draft = [&](const std::string& name) {
+        std::string text;
+        static_cast<Engine&>(engine).reply(
+            mail, name, [&text](EngineResult result) { text = std::get<std::string>(result); });
+        return text;
+    };
+    std::vector<std::string> drafts;
+    for (std::size_t i = 0; i <= kFramings; ++i) {
+        drafts.push_back(draft("Ann"));
+    }
+    EXPECT_EQ(drafts[0], engine.reply(mail, "Ann"));
+    const std::string point = drafts[0].substr(drafts[0].find("\n1. "));
+    const std::string answer = point.substr(0, point.find('\n', 1));
+    const std::string greeting = drafts[0].substr(0, drafts[0].find("\n\n") + 2);
+    for (std::size_t i = 1; i < kFramings; ++i) {
+        EXPECT_NE(drafts[i], drafts[i - 1]);
+        EXPECT_TRUE(drafts[i].starts_with(greeting) && drafts[i].ends_with("\nAnn")) << drafts[i];
+        EXPECT_NE(drafts[i].find(answer), npos) << drafts[i];
+    }
+    EXPECT_EQ(drafts[kFramings], drafts[0]) << "the wordings come round";
+    EXPECT_EQ(draft("Cy"), engine.reply(mail, "Cy")) << "another person's first draft";
+    for (const Language language :
+         {Language::English, Language::French, Language::German, Language::Spanish,
+          Language::Italian, Language::Portuguese, Language::Dutch}) {
+        for (std::size_t i = 1; i < kFramings; ++i) {
+            const Framing earlier = framingFor(language, i - 1);
+            const Framing next = framingFor(language, i);
+            EXPECT_TRUE(next.thanks != earlier.thanks && next.closing != earlier.closing &&
+                        next.nothingAsked != earlier.nothingAsked)
+                << static_cast<int>(language) << " draft " << i;
+        }
+    }
+}
+
 TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
         {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},
