@@ -56,23 +56,7 @@ const Others& othersFor(Language language) {
         {"Fijn dat je schreef, bedankt.",
          "Ik heb het gelezen en kom bij je terug als er iets moet gebeuren.", "Hartelijke groet,"},
     }};
-    switch (language) {
-    case Language::French:
-        return french;
-    case Language::German:
-        return german;
-    case Language::Spanish:
-        return spanish;
-    case Language::Italian:
-        return italian;
-    case Language::Portuguese:
-        return portuguese;
-    case Language::Dutch:
-        return dutch;
-    case Language::English:
-        break;
-    }
-    return english;
+    return inLanguage(language, english, french, german, spanish, italian, portuguese, dutch);
 }
 
 } // namespace

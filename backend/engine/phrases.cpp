@@ -87,23 +87,7 @@ const Phrases& phrasesFor(Language language) {
                                "Het bericht bevat geen tekst om samen te vatten.",
                                "Het bericht zegt daar niets over.",
                                "In het bericht staat: "};
-    switch (language) {
-    case Language::French:
-        return french;
-    case Language::German:
-        return german;
-    case Language::Spanish:
-        return spanish;
-    case Language::Italian:
-        return italian;
-    case Language::Portuguese:
-        return portuguese;
-    case Language::Dutch:
-        return dutch;
-    case Language::English:
-        break;
-    }
-    return english;
+    return inLanguage(language, english, french, german, spanish, italian, portuguese, dutch);
 }
 
 const Openings& greetingOpenings() {
