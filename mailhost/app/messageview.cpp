@@ -63,8 +63,10 @@ void MessageView::display(const MailMessage* message) {
                        : QStringLiteral("%1 <%2>").arg(message->senderName, address));
     to_->setText(message->recipients);
     subject_->setText(message->subjectText);
-    date_->setText(message->date ? QLocale().toString(*message->date, QLocale::LongFormat)
-                                 : QString());
+    // In this machine's zone, as the list shows it, so that one message reads one time.
+    date_->setText(message->date
+                       ? QLocale().toString(message->date->toLocalTime(), QLocale::LongFormat)
+                       : QString());
     const ShownMessage shown = shownMessage(*message);
     attachments_->setText(shown.attachments.join(QStringLiteral(", ")));
     form_->setRowVisible(attachments_, !shown.attachments.isEmpty());
