@@ -6,6 +6,7 @@
 #include "teststores.h"
 #include "views/viewengine.h"
 
+#include <QAbstractItemModel>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -25,7 +26,8 @@ void storeConversation(const ComposeWindow& compose, int entries) {
                                                  encodeConversation(sampleConversation(entries)));
 }
 
-/// The fastest of `kRounds` openings, in seconds; negative when the view cannot be made.
+/// The fastest of `kRounds` openings, in seconds; negative when the view cannot be made or does
+/// not show the stored entries.
 double timeOpening(QQuickWindow& window, ComposeWindow& compose, int entries) {
     storeConversation(compose, entries);
     std::vector<double> times;
@@ -41,6 +43,12 @@ double timeOpening(QQuickWindow& window, ComposeWindow& compose, int entries) {
         QCoreApplication::processEvents(); // the scroll to the last entry is queued
         (void)window.grabWindow();
         times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        // A view that found no stored conversation would be timed opening nothing.
+        const auto* state = view->property("viewState").value<QObject*>();
+        const auto* shown = state->property("messages").value<QAbstractItemModel*>();
+        if (shown == nullptr || shown->rowCount() != entries) {
+            return -1;
+        }
         view.reset();
         QCoreApplication::processEvents();
     }
@@ -64,7 +72,7 @@ int main(int argc, char** argv) {
     const double small = timeOpening(window, *compose, 10);
     const double large = timeOpening(window, *compose, 1000);
     if (small <= 0 || large <= 0) {
-        std::fprintf(stderr, "the chat view could not be made\n");
+        std::fprintf(stderr, "the chat view could not be made or showed no stored entries\n");
         return 1;
     }
     std::printf("chat view opening: 10 entries %.2f ms, 1,000 entries %.2f ms\n", small * 1e3,
