@@ -53,7 +53,7 @@ const Others& othersFor(Language language) {
         {"Dank je wel voor je bericht.",
          "Ik heb het doorgenomen en laat het je weten als er iets nodig is.",
          "Vriendelijke groet,"},
-        {"Fijn dat je schreef, bedankt.",
+        {"Bedankt dat je me schreef.",
          "Ik heb het gelezen en kom bij je terug als er iets moet gebeuren.", "Hartelijke groet,"},
     }};
     return inLanguage(language, english, french, german, spanish, italian, portuguese, dutch);
