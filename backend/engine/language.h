@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace backend {
@@ -18,23 +20,9 @@ template <typename T>
 [[nodiscard]] const T& inLanguage(Language language, const T& english, const T& french,
                                   const T& german, const T& spanish, const T& italian,
                                   const T& portuguese, const T& dutch) {
-    switch (language) {
-    case Language::French:
-        return french;
-    case Language::German:
-        return german;
-    case Language::Spanish:
-        return spanish;
-    case Language::Italian:
-        return italian;
-    case Language::Portuguese:
-        return portuguese;
-    case Language::Dutch:
-        return dutch;
-    case Language::English:
-        break;
-    }
-    return english;
+    const std::array<const T*, 7> values{&english, &french,     &german, &spanish,
+                                         &italian, &portuguese, &dutch};
+    return *values.at(static_cast<std::size_t>(language));
 }
 
 } // namespace backend
