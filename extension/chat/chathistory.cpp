@@ -2,6 +2,8 @@
 
 #include "log.h"
 
+#include <QDateTime>
+
 QString ChatHistory::keyFor(const QString& storageId) {
     return QStringLiteral("reply ") + storageId;
 }
@@ -16,9 +18,11 @@ bool ChatHistory::loadMessages() {
         messages_ = std::move(*conversation);
         encoded_ = *stored;
         stored_ = stored;
+        unreadable_.reset();
         return true;
     }
     Log::write("Failed to load messages: " + std::get<QString>(decoded));
+    unreadable_ = stored;
     return false;
 }
 
@@ -35,10 +39,27 @@ bool ChatHistory::saveMessages() {
 
 bool ChatHistory::write() {
     // The store logs a failed write itself and keeps the previous value whole.
-    if (!defaults_.set(key_, encoded_)) {
+    if ((unreadable_ && !setAsideUnreadable()) || !defaults_.set(key_, encoded_)) {
         return false;
     }
     stored_ = encoded_;
+    return true;
+}
+
+bool ChatHistory::setAsideUnreadable() {
+    // One damaged entry makes the whole value unreadable; the rest of it may still be worth
+    // recovering by hand, so it is never written over.
+    const QString stamped = key_ + QStringLiteral(" unreadable ") +
+                            QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    QString aside = stamped;
+    for (int copy = 2; defaults_.data(aside); ++copy) {
+        aside = stamped + QLatin1Char(' ') + QString::number(copy);
+    }
+    if (!defaults_.set(aside, *unreadable_)) {
+        return false;
+    }
+    Log::write("Unreadable messages kept under \"" + aside + '"');
+    unreadable_.reset();
     return true;
 }
 

@@ -20,6 +20,7 @@ public:
     [[nodiscard]] const Conversation& messages() const { return messages_; }
 
     /// Replaces the list with the stored conversation, if there is a readable one; true then.
+    /// An unreadable one is set aside under a key of its own before this history next writes.
     bool loadMessages();
     /// Adds an entry and writes the conversation at once. When the write fails the entry
     /// stays in the list and the stored conversation stays as it was; false then. Callers
@@ -33,6 +34,7 @@ public:
 
 private:
     bool write();
+    bool setAsideUnreadable();
 
     UserDefaults& defaults_;
     QString key_;
@@ -40,5 +42,6 @@ private:
     // The stored form of `messages_`, grown entry by entry: a long conversation is written at
     // every change, and encoding it whole each time would cost time quadratic in its length.
     QByteArray encoded_ = QByteArrayLiteral("[]");
-    std::optional<QByteArray> stored_; // what this history last read or wrote
+    std::optional<QByteArray> stored_;     // what this history last read or wrote
+    std::optional<QByteArray> unreadable_; // a stored value it could not read, not yet set aside
 };

@@ -77,7 +77,8 @@ TEST_F(ChatHistoryTest, EveryAppendIsStoredAndSurvivesAReopenAndNoOlderCopyOverw
     EXPECT_EQ(reopened(history_.key()), encodeConversation(history_.messages()));
 }
 
-TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndTheListKept) {
+// A value the history cannot read is kept under a key of its own before it is written over.
+TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndSetAside) {
     ASSERT_TRUE(history_.append(Message::question("kept")));
     for (const QByteArray& bad : {
              QByteArray("{broken"),
@@ -92,14 +93,25 @@ TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndTheListKe
          }) {
         SCOPED_TRACE(bad.toStdString());
         platform_.log().clear();
-        ASSERT_TRUE(Platform::current().userDefaults().set(history_.key(), bad));
+        UserDefaults& defaults = Platform::current().userDefaults();
+        ASSERT_TRUE(defaults.set(history_.key(), bad));
+        const std::size_t shown = history_.messages().size();
         EXPECT_FALSE(history_.loadMessages());
-        ASSERT_EQ(history_.messages().size(), 1U);
+        EXPECT_EQ(history_.messages().size(), shown) << "the list on screen is kept";
         EXPECT_EQ(history_.messages()[0].text, QString("kept"));
         const QStringList lines = platform_.log().lines();
         ASSERT_EQ(lines.size(), 1);
         EXPECT_TRUE(lines[0].startsWith("Failed to load messages: ") && lines[0].size() > 25)
             << "says why: " << lines[0].toStdString();
+
+        const QStringList before = defaults.keys();
+        ASSERT_TRUE(history_.append(Message::answer("next")));
+        QStringList aside = defaults.keys();
+        aside.removeIf([&](const QString& key) { return before.contains(key); });
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(aside[0].startsWith("reply <m@x> unreadable ")) << aside[0].toStdString();
+        EXPECT_EQ(reopened(aside[0]), bad);
+        EXPECT_EQ(decoded(reopened(history_.key())).size(), shown + 1);
     }
 }
 
