@@ -28,16 +28,18 @@ int main(int argc, char** argv) {
 
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     std::optional<ItemStore> store;
+    // The model reads every item, which a damaged file or another program's table refuses.
+    std::optional<ItemListModel> model;
     try {
         store.emplace(folder.toStdString());
+        model.emplace(*store);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Could not create ModelContainer: %s\n", error.what());
         return EXIT_FAILURE;
     }
-    ItemListModel model(*store);
 
     QQmlApplicationEngine engine;
-    engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
+    engine.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&*model)}});
     engine.load(QUrl(QStringLiteral("qrc:/Quorvane/Container/Main.qml")));
     if (engine.rootObjects().isEmpty()) {
         return EXIT_FAILURE;

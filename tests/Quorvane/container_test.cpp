@@ -79,19 +79,29 @@ TEST_F(ContainerTest, RowsAreAddedChosenAndDeletedInTheWindowAndKeptOnDiskWhole)
 }
 
 // What stops the application is said in its last line, with status 1 rather than an abort: a
-// store it cannot create, or no display to open its window on.
+// store it cannot create or read, or no display to open its window on.
 TEST_F(ContainerTest, WhatStopsTheApplicationIsItsLastLine) {
     QDir(folder_.path()).mkpath("taken/Quorvane/items.sqlite");
-    const std::pair<const char*, QString> rows[] = {
-        {"offscreen", "Could not create ModelContainer: unable to open database file: " +
-                          folder_.filePath("taken/Quorvane/items.sqlite")},
-        {"xcb", "Quorvane: cannot open windows: no display could be reached (DISPLAY not set, "
-                "WAYLAND_DISPLAY not set)"},
+    QDir(folder_.path()).mkpath("other/Quorvane");
+    sqlite::Database(folder_.filePath("other/Quorvane/items.sqlite").toStdString())
+        .exec("CREATE TABLE item (id INTEGER PRIMARY KEY, other TEXT)");
+    const struct {
+        const char* platform;
+        const char* data;
+        QString line;
+    } rows[] = {
+        {"offscreen", "taken",
+         "Could not create ModelContainer: unable to open database file: " +
+             folder_.filePath("taken/Quorvane/items.sqlite")},
+        {"offscreen", "other", "Could not create ModelContainer: no such column: timestamp_ms"},
+        {"xcb", "taken",
+         "Quorvane: cannot open windows: no display could be reached (DISPLAY not set, "
+         "WAYLAND_DISPLAY not set)"},
     };
-    for (const auto& [platform, line] : rows) {
+    for (const auto& [platform, data, line] : rows) {
         QProcess app;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", folder_.filePath("taken"));
+        environment.insert("XDG_DATA_HOME", folder_.filePath(data));
         environment.insert("QT_QPA_PLATFORM", platform);
         environment.remove("DISPLAY");
         environment.remove("WAYLAND_DISPLAY");
