@@ -7,6 +7,7 @@
 #include <QNetworkReply>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -94,6 +95,8 @@ public:
                     reply->abort();
                 });
         }
+        // Aborted, it ends as a timeout: requests are never cancelled otherwise.
+        QTimer::singleShot(options_.longestRequest, reply, [reply] { reply->abort(); });
         auto tooLarge = std::make_shared<bool>(false);
         QObject::connect(
             reply, &QNetworkReply::downloadProgress, this,

@@ -3,6 +3,7 @@
 #include "urlsession.h"
 
 #include <QThread>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -16,6 +17,9 @@ struct QtURLSessionOptions {
     /// An answer that grows past this many bytes fails, so that a server cannot fill the
     /// memory by sending without end; the backend takes mails of up to 40 MiB.
     qint64 largestAnswer = qint64(64) << 20;
+    /// A request not answered whole by then fails as timed out. A request's own timeout counts
+    /// only silence, which a server that trickles its answer never leaves.
+    std::chrono::milliseconds longestRequest = std::chrono::minutes(3);
 };
 
 /// URLSession over QNetworkAccessManager, which lives on a network thread of its own.

@@ -100,6 +100,20 @@ TEST(URLSessionTest, AnswersPastTheLimitFail) {
     EXPECT_EQ(past.error->description, "The answer is larger than 1 MiB.");
 }
 
+// Nor does one that sends it slowly hold a request open: a trickle never falls silent long
+// enough for the request's own timeout.
+TEST(URLSessionTest, AnswersThatTrickleInFailAtTheLongestRequest) {
+    TestHttpsServer server;
+    server.on("/slow",
+              ScriptedReply{.body = std::string(200, 'x'), .fault = ScriptedReply::Fault::Trickle});
+    QtURLSessionOptions options{server.certificateAuthorityFile(), std::nullopt};
+    options.longestRequest = std::chrono::milliseconds(500);
+    QtURLSession session{options};
+    const Outcome slow = fetch(session, get(server, "/slow"));
+    ASSERT_TRUE(slow.error);
+    EXPECT_EQ(slow.error->description, "The request timed out.");
+}
+
 // The POST row also checks that what is sent is what was set, and the untrusting session
 // that the server's own authority is needed: it sends nothing.
 TEST(URLSessionTest, TheCacheNeverHoldsAnswersToBearerOrUncacheableRequests) {

@@ -90,11 +90,12 @@ struct TestHttpsServer::State {
                 if (!pause(reply.delay) || reply.fault == Fault::DropConnection) {
                     return;
                 }
-                // A faulty answer announces the whole body and sends half of it, or none.
-                const std::size_t sent = reply.fault == Fault::None ? reply.body.size()
-                                         : reply.fault == Fault::StallAfterHeaders
-                                             ? 0
-                                             : reply.body.size() / 2;
+                // A faulty answer announces the whole body and sends half of it, or none at first.
+                const std::size_t sent =
+                    reply.fault == Fault::None ? reply.body.size()
+                    : reply.fault == Fault::StallAfterHeaders || reply.fault == Fault::Trickle
+                        ? 0
+                        : reply.body.size() / 2;
                 std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
                                    " Scripted\r\nContent-Type: " + reply.contentType +
                                    "\r\nContent-Length: " + std::to_string(reply.body.size()) +
@@ -110,7 +111,14 @@ struct TestHttpsServer::State {
                     socket->close();
                     return;
                 }
-                if (reply.fault != Fault::None) {
+                if (reply.fault == Fault::Trickle) {
+                    for (const char byte : reply.body) {
+                        if (!pause(std::chrono::milliseconds(50))) {
+                            return;
+                        }
+                        asio::write(stream, asio::buffer(&byte, 1));
+                    }
+                } else if (reply.fault != Fault::None) {
                     pause(std::chrono::hours(1));
                     return;
                 }

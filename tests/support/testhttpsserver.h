@@ -29,6 +29,7 @@ struct ScriptedReply {
         StallMidBody,      // announces the whole body, sends half of it and falls silent
         ResetMidBody,      // announces the whole body, sends half of it and resets the connection
         StallAfterHeaders, // announces the whole body, sends none of it and falls silent
+        Trickle,           // announces the whole body and sends it a byte every 50 ms
     };
     int status = 200;
     std::string body = "{}";
