@@ -7,16 +7,38 @@
 
 namespace {
 
-QFileInfoList messageFiles(const QDir& folder) {
+/// The one error for a folder that cannot be listed: the named one, or a Maildir's cur/ or new/.
+std::optional<FolderError> unreadable(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
+        return FolderError{QStringLiteral("Cannot read folder: ") + folder};
+    }
+    return std::nullopt;
+}
+
+std::variant<QFileInfoList, FolderError> messageFiles(const QDir& folder) {
     const QDir cur(folder.filePath(QStringLiteral("cur")));
     const QDir fresh(folder.filePath(QStringLiteral("new")));
+    QFileInfoList files;
     if (!cur.exists() && !fresh.exists()) {
-        return folder.entryInfoList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name);
+        files = folder.entryInfoList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name);
+    } else {
+        // Maildir: tmp/ holds messages still being delivered. A cur/ or new/ that cannot be
+        // listed would hide its messages without a word.
+        for (const QDir& sub : {cur, fresh}) {
+            const QFileInfo info(sub.path());
+            if (info.exists() || info.isSymLink()) {
+                if (auto error = unreadable(sub.path())) {
+                    return *error;
+                }
+                files += sub.entryInfoList(QDir::Files, QDir::Name);
+            }
+        }
+        std::ranges::sort(files, {}, &QFileInfo::fileName);
     }
-    // Maildir: tmp/ holds messages still being delivered.
-    QFileInfoList files = cur.entryInfoList(QDir::Files, QDir::Name);
-    files += fresh.entryInfoList(QDir::Files, QDir::Name);
-    std::ranges::sort(files, {}, &QFileInfo::fileName);
+    // QDir::Files keeps a symlink to a FIFO, which blocks the reading, or to a device, which
+    // may never end.
+    files.removeIf([](const QFileInfo& file) { return !file.isFile(); });
     return files;
 }
 
@@ -24,6 +46,12 @@ QFileInfoList messageFiles(const QDir& folder) {
 
 std::variant<std::shared_ptr<const MailMessage>, MessageError>
 readMessageFile(const QString& path) {
+    // Opening a FIFO waits for a writer, and a device may never end; a missing file keeps the
+    // error of its opening.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        return MessageError{QStringLiteral("not a regular file")};
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return MessageError{file.errorString()};
@@ -70,11 +98,15 @@ std::variant<QStringList, FolderError> messageFilesOf(const QString& folder) {
     if (!info.isDir()) {
         return FolderError{QStringLiteral("Not a folder: ") + folder};
     }
-    if (!info.isReadable() || !info.isExecutable()) {
-        return FolderError{QStringLiteral("Cannot read folder: ") + folder};
+    if (auto error = unreadable(folder)) {
+        return *error;
+    }
+    auto files = messageFiles(QDir(folder));
+    if (auto* error = std::get_if<FolderError>(&files)) {
+        return std::move(*error);
     }
     QStringList paths;
-    for (const QFileInfo& file : messageFiles(QDir(folder))) {
+    for (const QFileInfo& file : std::get<QFileInfoList>(files)) {
         paths << file.filePath();
     }
     return paths;

@@ -15,7 +15,8 @@ struct FolderError {
 inline constexpr qint64 kLargestMessageBytes = qint64(256) << 20;
 
 /// The message files of a folder of .eml files, or of a Maildir (its cur/ and new/), in the
-/// order of their names.
+/// order of their names: regular files only, symlinks to them included. A Maildir whose cur/ or
+/// new/ cannot be read is an error, not a shorter list.
 [[nodiscard]] std::variant<QStringList, FolderError> messageFilesOf(const QString& folder);
 
 /// Where a Maildir message listed at `path` is now, when another program has since renamed it
@@ -23,6 +24,6 @@ inline constexpr qint64 kLargestMessageBytes = qint64(256) << 20;
 /// has gone.
 [[nodiscard]] std::optional<QString> movedMaildirMessage(const QString& path);
 
-/// Reads one message file whole.
+/// Reads one message file whole; anything but a regular file is refused unread.
 [[nodiscard]] std::variant<std::shared_ptr<const MailMessage>, MessageError>
 readMessageFile(const QString& path);
