@@ -22,9 +22,9 @@ GText textOf(GMimeTextPart* part) {
     GMimeStream* bytes = g_mime_stream_mem_new();
     g_mime_data_wrapper_write_to_stream(content, bytes);
     const GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(bytes));
-    GText text(g_utf8_make_valid(reinterpret_cast<const char*>(array->data),
-                                 static_cast<gssize>(array->len)),
-               g_free);
+    // An empty part, or base64 that decodes to nothing, leaves no buffer, which GLib refuses.
+    const char* data = array->len > 0 ? reinterpret_cast<const char*>(array->data) : "";
+    GText text(g_utf8_make_valid(data, static_cast<gssize>(array->len)), g_free);
     g_object_unref(bytes);
     return text;
 }
