@@ -10,12 +10,13 @@
 
 namespace {
 
-/// Runs `work` with the state and the result, unless the view is gone by then.
+/// Runs `work` with the state and the result, unless the view is gone by then or its user
+/// signed out.
 template <typename Response>
 ApiCompletion<Response> whileAlive(ChatViewState* state,
                                    void (*work)(ChatViewState&, ApiResult<Response>)) {
     return [self = QPointer(state), work](ApiResult<Response> result) {
-        if (self) {
+        if (self && self->signedInStill()) {
             work(*self, std::move(result));
         }
     };
@@ -36,6 +37,7 @@ void ChatViewState::setWindow(ComposeWindow* window) {
         return;
     }
     window_ = window;
+    signedInWith_ = window->services().auth.accessToken();
     messages_ = new ChatMessages(window->services().defaults,
                                  ChatHistory::keyFor(window->storageId()), this);
     emit windowChanged();
@@ -72,8 +74,12 @@ void ChatViewState::loadMessages() {
     }
 }
 
+bool ChatViewState::signedInStill() const {
+    return window_ && window_->services().auth.accessToken() == signedInWith_;
+}
+
 void ChatViewState::saveMessages() {
-    if (messages_) {
+    if (messages_ && signedInStill()) {
         messages_->save();
     }
 }
@@ -81,7 +87,7 @@ void ChatViewState::saveMessages() {
 void ChatViewState::submitMessage() {
     // One question at a time: each answer sends the latest question, so a second one sent
     // before the first is answered would be answered twice and the first never.
-    if (newMessageText_.isEmpty() || isLoading_ || !window_) {
+    if (newMessageText_.isEmpty() || isLoading_ || !signedInStill()) {
         return;
     }
     messages_->append(Message::question(newMessageText_));

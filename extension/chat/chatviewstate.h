@@ -49,6 +49,11 @@ public:
     [[nodiscard]] const std::optional<QString>& threadId() const { return threadId_; }
     [[nodiscard]] QString userDefaultsKey() const;
 
+    /// Whether the user this view was made for is still the one signed in. A sign-out clears
+    /// what was stored; a view still standing after it must not store its conversation again,
+    /// nor show it to whoever signs in next.
+    [[nodiscard]] bool signedInStill() const;
+
     Q_INVOKABLE void loadMessages();
     Q_INVOKABLE void saveMessages();
     /// Adds the typed question and sends it, opening a backend chat first when none is open.
@@ -71,7 +76,8 @@ private:
     [[nodiscard]] QVariant threadIdValue() const;
 
     QPointer<ComposeWindow> window_;
-    ChatMessages* messages_ = nullptr; // a child, made with the window
+    std::optional<QString> signedInWith_; // the token when the window was set
+    ChatMessages* messages_ = nullptr;    // a child, made with the window
     QString newMessageText_;
     bool isLoading_ = false;
     std::optional<QString> assistantId_;

@@ -228,18 +228,26 @@ TEST_F(ComposeSessionTest, MessagesWithoutAnIdKeepTheirResultsApart) {
     }
 }
 
-// Logging out clears what was kept; a reply or summary arriving after it is neither shown nor
-// kept again.
+// Logging out clears what was kept; a reply, summary or chat answer arriving after it is
+// neither shown nor kept again, and a chat view left standing stores nothing for whoever signs
+// in next.
 TEST_F(ComposeSessionTest, ResultsArrivingAfterLogoutAreNotKept) {
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
+    answer("/api/v1/chat/start", 200, R"({"response":{"assistantId":"a1","threadId":"t1"}})");
     ButtonStateManager buttons(*window_);
     SummarizeStateManager summary(*window_);
+    ChatViewState chat(*window_);
     buttons.generateReply();
     summary.requestSummary();
+    chat.setNewMessageText(QStringLiteral("When?"));
+    chat.submitMessage();
     services().auth.logoutPressed();
     settle();
+    services().auth.setAccessToken(QStringLiteral("the next user's"));
+    chat.saveMessages();
     EXPECT_EQ(defaults().keys().join(QLatin1Char(' ')).toStdString(), "");
+    EXPECT_TRUE(network().requestsTo("/api/v1/chat/send").empty()) << "sent without a token";
     EXPECT_FALSE(buttons.generateResponse() || buttons.isGenerateResponseLoading());
     EXPECT_FALSE(summary.summarizeResponse() || summary.isSummarizeLoading());
 }
