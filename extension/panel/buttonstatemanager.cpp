@@ -72,6 +72,11 @@ QVariant ButtonStateManager::generateResponseValue() const {
 }
 
 void ButtonStateManager::generateReply() {
+    // A second press would end the progress with the first answer and then put the older draft
+    // over the newer one, besides asking the model twice.
+    if (isGenerateResponseLoading_) {
+        return;
+    }
     setGenerateResponseLoading(true);
     const ExtensionServices& services = window_.services();
     const std::optional<QString> token = services.auth.accessToken();

@@ -64,7 +64,7 @@ public:
     /// Takes the stored summary and reply of this message, or absent where none is stored.
     Q_INVOKABLE void loadSavedResponses();
     /// The generate and regenerate buttons: asks for a reply to the window's message, stores it
-    /// and toasts the outcome.
+    /// and toasts the outcome. Ignored while a reply is awaited.
     void generateReply();
 
 signals:

@@ -21,10 +21,12 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThread) {
     QObject::connect(&buttons, &ButtonStateManager::showToastChanged, [&] { changes << "toast"; });
 
     buttons.generateReply();
+    buttons.generateReply(); // pressed again while the reply is awaited
     ASSERT_TRUE(network().waitUntilIdle());
     EXPECT_EQ(changes, QStringList{"loading=1"}) << "nothing changes off the main thread";
     settle();
     EXPECT_EQ(changes, (QStringList{"loading=1", "reply", "toast", "loading=0"}));
+    ASSERT_EQ(bodiesSentTo("/api/v1/response").size(), 1U);
     EXPECT_EQ(
         bodiesSentTo("/api/v1/response").at(0),
         R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"

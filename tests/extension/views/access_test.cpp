@@ -125,7 +125,8 @@ TEST_F(AccessTest, EveryViewWorksFromTheKeyboardAndReads) {
          "submitTrainingButton", "copyButton"},
         {"quickResponseTab", "regenerateResponseButton", "submitTrainingButton", "copyButton"});
     answered(*view_);
-    EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 3);
+    // Regenerate's second press came while its first reply was awaited.
+    EXPECT_EQ(network().requestsTo("/api/v1/response").size(), 2);
     EXPECT_EQ(network().requestsTo("/api/v1/create-training-data").size(), 2);
     EXPECT_EQ(platform_.pasteboard().contents, kResponse);
     expectAlert(*view_, "copyTooltip", "Text copied to clipboard!");
