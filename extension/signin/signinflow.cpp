@@ -6,6 +6,8 @@
 #include "stores/notificationnames.h"
 #include "url.h"
 
+#include <atomic>
+
 namespace SignInFlow {
 namespace {
 
@@ -32,6 +34,21 @@ std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray
     }
     return std::get<SessionResponse>(std::move(decoded));
 }
+
+/// Whether a sign-out, which an endpoint change also posts, came since a chain began: its
+/// session and any token belong to the deployment and the user it began with.
+class Chain {
+public:
+    explicit Chain(NotificationCenter& notifications)
+        : observation_(notifications.addObserver(NotificationNames::userDidLogout,
+                                                 [ended = ended_] { *ended = true; })) {}
+    [[nodiscard]] bool ended() const { return *ended_; }
+
+private:
+    // Shared with the handler, which may be running while the last answer drops the chain.
+    std::shared_ptr<std::atomic<bool>> ended_ = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<NotificationCenter::Observation> observation_;
+};
 
 using AnswerHandler = std::function<void(const std::variant<SessionResponse, Failure>&)>;
 
@@ -68,6 +85,11 @@ void signIn(const ExtensionServices& services, const std::weak_ptr<SignInWindow>
     });
 }
 
+void pollAccessToken(const ExtensionServices& services, std::weak_ptr<SignInWindow> controller,
+                     const QString& urlText, std::shared_ptr<const Chain> chain);
+void schedulePoll(const ExtensionServices& services, std::shared_ptr<SignInWindow> controller,
+                  const QString& urlText, std::shared_ptr<const Chain> chain);
+
 } // namespace
 
 void requestLoginSession(const ExtensionServices& services,
@@ -81,8 +103,12 @@ void requestLoginSession(const ExtensionServices& services,
         Log::line("Invalid URL");
         return;
     }
+    auto chain = std::make_shared<const Chain>(services.notifications);
     get(services, *url, QStringLiteral("Error parsing JSON response: "),
-        [services, controller = std::move(controller)](const auto& read) {
+        [services, controller = std::move(controller), chain = std::move(chain)](const auto& read) {
+            if (chain->ended()) {
+                return;
+            }
             const auto* session = std::get_if<SessionResponse>(&read);
             if (session == nullptr || !session->loginUrl) {
                 return;
@@ -90,9 +116,10 @@ void requestLoginSession(const ExtensionServices& services,
             services.mainQueue.async(
                 [services, loginUrl = *session->loginUrl] { openLoginURL(services, loginUrl); });
             Log::line("BASE URL IN LOGIN FUNCTION IS:", services.api.baseApiUrl());
+            // Still the session's deployment: a change would have ended the chain.
             const QString pollUrl = services.api.baseApiUrl() + sessionRequestPath + session->id;
             if (!controller.expired()) {
-                pollAccessToken(services, controller, pollUrl);
+                pollAccessToken(services, controller, pollUrl, chain);
             }
         });
 }
@@ -103,15 +130,24 @@ void openLoginURL(const ExtensionServices& services, const QString& text) {
     }
 }
 
+namespace {
+
 void pollAccessToken(const ExtensionServices& services, std::weak_ptr<SignInWindow> controller,
-                     const QString& urlText) {
+                     const QString& urlText, std::shared_ptr<const Chain> chain) {
+    if (chain->ended()) {
+        return;
+    }
     const std::optional<QUrl> url = parseUrl(urlText);
     if (!url) {
         Log::line("Invalid URL");
         return;
     }
     get(services, *url, QStringLiteral("Error parsing access token JSON response: "),
-        [services, controller = std::move(controller), urlText](const auto& read) {
+        [services, controller = std::move(controller), urlText,
+         chain = std::move(chain)](const auto& read) {
+            if (chain->ended()) {
+                return;
+            }
             if (const auto* session = std::get_if<SessionResponse>(&read)) {
                 if (session->accessToken) {
                     signIn(services, controller, *session->accessToken);
@@ -122,17 +158,19 @@ void pollAccessToken(const ExtensionServices& services, std::weak_ptr<SignInWind
                 return;
             }
             if (auto strong = controller.lock()) {
-                schedulePoll(services, std::move(strong), urlText);
+                schedulePoll(services, std::move(strong), urlText, chain);
             }
         });
 }
 
 void schedulePoll(const ExtensionServices& services, std::shared_ptr<SignInWindow> controller,
-                  const QString& urlText) {
-    services.mainQueue.asyncAfter(pollInterval,
-                                  [services, controller = std::move(controller), urlText] {
-                                      pollAccessToken(services, controller, urlText);
-                                  });
+                  const QString& urlText, std::shared_ptr<const Chain> chain) {
+    services.mainQueue.asyncAfter(pollInterval, [services, controller = std::move(controller),
+                                                 urlText, chain = std::move(chain)] {
+        pollAccessToken(services, controller, urlText, chain);
+    });
 }
+
+} // namespace
 
 } // namespace SignInFlow

@@ -8,6 +8,7 @@
 #include <QQmlProperty>
 #include <QTest>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -147,13 +148,16 @@ TEST_F(SignInTest, EachSignInAndEachSignOutCoversEveryWindowAtItsLogin) {
     EXPECT_EQ(stores_.auth.accessToken(), QString("from-s2"));
     EXPECT_EQ(layers(*other), QStringList{"sessionTabsView"}) << "signed in by the other window";
     EXPECT_TRUE(other->isLoggedIn());
+    queue().advance(SignInFlow::pollInterval);
+    settle();
+    EXPECT_EQ(stores_.auth.accessToken(), QString("from-s1")) << "the first press signs in too";
 
     stores_.auth.logout();
     EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView"}));
-    queue().advance(SignInFlow::pollInterval);
+    controller->buttonClicked(); // s2 again
     settle();
-    EXPECT_EQ(stores_.auth.accessToken(), QString("from-s1"));
-    EXPECT_EQ(platform_.workspace().opened.size(), 2U);
+    EXPECT_EQ(stores_.auth.accessToken(), QString("from-s2"));
+    EXPECT_EQ(platform_.workspace().opened.size(), 3U);
     EXPECT_EQ(layers(*controller), QStringList{"sessionTabsView"});
     EXPECT_EQ(layers(*other), QStringList{"sessionTabsView"});
 
@@ -162,6 +166,38 @@ TEST_F(SignInTest, EachSignInAndEachSignOutCoversEveryWindowAtItsLogin) {
     controller.reset(); // a closed window hears no more sign-outs
     stores_.auth.logout();
     EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView", "loginView"}));
+}
+
+// A sign-in belongs to the deployment and the user it began with: its session or token must
+// not reach another deployment, nor sign in again after a sign-out.
+TEST_F(SignInTest, ASignOutOrAnEndpointChangeEndsTheSignInsBegunBeforeIt) {
+    network().answer(kSessionPath, kSession);
+    // 0: while the session is requested, 1: while a poll waits, 2: while a poll is answered
+    for (std::size_t step = 0; step < 3; ++step) {
+        for (const bool endpointChange : {false, true}) {
+            SCOPED_TRACE(testing::Message() << step << (endpointChange ? " endpoint" : " logout"));
+            EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev"))); // logout clears it
+            network().answer(kPollPath, {kPending, token("from-dev")});
+            const std::size_t polled = network().requestsTo(kPollPath).size();
+            const auto signOut = [&] {
+                endpointChange ? changeEndpoint(services(), QStringLiteral("staging"))
+                               : stores_.auth.logout();
+            };
+            const auto controller = openWindow();
+            controller->requestLoginSession();
+            if (step > 0) {
+                settle();
+            }
+            // At the poll's due time, queued after it: the poll is sent, its answer not handled.
+            step < 2 ? signOut() : queue().asyncAfter(SignInFlow::pollInterval, signOut);
+            queue().advance(SignInFlow::pollInterval);
+            settle();
+            EXPECT_EQ(network().requestsTo(kPollPath).size() - polled, step);
+            EXPECT_EQ(stores_.auth.accessToken(), std::nullopt);
+            EXPECT_FALSE(pollScheduled());
+            EXPECT_EQ(std::exchange(platform_.workspace().opened, {}).size(), step > 0 ? 1U : 0U);
+        }
+    }
 }
 
 /// A signed-in window with a version to report.
