@@ -19,6 +19,8 @@ public:
         notObject,
         /// The sign-in check before a summary failed; that check logged why.
         userCheckFailed,
+        /// The user signed out before a summary was sent, so it was not.
+        signedOut,
         /// The last retry failed too.
         retriesExhausted,
     };

@@ -35,10 +35,13 @@ public:
     /// Checks the sign-in with a user-details request to `userDetailsUrl`, hands the details to
     /// `signedIn`, then asks for a summary, retrying a failed send up to three times 2.0 s apart.
     /// A failed check completes with Detail::userCheckFailed and sends nothing; a last failed
-    /// retry completes with Detail::retriesExhausted.
+    /// retry completes with Detail::retriesExhausted. Before each send `stillSignedIn`, when
+    /// given, says whether the token may still be used; if not, the call completes with
+    /// Detail::signedOut and neither the details nor the summary go further.
     void summarize(const QUrl& url, const QString& userDetailsUrl, const QString& accessToken,
                    SummarizeRequestBody body, const QString& messageId,
                    std::function<void(const UserDetails&)> signedIn,
+                   std::function<bool()> stillSignedIn,
                    ApiCompletion<SummarizedResponse> completion) const;
 
     /// Asks once for a reply; a failure's message is the text the panel shows.

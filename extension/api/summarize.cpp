@@ -14,7 +14,17 @@ struct SummarizeCall {
     URLRequest request;
     SummarizeRequestBody body;
     QString messageId;
+    std::function<bool()> stillSignedIn;
     ApiCompletion<SummarizedResponse> completion;
+
+    /// Whether the token may still be sent; the call has completed when not.
+    [[nodiscard]] bool mayGoOn() const {
+        if (!stillSignedIn || stillSignedIn()) {
+            return true;
+        }
+        completion(ApiError::invalidResponse().with(ApiError::Detail::signedOut));
+        return false;
+    }
 };
 
 constexpr int kLastAttempt = 3;
@@ -30,7 +40,11 @@ void retryOrGiveUp(const std::shared_ptr<SummarizeCall>& call, int attempt,
         return;
     }
     Log::line(QStringLiteral("Retrying request, attempt %1...").arg(attempt + 1));
-    call->mainQueue.asyncAfter(kRetryDelaySeconds, [call, attempt] { send(call, attempt + 1); });
+    call->mainQueue.asyncAfter(kRetryDelaySeconds, [call, attempt] {
+        if (call->mayGoOn()) {
+            send(call, attempt + 1);
+        }
+    });
 }
 
 void handleAnswer(const std::shared_ptr<SummarizeCall>& call, int attempt,
@@ -83,6 +97,7 @@ void HandleApiRequests::summarize(const QUrl& url, const QString& userDetailsUrl
                                   const QString& accessToken, SummarizeRequestBody body,
                                   const QString& messageId,
                                   std::function<void(const UserDetails&)> signedIn,
+                                  std::function<bool()> stillSignedIn,
                                   ApiCompletion<SummarizedResponse> completion) const {
     completion = completingOn(mainQueue_, std::move(completion));
     auto call = std::make_shared<SummarizeCall>(
@@ -91,12 +106,15 @@ void HandleApiRequests::summarize(const QUrl& url, const QString& userDetailsUrl
                                          {RequestHeader::ContentType, RequestHeader::Accept,
                                           RequestHeader::Authorization},
                                          accessToken),
-                      std::move(body), messageId, std::move(completion)});
+                      std::move(body), messageId, std::move(stillSignedIn), std::move(completion)});
     fetchUserDetails(userDetailsUrl, accessToken,
                      [call, signedIn = std::move(signedIn)](ApiResult<UserDetails> checked) {
                          if (const auto* error = std::get_if<ApiError>(&checked)) {
                              // The check logged why; the caller ends its progress quietly.
                              call->completion(error->with(ApiError::Detail::userCheckFailed));
+                             return;
+                         }
+                         if (!call->mayGoOn()) {
                              return;
                          }
                          if (signedIn) {

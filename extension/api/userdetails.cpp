@@ -1,5 +1,6 @@
 #include "api/userdetails.h"
 
+#include "stores/authmanager.h"
 #include "stores/userdetailsmanager.h"
 
 void UserDetails::storeIn(UserDetailsManager& store) const {
@@ -7,9 +8,11 @@ void UserDetails::storeIn(UserDetailsManager& store) const {
     store.name = name;
 }
 
-ApiCompletion<UserDetails> storingUserDetailsIn(UserDetailsManager& store) {
-    return [&store](const ApiResult<UserDetails>& result) {
-        if (const auto* details = std::get_if<UserDetails>(&result)) {
+ApiCompletion<UserDetails> storingUserDetailsIn(UserDetailsManager& store, const AuthManager& auth,
+                                                QString sentWith) {
+    return [&store, &auth, sentWith = std::move(sentWith)](const ApiResult<UserDetails>& result) {
+        if (const auto* details = std::get_if<UserDetails>(&result);
+            details && auth.accessToken() == sentWith) {
             details->storeIn(store);
         }
     };

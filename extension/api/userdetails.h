@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class AuthManager;
 class UserDetailsManager;
 
 /// Who holds the access token, as the backend's "/me" answer names them.
@@ -15,6 +16,8 @@ struct UserDetails {
     void storeIn(UserDetailsManager& store) const;
 };
 
-/// A completion that files fetched details in `store` and ignores a failure, which the fetch
-/// has logged.
-[[nodiscard]] ApiCompletion<UserDetails> storingUserDetailsIn(UserDetailsManager& store);
+/// A completion that files fetched details in `store` while `auth` still holds `sentWith`, the
+/// token they were fetched with: after a sign-out they are no longer the signed-in user's. A
+/// failure is ignored; the fetch has logged it.
+[[nodiscard]] ApiCompletion<UserDetails>
+storingUserDetailsIn(UserDetailsManager& store, const AuthManager& auth, QString sentWith);

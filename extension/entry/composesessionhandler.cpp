@@ -23,9 +23,9 @@ void fetchUserDetailsAtSessionStart(const ExtensionServices& services) {
     Log::line("CURRENT API URL IN API MANAGER", services.api.apiUrl());
     const QString token = services.auth.accessToken().value_or(QString());
     if (!token.isEmpty()) {
-        HandleApiRequests(services).fetchUserDetails(services.api.apiUrl() + QStringLiteral("/me"),
-                                                     token,
-                                                     storingUserDetailsIn(services.userDetails));
+        HandleApiRequests(services).fetchUserDetails(
+            services.api.apiUrl() + QStringLiteral("/me"), token,
+            storingUserDetailsIn(services.userDetails, services.auth, token));
     }
 }
 

@@ -83,10 +83,10 @@ void ComposeSessionViewController::showInitialView() {
         return;
     }
     showSessionTabsView();
-    HandleApiRequests(services).fetchUserDetails(services.api.currentApiUrl() +
-                                                     QStringLiteral("/me"),
-                                                 services.auth.accessToken().value_or(QString()),
-                                                 storingUserDetailsIn(services.userDetails));
+    const QString token = services.auth.accessToken().value_or(QString());
+    HandleApiRequests(services).fetchUserDetails(
+        services.api.currentApiUrl() + QStringLiteral("/me"), token,
+        storingUserDetailsIn(services.userDetails, services.auth, token));
 }
 
 void ComposeSessionViewController::showLoginView() {

@@ -21,6 +21,9 @@ void fileSummary(const ApiResult<SummarizedResponse>& result, const QString& mes
         return;
     }
     const ApiError& error = std::get<ApiError>(result);
+    if (error.detail() == ApiError::Detail::signedOut) {
+        return; // what was kept went with the sign-out
+    }
     if (error.detail() == ApiError::Detail::userCheckFailed) {
         // No summary was asked for, so the cache stays as it was.
         if (window) {
@@ -98,7 +101,9 @@ void SummarizeStateManager::summarizeFromPanel() {
             Log::line("Summarization successful: " +
                       recordText("SummarizedResponse", {{"messageId", result->messageId},
                                                         {"response", result->response}}));
-        } else if (std::get<ApiError>(outcome).detail() != ApiError::Detail::userCheckFailed) {
+        } else if (const auto detail = std::get<ApiError>(outcome).detail();
+                   detail != ApiError::Detail::userCheckFailed &&
+                   detail != ApiError::Detail::signedOut) {
             Log::line("Failed to summarize.");
         }
         if (!self) {
@@ -135,6 +140,8 @@ void SummarizeStateManager::runSummaryRequest(const ApiCompletion<SummarizedResp
     HandleApiRequests(services).summarize(
         *url, apiUrl + QStringLiteral("/me"), *token, SummarizeRequestBody{content, email},
         messageId, [&userDetails](const UserDetails& details) { details.storeIn(userDetails); },
+        // After a sign-out the token is no longer this user's to send, nor the details theirs.
+        [&auth = services.auth, sentWith = token] { return auth.accessToken() == sentWith; },
         [messageId, handler, &summaries = services.summaries,
          window = QPointer(&window_)](const ApiResult<SummarizedResponse>& result) {
             fileSummary(result, messageId, summaries, window.data());

@@ -1,5 +1,6 @@
 // What a compose session takes from the message it answers, what it logs for each part that is
 // missing, and what its window keeps of it; what the handler of listed messages does with them.
+#include "api/handleapirequests.h"
 #include "chat/chatviewstate.h"
 #include "entry/composesessionhandler.h"
 #include "entry/mailextension.h"
@@ -82,8 +83,8 @@ TEST_F(ComposeSessionTest, AReplyFillsEveryFieldAndEachMissingPartIsLoggedAndCle
         const QStringList lines = log().lines();
         const qsizetype fetch = lines.indexOf("CURRENT API URL IN API MANAGER " + base + "/api/v1");
         EXPECT_TRUE(lines.mid(0, fetch).contains(row.line)) << lines.join('\n').toStdString();
+        settle(); // details fetched with one token are not filed once another is signed in
     }
-    settle();
     EXPECT_EQ(stores_.userDetails.email(), "me@example.com");
     const std::vector<URLRequest> sent = network().requests();
     ASSERT_EQ(sent.size(), 1U) << "neither an absent nor an empty token is sent";
@@ -228,9 +229,9 @@ TEST_F(ComposeSessionTest, MessagesWithoutAnIdKeepTheirResultsApart) {
     }
 }
 
-// Logging out clears what was kept; a reply, summary or chat answer arriving after it is
-// neither shown nor kept again, and a chat view left standing stores nothing for whoever signs
-// in next.
+// Logging out clears what was kept; a reply, summary, chat answer or user check arriving after
+// it is neither shown nor kept again, the token is sent no more, and a chat view left standing
+// stores nothing for whoever signs in next.
 TEST_F(ComposeSessionTest, ResultsArrivingAfterLogoutAreNotKept) {
     answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
@@ -242,8 +243,14 @@ TEST_F(ComposeSessionTest, ResultsArrivingAfterLogoutAreNotKept) {
     summary.requestSummary();
     chat.setNewMessageText(QStringLiteral("When?"));
     chat.submitMessage();
+    HandleApiRequests(services())
+        .fetchUserDetails(base + "/api/v1/me", "tok",
+                          storingUserDetailsIn(services().userDetails, services().auth, "tok"));
     services().auth.logoutPressed();
+    services().userDetails.setEmail(QString()); // so that details filed late would show
     settle();
+    EXPECT_TRUE(network().requestsTo("/api/v1/summarize").empty()) << "sent after the check";
+    EXPECT_EQ(services().userDetails.email(), QString()) << "the checked details kept";
     services().auth.setAccessToken(QStringLiteral("the next user's"));
     chat.saveMessages();
     EXPECT_EQ(defaults().keys().join(QLatin1Char(' ')).toStdString(), "");

@@ -68,7 +68,7 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
          ok(R"({"response":"Done."})")},
         [this](auto done) {
             backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
-                                {"Review it.", "me@x"}, "abc", {}, done);
+                                {"Review it.", "me@x"}, "abc", {}, {}, done);
         },
         [](const SummarizedResponse& summary) {
             return summary.messageId + ": " + summary.response;
@@ -77,6 +77,19 @@ TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
     EXPECT_EQ(network().requestsTo("/api/v1/me").size(), 1U) << "the user check is not repeated";
+
+    // A sign-out between two attempts ends the call: the token is not sent again.
+    auto checks = std::make_shared<int>(0);
+    const QString signedOut = outcome<SummarizedResponse>(
+        "/api/v1/summarize", {ScriptedAnswer::transportError("connection reset")},
+        [&](auto done) {
+            backend().summarize(
+                QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
+                {"Review it.", "me@x"}, "abc", {}, [checks] { return ++*checks < 2; }, done);
+        },
+        [](const SummarizedResponse&) { return QStringLiteral("summarized"); });
+    EXPECT_TRUE(signedOut.startsWith("invalidResponse")) << signedOut.toStdString();
+    EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 5U);
 }
 
 TEST_F(RequestsTest, AStartedChatNeedsBothIdsAndItsTokenIsNotLogged) {

@@ -355,7 +355,7 @@ protected:
             state = sections[static_cast<int>(panel.summarySection())];
             operation = [&] {
                 backend().summarize(QUrl(api + "/summarize"), api + "/me", "tok",
-                                    {"Can we meet?", "me@x"}, "m", {},
+                                    {"Can we meet?", "me@x"}, "m", {}, {},
                                     counting<SummarizedResponse>());
             };
             break;
@@ -400,8 +400,9 @@ protected:
         }
         case User:
             drive([&] {
-                backend().fetchUserDetails(api + "/me", "tok",
-                                           counting(storingUserDetailsIn(stores_->userDetails)));
+                backend().fetchUserDetails(
+                    api + "/me", "tok",
+                    counting(storingUserDetailsIn(stores_->userDetails, stores_->auth, "tok")));
             });
             state = stores_->userDetails.email();
             break;
