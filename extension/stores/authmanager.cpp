@@ -2,11 +2,12 @@
 
 #include "platform.h"
 #include "stores/notificationnames.h"
+#include "stores/userdetailsmanager.h"
 
 AuthManager& AuthManager::shared() {
-    static AuthManager instance(Platform::current().userDefaults(),
-                                Platform::current().urlSession(),
-                                Platform::current().notificationCenter());
+    static AuthManager instance(
+        Platform::current().userDefaults(), Platform::current().urlSession(),
+        Platform::current().notificationCenter(), UserDetailsManager::shared());
     return instance;
 }
 
@@ -23,5 +24,8 @@ void AuthManager::logout() {
     Log::line("UserDefaults cleared");
     network_.removeAllCachedResponses();
     Log::line("URLSession cache cleared");
+    // The next user's requests would otherwise carry this one's address until their own check.
+    userDetails_.setEmail(QString());
+    userDetails_.name.reset();
     notifications_.post(NotificationNames::userDidLogout);
 }

@@ -6,23 +6,28 @@
 class NotificationCenter;
 class URLSession;
 class UserDefaults;
+class UserDetailsManager;
 
 /// The sign-in state. The token lives in memory only, so each process starts signed out.
 class AuthManager {
 public:
     /// The process's, on the installed platform's services.
     [[nodiscard]] static AuthManager& shared();
-    /// Logging out clears `defaults` and the cache of `network`, then tells `notifications`.
-    AuthManager(UserDefaults& defaults, URLSession& network, NotificationCenter& notifications)
+    /// Logging out clears `defaults`, the cache of `network` and who `userDetails` names, then
+    /// tells `notifications`.
+    AuthManager(UserDefaults& defaults, URLSession& network, NotificationCenter& notifications,
+                UserDetailsManager& userDetails)
         : defaults_(defaults)
         , network_(network)
-        , notifications_(notifications) {}
+        , notifications_(notifications)
+        , userDetails_(userDetails) {}
 
     [[nodiscard]] const std::optional<QString>& accessToken() const { return accessToken_; }
     void setAccessToken(const std::optional<QString>& token) { accessToken_ = token; }
     [[nodiscard]] bool hasAccessToken() const { return accessToken_.has_value(); }
 
-    /// Forgets the token, every stored default and the cached answers, then tells the windows.
+    /// Forgets the token, every stored default, the cached answers and the user's address and
+    /// name, then tells the windows.
     void logout();
     /// A "Log out" button of the panel or the update notice: the press is logged first.
     void logoutPressed();
@@ -31,5 +36,6 @@ private:
     UserDefaults& defaults_;
     URLSession& network_;
     NotificationCenter& notifications_;
+    UserDetailsManager& userDetails_;
     std::optional<QString> accessToken_;
 };

@@ -13,7 +13,8 @@ std::map<QString, QString> deployments(const std::optional<QString>& devUrl) {
 } // namespace
 
 TestStores::TestStores(const Platform& platform, const std::optional<QString>& devUrl)
-    : auth(platform.userDefaults(), platform.urlSession(), platform.notificationCenter())
+    : auth(platform.userDefaults(), platform.urlSession(), platform.notificationCenter(),
+           userDetails)
     , api(platform.userDefaults(), platform.notificationCenter(), deployments(devUrl))
     , services(ExtensionServices::on(platform, replyContext, auth, userDetails, summaries, chats,
                                      updates, api)) {}

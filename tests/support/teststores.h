@@ -10,8 +10,8 @@ struct TestStores {
                         const std::optional<QString>& devUrl = std::nullopt);
 
     ReplyEmailManager replyContext;
-    AuthManager auth;
     UserDetailsManager userDetails;
+    AuthManager auth;
     SummarizeManager summaries;
     StartChatManager chats;
     IncommingUpdatesManager updates;
