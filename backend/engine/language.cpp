@@ -35,23 +35,10 @@ Language detectLanguage(std::string_view text) {
 }
 
 std::string_view languageName(Language language) {
-    switch (language) {
-    case Language::French:
-        return "French";
-    case Language::German:
-        return "German";
-    case Language::Spanish:
-        return "Spanish";
-    case Language::Italian:
-        return "Italian";
-    case Language::Portuguese:
-        return "Portuguese";
-    case Language::Dutch:
-        return "Dutch";
-    case Language::English:
-        break;
-    }
-    return "English";
+    static constexpr std::string_view english = "English", french = "French", german = "German",
+                                      spanish = "Spanish", italian = "Italian",
+                                      portuguese = "Portuguese", dutch = "Dutch";
+    return inLanguage(language, english, french, german, spanish, italian, portuguese, dutch);
 }
 
 } // namespace backend

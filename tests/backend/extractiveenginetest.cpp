@@ -44,8 +44,6 @@ TEST(MailText, DecodesWhatTheClientSends) {
     EXPECT_NE(mailText(head + "Caf\xE9.\n--alt--\n").find("Caf\xEF\xBF\xBD."), npos);
 }
 
-// Sample bodies cut as the client cuts them, after the first blank line. Messages without
-// questions, or without the answer asked for, say so.
 // Another draft of a reply, as a person asks for it, says the same in other words.
 TEST(ExtractiveEngine, EachFurtherReplyToAMailIsWordedAnewRoundTheSamePoints) {
     ExtractiveEngine engine;
@@ -84,6 +82,8 @@ TEST(ExtractiveEngine, EachFurtherReplyToAMailIsWordedAnewRoundTheSamePoints) {
     }
 }
 
+// Sample bodies cut as the client cuts them, after the first blank line. Messages without
+// questions, or without the answer asked for, say so.
 TEST(ExtractiveEngine, SummariesRepliesAndChatFollowTheMessageAndItsLanguage) {
     const std::vector<std::tuple<std::string, std::string, std::string>> samples = {
         {"budget-review.eml", "review has moved to Friday at 10:00", "Hi Bob,"},
