@@ -2,6 +2,7 @@
 #include "contrast.h"
 #include "firstrun.h"
 #include "mailwindow.h"
+#include "meextensionviewcontroller.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,21 +23,34 @@
 
 namespace {
 
-/// An extension that shows nothing in the host's windows, so that they are what is tested.
+/// An area that stays empty, as wide as the panel's.
+class EmptyArea : public MEExtensionViewController {
+    [[nodiscard]] QSizeF minimumSize() const override { return {400, 300}; }
+    [[nodiscard]] QSizeF maximumSize() const override { return {900, 900}; }
+};
+
+/// An extension that shows nothing in the host's windows, so that they are what is tested; when
+/// asked to, it takes an empty area beside the text, as the real one takes its panel.
 class SilentExtension : public MEExtension, MEMessageActionHandler {
     class Session : public MEComposeSessionHandler {
+    public:
+        explicit Session(bool withArea)
+            : withArea_(withArea) {}
+
+    private:
         void mailComposeSessionDidBegin(const MEComposeSession&) override {}
         void mailComposeSessionDidEnd(const MEComposeSession&) override {}
         std::shared_ptr<MEExtensionViewController>
         viewControllerForSession(const MEComposeSession&) override {
-            return nullptr;
+            return withArea_ ? std::make_shared<EmptyArea>() : nullptr;
         }
+        bool withArea_;
     };
 
 public:
     std::unique_ptr<MEComposeSessionHandler>
     handlerForComposeSession(const MEComposeSession&) override {
-        return std::make_unique<Session>();
+        return std::make_unique<Session>(withArea);
     }
     MEMessageActionHandler& handlerForMessageActions() override { return *this; }
     // The host asks for these only when it shows a message's security, which it never does.
@@ -57,6 +71,7 @@ private:
     }
 
 public:
+    bool withArea = false;
     bool late = false;
     std::vector<std::function<void()>> decided;
 };
@@ -249,12 +264,13 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
     EXPECT_NE(longReply->activeFocusItem()->objectName(), "composeBody");
 
     // The reply to the newest: the quote, wrapped, under its attribution.
+    extension_.withArea = true;
     ComposeWindow* newest = mail_.reply("new.eml");
     QQuickItem* area = newest->rootObject();
     EXPECT_TRUE(area->property("attribution").toString().startsWith("Léa wrote on "));
     const auto* quote = qobject_cast<QStringListModel*>(area->property("quote").value<QObject*>());
     ASSERT_NE(quote, nullptr);
-    // It opens wide enough for each quoted line to stay one line.
+    // Beside the extension's area, it opens wide enough for each quoted line to stay one line.
     newest->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(newest));
     int quoted = 0;
@@ -267,8 +283,9 @@ TEST_F(MailWindowTest, ComposeWindowsAreNamedAfterTheirMessageAndChosenByNumber)
         }
     }
     EXPECT_EQ(quoted, 3);
-    for (const int width : {400, 560}) {
-        newest->resize(width, 400);
+    // As it opens, and as narrow as a person can make it.
+    for (const int width : {newest->width(), newest->minimumWidth()}) {
+        newest->resize(width, newest->height());
         screenshots(QStringLiteral("mailhost-reply-%1").arg(width),
                     [newest] { return newest->grabWindow(); });
     }
