@@ -28,7 +28,9 @@ inline void PrintTo(const ProgramRun& run, std::ostream* out) {
 }
 
 /// Runs quorvane-backend with `arguments` and `--data dir`, as an administrator would, with
-/// `input` on its standard input and, when given, `storeUrl` in QUORVANE_STORE_URL.
+/// `input` on its standard input and, when given, `storeUrl` in QUORVANE_STORE_URL. A run
+/// still going after a minute is killed (exit code 137): one that should have refused to start
+/// then fails its test rather than hanging it.
 inline ProgramRun runBackend(const std::string& arguments, const std::filesystem::path& dir,
                              const std::string& input = "", const std::string& storeUrl = "") {
     const std::string in = dir.string() + ".input";
@@ -36,9 +38,10 @@ inline ProgramRun runBackend(const std::string& arguments, const std::filesystem
     std::ofstream(in) << input;
     const std::string environment =
         storeUrl.empty() ? "" : "QUORVANE_STORE_URL='" + storeUrl + "' ";
-    const int status = std::system((environment + QUORVANE_BACKEND_BINARY " " + arguments +
-                                    " --data " + dir.string() + " <" + in + " >" + out + " 2>&1")
-                                       .c_str());
+    const int status =
+        std::system((environment + "timeout -s KILL 60 " QUORVANE_BACKEND_BINARY " " + arguments +
+                     " --data " + dir.string() + " <" + in + " >" + out + " 2>&1")
+                        .c_str());
     std::filesystem::remove(in);
     std::string output = fileText(out);
     std::filesystem::remove(out);
