@@ -16,9 +16,8 @@ void expectAtLeast(const std::vector<Floor>& floors, const std::vector<std::stri
     }
 }
 
-// The extractive engine is deterministic, so its scores on the corpus are floors: a change
-// that makes drafts worse fails here. The floors sit just under the measured figures, the
-// first of each pair for the tuning mails, the second for the held-out ones.
+// The extractive engine is deterministic: floors just under its measured scores fail worse
+// drafts. The first of each pair is for the tuning mails, the second for the held-out ones.
 TEST(DraftQuality, ExtractiveDraftsStayAtTheirMeasuredQuality) {
     const std::vector<QualityMail> mails = loadQualityCorpus();
     ASSERT_GE(mails.size(), 40u);

@@ -197,8 +197,8 @@ TEST_F(OpenAiEngineTest, AFailedServerRestsWhileTheFallbackAnswers) {
     const std::string mail = "Could you confirm the crew can start on Monday?";
     const std::string extractiveSummary = answer(extractive, summarizing, mail);
     const auto summary = [&] { return answer(engine, summarizing, mail); };
-    const std::string reason = "the model server at " + model.baseUrl() + " failed (status 503)";
-    const std::string fellBack = "; the fallback engine answered instead";
+    const std::string reason = "the model server at " + model.baseUrl() +
+                               " failed (status 503); the fallback engine answered instead";
     EXPECT_EQ(summary(), extractiveSummary);
     advance(seconds(29));
     EXPECT_EQ(summary(), extractiveSummary);
@@ -206,12 +206,9 @@ TEST_F(OpenAiEngineTest, AFailedServerRestsWhileTheFallbackAnswers) {
     advance(seconds(1));
     EXPECT_EQ(summary(), "Sum.");
     EXPECT_EQ(postedToWorkers, 2);
-    EXPECT_EQ(takeLog(),
-              (std::vector<std::string>{
-                  "model call failed: " + reason + fellBack,
-                  "model call failed: the model server is not asked again for 1 s after it "
-                  "failed: " +
-                      reason + fellBack}));
+    const std::string failed = "model call failed: ";
+    const std::string paused = "the model server is not asked again for 1 s after it failed: ";
+    EXPECT_EQ(takeLog(), (std::vector{failed + reason, failed + paused + reason}));
 }
 
 // The timeout bounds the whole call: calls queued behind a stalled one end with it, at once,
@@ -270,20 +267,18 @@ TEST_F(OpenAiEngineTest, RequestsCarryTheTaskModelAndOnlyTheSettingsGiven) {
         EXPECT_EQ(sent["model"], row.model);
         EXPECT_EQ(sent.contains("temperature"), row.o.temperature.has_value());
         EXPECT_EQ(sent.contains("max_tokens"), row.o.maxTokens.has_value());
+        const auto system = sent["messages"][0]["content"].get<std::string>();
         const auto user = sent["messages"][1]["content"].get<std::string>();
         const bool cut = row.o.maxInputCharacters == 60;
         EXPECT_EQ(user.find("xxx") == std::string::npos, cut);
-        EXPECT_EQ(sent["messages"][0]["content"].get<std::string>().find(
-                      "Only its start is given") != std::string::npos,
-                  cut);
+        EXPECT_EQ(system.find("Only its start is given") != std::string::npos, cut);
         if (cut) {
             EXPECT_NE(user.find("Bring the slides.\n</email-"), std::string::npos);
             EXPECT_DOUBLE_EQ(sent["temperature"].get<double>(), 0.2);
             EXPECT_EQ(sent["max_tokens"], 300);
         }
-        EXPECT_EQ(takeLog(), cut ? std::vector<std::string>{"model input cut from 117 to 35 "
-                                                            "characters"}
-                                 : std::vector<std::string>{});
+        const std::vector<std::string> noted = {"model input cut from 117 to 35 characters"};
+        EXPECT_EQ(takeLog(), cut ? noted : std::vector<std::string>{});
     }
     EXPECT_EQ(model.requestsTo(completions)[0].header("authorization"), "Bearer sk-test");
 }
@@ -326,8 +321,7 @@ TEST_F(OpenAiEngineTest, PlainHttpToAnotherMachineNeedsConsent) {
         {"https://models.example.org", false, ""},
         {"http://10.0.0.7:8080", false, "use https, or accept that with --llm-allow-http"},
         {"http://models.example.org", true,
-         "warning: the model server at "
-         "http://models.example.org is reached over plain"},
+         "warning: the model server at http://models.example.org is reached over plain"},
     };
     for (const auto& row : rows) {
         OpenAiOptions o = options();
@@ -411,9 +405,8 @@ TEST_F(OpenAiEngineTest, ModelFailuresReachTheClientAsJsonErrorsWithoutHoldingWo
     for (auto& reply : replies) {
         const HttpResponse answer = reply.get();
         EXPECT_EQ(answer.status, 502);
-        EXPECT_NE(
-            json::parse(answer.body)["error"].get<std::string>().find("did not answer in 1500 ms"),
-            std::string::npos);
+        EXPECT_THAT(json::parse(answer.body)["error"].get<std::string>(),
+                    testing::HasSubstr("did not answer in 1500 ms"));
     }
     model.on(completions, ScriptedReply{.status = 429, .headers = {"Retry-After: 45"}});
     advance(seconds(30));

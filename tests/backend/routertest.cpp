@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <future>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 using namespace backend;
 using nlohmann::json;
+using testing::HasSubstr;
 
 namespace {
 
@@ -69,14 +71,14 @@ TEST_P(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
     EXPECT_EQ(pairs[0].answer, "a1");
     const auto answer = post("/chat/send", turn.dump());
     ASSERT_EQ(answer.status, 200);
-    EXPECT_NE(answer.body.find("noon"), std::string::npos);
+    EXPECT_THAT(answer.body, HasSubstr("noon"));
 
     execBehindTheStore("DROP TABLE training_pairs");
     const auto failed = post("/create-training-data", R"({"question":"q","answer":"a"})");
     EXPECT_EQ(failed.status, 500);
     EXPECT_EQ(json::parse(failed.body)["error"], "internal error");
-    EXPECT_TRUE(logLines().back().starts_with("internal error: ")) << logLines().back();
-    EXPECT_NE(logLines().back().find("training_pairs"), std::string::npos) << logLines().back();
+    EXPECT_THAT(logLines().back(), testing::StartsWith("internal error: "));
+    EXPECT_THAT(logLines().back(), HasSubstr("training_pairs"));
 }
 
 // Browsers are told to keep to HTTPS only for a DNS name of the backend's own: pinning an
@@ -87,21 +89,17 @@ TEST_P(RouterTest, LoginPageIsStrictSaysWhoAsksAndPinsHttpsOnlyUnderAPublicName)
     const std::string code = auth->createSession().loginCode;
     auto page = send("GET", "/plugin-auth/login?code=" + code);
     EXPECT_EQ(page.status, 200);
-    EXPECT_NE(
-        page.body.find("asks to use your account. It asked at <time "
-                       "datetime=\"2023-11-14T22:13Z\">22:13 UTC on 14 November 2023</time>."),
-        std::string::npos)
-        << page.body;
-    EXPECT_NE(page.body.find("name=\"code\" value=\"" + code + "\""), std::string::npos);
-    EXPECT_TRUE(page.headers["content-security-policy"].starts_with("default-src 'none'"));
+    EXPECT_THAT(page.body, HasSubstr("asks to use your account. It asked at <time datetime=\"2023-"
+                                     "11-14T22:13Z\">22:13 UTC on 14 November 2023</time>."));
+    EXPECT_THAT(page.body, HasSubstr("name=\"code\" value=\"" + code + "\""));
+    EXPECT_THAT(page.headers["content-security-policy"], testing::StartsWith("default-src 'none'"));
     page = send("POST", "/plugin-auth/login", "code=" + code + "&email=%22%3E%3Cb%3E&password=x");
-    EXPECT_NE(page.body.find("value=\"&quot;&gt;&lt;b&gt;\""), std::string::npos) << page.body;
+    EXPECT_THAT(page.body, HasSubstr("value=\"&quot;&gt;&lt;b&gt;\""));
     // Signed in, the browser is sent on, so that a reload does not post the used link again.
     page =
         send("POST", "/plugin-auth/login", "code=" + code + "&email=ann%40example.org&password=pw");
     EXPECT_EQ(page.status, 303);
-    EXPECT_NE(send("GET", page.headers["location"]).body.find("You are signed in."),
-              std::string::npos);
+    EXPECT_THAT(send("GET", page.headers["location"]).body, HasSubstr("You are signed in."));
     EXPECT_EQ(Router::logPath("/plugin-auth/session-request/abc"),
               "/plugin-auth/session-request/:id");
     const auto hsts = [&](const std::string& target) {
@@ -229,8 +227,7 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     EXPECT_EQ(logLines().rbegin()[1], "sign-in failed from 127.0.3.4 account " + hash +
                                           ": wrong e-mail address or password");
     for (const std::string& line : logLines()) {
-        EXPECT_EQ(line.find("guess"), std::string::npos) << line;
-        EXPECT_EQ(line.find(code), std::string::npos) << line;
+        EXPECT_THAT(line, testing::Not(testing::AnyOf(HasSubstr("guess"), HasSubstr(code))));
     }
 }
 
@@ -266,11 +263,9 @@ TEST(SignInPages, SpeakTheBrowsersLanguage) {
     for (const auto& choice : choices) {
         const std::string body =
             page("GET", "/plugin-auth/login?code=" + code, choice.accepted).body;
-        EXPECT_NE(body.find(std::string("<html lang=\"") + choice.language + "\">"),
-                  std::string::npos)
-            << choice.accepted;
-        EXPECT_NE(body.find(std::string(">") + choice.button + "</button>"), std::string::npos)
-            << choice.accepted;
+        SCOPED_TRACE(choice.accepted);
+        EXPECT_THAT(body, HasSubstr(std::string("<html lang=\"") + choice.language + "\">"));
+        EXPECT_THAT(body, HasSubstr(std::string(">") + choice.button + "</button>"));
     }
     const std::string login = "/plugin-auth/login";
     const std::string form = "code=" + code + "&email=ann%40example.org&password=";
@@ -286,6 +281,6 @@ TEST(SignInPages, SpeakTheBrowsersLanguage) {
     };
     EXPECT_EQ(german[3].first.status, 303);
     for (const auto& [answer, text] : german) {
-        EXPECT_NE(answer.body.find(text), std::string::npos) << answer.status << answer.body;
+        EXPECT_THAT(answer.body, HasSubstr(text)) << answer.status;
     }
 }

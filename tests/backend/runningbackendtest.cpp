@@ -27,9 +27,8 @@ int plainStatus(std::uint16_t port, const std::string& raw) {
     return ec ? 0 : static_cast<int>(answer.result_int());
 }
 
-// The sign-in listener takes passwords from the user's own browser. A web page can reach it
-// through a DNS name that it rebinds to 127.0.0.1, or post a form to it from its own origin;
-// the listener serves neither.
+// The sign-in listener takes passwords from the user's browser, so it serves neither a page
+// that rebinds its DNS name to 127.0.0.1 nor a form posted from another origin.
 TEST(RunningBackend, LoginListenerServesOnlyItsOwnOrigin) {
     BackendProcess backend({"--listen", "127.0.0.1:0", "--login-listen", "127.0.0.1:0"});
     const std::string url = backend.lineAfter("sign-in page on ");

@@ -48,9 +48,8 @@ protected:
 // Failures count across instances; a sign-in on A is collected on B; a chat started on B
 // continues on both at once and keeps every turn; the export command sees it all.
 TEST_F(SharedStoreTest, OneDeploymentAcrossInstances) {
-    // Guesses alternate between the instances. Neither alone meets its free failures, so a lock
-    // means they counted together. The first lock lasts up to a second and each further failure
-    // doubles it, so a later guess meets a lock even when each guess takes seconds.
+    // Alternating, neither instance alone meets its free failures, so a lock means they counted
+    // together; each failure doubles the lock, so one is met even when guesses take seconds.
     std::vector<std::string> codes(2 * SignInThrottle::freeFailures - 1);
     for (std::string& code : codes) {
         code = a.startSession().code;
