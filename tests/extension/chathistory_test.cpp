@@ -80,17 +80,26 @@ TEST_F(ChatHistoryTest, EveryAppendIsStoredAndSurvivesAReopenAndNoOlderCopyOverw
 // A value the history cannot read is kept under a key of its own before it is written over.
 TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndSetAside) {
     ASSERT_TRUE(history_.append(Message::question("kept")));
-    for (const QByteArray& bad : {
-             QByteArray("{broken"),
-             QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B"}])"),
-             QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4G","text":"x",)"
-                        R"("isSentByCurrentUser":true}])"),
-             QByteArray(R"([{"id":"6F1C2A3B+4D5E-4F60-8A7B-9C0D1E2F3A4B","text":"x",)"
-                        R"("isSentByCurrentUser":true}])"),
-             QByteArray(R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B","text":5,)"
-                        R"("isSentByCurrentUser":true}])"),
-             QByteArray(),
-         }) {
+    const struct {
+        QByteArray bad;
+        QString why;
+    } rows[] = {
+        {"{broken", "The JSON document has an improper structure: missing or superfluous commas, "
+                    "braces, missing keys, etc."},
+        {R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B"}])",
+         R"(entry 0: "isSentByCurrentUser" is missing or not a flag)"},
+        {R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4G","text":"x",)"
+         R"("isSentByCurrentUser":true}])",
+         R"(entry 0: "id" is missing or not a UUID)"},
+        {R"([{"id":"6F1C2A3B+4D5E-4F60-8A7B-9C0D1E2F3A4B","text":"x",)"
+         R"("isSentByCurrentUser":true}])",
+         R"(entry 0: "id" is missing or not a UUID)"},
+        {R"([{"id":"6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B","text":5,)"
+         R"("isSentByCurrentUser":true}])",
+         R"(entry 0: "text" is not a string)"},
+        {QByteArray(), "Empty: no JSON found"},
+    };
+    for (const auto& [bad, why] : rows) {
         SCOPED_TRACE(bad.toStdString());
         platform_.log().clear();
         UserDefaults& defaults = Platform::current().userDefaults();
@@ -99,10 +108,7 @@ TEST_F(ChatHistoryTest, AnUnreadableStoredValueIsLoggedWithTheReasonAndSetAside)
         EXPECT_FALSE(history_.loadMessages());
         EXPECT_EQ(history_.messages().size(), shown) << "the list on screen is kept";
         EXPECT_EQ(history_.messages()[0].text, QString("kept"));
-        const QStringList lines = platform_.log().lines();
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].startsWith("Failed to load messages: ") && lines[0].size() > 25)
-            << "says why: " << lines[0].toStdString();
+        EXPECT_EQ(platform_.log().lines(), QStringList{"Failed to load messages: " + why});
 
         const QStringList before = defaults.keys();
         ASSERT_TRUE(history_.append(Message::answer("next")));

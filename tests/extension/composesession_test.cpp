@@ -147,9 +147,6 @@ TEST_F(ComposeSessionTest, TwoWindowsEachSendAndStoreTheirOwnMessage) {
     EXPECT_EQ(stores_.replyContext.messageId, QString("<b@x>"));
     EXPECT_EQ(stores_.replyContext.content, QString("A listed message."));
 
-    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
-    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
-    answer("/api/v1/chat/start", 200, R"({"response":{"assistantId":"a1","threadId":"t1"}})");
     answer("/api/v1/chat/send", 200, R"({"response":"At ten."})");
     ButtonStateManager buttons(*first);
     SummarizeStateManager summary(*first);
@@ -209,8 +206,6 @@ TEST_F(ComposeSessionTest, MessagesWithoutAnIdKeepTheirResultsApart) {
         return ComposeSessionHandler::makeWindow({{}, QString("Re: x"), {}, QString(content), {}},
                                                  services());
     };
-    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
-    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
     const auto asked = window("Can we meet on Tuesday?");
     ButtonStateManager asking(*asked);
     SummarizeStateManager summarizing(*asked);
@@ -233,9 +228,6 @@ TEST_F(ComposeSessionTest, MessagesWithoutAnIdKeepTheirResultsApart) {
 // it is neither shown nor kept again, the token is sent no more, and a chat view left standing
 // stores nothing for whoever signs in next.
 TEST_F(ComposeSessionTest, ResultsArrivingAfterLogoutAreNotKept) {
-    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
-    answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
-    answer("/api/v1/chat/start", 200, R"({"response":{"assistantId":"a1","threadId":"t1"}})");
     ButtonStateManager buttons(*window_);
     SummarizeStateManager summary(*window_);
     ChatViewState chat(*window_);

@@ -10,7 +10,6 @@ namespace {
 using PanelStateTest = ScriptedBackendTest;
 
 TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThread) {
-    answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
     ButtonStateManager buttons(*window_);
     QStringList changes;
     QObject::connect(&buttons, &ButtonStateManager::isGenerateResponseLoadingChanged, [&] {
@@ -26,11 +25,10 @@ TEST_F(PanelStateTest, AReplyChangesStateOnlyOnTheMainThread) {
     EXPECT_EQ(changes, QStringList{"loading=1"}) << "nothing changes off the main thread";
     settle();
     EXPECT_EQ(changes, (QStringList{"loading=1", "reply", "toast", "loading=0"}));
-    ASSERT_EQ(bodiesSentTo("/api/v1/response").size(), 1U);
-    EXPECT_EQ(
-        bodiesSentTo("/api/v1/response").at(0),
-        R"({"messageId":"abc","content":"Can we meet on Tuesday?",)"
-        R"("email":"me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})");
+    EXPECT_EQ(bodiesSentTo("/api/v1/response"),
+              QList<QByteArray>{
+                  R"({"messageId":"abc","content":"Can we meet on Tuesday?","email":)"
+                  R"("me@example.com","plugin_source":"plugin_apple","plugin_version":"v1.0.0"})"});
 }
 
 TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
@@ -65,7 +63,6 @@ TEST_F(PanelStateTest, AFailedOrRefusedReplyToastsWhyAndKeepsTheStoredOne) {
     EXPECT_TRUE(bodiesSentTo("/api/v1/response").at(0).contains(R"("content":"pasted text")"));
 
     // Training pairs the kept reply with what it answered, here the pasted text.
-    answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
     buttons.loadSavedResponses();
     SessionPanel panel;
     panel.setButtonStateManager(&buttons);

@@ -62,32 +62,30 @@ TEST_F(RequestsTest, GenerateResponseTurnsEveryAnswerIntoItsReplyOrErrorText) {
 }
 
 TEST_F(RequestsTest, SummarizeRetriesEveryFailureAfterOneUserCheck) {
-    const QString got = outcome<SummarizedResponse>(
-        "/api/v1/summarize",
-        {ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
-         ok(R"({"response":"Done."})")},
-        [this](auto done) {
-            backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
-                                {"Review it.", "me@x"}, "abc", {}, {}, done);
-        },
-        [](const SummarizedResponse& summary) {
-            return summary.messageId + ": " + summary.response;
-        });
-    EXPECT_EQ(got, "abc: Done.");
+    const auto summarize = [this](const std::vector<ScriptedAnswer>& answers,
+                                  const std::function<bool()>& stillSignedIn) {
+        return outcome<SummarizedResponse>(
+            "/api/v1/summarize", answers,
+            [&](auto done) {
+                backend().summarize(QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
+                                    {"Review it.", "me@x"}, "abc", {}, stillSignedIn, done);
+            },
+            [](const SummarizedResponse& summary) {
+                return summary.messageId + ": " + summary.response;
+            });
+    };
+    EXPECT_EQ(summarize({ScriptedAnswer::transportError("connection reset"), kNotHttp, ok("<html>"),
+                         ok(R"({"response":"Done."})")},
+                        {}),
+              "abc: Done.");
     EXPECT_EQ(log().linesStartingWith("Retrying request, attempt ").size(), 3);
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 4U);
     EXPECT_EQ(network().requestsTo("/api/v1/me").size(), 1U) << "the user check is not repeated";
 
     // A sign-out between two attempts ends the call: the token is not sent again.
     auto checks = std::make_shared<int>(0);
-    const QString signedOut = outcome<SummarizedResponse>(
-        "/api/v1/summarize", {ScriptedAnswer::transportError("connection reset")},
-        [&](auto done) {
-            backend().summarize(
-                QUrl(base + "/api/v1/summarize"), base + "/api/v1/me", kToken,
-                {"Review it.", "me@x"}, "abc", {}, [checks] { return ++*checks < 2; }, done);
-        },
-        [](const SummarizedResponse&) { return QStringLiteral("summarized"); });
+    const QString signedOut = summarize({ScriptedAnswer::transportError("connection reset")},
+                                        [checks] { return ++*checks < 2; });
     EXPECT_TRUE(signedOut.startsWith("invalidResponse")) << signedOut.toStdString();
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 5U);
 }

@@ -6,7 +6,8 @@
 #include "teststores.h"
 
 /// A signed-in reply to message "abc" whose backend is the test platform's FakeURLSession,
-/// selected as the "dev" deployment; its stores are the test's own.
+/// selected as the "dev" deployment, answering the panel's requests as a healthy backend would;
+/// its stores are the test's own.
 class ScriptedBackendTest : public testing::Test {
 protected:
     static inline const QString base = QStringLiteral("https://backend.test");
@@ -20,6 +21,10 @@ protected:
         stores_.auth.setAccessToken(QStringLiteral("tok"));
         stores_.userDetails.setEmail(QStringLiteral("me@example.com"));
         answer("/api/v1/me", 200, R"({"email":"me@example.com","name":"Me"})");
+        answer("/api/v1/response", 200, R"({"response":"Tuesday works."})");
+        answer("/api/v1/summarize", 200, R"({"response":"A meeting request."})");
+        answer("/api/v1/chat/start", 200, R"({"response":{"assistantId":"a1","threadId":"t1"}})");
+        answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
         window_ = ComposeSessionHandler::makeWindow(context.snapshot(), services());
     }
 

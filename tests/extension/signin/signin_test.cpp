@@ -32,11 +32,7 @@ const ScriptedAnswer kSession = session("s1", "https://login.example/s1");
 /// Compose windows answering a message, signed out, with scripted sign-in answers.
 class SignInTest : public ScriptedBackendTest {
 protected:
-    SignInTest() {
-        stores_.auth.setAccessToken(std::nullopt);
-        // The panel that follows a sign-in asks for a summary; a failure would be retried.
-        answer("/api/v1/summarize", 200, R"({"response":"A summary."})");
-    }
+    SignInTest() { stores_.auth.setAccessToken(std::nullopt); }
 
     /// A compose window as the host opens it: made, then its view loaded.
     [[nodiscard]] std::shared_ptr<ComposeSessionViewController> openWindow() const {

@@ -59,14 +59,6 @@ protected:
         }
     }
 
-    /// `name` shows as an alert, which a screen reader hears as it shows, saying `heard`.
-    static void expectAlert(const ShownView& view, const QString& name, const QString& heard) {
-        const QAccessibleInterface* node = QAccessible::queryAccessibleInterface(&view.get(name));
-        ASSERT_NE(node, nullptr);
-        EXPECT_EQ(node->role(), QAccessible::AlertMessage) << name.toStdString();
-        EXPECT_EQ(node->text(QAccessible::Name).toStdString(), heard.toStdString());
-    }
-
     /// Every control that Tab reaches has a role and a name, and every text on screen is read,
     /// by itself or as the name of what holds it; the screen reader finds all of them from
     /// the window.
@@ -184,6 +176,11 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
         forget();
         answered(showPanel());
     };
+    const auto paste = [&] {
+        showUnavailablePanel();
+        network().answer("/api/v1/summarize", reply(kSummary));
+        view_->type("pasteBox", "Lunch?");
+    };
     QQuickItem composeArea;
     const struct {
         const char* step;
@@ -223,17 +220,13 @@ TEST_F(AccessTest, TheFocusMovesOnWhenItsControlGoes) {
         {"update put off", [&] { press("remindLaterButton", Qt::Key_Return); }, "logoutButton"},
         {"pasted text summarized",
          [&] {
-             showUnavailablePanel();
-             network().answer("/api/v1/summarize", reply(kSummary));
-             view_->type("pasteBox", "Lunch?");
+             paste();
              press("summarizeButton", Qt::Key_Space);
          },
          "summaryText"},
         {"pasted text summarized by a click",
          [&] {
-             showUnavailablePanel();
-             network().answer("/api/v1/summarize", reply(kSummary));
-             view_->type("pasteBox", "Lunch?");
+             paste();
              view_->click("summarizeButton");
              answered(*view_);
          },

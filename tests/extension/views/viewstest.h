@@ -46,7 +46,6 @@ protected:
         network().answer("/api/v1/summarize", reply(kSummary));
         network().answer("/api/v1/response", reply(kResponse));
         network().answer(kStart, kStarted);
-        answer("/api/v1/create-training-data", 200, R"({"success":"stored"})");
         // The programs' bundle has a version, which the developer menu shows.
         platform_.bundle().info = QVariantMap{{"CFBundleShortVersionString", "1.0.0"}};
     }
@@ -131,6 +130,13 @@ protected:
         for (const QString& control : shown + hidden) {
             EXPECT_EQ(view.shows(control), shown.contains(control)) << control.toStdString();
         }
+    }
+    /// `name` shows as an alert, which a screen reader hears as it shows, saying `heard`.
+    static void expectAlert(const ShownView& view, const QString& name, const QString& heard) {
+        const QAccessibleInterface* node = QAccessible::queryAccessibleInterface(&view.get(name));
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->role(), QAccessible::AlertMessage) << name.toStdString();
+        EXPECT_EQ(node->text(QAccessible::Name).toStdString(), heard.toStdString());
     }
     /// The text, blended as drawn, keeps 4.5:1 against what is drawn just left of it.
     static void expectReadableOnItsGround(const ShownView& view, const QString& text) {
