@@ -111,7 +111,9 @@ TEST_F(SignInTest, AnswersThatAreNotUsableSessionsEndTheFlowOrThePolling) {
         network().answer(kSessionPath, row.session);
         network().answer(kPollPath, row.poll);
         auto controller = pressLogin();
-        const QStringList after = log().lines().mid(3); // after the start's lines
+        const QString start = "CURRENT BASE API URL IN API MANAGER " + base;
+        EXPECT_EQ(log().lines().mid(0, 3), QStringList({start, "URL is: " + base, start}));
+        const QStringList after = log().lines().mid(3);
         EXPECT_EQ(after.isEmpty(), row.line.isEmpty());
         EXPECT_TRUE(row.line.isEmpty() ||
                     std::ranges::any_of(
