@@ -35,19 +35,25 @@ std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray
     return std::get<SessionResponse>(std::move(decoded));
 }
 
-/// Whether a sign-out, which an endpoint change also posts, came since a chain began: its
-/// session and any token belong to the deployment and the user it began with.
+/// Whether a sign-out (an endpoint change posts one too) or a sign-in came since a chain began.
+/// Its session and any token belong to the deployment and the user it began with; and once one
+/// chain has signed in, an older page completed later must not switch the account.
 class Chain {
 public:
     explicit Chain(NotificationCenter& notifications)
-        : observation_(notifications.addObserver(NotificationNames::userDidLogout,
-                                                 [ended = ended_] { *ended = true; })) {}
+        : signOut_(notifications.addObserver(NotificationNames::userDidLogout, end()))
+        , signIn_(notifications.addObserver(NotificationNames::userDidSignIn, end())) {}
     [[nodiscard]] bool ended() const { return *ended_; }
 
 private:
-    // Shared with the handler, which may be running while the last answer drops the chain.
+    [[nodiscard]] std::function<void()> end() const {
+        return [ended = ended_] { *ended = true; };
+    }
+
+    // Shared with the handlers, which may be running while the last answer drops the chain.
     std::shared_ptr<std::atomic<bool>> ended_ = std::make_shared<std::atomic<bool>>(false);
-    std::unique_ptr<NotificationCenter::Observation> observation_;
+    std::unique_ptr<NotificationCenter::Observation> signOut_;
+    std::unique_ptr<NotificationCenter::Observation> signIn_;
 };
 
 using AnswerHandler = std::function<void(const std::variant<SessionResponse, Failure>&)>;

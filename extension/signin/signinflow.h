@@ -11,8 +11,8 @@ class SignInWindow;
 /// the browser, then polls of the session until it carries a token. Answers are handled on
 /// the main thread and hold the window weakly, so a chain ends at its next answer once the
 /// window is gone; only the wait between two polls keeps the window alive. A sign-out (an
-/// endpoint change is one too) ends every chain begun before it at its next step. The services
-/// are the window's, kept by the chain as they are.
+/// endpoint change is one too) or a sign-in ends every chain begun before it at its next step.
+/// The services are the window's, kept by the chain as they are.
 namespace SignInFlow {
 
 /// Seconds from the handling of one poll answer to the sending of the next poll.
