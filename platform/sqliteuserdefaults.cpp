@@ -209,16 +209,23 @@ bool SqliteUserDefaults::set(const QString& key, const DefaultsValue& value) {
     }
 }
 
-void SqliteUserDefaults::remove(const QString& key) {
+void SqliteUserDefaults::remove(const QStringList& keys) {
     const std::lock_guard lock(mutex_);
     try {
         Connection& c = connection();
-        const Use erase = c.use(c.erase, "DELETE FROM defaults WHERE key = ?");
-        erase->bind(1, key.toStdString());
-        erase->run();
+        // One sync for the lot: a sign-out clears thousands of keys while the windows wait.
+        sqlite::Transaction transaction(c.db);
+        for (const QString& key : keys) {
+            const Use erase = c.use(c.erase, "DELETE FROM defaults WHERE key = ?");
+            erase->bind(1, key.toStdString());
+            erase->run();
+        }
+        transaction.commit();
     } catch (const sqlite::Error& error) {
-        Log::line(QStringLiteral("UserDefaults: could not remove \"%1\": %2")
-                      .arg(key, QString::fromUtf8(error.what())));
+        const QString what =
+            keys.size() == 1 ? '"' + keys.first() + '"' : QString::number(keys.size()) + " keys";
+        Log::line(QStringLiteral("UserDefaults: could not remove %1: %2")
+                      .arg(what, QString::fromUtf8(error.what())));
     }
 }
 

@@ -24,7 +24,7 @@ public:
 
     [[nodiscard]] std::optional<DefaultsValue> value(const QString& key) const override;
     [[nodiscard]] bool set(const QString& key, const DefaultsValue& value) override;
-    void remove(const QString& key) override;
+    void remove(const QStringList& keys) override;
     [[nodiscard]] QStringList keys() const override;
 
 private:

@@ -17,7 +17,8 @@ public:
     [[nodiscard]] virtual std::optional<DefaultsValue> value(const QString& key) const = 0;
     /// Stores the value durably before returning; false (and logged) when it could not.
     [[nodiscard]] virtual bool set(const QString& key, const DefaultsValue& value) = 0;
-    virtual void remove(const QString& key) = 0;
+    /// Removes every one of `keys` in one write, or, when that fails (logged), none.
+    virtual void remove(const QStringList& keys) = 0;
     [[nodiscard]] virtual QStringList keys() const = 0;
 
     [[nodiscard]] std::optional<QString> string(const QString& key) const;

@@ -18,9 +18,7 @@ void AuthManager::logoutPressed() {
 
 void AuthManager::logout() {
     setAccessToken(std::nullopt);
-    for (const QString& key : defaults_.keys()) {
-        defaults_.remove(key);
-    }
+    defaults_.remove(defaults_.keys());
     Log::line("UserDefaults cleared");
     network_.removeAllCachedResponses();
     Log::line("URLSession cache cleared");

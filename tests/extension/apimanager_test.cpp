@@ -18,7 +18,7 @@ TEST_F(APIManagerTest, AKnownSettingIsUsedSilentlyAndAnyOtherFallsBackToLiveOnEv
     const QString fallback = QStringLiteral(
         "Error: Invalid or missing API endpoint in UserDefaults. Falling back to live.");
     const QString live = baseUrlTable().at("live");
-    defaults().remove("selectedApiEndpoint");
+    defaults().remove({"selectedApiEndpoint"});
     EXPECT_EQ(manager.apiUrl(), live + "/api/v1");
     EXPECT_EQ(manager.baseApiUrl(), live);
     for (const DefaultsValue& unknown :

@@ -106,9 +106,7 @@ protected:
     }
     /// A new signed-in window on the message, without what earlier panels stored or were told.
     void forget() {
-        for (const QString& key : defaults().keys()) {
-            defaults().remove(key);
-        }
+        defaults().remove(defaults().keys());
         EXPECT_TRUE(defaults().set("selectedApiEndpoint", QString("dev")));
         stores_.summaries.requestFailed = false;
         reopenWindow([](ReplyContext& context) { context.subject = "Lunch on Tuesday"; });
