@@ -12,7 +12,7 @@ Authenticator::Authenticator(Store& store, const Clock& clock, secrets::ScryptCo
 
 Authenticator::Session Authenticator::createSession() {
     const std::int64_t now = clock_.now();
-    store_.purgeExpired(now, SignInThrottle::window);
+    store_.purgeExpired(now, SignInThrottle::window, tokenLifetime_);
     Session session{secrets::randomHex(16), secrets::randomHex(16)};
     store_.addSession(secrets::sha256Hex(session.id), secrets::sha256Hex(session.loginCode), now,
                       now + sessionLifetime);

@@ -196,13 +196,15 @@ bool PostgresStore::redeemSession(const std::string& idHash, const std::string& 
     });
 }
 
-void PostgresStore::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
+void PostgresStore::purgeExpired(std::int64_t now, std::int64_t failureWindow,
+                                 std::int64_t tokenLifetime) {
     withConnection([&](pg::Connection& db) {
         db.prepare("DELETE FROM signin_sessions WHERE expires_at <= $1").bind(1, now).run();
         db.prepare("DELETE FROM login_failures WHERE window_start <= $1 AND locked_until <= $2")
             .bind(1, now - failureWindow)
             .bind(2, now)
             .run();
+        db.prepare("DELETE FROM tokens WHERE created_at <= $1").bind(1, now - tokenLifetime).run();
     });
 }
 

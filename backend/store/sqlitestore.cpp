@@ -186,13 +186,16 @@ bool SqliteStore::redeemSession(const std::string& idHash, const std::string& to
     return true;
 }
 
-void SqliteStore::purgeExpired(std::int64_t now, std::int64_t failureWindow) {
+void SqliteStore::purgeExpired(std::int64_t now, std::int64_t failureWindow,
+                               std::int64_t tokenLifetime) {
     std::lock_guard lock(mutex_);
     auto sessions = db_.prepare("DELETE FROM signin_sessions WHERE expires_at <= ?");
     sessions.bind(1, now).run();
     auto failures =
         db_.prepare("DELETE FROM login_failures WHERE window_start <= ? AND locked_until <= ?");
     failures.bind(1, now - failureWindow).bind(2, now).run();
+    auto tokens = db_.prepare("DELETE FROM tokens WHERE created_at <= ?");
+    tokens.bind(1, now - tokenLifetime).run();
 }
 
 std::optional<std::string> SqliteStore::useToken(const std::string& tokenHash,

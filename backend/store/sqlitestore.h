@@ -39,7 +39,8 @@ public:
     [[nodiscard]] SessionState sessionState(const std::string& idHash, std::int64_t now) override;
     [[nodiscard]] bool redeemSession(const std::string& idHash, const std::string& tokenHash,
                                      std::int64_t now) override;
-    void purgeExpired(std::int64_t now, std::int64_t failureWindow) override;
+    void purgeExpired(std::int64_t now, std::int64_t failureWindow,
+                      std::int64_t tokenLifetime) override;
 
     [[nodiscard]] std::optional<std::string>
     useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) override;

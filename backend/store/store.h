@@ -89,8 +89,10 @@ public:
     /// of several calls for one session, one alone returns true.
     [[nodiscard]] virtual bool redeemSession(const std::string& idHash,
                                              const std::string& tokenHash, std::int64_t now) = 0;
-    /// Forgets expired sessions, and failures older than `failureWindow` that lock nothing.
-    virtual void purgeExpired(std::int64_t now, std::int64_t failureWindow) = 0;
+    /// Forgets expired sessions, failures older than `failureWindow` that lock nothing, and
+    /// tokens issued `tokenLifetime` or longer ago.
+    virtual void purgeExpired(std::int64_t now, std::int64_t failureWindow,
+                              std::int64_t tokenLifetime) = 0;
 
     /// The e-mail address that holds the token with this hash, when the token was issued
     /// after `issuedAfter`. Records `now` as its last use when the record is an hour old or

@@ -72,6 +72,20 @@ TEST_F(StoreMigrationTest, AFileNewerThanTheProgramIsLeftAlone) {
     EXPECT_EQ(version.integer(0), latest + 1);
 }
 
+// Each sign-in start purges under the store's lock: by index, however many rows have expired.
+TEST_F(StoreMigrationTest, PurgesFindTheExpiredRowsByIndex) {
+    (void)SqliteStore(file);
+    sqlite::Database db(file);
+    for (const char* purge :
+         {"DELETE FROM signin_sessions WHERE expires_at <= 1",
+          "DELETE FROM login_failures WHERE window_start <= 1 AND locked_until <= 1",
+          "DELETE FROM tokens WHERE created_at <= 1"}) {
+        auto plan = db.prepare(std::string("EXPLAIN QUERY PLAN ") + purge);
+        ASSERT_TRUE(plan.step());
+        EXPECT_THAT(plan.text(3), testing::HasSubstr("USING INDEX")) << purge;
+    }
+}
+
 // Without a lock of the database's, instances starting together would each create the tables.
 TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabaseStopsThem) {
     const TestDatabase database;
