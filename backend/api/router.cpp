@@ -1,5 +1,6 @@
 #include "router.h"
 
+#include "addressblock.h"
 #include "formfields.h"
 #include "loginpage.h"
 #include "requestbody.h"
@@ -205,9 +206,10 @@ void Router::handle(HttpRequest request, Respond respond, Surface surface) {
         };
     }
     auto job = [this, found, call] { guarded(call->respond, [&] { run(*found, *call); }); };
-    const bool queued = found->runs == Route::Runs::Hashing
-                            ? threads_.hashing.tryPost(call->request.clientAddress, std::move(job))
-                            : threads_.workers.tryPost(std::move(job));
+    const bool queued =
+        found->runs == Route::Runs::Hashing
+            ? threads_.hashing.tryPost(addressBlock(call->request.clientAddress), std::move(job))
+            : threads_.workers.tryPost(std::move(job));
     if (!queued) {
         call->respond(busy("the server is busy; try again shortly"));
     }
@@ -300,7 +302,8 @@ void Router::health(Call& call) {
 void Router::sessionRequest(Call& call) {
     const std::string id = call.path.substr(sessionPrefix.size());
     if (id.empty()) {
-        if (const std::int64_t wait = sessionStarts_.take(call.request.clientAddress, clock_.now());
+        if (const std::int64_t wait =
+                sessionStarts_.take(addressBlock(call.request.clientAddress), clock_.now());
             wait > 0) {
             HttpResponse refused = error(429, "too many sign-in requests; try again shortly");
             refused.headers.emplace_back("Retry-After", std::to_string(wait));

@@ -1,5 +1,6 @@
 #include "signinthrottle.h"
 
+#include "addressblock.h"
 #include "backoff.h"
 #include "secrets.h"
 
@@ -23,7 +24,7 @@ std::vector<std::string> SignInThrottle::keys(const std::string& email,
                                               const std::string& clientAddress,
                                               const std::string& loginCodeHash) {
     // Hashed, so that the table names neither accounts nor addresses.
-    return {secrets::sha256Hex("account\n" + account(email) + "\n" + clientAddress),
+    return {secrets::sha256Hex("account\n" + account(email) + "\n" + addressBlock(clientAddress)),
             secrets::sha256Hex("code\n" + loginCodeHash)};
 }
 

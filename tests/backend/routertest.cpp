@@ -1,3 +1,4 @@
+#include "addressblock.h"
 #include "bothstores.h"
 #include "formfields.h"
 
@@ -192,6 +193,21 @@ TEST(FormFields, DecodeLikeABrowser) {
     }
 }
 
+// One client's addresses, as sign-in limits count them: the /64 of an IPv6 address, where each
+// host has 2^64 of its own to rotate through.
+TEST(AddressBlock, IsTheIpv4AddressOrTheIpv6Network) {
+    for (const auto& [address, block] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"127.0.2.7", "127.0.2.7"},
+             {"::ffff:127.0.2.7", "127.0.2.7"},
+             {"2001:db8:0:1::7", "2001:db8:0:1::/64"},
+             {"2001:db8:0:1:ffff:1:2:3", "2001:db8:0:1::/64"},
+             {"::1", "::/64"},
+             {"not an address", "not an address"},
+         }) {
+        EXPECT_EQ(addressBlock(address), block);
+    }
+}
+
 // Five failures free per account and address, and per login code, then a lock of a second that
 // doubles; unknown accounts alike; one log line each, without the password or the code.
 TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
@@ -215,6 +231,16 @@ TEST_P(RouterTest, FailedSignInsAreThrottledPerAccountAndAddressAndPerCode) {
     EXPECT_EQ(login(fresh(), "%20ann%40example.org+", "pw", "127.0.2.10"), 303);
     clock.advance(SignInThrottle::window);
     EXPECT_EQ(login(fresh(), "ann%40example.org", "pw", "127.0.2.9"), 303);
+
+    // Each guess from another address of one IPv6 network is the same guesser's.
+    using Login = Authenticator::LoginResult;
+    for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
+        EXPECT_EQ(
+            auth->login(fresh(), "ann@example.org", "guess", "2001:db8::" + std::to_string(i)),
+            Login::WrongCredentials);
+    }
+    EXPECT_EQ(auth->login(fresh(), "ann@example.org", "pw", "2001:db8::ffff:1"),
+              Login::TooManyAttempts);
 
     const std::string code = fresh();
     for (int i = 0; i < SignInThrottle::freeFailures; ++i) {
