@@ -12,7 +12,7 @@ ApiCompletion<UserDetails> storingUserDetailsIn(UserDetailsManager& store, const
                                                 QString sentWith) {
     return [&store, &auth, sentWith = std::move(sentWith)](const ApiResult<UserDetails>& result) {
         if (const auto* details = std::get_if<UserDetails>(&result);
-            details && auth.accessToken() == sentWith) {
+            details && auth.stillSignedInWith(sentWith)) {
             details->storeIn(store);
         }
     };

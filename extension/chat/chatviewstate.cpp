@@ -75,7 +75,7 @@ void ChatViewState::loadMessages() {
 }
 
 bool ChatViewState::signedInStill() const {
-    return window_ && window_->services().auth.accessToken() == signedInWith_;
+    return window_ && window_->services().auth.stillSignedInWith(signedInWith_);
 }
 
 void ChatViewState::saveMessages() {

@@ -114,7 +114,7 @@ void ButtonStateManager::generateReply() {
 void ButtonStateManager::showReplyResult(const ApiResult<GeneratedResponse>& result,
                                          const QString& sentWith) {
     // Logging out cleared what was kept; a reply arriving after it must not bring it back.
-    if (window_.services().auth.accessToken() != sentWith) {
+    if (!window_.services().auth.stillSignedInWith(sentWith)) {
         setGenerateResponseLoading(false);
         return;
     }

@@ -76,7 +76,7 @@ void SummarizeStateManager::requestSummary() {
             }
             // Logging out cleared what was kept; a summary arriving after it must not bring it
             // back.
-            const bool signedInStill = self->window_.services().auth.accessToken() == sentWith;
+            const bool signedInStill = self->window_.services().auth.stillSignedInWith(sentWith);
             if (const auto* result = std::get_if<SummarizedResponse>(&outcome);
                 result && signedInStill) {
                 self->setSummarizeResponse(result->response);
@@ -141,7 +141,7 @@ void SummarizeStateManager::runSummaryRequest(const ApiCompletion<SummarizedResp
         *url, apiUrl + QStringLiteral("/me"), *token, SummarizeRequestBody{content, email},
         messageId, [&userDetails](const UserDetails& details) { details.storeIn(userDetails); },
         // After a sign-out the token is no longer this user's to send, nor the details theirs.
-        [&auth = services.auth, sentWith = token] { return auth.accessToken() == sentWith; },
+        [&auth = services.auth, sentWith = token] { return auth.stillSignedInWith(sentWith); },
         [messageId, handler, &summaries = services.summaries,
          window = QPointer(&window_)](const ApiResult<SummarizedResponse>& result) {
             fileSummary(result, messageId, summaries, window.data());

@@ -25,6 +25,11 @@ public:
     [[nodiscard]] const std::optional<QString>& accessToken() const { return accessToken_; }
     void setAccessToken(const std::optional<QString>& token) { accessToken_ = token; }
     [[nodiscard]] bool hasAccessToken() const { return accessToken_.has_value(); }
+    /// Whether `token`, which a request or a view began with, is still the signed-in one: what
+    /// arrives after a sign-out is no longer this user's to keep or to send.
+    [[nodiscard]] bool stillSignedInWith(const std::optional<QString>& token) const {
+        return accessToken_ == token;
+    }
 
     /// Forgets the token, every stored default, the cached answers and the user's address and
     /// name, then tells the windows.
