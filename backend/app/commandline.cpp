@@ -145,7 +145,7 @@ void describeServe(Options& options, CommandLine& line) {
          "sign-in sessions one client address may start a minute")
         ("connections-per-address", atLeastOne(s.connectionsPerAddress,
                                                "connections-per-address"),
-         "connections one client address may hold")
+         "connections one client address (an IPv6 one by its /64) may hold")
         ("keep-alive-timeout", atLeastOne(s.keepAliveSeconds, "keep-alive-timeout"),
          "seconds an idle connection has for its next request's headers")
         ("store-connections", atLeastOne(s.storeConnections, "store-connections"),

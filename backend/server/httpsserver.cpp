@@ -1,5 +1,6 @@
 #include "httpsserver.h"
 
+#include "addressblock.h"
 #include "beastnet.h"
 #include "ownorigin.h"
 
@@ -76,6 +77,7 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
     std::mutex mutex;
     std::map<ConnectionBase*, std::weak_ptr<ConnectionBase>> open;
     std::size_t connections = 0;
+    // Keyed by address block, so that an IPv6 client cannot pass its cap by rotating addresses.
     std::unordered_map<std::string, std::size_t> connectionsPerAddress;
     std::size_t largeBodiesBeingRead = 0;
 
@@ -89,12 +91,13 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
 
     // Counts a connection from `address` unless that would pass a cap.
     bool admit(const std::string& address) {
+        const std::string block = addressBlock(address);
         const std::lock_guard lock(mutex);
-        std::size_t& fromAddress = connectionsPerAddress[address];
+        std::size_t& fromAddress = connectionsPerAddress[block];
         if (connections >= options.maxConnections ||
             fromAddress >= options.maxConnectionsPerAddress) {
             if (fromAddress == 0) {
-                connectionsPerAddress.erase(address);
+                connectionsPerAddress.erase(block);
             }
             return false;
         }
@@ -133,11 +136,12 @@ struct HttpsServer::Impl : std::enable_shared_from_this<HttpsServer::Impl> {
     }
 
     void release(ConnectionBase* connection, const std::string& address) {
+        const std::string block = addressBlock(address);
         const std::lock_guard lock(mutex);
         open.erase(connection);
         --connections;
-        if (--connectionsPerAddress[address] == 0) {
-            connectionsPerAddress.erase(address);
+        if (--connectionsPerAddress[block] == 0) {
+            connectionsPerAddress.erase(block);
         }
     }
 };
