@@ -278,6 +278,20 @@ void Router::guarded(const Respond& respond, const std::function<void()>& work) 
     }
 }
 
+bool Router::chargeStorage(const Call& call, std::size_t bytes) {
+    const std::int64_t now = clock_.now();
+    if (store_.chargeStorage(call.account->email, now, static_cast<std::int64_t>(bytes),
+                             options_.storedBytesPerDay)) {
+        return true;
+    }
+    log_("daily storage used up by " + call.account->email);
+    HttpResponse refusal = error(429, "this account's storage for today is used up");
+    const std::int64_t nextDay = (now / storageDay + 1) * storageDay;
+    refusal.headers.emplace_back("Retry-After", std::to_string(nextDay - now));
+    call.respond(std::move(refusal));
+    return false;
+}
+
 Engine::Done Router::onEngine(Respond respond, std::function<HttpResponse(std::string)> done) {
     return [this, respond = std::move(respond), done = std::move(done)](EngineResult result) {
         // A remote engine completes on an I/O thread, which must not wait on the store.
@@ -438,6 +452,9 @@ void Router::chatStart(Call& call) {
     if (holdsNul(*body)) {
         return call.respond(error(400, nulError));
     }
+    if (!chargeStorage(call, (*body)[0].size())) {
+        return;
+    }
     const std::string assistant = "asst_" + secrets::randomHex(12);
     const std::string thread = "thread_" + secrets::randomHex(16);
     store_.addChat(thread, assistant, call.account->email, (*body)[0]);
@@ -458,6 +475,10 @@ void Router::chatSend(Call& call) {
     if (!mail) {
         return call.respond(error(404, "unknown chat"));
     }
+    // The answer is the engine's, and short; the question is what a client could grow.
+    if (!chargeStorage(call, question.size())) {
+        return;
+    }
     engine_.chat(
         *mail, question,
         onEngine(call.respond, [this, threadId = thread, asked = question](std::string answer) {
@@ -473,6 +494,9 @@ void Router::trainingData(Call& call) {
     }
     if (holdsNul(*body)) {
         return call.respond(error(400, nulError));
+    }
+    if (!chargeStorage(call, (*body)[0].size() + (*body)[1].size())) {
+        return;
     }
     store_.addTrainingPair({call.account->email, (*body)[0], (*body)[1], clock_.now()});
     call.respond(jsonResponse(200, {{"success", "Training data saved."}}));

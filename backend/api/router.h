@@ -27,6 +27,9 @@ struct RouterOptions {
     /// Each new session costs a disk sync, so one client address may start only this many a
     /// minute.
     std::size_t sessionsPerMinute = 30;
+    /// Bytes of mail, questions and training pairs one account may have stored in a day (UTC),
+    /// so that one client cannot fill the disk that every account writes to.
+    std::int64_t storedBytesPerDay = std::int64_t{256} << 20;
 };
 
 /// Where the router's work runs: CPU work on `workers`; password checks, slow by design, on
@@ -82,6 +85,9 @@ private:
     /// Calls `done` with the engine's text on a worker thread, or answers the engine's failure.
     Engine::Done onEngine(Respond respond, std::function<HttpResponse(std::string)> done);
     void guarded(const Respond& respond, const std::function<void()>& work);
+    /// Counts `bytes` against the account's storage for today; false, having answered 429,
+    /// when they would pass it.
+    bool chargeStorage(const Call& call, std::size_t bytes);
 
     void health(Call& call);
     void sessionRequest(Call& call);

@@ -143,6 +143,8 @@ void describeServe(Options& options, CommandLine& line) {
          "model calls waiting (4 x concurrency)")
         ("sessions-per-minute", atLeastOne(s.sessionsPerMinute, "sessions-per-minute"),
          "sign-in sessions one client address may start a minute")
+        ("stored-mb-per-day", atLeastOne(s.storedMbPerDay, "stored-mb-per-day"),
+         "megabytes of mail, questions and training pairs one account may store a day (256)")
         ("connections-per-address", atLeastOne(s.connectionsPerAddress,
                                                "connections-per-address"),
          "connections one client address (an IPv6 one by its /64) may hold")

@@ -42,6 +42,7 @@ struct ServeSettings {
     std::optional<std::int64_t> llmQueue;
     std::int64_t tokenDays = 30;
     std::int64_t sessionsPerMinute = 30;
+    std::int64_t storedMbPerDay = 256;
     std::int64_t connectionsPerAddress = 256;
     std::int64_t keepAliveSeconds = 10;
     std::int64_t storeConnections = 8;

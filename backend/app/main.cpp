@@ -155,7 +155,7 @@ int userAdd(const CommandLine& line) {
 }
 
 int exportTraining(const CommandLine& line) {
-    for (const auto& pair : store(line, IfMissing::Refuse)->trainingPairs()) {
+    store(line, IfMissing::Refuse)->forEachTrainingPair([](const TrainingPair& pair) {
         // The question is the body as the client sent it, often still base64 or HTML; the text
         // beside it is what a person reads.
         std::cout << nlohmann::json{{"email", pair.email},
@@ -165,7 +165,7 @@ int exportTraining(const CommandLine& line) {
                                     {"created_at", pair.createdAt}}
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << "\n";
-    }
+    });
     return 0;
 }
 
@@ -188,10 +188,10 @@ std::string utc(std::int64_t seconds) {
 
 // Opens the store beside a running server, which sees the change on its next request.
 int tokenList(const CommandLine& line) {
-    for (const TokenRecord& token : store(line, IfMissing::Refuse)->tokens()) {
+    store(line, IfMissing::Refuse)->forEachToken([](const TokenRecord& token) {
         std::cout << token.email << " " << token.hashPrefix << " created " << utc(token.createdAt)
                   << " last-used " << (token.lastUsedAt ? utc(*token.lastUsedAt) : "never") << "\n";
-    }
+    });
     return 0;
 }
 

@@ -10,10 +10,12 @@
 #include "router.h"
 #include "secretmemory.h"
 
+#include <algorithm>
 #include <boost/system/system_error.hpp>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <thread>
 
 namespace backend {
@@ -165,6 +167,8 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     HttpsServer https(loop, server, log);
     RouterOptions routing;
     routing.sessionsPerMinute = static_cast<std::size_t>(settings.sessionsPerMinute);
+    routing.storedBytesPerDay =
+        std::min(settings.storedMbPerDay, std::numeric_limits<std::int64_t>::max() >> 20) << 20;
     const std::uint16_t port = listenOn(https, server.address, server.port, &tls);
     const std::string listening = originUrl("https", {settings.listen.address, port});
     routing.publicUrl = settings.publicUrl.value_or(listening);

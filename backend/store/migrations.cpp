@@ -52,6 +52,12 @@ const std::vector<Migration>& migrations() {
             CREATE INDEX login_failures_window ON login_failures(window_start);
             CREATE INDEX tokens_created ON tokens(created_at);
         )sql"},
+        // What each account stored each day, so that one account cannot fill the disk.
+        {6, R"sql(
+            CREATE TABLE storage_use(
+                email TEXT NOT NULL, day INTEGER NOT NULL, bytes INTEGER NOT NULL,
+                PRIMARY KEY(email, day));
+        )sql"},
     };
     return steps;
 }

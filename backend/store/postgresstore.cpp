@@ -10,6 +10,15 @@ constexpr std::chrono::seconds connectionWait{10};
 // Any number that no other user of the database takes the same lock with.
 constexpr std::string_view migrationLock = "SELECT pg_advisory_xact_lock(7348201)";
 
+// The version the database counts; none before its first migration.
+std::optional<int> storedVersion(pg::Connection& db) {
+    if (!db.prepare("SELECT 1 WHERE to_regclass('schema_version') IS NOT NULL").step()) {
+        return std::nullopt;
+    }
+    auto select = db.prepare("SELECT version FROM schema_version");
+    return select.step() ? std::optional(static_cast<int>(select.integer(0))) : std::nullopt;
+}
+
 } // namespace
 
 PostgresStore::PostgresStore(const std::string& url, std::size_t connections)
@@ -29,14 +38,20 @@ template <class Work> auto PostgresStore::withConnection(Work&& work) {
 
 void PostgresStore::migrate() {
     schemaVersion_ = withConnection([](pg::Connection& db) {
+        const auto upFrom = [&db](int stored) {
+            return migrateFrom(stored, Dialect::Postgresql, "the PostgreSQL database",
+                               [&db](const std::string& sql) { db.exec(sql); });
+        };
+        // As on SQLite, a current database is only read, and a newer one refused.
+        if (const auto stored = storedVersion(db);
+            stored && *stored >= migrations().back().version) {
+            return upFrom(*stored);
+        }
         pg::Transaction transaction(db);
         db.exec(migrationLock);
         db.exec("CREATE TABLE IF NOT EXISTS schema_version(version BIGINT NOT NULL)");
-        auto select = db.prepare("SELECT version FROM schema_version");
-        const bool stored = select.step();
-        const int version =
-            migrateFrom(stored ? static_cast<int>(select.integer(0)) : 0, Dialect::Postgresql,
-                        "the PostgreSQL database", [&db](const std::string& sql) { db.exec(sql); });
+        const auto stored = storedVersion(db);
+        const int version = upFrom(stored.value_or(0));
         if (!stored) {
             db.prepare("INSERT INTO schema_version(version) VALUES($1)").bind(1, version).run();
         }
@@ -205,6 +220,7 @@ void PostgresStore::purgeExpired(std::int64_t now, std::int64_t failureWindow,
             .bind(2, now)
             .run();
         db.prepare("DELETE FROM tokens WHERE created_at <= $1").bind(1, now - tokenLifetime).run();
+        db.prepare("DELETE FROM storage_use WHERE day < $1").bind(1, now / storageDay).run();
     });
 }
 
@@ -232,16 +248,15 @@ std::int64_t PostgresStore::revokeTokens(const std::string& email) {
     });
 }
 
-std::vector<TokenRecord> PostgresStore::tokens() {
-    return withConnection([](pg::Connection& db) {
-        auto select = db.prepare("SELECT email, substr(token_hash, 1, 12), created_at, "
-                                 "last_used_at FROM tokens ORDER BY email, created_at");
-        std::vector<TokenRecord> records;
-        while (select.step()) {
-            records.push_back({select.text(0), select.text(1), select.integer(2),
-                               select.isNull(3) ? std::nullopt : std::optional(select.integer(3))});
-        }
-        return records;
+Store::Page<TokenRecord, Store::TokenKey>
+PostgresStore::tokenPage(const std::optional<TokenKey>& after, std::size_t rows) {
+    return withConnection([&](pg::Connection& db) {
+        return readTokenPage(
+            db.prepare(
+                std::string("SELECT email, created_at, token_hash, last_used_at FROM tokens") +
+                (after ? " WHERE (email, created_at, token_hash) > ($2, $3, $4)" : "") +
+                " ORDER BY email, created_at, token_hash LIMIT $1"),
+            after, rows);
     });
 }
 
@@ -294,15 +309,31 @@ void PostgresStore::addTrainingPair(const TrainingPair& pair) {
     });
 }
 
-std::vector<TrainingPair> PostgresStore::trainingPairs() {
-    return withConnection([](pg::Connection& db) {
-        auto select = db.prepare(
-            "SELECT email, question, answer, created_at FROM training_pairs ORDER BY id");
-        std::vector<TrainingPair> pairs;
-        while (select.step()) {
-            pairs.push_back({select.text(0), select.text(1), select.text(2), select.integer(3)});
-        }
-        return pairs;
+bool PostgresStore::chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
+                                  std::int64_t limit) {
+    if (bytes > limit) {
+        return false;
+    }
+    return withConnection([&](pg::Connection& db) {
+        return db.prepare("INSERT INTO storage_use(email, day, bytes) VALUES($1, $2, $3) "
+                          "ON CONFLICT(email, day) DO UPDATE SET bytes = storage_use.bytes + "
+                          "excluded.bytes WHERE storage_use.bytes + excluded.bytes <= $4")
+                   .bind(1, email)
+                   .bind(2, now / storageDay)
+                   .bind(3, bytes)
+                   .bind(4, limit)
+                   .run() == 1;
+    });
+}
+
+Store::Page<TrainingPair, std::int64_t>
+PostgresStore::trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) {
+    return withConnection([&](pg::Connection& db) {
+        return readTrainingPairPage(
+            db.prepare(
+                std::string("SELECT id, email, question, answer, created_at FROM training_pairs") +
+                (after ? " WHERE id > $2" : "") + " ORDER BY id LIMIT $1"),
+            after, rows);
     });
 }
 

@@ -12,7 +12,8 @@ namespace backend {
 class PostgresStore final : public Store {
 public:
     /// Connects and brings the schema up to date in one transaction, which other processes
-    /// starting at once wait for; throws when the database is newer than this program.
+    /// starting at once wait for, or only reads it when it is up to date; throws when the
+    /// database is newer than this program.
     PostgresStore(const std::string& url, std::size_t connections);
 
     [[nodiscard]] int schemaVersion() const override { return schemaVersion_; }
@@ -41,7 +42,6 @@ public:
     [[nodiscard]] std::optional<std::string>
     useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) override;
     std::int64_t revokeTokens(const std::string& email) override;
-    [[nodiscard]] std::vector<TokenRecord> tokens() override;
 
     void addChat(const std::string& threadId, const std::string& assistantId,
                  const std::string& email, const std::string& content) override;
@@ -52,9 +52,15 @@ public:
                      const std::string& answer) override;
 
     void addTrainingPair(const TrainingPair& pair) override;
-    [[nodiscard]] std::vector<TrainingPair> trainingPairs() override;
+    [[nodiscard]] bool chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
+                                     std::int64_t limit) override;
 
 private:
+    [[nodiscard]] Page<TokenRecord, TokenKey> tokenPage(const std::optional<TokenKey>& after,
+                                                        std::size_t rows) override;
+    [[nodiscard]] Page<TrainingPair, std::int64_t>
+    trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) override;
+
     template <class Work> auto withConnection(Work&& work);
     void migrate();
 

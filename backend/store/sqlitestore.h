@@ -4,6 +4,7 @@
 #include "store.h"
 
 #include <absl/container/node_hash_map.h>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -15,9 +16,11 @@ namespace backend {
 /// and processes sharing the file take turns through SQLite's write lock.
 class SqliteStore final : public Store {
 public:
-    /// Opens or makes the file and brings its schema up to date in one transaction; throws
-    /// when the file is newer than this program.
-    explicit SqliteStore(const std::filesystem::path& file);
+    /// Opens or makes the file and brings its schema up to date in one transaction, or only
+    /// reads it when it is up to date; throws when the file is newer than this program. Each
+    /// call waits up to `busyTimeout` for another process's lock on the file.
+    explicit SqliteStore(const std::filesystem::path& file,
+                         std::chrono::milliseconds busyTimeout = sqlite::OpenOptions{}.busyTimeout);
 
     [[nodiscard]] int schemaVersion() const override { return schemaVersion_; }
 
@@ -45,7 +48,6 @@ public:
     [[nodiscard]] std::optional<std::string>
     useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) override;
     std::int64_t revokeTokens(const std::string& email) override;
-    [[nodiscard]] std::vector<TokenRecord> tokens() override;
 
     void addChat(const std::string& threadId, const std::string& assistantId,
                  const std::string& email, const std::string& content) override;
@@ -56,12 +58,22 @@ public:
                      const std::string& answer) override;
 
     void addTrainingPair(const TrainingPair& pair) override;
-    [[nodiscard]] std::vector<TrainingPair> trainingPairs() override;
+    [[nodiscard]] bool chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
+                                     std::int64_t limit) override;
 
 private:
+    [[nodiscard]] Page<TokenRecord, TokenKey> tokenPage(const std::optional<TokenKey>& after,
+                                                        std::size_t rows) override;
+    [[nodiscard]] Page<TrainingPair, std::int64_t>
+    trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) override;
+
+    /// Runs `work` under the lock; what another process or the disk makes fail for now is
+    /// thrown as StoreUnavailable.
+    template <class Work> auto locked(Work&& work);
     void migrate(const std::filesystem::path& file);
     [[nodiscard]] LoginFailures readLoginFailures(const std::string& key);
-    [[nodiscard]] int storedVersion();
+    [[nodiscard]] std::optional<int> storedVersion();
+    [[nodiscard]] int countedVersion();
     /// `sql` prepared on its first use and kept: for what every authorised request runs. Callers
     /// reset it however their use ends, so that no read stays open on the file and the next use
     /// can bind.

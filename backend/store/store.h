@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -39,16 +40,18 @@ struct TrainingPair {
     std::int64_t createdAt = 0;
 };
 
-/// A store that cannot be reached now, such as a database server that went away; the request
-/// may succeed when tried again.
+/// A store that cannot be reached now, such as a database server that went away, a file that
+/// another process keeps locked past the busy wait, or a full disk; the request may succeed
+/// when tried again.
 class StoreUnavailable : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-/// Accounts, sign-in sessions, token hashes, chats and training pairs. Every method is one
-/// transaction, and is right when several threads, or several processes sharing the store, call
-/// at once. Methods throw StoreUnavailable when the store cannot be reached.
+/// Accounts, sign-in sessions, token hashes, chats and training pairs. Every method but the
+/// listings, which read a page a transaction, is one transaction, and is right when several
+/// threads, or several processes sharing the store, call at once. Methods throw
+/// StoreUnavailable when the store cannot be reached.
 class Store {
 public:
     virtual ~Store() = default;
@@ -89,8 +92,8 @@ public:
     /// of several calls for one session, one alone returns true.
     [[nodiscard]] virtual bool redeemSession(const std::string& idHash,
                                              const std::string& tokenHash, std::int64_t now) = 0;
-    /// Forgets expired sessions, failures older than `failureWindow` that lock nothing, and
-    /// tokens issued `tokenLifetime` or longer ago.
+    /// Forgets expired sessions, failures older than `failureWindow` that lock nothing, tokens
+    /// issued `tokenLifetime` or longer ago and the storage counts of days before today.
     virtual void purgeExpired(std::int64_t now, std::int64_t failureWindow,
                               std::int64_t tokenLifetime) = 0;
 
@@ -101,7 +104,15 @@ public:
     useToken(const std::string& tokenHash, std::int64_t issuedAfter, std::int64_t now) = 0;
     /// Forgets every token of `email`; returns how many there were.
     virtual std::int64_t revokeTokens(const std::string& email) = 0;
-    [[nodiscard]] virtual std::vector<TokenRecord> tokens() = 0;
+    static constexpr std::size_t tokenPageRows = 256;
+    /// Hands every token to `each`, by account and then age, reading `pageRows` at a time:
+    /// memory holds one page, and other calls go on between pages, so that a token issued or
+    /// revoked meanwhile may or may not be handed.
+    void forEachToken(const std::function<void(const TokenRecord&)>& each,
+                      std::size_t pageRows = tokenPageRows) {
+        inPages<TokenRecord, TokenKey>(
+            each, pageRows, [&](const auto& after) { return tokenPage(after, pageRows); });
+    }
 
     virtual void addChat(const std::string& threadId, const std::string& assistantId,
                          const std::string& email, const std::string& content) = 0;
@@ -113,8 +124,95 @@ public:
                              const std::string& answer) = 0;
 
     virtual void addTrainingPair(const TrainingPair& pair) = 0;
-    [[nodiscard]] virtual std::vector<TrainingPair> trainingPairs() = 0;
+
+    /// Counts `bytes` more stored by `email` on the day (UTC) of `now`, unless that would take
+    /// the day's count past `limit`; false, counting nothing, when it would.
+    [[nodiscard]] virtual bool chargeStorage(const std::string& email, std::int64_t now,
+                                             std::int64_t bytes, std::int64_t limit) = 0;
+    /// A pair may hold a mail of megabytes.
+    static constexpr std::size_t trainingPairPageRows = 16;
+    /// Hands every training pair to `each` in the order they came, reading `pageRows` at a
+    /// time, as forEachToken does: a pair added meanwhile may or may not be handed.
+    void forEachTrainingPair(const std::function<void(const TrainingPair&)>& each,
+                             std::size_t pageRows = trainingPairPageRows) {
+        inPages<TrainingPair, std::int64_t>(
+            each, pageRows, [&](const auto& after) { return trainingPairPage(after, pageRows); });
+    }
+
+protected:
+    /// Up to `rows` rows in the order of their keys, from after the key `after` or from the
+    /// first, and the last one's key.
+    template <class Row, class Key> struct Page {
+        std::vector<Row> rows;
+        Key last{};
+    };
+    /// A token's place in its listing; the hash tells apart tokens issued in the same second.
+    struct TokenKey {
+        std::string email;
+        std::int64_t createdAt = 0;
+        std::string hash;
+    };
+    [[nodiscard]] virtual Page<TokenRecord, TokenKey>
+    tokenPage(const std::optional<TokenKey>& after, std::size_t rows) = 0;
+    [[nodiscard]] virtual Page<TrainingPair, std::int64_t>
+    trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) = 0;
+
+    /// Runs `select`, whose parameters are the page's length and then the key it starts after,
+    /// and whose columns are email, created_at, token_hash and last_used_at.
+    template <class Statement>
+    [[nodiscard]] static Page<TokenRecord, TokenKey>
+    readTokenPage(Statement select, const std::optional<TokenKey>& after, std::size_t rows) {
+        select.bind(1, static_cast<std::int64_t>(rows));
+        if (after) {
+            select.bind(2, after->email).bind(3, after->createdAt).bind(4, after->hash);
+        }
+        Page<TokenRecord, TokenKey> page;
+        while (select.step()) {
+            page.last = {select.text(0), select.integer(1), select.text(2)};
+            page.rows.push_back(
+                {page.last.email, page.last.hash.substr(0, 12), page.last.createdAt,
+                 select.isNull(3) ? std::nullopt : std::optional(select.integer(3))});
+        }
+        return page;
+    }
+    /// As readTokenPage, with the columns id, email, question, answer and created_at.
+    template <class Statement>
+    [[nodiscard]] static Page<TrainingPair, std::int64_t>
+    readTrainingPairPage(Statement select, std::optional<std::int64_t> after, std::size_t rows) {
+        select.bind(1, static_cast<std::int64_t>(rows));
+        if (after) {
+            select.bind(2, *after);
+        }
+        Page<TrainingPair, std::int64_t> page;
+        while (select.step()) {
+            page.rows.push_back(
+                {select.text(1), select.text(2), select.text(3), select.integer(4)});
+            page.last = select.integer(0);
+        }
+        return page;
+    }
+
+private:
+    // Each page is read apart and handed on with no lock of the store's held.
+    template <class Row, class Key, class Read>
+    static void inPages(const std::function<void(const Row&)>& each, std::size_t pageRows,
+                        const Read& read) {
+        std::optional<Key> after;
+        for (;;) {
+            Page<Row, Key> page = read(after);
+            for (const Row& row : page.rows) {
+                each(row);
+            }
+            if (page.rows.empty() || page.rows.size() < pageRows) {
+                return;
+            }
+            after = std::move(page.last);
+        }
+    }
 };
+
+/// The length of the days that storage is counted in, from midnight UTC.
+constexpr std::int64_t storageDay = 86400;
 
 /// How long a busy token waits between records of its last use.
 constexpr std::int64_t lastUseGranularity = 3600;

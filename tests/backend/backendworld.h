@@ -147,21 +147,43 @@ struct BackendWorld : Endpoint {
             postgresUrl = database.emplace().url();
         }
         location.postgresUrl = postgresUrl;
-        store = backend::openStore(location);
-        // A cheap scrypt cost: the tests sign in many times.
-        auth = std::make_unique<backend::Authenticator>(*store, clock, cost);
+        routedEngine = engineInUse ? engineInUse : &engine;
+        useStore(backend::openStore(location));
         if (!store->account("ann@example.org")) {
             auth->addAccount("ann@example.org", "Ann Lee", "pw");
         }
-        router = std::make_unique<backend::Router>(
-            *store, *auth, engineInUse ? *engineInUse : engine, clock,
-            backend::RouterThreads{workers, hashing}, backend::RouterOptions{}, logLine);
     }
     ~BackendWorld() {
         server.reset();
         workers.join();
         hashing.join();
         std::filesystem::remove_all(dir);
+    }
+
+    /// Serves from `opened` from now on, as a backend started again on it would.
+    void useStore(std::unique_ptr<backend::Store> opened) {
+        router.reset();
+        auth.reset();
+        store = std::move(opened);
+        // A cheap scrypt cost: the tests sign in many times.
+        auth = std::make_unique<backend::Authenticator>(*store, clock, cost);
+        router = std::make_unique<backend::Router>(*store, *auth, *routedEngine, clock,
+                                                   backend::RouterThreads{workers, hashing},
+                                                   backend::RouterOptions{}, logLine);
+    }
+
+    /// What the store lists, read `pageRows` at a time.
+    [[nodiscard]] std::vector<backend::TokenRecord>
+    storedTokens(std::size_t pageRows = backend::Store::tokenPageRows) const {
+        std::vector<backend::TokenRecord> tokens;
+        store->forEachToken([&tokens](const auto& token) { tokens.push_back(token); }, pageRows);
+        return tokens;
+    }
+    [[nodiscard]] std::vector<backend::TrainingPair>
+    storedTrainingPairs(std::size_t pageRows = backend::Store::trainingPairPageRows) const {
+        std::vector<backend::TrainingPair> pairs;
+        store->forEachTrainingPair([&pairs](const auto& pair) { pairs.push_back(pair); }, pageRows);
+        return pairs;
     }
 
     /// Runs statements that take no parameters on the store, behind its back.
@@ -224,6 +246,7 @@ struct BackendWorld : Endpoint {
     ManualClock clock;
     backend::secrets::ScryptCost cost{1024, 8, 1};
     backend::ExtractiveEngine engine;
+    backend::Engine* routedEngine = nullptr;
     std::mutex logMutex;
     std::vector<std::string> log;
     const backend::Router::Log logLine = [this](const std::string& line) {

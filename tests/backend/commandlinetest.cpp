@@ -75,9 +75,9 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
     EXPECT_EQ(std::tuple(d.listen.address, d.engine, d.fallback),
               std::tuple("127.0.0.1", "extractive", ""));
     EXPECT_EQ(std::tuple(d.listen.port, d.llmTimeoutSeconds, d.llmMaxInputChars, d.tokenDays,
-                         d.sessionsPerMinute, d.connectionsPerAddress, d.keepAliveSeconds,
-                         d.storeConnections),
-              std::tuple(8443, 50, 24000, 30, 30, 256, 10, 8));
+                         d.sessionsPerMinute, d.storedMbPerDay, d.connectionsPerAddress,
+                         d.keepAliveSeconds, d.storeConnections),
+              std::tuple(8443, 50, 24000, 30, 30, 256, 256, 10, 8));
     EXPECT_FALSE(d.loginListen || d.publicUrl || d.llmQueue || d.llmTemperature || d.llmMaxTokens ||
                  d.llmAllowHttp || d.tlsInitIfMissing);
 
@@ -87,15 +87,16 @@ TEST(CommandLineTest, ReadsEveryCommandWithItsDefaults) {
                          "--llm-model-summary s --llm-model-reply r --llm-model-chat c "
                          "--llm-temperature 0.3 --llm-max-tokens 512 --llm-max-input-chars 900 "
                          "--llm-allow-http --fallback extractive --token-days 7 "
-                         "--store-connections 3")
+                         "--store-connections 3 --stored-mb-per-day 2")
                        .serve;
     ASSERT_TRUE(s.loginListen && s.llmTemperature && s.llmMaxTokens && s.llmQueue && s.publicUrl);
     EXPECT_EQ(std::tuple(s.listen.address, s.llmModelSummary, s.llmModelReply, s.llmModelChat,
                          s.fallback, *s.publicUrl),
               std::tuple("::1", "s", "r", "c", "extractive", "https://api.example.org"));
     EXPECT_EQ(std::tuple(s.listen.port, s.loginListen->port, s.llmTimeoutSeconds, *s.llmQueue,
-                         *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections),
-              std::tuple(0, 8080, 30, 9, 512, 900, 7, 3));
+                         *s.llmMaxTokens, s.llmMaxInputChars, s.tokenDays, s.storeConnections,
+                         s.storedMbPerDay),
+              std::tuple(0, 8080, 30, 9, 512, 900, 7, 3, 2));
     EXPECT_EQ(*s.llmTemperature, 0.3);
     EXPECT_TRUE(s.llmAllowHttp);
 

@@ -67,7 +67,7 @@ TEST_P(RouterTest, HostileBodiesGetJsonErrorsAndLoseNoStoredRow) {
         unknown[member] = value;
         EXPECT_EQ(post("/chat/send", unknown.dump()).status, 404) << member;
     }
-    const std::vector<TrainingPair> pairs = store->trainingPairs();
+    const std::vector<TrainingPair> pairs = storedTrainingPairs();
     ASSERT_EQ(pairs.size(), 1u);
     EXPECT_EQ(pairs[0].answer, "a1");
     const auto answer = post("/chat/send", turn.dump());
@@ -122,6 +122,45 @@ TEST_P(RouterTest, LoginPageIsStrictSaysWhoAsksAndPinsHttpsOnlyUnderAPublicName)
         EXPECT_EQ(hsts("/plugin-auth/login?code=x"), pinned ? 1 : 0) << url;
         EXPECT_EQ(hsts("/health"), 0) << url;
     }
+}
+
+// One account cannot fill the disk that every account writes to: what it stores in a day (UTC)
+// is bounded, refused requests store nothing, and other accounts and the next day are not held.
+TEST_P(RouterTest, WhatAnAccountStoresInADayIsBounded) {
+    RouterOptions options;
+    options.storedBytesPerDay = 40;
+    router = std::make_unique<Router>(*store, *auth, engine, clock, RouterThreads{workers, hashing},
+                                      options, logLine);
+    const std::string ann = signIn();
+    const auto post = [&](const std::string& route, const json& body, const std::string& token) {
+        return send("POST", "/api/v1" + route, body.dump(), token);
+    };
+    const auto train = [&](const std::string& question, const std::string& token) {
+        return post("/create-training-data", {{"question", question}, {"answer", "0123456789"}},
+                    token)
+            .status;
+    };
+    EXPECT_EQ(train("twenty bytes of mail", ann), 200);
+    const json chat = json::parse(post("/chat/start", {{"email_content", "Lunch?"}}, ann).body);
+    const json turn = {{"assistantId", chat["response"]["assistantId"]},
+                       {"threadId", chat["response"]["threadId"]},
+                       {"content", "When?"}};
+    const auto refused = post("/chat/send", turn, ann);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(refused.headers.at("retry-after"), "6400");
+    EXPECT_EQ(logLines().back(), "daily storage used up by ann@example.org");
+    EXPECT_EQ(post("/chat/start", {{"email_content", "Noon"}}, ann).status, 200) << "to 40";
+    // Bo's sign-in purges what has expired, today's counts not among it.
+    auth->addAccount("bo@example.org", "Bo", "pw");
+    const auto session = auth->createSession();
+    (void)auth->login(session.loginCode, "bo@example.org", "pw", "");
+    const std::string bo = auth->poll(session.id).token;
+    EXPECT_EQ(train("", ann), 429);
+    EXPECT_EQ(train("forty bytes of mail that fill a day", bo), 429);
+    EXPECT_EQ(train("twenty bytes of mail", bo), 200);
+    clock.advance(6400);
+    EXPECT_EQ(train("twenty bytes of mail", ann), 200);
+    EXPECT_EQ(storedTrainingPairs().size(), 3u);
 }
 
 // A session costs a disk sync: one address may start 30 a minute, and others are not held up.

@@ -96,19 +96,17 @@ TEST_P(AuthenticatorTest, TokenIsHandedOutOnceAfterSignInAndStoredOnlyAsItsHash)
     EXPECT_FALSE(auth->accountForToken("").has_value());
     EXPECT_FALSE(auth->accountForToken(issued.token + "0").has_value());
 
-    auth.reset();
-    store = openStore(location);
-    auth = std::make_unique<Authenticator>(*store, clock, cost);
+    useStore(openStore(location));
     EXPECT_EQ(auth->accountForToken(issued.token), "ann@example.org");
     EXPECT_EQ(store->useToken(issued.token, 0, clock.now()), std::nullopt);
-    EXPECT_EQ(store->tokens().at(0).hashPrefix, secrets::sha256Hex(issued.token).substr(0, 12));
+    EXPECT_EQ(storedTokens().at(0).hashPrefix, secrets::sha256Hex(issued.token).substr(0, 12));
 }
 
 // A token works for thirty days from its issue; its last use is written at most once an hour.
 TEST_P(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
     const std::string token = signIn();
     const std::int64_t issued = clock.now();
-    const auto lastUse = [&] { return store->tokens().at(0).lastUsedAt; };
+    const auto lastUse = [&] { return storedTokens().at(0).lastUsedAt; };
     EXPECT_EQ(lastUse(), std::nullopt);
     for (const auto& [advance, recorded] : {std::pair{0, 0}, {3599, 0}, {1, 3600}, {10, 3600}}) {
         clock.advance(advance);
@@ -119,6 +117,29 @@ TEST_P(AuthenticatorTest, TokensExpireAndRecordTheirLastUseHourly) {
     EXPECT_EQ(auth->accountForToken(token), "ann@example.org");
     clock.advance(1);
     EXPECT_EQ(auth->accountForToken(token), std::nullopt);
+}
+
+// Listings read a page at a time; across the ends of pages, tokens issued in the same second
+// among them, each row comes once and in order.
+TEST_P(AuthenticatorTest, ListingsGoAcrossPagesWholeAndInOrder) {
+    execBehindTheStore("INSERT INTO accounts(email, name, password_hash) VALUES "
+                       "('bob@example.org', 'Bob', 'h');"
+                       "INSERT INTO tokens(token_hash, email, created_at) VALUES "
+                       "('t4', 'bob@example.org', 1), ('t2', 'ann@example.org', 2), "
+                       "('t1', 'ann@example.org', 2), ('t3', 'ann@example.org', 3), "
+                       "('t0', 'ann@example.org', 1)");
+    for (int i = 0; i < 5; ++i) {
+        store->addTrainingPair({"ann@example.org", "q" + std::to_string(i), "a", i});
+    }
+    std::vector<std::string> rows;
+    for (const TokenRecord& token : storedTokens(2)) {
+        rows.push_back(token.hashPrefix);
+    }
+    for (const TrainingPair& pair : storedTrainingPairs(2)) {
+        rows.push_back(pair.question);
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"t0", "t1", "t2", "t3", "t4", "q0", "q1", "q2", "q3",
+                                              "q4"}));
 }
 
 INSTANTIATE_OVER_BOTH_STORES(SignInAttackTest);

@@ -1,5 +1,7 @@
 // The store's schema steps on files of every age: fresh, from before versions were counted,
-// and from a newer program; on a shared database, from several instances at once.
+// and from a newer program, and beside another process that writes; on a shared database, from
+// several instances at once.
+#include "backendworld.h"
 #include "migrations.h"
 #include "postgresdatabase.h"
 #include "postgresstore.h"
@@ -7,6 +9,7 @@
 #include "testdatabase.h"
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -86,6 +89,25 @@ TEST_F(StoreMigrationTest, PurgesFindTheExpiredRowsByIndex) {
     }
 }
 
+// A command opens the file beside a server that is writing: it opens and reads at once, and a
+// request that outwaits the busy wait is told to try again.
+TEST(SqliteBesideAWriterTest, AStoreOpensAndReadsAndAWriteThatWaitsTooLongGets503) {
+    BackendWorld world;
+    const std::string token = world.signIn();
+    const fs::path file = world.dir / "backend.sqlite";
+    sqlite::Database writer(file);
+    writer.exec("BEGIN IMMEDIATE");
+    world.useStore(std::make_unique<SqliteStore>(file, std::chrono::milliseconds(1)));
+    EXPECT_EQ(world.store->account("ann@example.org")->name, "Ann Lee");
+    const auto answer = world.call({"POST",
+                                    "/api/v1/create-training-data",
+                                    {{"authorization", "Bearer " + token}},
+                                    R"({"question":"q","answer":"a"})",
+                                    "127.0.0.1"});
+    EXPECT_EQ(answer.status, 503);
+    EXPECT_EQ(world.logLines().back(), "store unavailable: database is locked");
+}
+
 // Without a lock of the database's, instances starting together would each create the tables.
 TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabaseStopsThem) {
     const TestDatabase database;
@@ -100,7 +122,16 @@ TEST(PostgresMigrationTest, InstancesStartingTogetherMigrateOnceAndANewerDatabas
         }
     }
     EXPECT_EQ(started, 4);
-    pg::Connection(database.url()).exec("UPDATE schema_version SET version = version + 1");
+    // Opened again, the current database is only read: its version row stays as written.
+    pg::Connection db(database.url());
+    const auto writtenBy = [&db] {
+        auto select = db.prepare("SELECT xmin::text FROM schema_version");
+        return select.step() ? select.text(0) : "";
+    };
+    const std::string before = writtenBy();
+    EXPECT_EQ(PostgresStore(database.url(), 1).schemaVersion(), latest);
+    EXPECT_EQ(writtenBy(), before);
+    db.exec("UPDATE schema_version SET version = version + 1");
     EXPECT_THAT([&] { PostgresStore store(database.url(), 1); },
                 refusedAsNewer("the PostgreSQL database"));
 }
