@@ -309,17 +309,14 @@ void PostgresStore::addTrainingPair(const TrainingPair& pair) {
     });
 }
 
-bool PostgresStore::chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
-                                  std::int64_t limit) {
-    if (bytes > limit) {
-        return false;
-    }
+bool PostgresStore::addToDay(const std::string& email, std::int64_t day, std::int64_t bytes,
+                             std::int64_t limit) {
     return withConnection([&](pg::Connection& db) {
         return db.prepare("INSERT INTO storage_use(email, day, bytes) VALUES($1, $2, $3) "
                           "ON CONFLICT(email, day) DO UPDATE SET bytes = storage_use.bytes + "
                           "excluded.bytes WHERE storage_use.bytes + excluded.bytes <= $4")
                    .bind(1, email)
-                   .bind(2, now / storageDay)
+                   .bind(2, day)
                    .bind(3, bytes)
                    .bind(4, limit)
                    .run() == 1;

@@ -52,14 +52,14 @@ public:
                      const std::string& answer) override;
 
     void addTrainingPair(const TrainingPair& pair) override;
-    [[nodiscard]] bool chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
-                                     std::int64_t limit) override;
 
 private:
     [[nodiscard]] Page<TokenRecord, TokenKey> tokenPage(const std::optional<TokenKey>& after,
                                                         std::size_t rows) override;
     [[nodiscard]] Page<TrainingPair, std::int64_t>
     trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) override;
+    [[nodiscard]] bool addToDay(const std::string& email, std::int64_t day, std::int64_t bytes,
+                                std::int64_t limit) override;
 
     template <class Work> auto withConnection(Work&& work);
     void migrate();

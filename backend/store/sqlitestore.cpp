@@ -149,9 +149,9 @@ void SqliteStore::updateLoginFailures(const std::string& key,
         const LoginFailures failures = update(readLoginFailures(key));
         auto upsert = db_.prepare(
             "INSERT INTO login_failures(throttle_key, failures, window_start, locked_until) "
-            "VALUES(?, ?, ?, ?) ON CONFLICT(throttle_key) DO UPDATE SET failures = "
-            "excluded.failures, "
-            "window_start = excluded.window_start, locked_until = excluded.locked_until");
+            "VALUES(?, ?, ?, ?) ON CONFLICT(throttle_key) DO UPDATE SET "
+            "failures = excluded.failures, window_start = excluded.window_start, "
+            "locked_until = excluded.locked_until");
         upsert.bind(1, key).bind(2, failures.count).bind(3, failures.windowStart);
         upsert.bind(4, failures.lockedUntil).run();
         transaction.commit();
@@ -333,17 +333,14 @@ void SqliteStore::addTrainingPair(const TrainingPair& pair) {
     });
 }
 
-bool SqliteStore::chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
-                                std::int64_t limit) {
-    if (bytes > limit) {
-        return false;
-    }
+bool SqliteStore::addToDay(const std::string& email, std::int64_t day, std::int64_t bytes,
+                           std::int64_t limit) {
     return locked([&] {
         auto charge = db_.prepare(
             "INSERT INTO storage_use(email, day, bytes) VALUES(?, ?, ?) ON CONFLICT(email, day) "
             "DO UPDATE SET bytes = storage_use.bytes + excluded.bytes "
             "WHERE storage_use.bytes + excluded.bytes <= ?");
-        charge.bind(1, email).bind(2, now / storageDay).bind(3, bytes).bind(4, limit).run();
+        charge.bind(1, email).bind(2, day).bind(3, bytes).bind(4, limit).run();
         return db_.changes() == 1;
     });
 }

@@ -40,6 +40,9 @@ struct TrainingPair {
     std::int64_t createdAt = 0;
 };
 
+/// The length of the days that storage is counted in, from midnight UTC.
+constexpr std::int64_t storageDay = 86400;
+
 /// A store that cannot be reached now, such as a database server that went away, a file that
 /// another process keeps locked past the busy wait, or a full disk; the request may succeed
 /// when tried again.
@@ -127,8 +130,10 @@ public:
 
     /// Counts `bytes` more stored by `email` on the day (UTC) of `now`, unless that would take
     /// the day's count past `limit`; false, counting nothing, when it would.
-    [[nodiscard]] virtual bool chargeStorage(const std::string& email, std::int64_t now,
-                                             std::int64_t bytes, std::int64_t limit) = 0;
+    [[nodiscard]] bool chargeStorage(const std::string& email, std::int64_t now, std::int64_t bytes,
+                                     std::int64_t limit) {
+        return bytes <= limit && addToDay(email, now / storageDay, bytes, limit);
+    }
     /// A pair may hold a mail of megabytes.
     static constexpr std::size_t trainingPairPageRows = 16;
     /// Hands every training pair to `each` in the order they came, reading `pageRows` at a
@@ -156,6 +161,10 @@ protected:
     tokenPage(const std::optional<TokenKey>& after, std::size_t rows) = 0;
     [[nodiscard]] virtual Page<TrainingPair, std::int64_t>
     trainingPairPage(std::optional<std::int64_t> after, std::size_t rows) = 0;
+    /// Adds `bytes` to the count of `email` on `day` in one statement, unless the sum would pass
+    /// `limit`; whether it added them.
+    [[nodiscard]] virtual bool addToDay(const std::string& email, std::int64_t day,
+                                        std::int64_t bytes, std::int64_t limit) = 0;
 
     /// Runs `select`, whose parameters are the page's length and then the key it starts after,
     /// and whose columns are email, created_at, token_hash and last_used_at.
@@ -210,9 +219,6 @@ private:
         }
     }
 };
-
-/// The length of the days that storage is counted in, from midnight UTC.
-constexpr std::int64_t storageDay = 86400;
 
 /// How long a busy token waits between records of its last use.
 constexpr std::int64_t lastUseGranularity = 3600;
