@@ -104,7 +104,14 @@ void ComposeSessionViewController::showLoginView() {
     layer.states.push_back(std::move(state));
     layer.item = std::move(item);
     layer.login = true;
-    addLayer(std::move(layer), holdsFocus(view()));
+    const bool focused = holdsFocus(view());
+    // A login view under another could never be seen again: each sign-out or endpoint change
+    // on a login view would keep one more.
+    if (layer.item && !layers_.empty() && layers_.back().login) {
+        layers_.back().item->setParentItem(nullptr);
+        layers_.pop_back();
+    }
+    addLayer(std::move(layer), focused);
 }
 
 void ComposeSessionViewController::showSessionTabsView() {
