@@ -106,10 +106,16 @@ void ComposeSessionViewController::showLoginView() {
     layer.login = true;
     const bool focused = holdsFocus(view());
     // A login view under another could never be seen again: each sign-out or endpoint change
-    // on a login view would keep one more.
+    // on a login view would keep one more. The one replaced may be running the handler that
+    // changed the endpoint, so it goes once that handler has returned.
     if (layer.item && !layers_.empty() && layers_.back().login) {
-        layers_.back().item->setParentItem(nullptr);
+        Layer replaced = std::move(layers_.back());
         layers_.pop_back();
+        replaced.item->setParentItem(nullptr);
+        replaced.item.release()->deleteLater();
+        for (std::unique_ptr<QObject>& replacedState : replaced.states) {
+            replacedState.release()->deleteLater();
+        }
     }
     addLayer(std::move(layer), focused);
 }

@@ -26,9 +26,12 @@ void EndpointSelection::select(const QString& endpoint) {
     changeEndpoint(services_, endpoint);
 }
 
-void changeEndpoint(const ExtensionServices& services, const QString& endpoint) {
+void changeEndpoint(ExtensionServices services, const QString& endpoint) {
     (void)services.defaults.set(selectedApiEndpointKey, endpoint); // failures are logged
     services.notifications.post(NotificationNames::apiEndpointChanged);
     services.notifications.post(NotificationNames::userDidLogout);
     services.auth.setAccessToken(std::nullopt);
+    // The next account's requests to the new deployment would otherwise carry this address.
+    services.userDetails.setEmail(QString());
+    services.userDetails.name.reset();
 }

@@ -34,5 +34,6 @@ private:
 };
 
 /// Stores the endpoint, tells `APIManager` and every compose window, and signs out without
-/// wiping the stored defaults.
-void changeEndpoint(const ExtensionServices& services, const QString& endpoint);
+/// wiping the stored defaults. `services` is a copy: the selection that calls this may go with
+/// the login view it replaces.
+void changeEndpoint(ExtensionServices services, const QString& endpoint);

@@ -2,6 +2,7 @@
 #include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
 #include "signin/endpointselection.h"
+#include "signin/loginviewstate.h"
 #include "signin/signinflow.h"
 #include "stores/incommingupdatesmanager.h"
 
@@ -166,6 +167,22 @@ TEST_F(SignInTest, EachSignInAndEachSignOutCoversEveryWindowAtItsLogin) {
     controller.reset(); // a closed window hears no more sign-outs
     stores_.auth.logout();
     EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView"})) << "replaced";
+
+    // The login view's own menu changes the endpoint while its handler runs: the view is
+    // replaced all the same, and the address of whoever signed in last goes too.
+    stores_.userDetails.setEmail(QStringLiteral("ann@example.org"));
+    ShownView shown(other->view(), 400, 550);
+    other->view()
+        .childItems()
+        .back()
+        ->property("viewState")
+        .value<LoginViewState*>()
+        ->setShowDeveloperMenu(true);
+    shown.click("endpointStaging");
+    settle();
+    EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView"}));
+    EXPECT_TRUE(shown.shows("loginButton"));
+    EXPECT_EQ(stores_.userDetails.email(), QString());
 }
 
 // A sign-in belongs to the deployment and the user it began with: its session or token must
