@@ -37,23 +37,23 @@ std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray
 
 /// Whether a sign-out (an endpoint change posts one too) or a sign-in came since a chain began.
 /// Its session and any token belong to the deployment and the user it began with; and once one
-/// chain has signed in, an older page completed later must not switch the account.
+/// chain has signed in, an older page completed later, even in the same round of polls, must
+/// not switch the account. Read on the main thread only.
 class Chain {
 public:
-    explicit Chain(NotificationCenter& notifications)
-        : signOut_(notifications.addObserver(NotificationNames::userDidLogout, end()))
-        , signIn_(notifications.addObserver(NotificationNames::userDidSignIn, end())) {}
-    [[nodiscard]] bool ended() const { return *ended_; }
+    explicit Chain(const ExtensionServices& services)
+        : auth_(services.auth)
+        , startedWith_(services.auth.accessToken())
+        , signOut_(services.notifications.addObserver(NotificationNames::userDidLogout,
+                                                      [ended = ended_] { *ended = true; })) {}
+    [[nodiscard]] bool ended() const { return *ended_ || !auth_.stillSignedInWith(startedWith_); }
 
 private:
-    [[nodiscard]] std::function<void()> end() const {
-        return [ended = ended_] { *ended = true; };
-    }
-
-    // Shared with the handlers, which may be running while the last answer drops the chain.
+    const AuthManager& auth_;
+    const std::optional<QString> startedWith_;
+    // Shared with the handler, which may be running while the last answer drops the chain.
     std::shared_ptr<std::atomic<bool>> ended_ = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<NotificationCenter::Observation> signOut_;
-    std::unique_ptr<NotificationCenter::Observation> signIn_;
 };
 
 using AnswerHandler = std::function<void(const std::variant<SessionResponse, Failure>&)>;
@@ -109,7 +109,7 @@ void requestLoginSession(const ExtensionServices& services,
         Log::line("Invalid URL");
         return;
     }
-    auto chain = std::make_shared<const Chain>(services.notifications);
+    auto chain = std::make_shared<const Chain>(services);
     get(services, *url, QStringLiteral("Error parsing JSON response: "),
         [services, controller = std::move(controller), chain = std::move(chain)](const auto& read) {
             if (chain->ended()) {

@@ -1,4 +1,5 @@
 #include "../scriptedbackend.h"
+#include "api/tokenredaction.h"
 #include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
 #include "signin/endpointselection.h"
@@ -183,6 +184,23 @@ TEST_F(SignInTest, EachSignInAndEachSignOutCoversEveryWindowAtItsLogin) {
     EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView"}));
     EXPECT_TRUE(shown.shows("loginButton"));
     EXPECT_EQ(stores_.userDetails.email(), QString());
+}
+
+// Two pages completed within one round of polls: one of them signs in, and the other switches
+// nothing.
+TEST_F(SignInTest, TwoTokensInOneRoundOfPollsSignInOnce) {
+    network().answer(kSessionPath, {kSession, session("s2", "https://login.example/s2")});
+    network().answer(kPollPath, {kPending, token("first")});
+    network().answer(kSessionPath + "s2", {kPending, token("second")});
+    const auto controller = pressLogin();
+    controller->requestLoginSession();
+    settle();
+    queue().advance(SignInFlow::pollInterval);
+    settle();
+    const QStringList received = log().lines().filter(kReceivedLine);
+    ASSERT_EQ(received.size(), 1) << received.join('\n').toStdString();
+    EXPECT_EQ(kReceivedLine + redactedToken(stores_.auth.accessToken().value_or("")),
+              received.front());
 }
 
 // A sign-in belongs to the deployment and the user it began with: its session or token must
