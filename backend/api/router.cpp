@@ -254,13 +254,14 @@ void Router::run(const Route& route, Call& call) {
         }
         call.account = std::get<Account>(std::move(account));
     }
-    (this->*route.handler)(call);
     // A sign-in form holds a password, and the answer no longer needs it.
+    std::optional<CleansedOnExit> form;
     const auto type = call.request.headers.find("content-type");
     if (type != call.request.headers.end() &&
         type->second.starts_with("application/x-www-form-urlencoded")) {
-        cleanse(call.request.body);
+        form.emplace(call.request.body);
     }
+    (this->*route.handler)(call);
 }
 
 void Router::guarded(const Respond& respond, const std::function<void()>& work) {
@@ -379,8 +380,8 @@ void Router::loginSubmit(Call& call) {
         log_("sign-in failed from " + address + " account " +
              secrets::sha256Hex(SignInThrottle::account(email)).substr(0, 16) + ": " + why);
     };
+    const CleansedOnExit password(fields["password"]);
     const auto result = auth_.login(code, email, fields["password"], address);
-    cleanse(fields["password"]);
     switch (result) {
     case Authenticator::LoginResult::SignedIn: {
         // To a page of its own, so that reloading it does not post the used link again and

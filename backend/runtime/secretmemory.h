@@ -15,4 +15,17 @@ void keepMemoryPrivate();
 /// Overwrites `text` in a way the compiler keeps, then empties it.
 void cleanse(std::string& text);
 
+/// Cleanses a text when its scope is left, by an answer or by an exception.
+class CleansedOnExit {
+public:
+    explicit CleansedOnExit(std::string& text)
+        : text_(text) {}
+    ~CleansedOnExit() { cleanse(text_); }
+    CleansedOnExit(const CleansedOnExit&) = delete;
+    CleansedOnExit& operator=(const CleansedOnExit&) = delete;
+
+private:
+    std::string& text_;
+};
+
 } // namespace backend
