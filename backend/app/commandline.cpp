@@ -277,8 +277,8 @@ std::string usage() {
             << options.named;
     }
     out << "\nThe openai engine reads its key from QUORVANE_LLM_API_KEY; user add reads the "
-           "password from standard input. Every command but tls init needs --data, --store or "
-           "QUORVANE_STORE_URL.\n";
+           "password from standard input. serve and tls init need --data; the other commands need "
+           "--data, --store or QUORVANE_STORE_URL.\n";
     return out.str();
 }
 

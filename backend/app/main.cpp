@@ -172,8 +172,9 @@ int exportTraining(const CommandLine& line) {
 int migrate(const CommandLine& line) {
     // Also prepares the store of a server yet to start.
     const StoreLocation location = storeLocation(line, IfMissing::Create);
-    std::cout << storeName(location) << " is at schema version "
-              << openStore(location)->schemaVersion() << "\n";
+    // Opened first, so that a store it refuses leaves only the line that says why.
+    const int version = openStore(location)->schemaVersion();
+    std::cout << storeName(location) << " is at schema version " << version << "\n";
     return 0;
 }
 

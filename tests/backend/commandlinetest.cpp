@@ -308,9 +308,12 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
                                  ": key values mismatch (x509 certificate routines)\n"}));
 
     sqlite::Database(dir / "backend.sqlite").exec("UPDATE schema_version SET version = 999");
-    EXPECT_EQ(backend("serve --listen 127.0.0.1:0"), 1);
-    EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
-    EXPECT_NE(errors.find("has schema version 999, newer than"), std::string::npos);
+    for (const char* command : {"serve --listen 127.0.0.1:0", "migrate"}) {
+        EXPECT_EQ(backend(command), 1) << command;
+        EXPECT_THAT(errors, testing::StartsWith("quorvane-backend: ")) << command;
+        EXPECT_EQ(std::ranges::count(errors, '\n'), 1) << errors;
+        EXPECT_NE(errors.find("has schema version 999, newer than"), std::string::npos);
+    }
     fs::remove_all(dir.parent_path());
 }
 
