@@ -123,6 +123,11 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
     // take some 35 MB.
     server.largeBodyLimit = std::size_t{40} << 20;
     server.largeBodyBudget = std::size_t{256} << 20;
+    // One without the other offers nothing, which an operator would not see.
+    if (settings.releaseVersion.has_value() != settings.releaseUrl.has_value()) {
+        throw std::runtime_error(
+            "--release-version and --release-url go together: give both to offer an update");
+    }
     std::optional<ServerOptions> login;
     if (settings.loginListen) {
         // The page takes passwords over plain HTTP, which only loopback keeps private.
@@ -178,10 +183,8 @@ int serve(const StoreLocation& location, const ServeSettings& settings) {
         routing.loginUrl = originUrl(
             "http", {login->address, listenOn(*loginServer, login->address, login->port)});
     }
-    if (settings.releaseVersion && settings.releaseUrl) {
-        routing.releaseVersion = settings.releaseVersion;
-        routing.releaseUrl = settings.releaseUrl;
-    }
+    routing.releaseVersion = settings.releaseVersion;
+    routing.releaseUrl = settings.releaseUrl;
     Router router(*store, auth, engines.inUse(), clock, {workers, hashing}, routing, log);
     const auto handler = [&router, &log](Router::Surface surface) {
         return [&router, &log, surface](HttpRequest request, Respond respond) {

@@ -230,6 +230,11 @@ TEST(CommandLineTest, TheProgramKeepsItsDataPrivateAndStopsOnBadFlags) {
     EXPECT_EQ(backend("serve --listen 127.0.0.1:0 --login-listen 0.0.0.0:0"), 1);
     EXPECT_EQ(errors, "quorvane-backend: --login-listen must be a loopback address, such as "
                       "127.0.0.1:8080\n");
+    for (const char* release : {"--release-version 2.0", "--release-url https://dl.example/2"}) {
+        EXPECT_EQ(backend(std::string("serve --listen 127.0.0.1:0 ") + release), 1);
+        EXPECT_EQ(errors, "quorvane-backend: --release-version and --release-url go together: "
+                          "give both to offer an update\n");
+    }
 
     const auto refused = [](const std::string& why) {
         return ProgramRun{2, "quorvane-backend: " + why + "\n"};
