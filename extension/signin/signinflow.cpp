@@ -15,12 +15,20 @@ const QString sessionRequestPath = QStringLiteral("/plugin-auth/session-request/
 
 enum class Failure { Transport, NoData, Undecodable };
 
-/// The session an answer carries, or why there is none, once that is logged.
+/// The session an answer carries, or why there is none, once that is logged. A server that
+/// is briefly unavailable or busy fails as the transport does, so that polling goes on: the
+/// person may be signing in on the page meanwhile.
 std::variant<SessionResponse, Failure> readAnswer(const std::optional<QByteArray>& data,
+                                                  const std::optional<HTTPURLResponse>& response,
                                                   const std::optional<URLError>& error,
                                                   const QString& parseFailurePrefix) {
     if (error) {
         Log::line("Error making GET request: " + error->description);
+        return Failure::Transport;
+    }
+    if (response && (response->statusCode >= 500 || response->statusCode == 429)) {
+        Log::line("Error making GET request: the server answered " +
+                  QString::number(response->statusCode));
         return Failure::Transport;
     }
     if (!data) {
@@ -70,9 +78,11 @@ void get(const ExtensionServices& services, const QUrl& url, const QString& pars
     services.network.dataTask(
         std::move(request),
         [&mainQueue = services.mainQueue, parseFailurePrefix, handle = std::move(handle)](
-            const std::optional<QByteArray>& data, auto, const std::optional<URLError>& error) {
-            mainQueue.async(
-                [handle, read = readAnswer(data, error, parseFailurePrefix)] { handle(read); });
+            const std::optional<QByteArray>& data, const std::optional<HTTPURLResponse>& response,
+            const std::optional<URLError>& error) {
+            mainQueue.async([handle, read = readAnswer(data, response, error, parseFailurePrefix)] {
+                handle(read);
+            });
         });
 }
 

@@ -145,7 +145,8 @@ const char* const kGaveUp =
 const char* const kNoResponse = "The 'response' key does not exist or is not a string.";
 const char* const kChatFailed = "error entries=1";
 const char* const kPolling = "page open, polling";
-constexpr Set<Outcome> kUnreadable = BadStatus | NotJson | NotObject | WrongTypes;
+// Answers that are not a session; one with a server error's status is not read at all.
+constexpr Set<Outcome> kNotASession = NotJson | NotObject | WrongTypes;
 
 const Expected kExpected[] = {
     // A failed user check ends the progress and offers Summarize again, as running out of
@@ -208,8 +209,10 @@ const Expected kExpected[] = {
     {SignIn, HostDown | PathBroken, "Error making GET request: ", "signed out"},
     {Poll, HostDown, "Error making GET request: ", "signed out"},
     {Poll, PathBroken, "Error making GET request: ", kPolling},
-    {SignIn, kUnreadable, "Error parsing JSON response: ", "signed out"},
-    {Poll, kUnreadable, "Error parsing access token JSON response: ", "page open, polling ended"},
+    {SignIn, BadStatus, "Error making GET request: the server answered {status}", "signed out"},
+    {Poll, BadStatus, "Error making GET request: the server answered {status}", kPolling},
+    {SignIn, kNotASession, "Error parsing JSON response: ", "signed out"},
+    {Poll, kNotASession, "Error parsing access token JSON response: ", "page open, polling ended"},
     {SignIn, Big, "BASE URL IN LOGIN FUNCTION IS: |Access token is null. Continuing request...",
      kPolling},
     {Poll, Big, "Access token is null. Continuing request...", kPolling},
