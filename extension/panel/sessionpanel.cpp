@@ -98,6 +98,7 @@ void SessionPanel::logout() {
 void SessionPanel::summaryAreaShown() {
     if (summary_ && summary_->window().services().auth.hasAccessToken()) {
         summary_->requestSummary();
+        follow(); // a message without text is offered the paste box at once
     }
 }
 

@@ -67,6 +67,12 @@ void SummarizeStateManager::requestSummary() {
     if (summarizeResponse_ || isSummarizeLoading_) {
         return;
     }
+    // A message whose text could not be read (not UTF-8, say) has nothing to summarize: asking
+    // would keep the engine's "no text" as its summary and never offer the paste box.
+    if (!window_.context().content && window_.fallbackSummarizeContent.trimmed().isEmpty()) {
+        window_.requestFailed = true;
+        return;
+    }
     setSummarizeLoading(true);
     const std::optional<QString> sentWith = window_.services().auth.accessToken();
     runSummaryRequest(

@@ -46,7 +46,8 @@ public:
 
     /// Takes the stored summary of this message, or absent when none is stored.
     Q_INVOKABLE void loadSavedSummary();
-    /// Asks for a summary unless one is shown or being fetched; a result is stored.
+    /// Asks for a summary unless one is shown or being fetched, or the message has no text,
+    /// which fails the window's request instead; a result is stored.
     Q_INVOKABLE void requestSummary();
     /// The panel's "Summarize" button: shows a summary without storing it.
     void summarizeFromPanel();

@@ -90,6 +90,20 @@ TEST_F(PanelStateTest, ASummaryReplacesTheCachedOneOnlyWhenThereIsOneAndIsFetche
     EXPECT_EQ(network().requestsTo("/api/v1/summarize").size(), 2U) << "one request while loading";
 }
 
+// A message whose text could not be read is offered the paste box at once, and nothing is asked.
+TEST_F(PanelStateTest, AMessageWithoutTextOffersThePasteBoxAndAsksNothing) {
+    reopenWindow([](ReplyContext& context) { context.content.reset(); });
+    ButtonStateManager buttons(*window_);
+    SummarizeStateManager summary(*window_);
+    SessionPanel panel;
+    panel.setButtonStateManager(&buttons);
+    panel.setSummarizeStateManager(&summary);
+    panel.summaryAreaShown();
+    settle();
+    EXPECT_EQ(panel.summarySection(), SessionPanel::SummarySection::ContentUnavailable);
+    EXPECT_TRUE(network().requests().empty());
+}
+
 // A closed panel's reply is dropped with its toast; its summary's outcome is still logged.
 TEST_F(PanelStateTest, APanelClosedBeforeItsAnswersArriveIsLeftAlone) {
     answer("/api/v1/response", 200, R"({"response":"late"})");
