@@ -3,7 +3,8 @@
 #include "stores/extractbody.h"
 
 void MessageActionHandler::decideAction(const MEMessage& message, const Completion& completion) {
-    // Runs while a compose window is open too, so the assistant may answer this body instead.
+    // The shared store follows the messages as they are listed; a compose window reads its own
+    // snapshot, taken when it opened, so this reaches no window.
     if (const std::optional<QByteArray> raw = message.rawData()) {
         if (std::optional<QString> body = extractBody(*raw)) {
             replyContext_.content = std::move(*body);
