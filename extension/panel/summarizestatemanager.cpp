@@ -69,7 +69,7 @@ void SummarizeStateManager::requestSummary() {
     }
     // A message whose text could not be read (not UTF-8, say) has nothing to summarize: asking
     // would keep the engine's "no text" as its summary and never offer the paste box.
-    if (!window_.context().content && window_.fallbackSummarizeContent.trimmed().isEmpty()) {
+    if (window_.summaryText().trimmed().isEmpty()) {
         window_.requestFailed = true;
         return;
     }
@@ -127,7 +127,7 @@ void SummarizeStateManager::runSummaryRequest(const ApiCompletion<SummarizedResp
     const std::optional<QString> token = services.auth.accessToken();
     const QString email = services.userDetails.email();
     const ReplyContext& context = window_.context();
-    const QString content = context.content.value_or(window_.fallbackSummarizeContent);
+    const QString content = window_.summaryText();
     const QString messageId = context.messageId.value_or(QString());
     (void)window_.storeFallbackContent(content); // a failed write is logged by the store
 

@@ -31,7 +31,5 @@ void changeEndpoint(ExtensionServices services, const QString& endpoint) {
     services.notifications.post(NotificationNames::apiEndpointChanged);
     services.notifications.post(NotificationNames::userDidLogout);
     services.auth.setAccessToken(std::nullopt);
-    // The next account's requests to the new deployment would otherwise carry this address.
-    services.userDetails.setEmail(QString());
-    services.userDetails.name.reset();
+    services.userDetails.forgetUser(); // the next account signs in on the new deployment
 }

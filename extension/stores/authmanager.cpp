@@ -22,8 +22,6 @@ void AuthManager::logout() {
     Log::line("UserDefaults cleared");
     network_.removeAllCachedResponses();
     Log::line("URLSession cache cleared");
-    // The next user's requests would otherwise carry this one's address until their own check.
-    userDetails_.setEmail(QString());
-    userDetails_.name.reset();
+    userDetails_.forgetUser();
     notifications_.post(NotificationNames::userDidLogout);
 }

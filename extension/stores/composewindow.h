@@ -46,6 +46,10 @@ public:
     bool requestFailed = false;
     /// The paste box's text, summarized when the message has no content.
     QString fallbackSummarizeContent;
+    /// What a summary is asked of: the message's content, else the paste box's text.
+    [[nodiscard]] QString summaryText() const {
+        return context_.content.value_or(fallbackSummarizeContent);
+    }
 
 private:
     const ReplyContext context_;

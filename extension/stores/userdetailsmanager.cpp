@@ -11,3 +11,8 @@ void UserDetailsManager::setEmail(const QString& email) {
         emit emailChanged();
     }
 }
+
+void UserDetailsManager::forgetUser() {
+    setEmail(QString());
+    name.reset();
+}

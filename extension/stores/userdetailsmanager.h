@@ -25,6 +25,9 @@ public:
 
     [[nodiscard]] QString email() const { return email_; }
     void setEmail(const QString& email);
+    /// Forgets the address and name that requests carry, so that the next user's requests do
+    /// not carry this one's until their own check.
+    void forgetUser();
 
 signals:
     void emailChanged();
