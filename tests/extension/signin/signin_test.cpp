@@ -3,7 +3,6 @@
 #include "entry/composesessionviewcontroller.h"
 #include "shownview.h"
 #include "signin/endpointselection.h"
-#include "signin/loginviewstate.h"
 #include "signin/signinflow.h"
 #include "stores/incommingupdatesmanager.h"
 
@@ -173,12 +172,7 @@ TEST_F(SignInTest, EachSignInAndEachSignOutCoversEveryWindowAtItsLogin) {
     // replaced all the same, and the address of whoever signed in last goes too.
     stores_.userDetails.setEmail(QStringLiteral("ann@example.org"));
     ShownView shown(other->view(), 400, 550);
-    other->view()
-        .childItems()
-        .back()
-        ->property("viewState")
-        .value<LoginViewState*>()
-        ->setShowDeveloperMenu(true);
+    shown.key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     shown.click("endpointStaging");
     settle();
     EXPECT_EQ(layers(*other), (QStringList{"sessionTabsView", "loginView"}));
